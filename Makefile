@@ -1,0 +1,37 @@
+# Two commands do everything on a fresh Debian 12 machine (root or sudo):
+#   make run   - install what is missing, build, start the program with a virtual instrument
+#   make test  - install what is missing, build, run every test (also the core under sanitizers)
+
+BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build build-sanitize test run format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The Qt-free core and the virtual instrument under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+build-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVA_CORE_ONLY=ON -DKORVA_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+test: build build-sanitize
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run-korva $(BUILD_DIR)
+
+format:
+	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

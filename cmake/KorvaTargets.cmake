@@ -1,0 +1,57 @@
+# Each subsystem folder adds its files to the three layers through these
+# functions, so a subsystem never has to know which layers a build contains.
+#   korva_core_sources     - C++ standard library only; Qt headers are not on
+#                            this library's include path, so a Qt include fails.
+#   korva_platform_sources - Qt Core / SerialPort / Network / DBus adapters.
+#   korva_gui_sources      - Qt Widgets views and dialogs.
+
+function(korva_declare_libraries)
+  add_library(korva_core STATIC)
+  target_include_directories(korva_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  if(NOT KORVA_CORE_ONLY)
+    add_library(korva_platform STATIC)
+    target_link_libraries(korva_platform PUBLIC korva_core Qt6::Core Qt6::Network Qt6::SerialPort Qt6::DBus)
+    add_library(korva_gui STATIC)
+    target_link_libraries(korva_gui PUBLIC korva_platform Qt6::Widgets)
+  endif()
+endfunction()
+
+function(korva_core_sources)
+  target_sources(korva_core PRIVATE ${ARGN})
+endfunction()
+
+function(korva_platform_sources)
+  if(TARGET korva_platform)
+    target_sources(korva_platform PRIVATE ${ARGN})
+  endif()
+endfunction()
+
+function(korva_gui_sources)
+  if(TARGET korva_gui)
+    target_sources(korva_gui PRIVATE ${ARGN})
+  endif()
+endfunction()
+
+# A test of the core (and of the virtual instrument): built in every tree,
+# including the sanitizer tree.
+function(korva_core_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE korva_core GTest::gtest GTest::gtest_main)
+  if(TARGET veltra_sim)
+    target_link_libraries(${name} PRIVATE veltra_sim)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS core)
+endfunction()
+
+# A test that needs Qt (platform adapters, widgets run offscreen).
+function(korva_qt_test name)
+  if(TARGET korva_gui)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE korva_gui Qt6::Test GTest::gtest GTest::gtest_main)
+    if(TARGET veltra_sim)
+      target_link_libraries(${name} PRIVATE veltra_sim)
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endfunction()
