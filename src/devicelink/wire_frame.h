@@ -60,7 +60,7 @@ std::uint32_t SpectrumReadAddress(std::uint32_t firstEntry);
 std::uint32_t SpectrumChunkEntries(std::uint32_t firstEntry);
 
 // The concrete requests of the command engine.
-Frame RequestAllRegistersFrame();                      // registers 1-127
+Frame RequestAllRegistersFrame();  // registers 1-127
 Frame RequestRegistersFrame(std::uint32_t first, std::uint32_t count);
 Frame RequestSpectrumChunkFrame(std::uint32_t firstEntry);
 Frame RequestTraceFrame();
@@ -98,14 +98,14 @@ void WriteU32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t v
 
 // The eight status words of a read reply, by their byte offset in the reply.
 struct StatusBlock {
-  std::int16_t firmwareVersion = 0;   // offset 8, version x 100
-  std::uint16_t serialNumber = 0;     // offset 10
-  std::uint16_t auxSelector = 0;      // offset 12
-  std::uint16_t auxValue = 0;         // offset 14
-  std::uint16_t slowAdc = 0;          // offset 16, thousandths
-  std::uint16_t reserved18 = 0;       // offset 18
-  std::int16_t temperature = 0;       // offset 20
-  std::uint16_t reserved22 = 0;       // offset 22
+  std::int16_t firmwareVersion = 0;  // offset 8, version x 100
+  std::uint16_t serialNumber = 0;    // offset 10
+  std::uint16_t auxSelector = 0;     // offset 12
+  std::uint16_t auxValue = 0;        // offset 14
+  std::uint16_t slowAdc = 0;         // offset 16, thousandths
+  std::uint16_t reserved18 = 0;      // offset 18
+  std::int16_t temperature = 0;      // offset 20
+  std::uint16_t reserved22 = 0;      // offset 22
 
   bool CarriesAuxSlot() const { return (auxSelector & 0xF000u) != 0; }
   unsigned AuxSlot() const { return auxSelector & 7u; }

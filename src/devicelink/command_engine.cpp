@@ -1,0 +1,373 @@
+#include "devicelink/command_engine.h"
+
+#include <algorithm>
+
+#include "shell/event_log.h"
+#include "shell/prompt.h"
+
+namespace korva {
+
+namespace {
+
+constexpr std::uint16_t kTraceReadyBit = 1u << 15;
+
+}  // namespace
+
+CommandEngine::CommandEngine(SerialLink& port, DeviceImage& image, EventLog& log, Prompt& prompt,
+                             EngineHost& host)
+    : port_(port),
+      image_(image),
+      log_(log),
+      prompt_(prompt),
+      host_(host),
+      receiveBuffer_(kReceiveBufferSize, 0) {}
+
+void CommandEngine::SetTraceViewer(TraceViewerLink* traceViewer) {
+  traceViewer_ = traceViewer != nullptr ? traceViewer : &idleTraceViewer_;
+}
+
+// While a transaction is in flight a request only marks its slot.
+bool CommandEngine::Begin(int slot) {
+  if (busy_) {
+    pending_[static_cast<std::size_t>(slot)] = true;
+    return false;
+  }
+  return true;
+}
+
+void CommandEngine::RequestTrace() {
+  if (!connected_) return prompt_.ShowError("1-Hardware not connected!");
+  if (!Begin(kTraceSlot)) return;
+  StartRead(TransactionKind::kTraceRead, wire::kTraceAddress, static_cast<std::uint16_t>(wire::kTraceBytes));
+}
+
+void CommandEngine::RequestSpectrumChunk() {
+  if (!connected_) return prompt_.ShowError("2-Hardware not connected!");
+  if (!Begin(kSpectrumChunkSlot)) return;
+  spectrumChunkStart_ += static_cast<std::uint32_t>(wire::kSpectrumChunkEntries);
+  if (spectrumChunkStart_ >= wire::kSpectrumEntries) spectrumChunkStart_ = 0;
+  chunkEntries_ = wire::SpectrumChunkEntries(spectrumChunkStart_);
+  StartRead(TransactionKind::kSpectrumChunk, wire::SpectrumReadAddress(spectrumChunkStart_),
+            static_cast<std::uint16_t>(4 * chunkEntries_));
+}
+
+void CommandEngine::RequestRegisters(std::uint32_t first, std::uint32_t count) {
+  if (!connected_) return;
+  registerReadFirst_ = first;
+  registerReadCount_ = count;
+  if (!Begin(kRegisterReadSlot)) return;
+  StartRead(TransactionKind::kRegisterRead, wire::RegisterReadAddress(first),
+            static_cast<std::uint16_t>(2 * count));
+}
+
+void CommandEngine::RequestAllRegisters() {
+  if (!connected_) return;
+  updateImageOnRegisterRead = true;
+  RequestRegisters(1, 127);
+}
+
+void CommandEngine::SendSettingsRegisters() {
+  if (!deviceAnswered_) return prompt_.ShowError("5-Hardware not connected!");
+  if (!Begin(kSendSettingsSlot)) return;
+  StartWrite(12);
+}
+
+void CommandEngine::SendAllRegisters() {
+  if (!deviceAnswered_) return prompt_.ShowError("6-Hardware not connected!");
+  if (!Begin(kSendAllSlot)) return;
+  StartWrite(0);
+}
+
+void CommandEngine::StartRead(TransactionKind kind, std::uint32_t address, std::uint16_t byteCount) {
+  transmitFrame_ = wire::BuildReadRequest(address, byteCount);
+  expectedReplyLength_ = wire::ExpectedReadReplyLength(byteCount);
+  kind_ = kind;
+  repeatCount_ = 1;
+  receivedCount_ = 0;
+  Transmit();
+}
+
+void CommandEngine::StartWrite(std::uint32_t firstRegister) {
+  const std::span<const std::uint16_t> block = std::span(image_.registers).subspan(firstRegister);
+  transmitFrame_ = wire::BuildWriteRequest(wire::RegisterWriteAddress(firstRegister), block);
+  expectedReplyLength_ = wire::kWriteReplyLength;
+  kind_ = TransactionKind::kRegisterWrite;
+  repeatCount_ = 1;
+  receivedCount_ = 0;
+  Transmit();
+  // The user's edit is on its way: read-backs may update the image again.
+  image_.acceptReadBack = true;
+}
+
+// The write result is not examined: a frame that did not go out shows up as
+// a missing reply, which the time-out handles.
+void CommandEngine::Transmit() {
+  timeoutTicks_ = kTimeoutTicks;
+  busy_ = true;
+  ignoreIncoming_ = false;
+  port_.Write(transmitFrame_, kWriteTimeoutMs);
+}
+
+void CommandEngine::OnReplyBytes() {
+  // During the pause before a repeat the bytes stay queued; the repeat
+  // purges and drains them.
+  if (repeatPending_ || !port_.IsOpen()) return;
+  if (ignoreIncoming_ || !busy_) {
+    DrainLink(port_);
+    return;
+  }
+  const std::size_t room = std::min(expectedReplyLength_, receiveBuffer_.size()) - receivedCount_;
+  std::size_t bytesRead = 0;
+  port_.Read(std::span(receiveBuffer_).subspan(receivedCount_, room), bytesRead);
+  receivedCount_ += bytesRead;
+  if (receivedCount_ < expectedReplyLength_) return;
+  HandleReply();
+  receivedCount_ = 0;
+}
+
+CommandEngine::ReplyResult CommandEngine::HandleReply() {
+  return transmitFrame_[0] == wire::kReadCommand ? ReadReplyHandler() : WriteReplyHandler();
+}
+
+CommandEngine::ReplyResult CommandEngine::ReadReplyHandler() {
+  if (repeatCount_ >= kGiveUpRepeatCount) return ReplyResult::kGivenUp;
+  const auto received = std::span<const std::uint8_t>(receiveBuffer_).first(receivedCount_);
+  const wire::ReplyCheck check = wire::CheckReply(transmitFrame_, expectedReplyLength_, received);
+  if (!check.commandOk || !check.lengthFieldOk || !check.addressOk || !check.checksumOk) error_ = true;
+  replyInvalid_ = !check.Valid();
+  const wire::StatusBlock status = wire::ReadStatusBlock(receiveBuffer_);
+  wire::ClearReplyHeader(receiveBuffer_);
+  if (replyInvalid_) return RepeatOrGiveUp(true);
+  image_.IntakeStatus(status);
+  error_ = false;
+  Dispatch();
+  return ReplyResult::kAccepted;
+}
+
+CommandEngine::ReplyResult CommandEngine::WriteReplyHandler() {
+  if (repeatCount_ >= kGiveUpRepeatCount) return ReplyResult::kGivenUp;
+  const auto received = std::span<const std::uint8_t>(receiveBuffer_).first(receivedCount_);
+  const wire::ReplyCheck check = wire::CheckReply(transmitFrame_, expectedReplyLength_, received);
+  if (check.lengthFieldOk) ignoreIncoming_ = true;
+  replyInvalid_ = !check.Valid();
+  wire::ClearReplyHeader(receiveBuffer_);
+  if (replyInvalid_) return RepeatOrGiveUp(false);
+  Dispatch();
+  return ReplyResult::kAccepted;
+}
+
+CommandEngine::ReplyResult CommandEngine::RepeatOrGiveUp(bool isRead) {
+  ++repeatCount_;
+  if (repeatCount_ >= kGiveUpRepeatCount) {
+    log_.AddLine(isRead ? "Max Number of Repeat Read Reached" : " Max Number of Repeat Write Reached");
+    deviceAnswered_ = false;
+    return ReplyResult::kGivenUp;
+  }
+  log_.AddLine(isRead ? "Repeat Read Command" : "Repeat Write Command");
+  if (isRead) error_ = true;
+  // The pause lets a confused instrument finish whatever it was sending.
+  // Busy stays set, so no other request goes out meanwhile.
+  repeatPending_ = true;
+  host_.ScheduleAfter(kRepeatPauseMs, [this] { SendRepeat(); });
+  return ReplyResult::kRepeated;
+}
+
+void CommandEngine::SendRepeat() {
+  if (!repeatPending_) return;
+  repeatPending_ = false;
+  if (!connected_ || !port_.IsOpen()) return;
+  port_.Purge();
+  DrainLink(port_);
+  receivedCount_ = 0;
+  Transmit();
+}
+
+void CommandEngine::OnTick() {
+  if (repeatPending_) return;
+  if (busy_) {
+    if (timeoutTicks_ != 0) {
+      --timeoutTicks_;
+      return;
+    }
+    if (receivedCount_ == 0) receivedCount_ = expectedReplyLength_ - 1;
+    timeoutTicks_ = kTimeoutTicks;
+    if (HandleReply() == ReplyResult::kGivenUp) {
+      error_ = true;
+      timeoutTicks_ = 0;
+      busy_ = false;
+      receivedCount_ = 0;
+      log_.AddLine("Communication Time Out- Timer");
+      host_.RunDisconnectSequence();
+    }
+    return;
+  }
+  if (deviceAnswered_ && !host_.IsPortOpen()) host_.RunDisconnectSequence();
+}
+
+std::span<const std::uint8_t> CommandEngine::ReplyData() const {
+  return std::span<const std::uint8_t>(receiveBuffer_)
+      .subspan(wire::kReadDataOffset, expectedReplyLength_ - wire::kReadReplyOverhead);
+}
+
+void CommandEngine::Dispatch() {
+  deviceAnswered_ = true;
+  switch (kind_) {
+    case TransactionKind::kSpectrumChunk:
+      DispatchSpectrumChunk();
+      break;
+    case TransactionKind::kRegisterWrite:
+      DispatchRegisterWrite();
+      break;
+    case TransactionKind::kTraceRead:
+      DispatchTraceRead();
+      break;
+    case TransactionKind::kRegisterRead:
+      DispatchRegisterRead();
+      break;
+  }
+  error_ = false;
+  busy_ = false;
+  ServePending();
+}
+
+void CommandEngine::DispatchSpectrumChunk() {
+  image_.IntakeSpectrumChunk(spectrumChunkStart_, ReplyData());
+  if (observer_ != nullptr) observer_->OnSpectrumChunk();
+  if (!spectrumPolling) return;
+  if (++pollCounter_ > 3) {
+    pollCounter_ = 0;
+    RequestAllRegisters();
+  } else {
+    RequestSpectrumChunk();
+  }
+}
+
+void CommandEngine::DispatchRegisterWrite() {
+  AcknowledgeControlWord();
+  if (TraceViewerWantsReads()) FollowTraceViewerAfterRegisters();
+  if (observer_ != nullptr) observer_->OnRegistersWritten();
+  PollingStep();
+}
+
+void CommandEngine::DispatchTraceRead() {
+  const int singleShots = traceViewer_->SingleShotCount();
+  if (traceViewer_->IsRunning() || singleShots == 1) {
+    if (singleShots == 1) traceViewer_->ReleaseRunButton();
+    traceViewer_->TakeTrace(ReplyData());
+  }
+  if (spectrumPolling) {
+    RequestSpectrumChunk();
+  } else if (TraceViewerWantsReads()) {
+    RequestAllRegisters();
+  }
+  if (singleShots != 0) traceViewer_->SetSingleShotCount(singleShots - 1);
+}
+
+void CommandEngine::DispatchRegisterRead() {
+  if (!updateImageOnRegisterRead) return;  // a probe: the image stays as it is
+  updateImageOnRegisterRead = false;
+  if (image_.acceptReadBack) {
+    const std::uint32_t first = (wire::ReadU32(transmitFrame_, 4) & 0xFFFFu) - wire::kRegisterWordBase;
+    image_.IntakeRegisters(first, ReplyData());
+    if (TraceViewerWantsReads()) FollowTraceViewerAfterRegisters();
+    AlignRoiSca();
+    const bool phaMode = (image_.registers[18] & (1u << 14)) != 0 && (image_.registers[62] & 0x00F0u) == 0;
+    if (observer_ != nullptr) observer_->OnRegistersRead(phaMode);
+    AcknowledgeControlWord();
+  }
+  PollingStep();
+}
+
+// A captured trace is read as soon as the instrument flags it; otherwise
+// the registers are polled again to watch for the flag.
+void CommandEngine::FollowTraceViewerAfterRegisters() {
+  std::uint16_t& control = image_.registers[16];
+  if ((control & kTraceReadyBit) != 0) {
+    control = static_cast<std::uint16_t>(control & ~kTraceReadyBit);
+    RequestTrace();
+  } else {
+    RequestAllRegisters();
+  }
+}
+
+void CommandEngine::AlignRoiSca() {
+  const std::uint32_t factor = std::max<std::uint32_t>(image_.compressionFactor, 1);
+  traceViewer_->SetSettingsValid(false);
+  const std::uint16_t low = image_.registers[27];
+  const std::uint16_t high = image_.registers[28];
+  if (static_cast<std::uint16_t>(traceViewer_->RoiScaLow() * factor) != low)
+    traceViewer_->SetRoiScaLow(low / factor);
+  if (static_cast<std::uint16_t>(traceViewer_->RoiScaHigh() * factor) != high) {
+    traceViewer_->SetRoiScaHigh(high / factor);
+  }
+  traceViewer_->SetSettingsValid(true);
+}
+
+void CommandEngine::PollingStep() {
+  if (spectrumPolling && traceViewer_->SingleShotCount() == 0) RequestSpectrumChunk();
+}
+
+void CommandEngine::AcknowledgeControlWord() {
+  std::uint16_t& control = image_.registers[16];
+  control = static_cast<std::uint16_t>((control & ~((1u << 2) | (1u << 5))) | (1u << 4));
+}
+
+bool CommandEngine::TraceViewerWantsReads() const {
+  return traceViewer_->IsRunning() || traceViewer_->SingleShotCount() > 0;
+}
+
+void CommandEngine::ServePending() {
+  for (int step = 1; step <= kSlotCount; ++step) {
+    const int slot = (lastServedSlot_ + step) % kSlotCount;
+    if (!pending_[static_cast<std::size_t>(slot)]) continue;
+    pending_[static_cast<std::size_t>(slot)] = false;
+    lastServedSlot_ = slot;
+    switch (slot) {
+      case kSpectrumChunkSlot:
+        RequestSpectrumChunk();
+        break;
+      case kSendSettingsSlot:
+        SendSettingsRegisters();
+        break;
+      case kSendAllSlot:
+        SendAllRegisters();
+        break;
+      case kTraceSlot:
+        RequestTrace();
+        break;
+      case kRegisterReadSlot:
+        RequestRegisters(registerReadFirst_, registerReadCount_);
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+}
+
+void CommandEngine::PrepareConnect() {
+  connected_ = false;
+  deviceAnswered_ = false;
+  repeatPending_ = false;
+  pending_.fill(false);
+}
+
+void CommandEngine::CompleteConnect() {
+  connected_ = true;
+  deviceAnswered_ = false;
+  busy_ = false;
+  error_ = true;
+  image_.acceptReadBack = true;
+  RequestAllRegisters();
+}
+
+void CommandEngine::OnDisconnect() {
+  connected_ = false;
+  deviceAnswered_ = false;
+  spectrumPolling = false;
+  repeatPending_ = false;
+  pending_.fill(false);
+  busy_ = false;
+}
+
+}  // namespace korva

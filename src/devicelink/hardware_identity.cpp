@@ -1,0 +1,48 @@
+#include "devicelink/hardware_identity.h"
+
+#include <cstdio>
+
+#include "shell/month_name.h"
+
+namespace korva {
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+}  // namespace
+
+std::string ModelName(const DeviceImage& image) {
+  return image.IsSecondModel() ? "Veltra RQ3102" : "Veltra RQ3101";
+}
+
+std::string SerialNumberText(const DeviceImage& image) {
+  return Format("%05u", unsigned{image.serialNumber});
+}
+
+std::string FirmwareVersionText(const DeviceImage& image) {
+  return Format("%3.2f", image.firmwareVersion / 100.0);
+}
+
+std::string FpgaVersionText(const DeviceImage& image) { return Format("%5.1f", image.registers[63] / 10.0); }
+
+std::string CalibrationStateText(const DeviceImage& image) {
+  return image.calibration.valid ? "Calibrated" : "Not calibrated";
+}
+
+CalibrationDate DecodeCalibrationDate(std::uint16_t word) {
+  return CalibrationDate{(word >> 7) & 0x1Fu, (word >> 12) & 0xFu, word & 0x7Fu};
+}
+
+std::string CalibrationDateText(const DeviceImage& image) {
+  const CalibrationDate date = DecodeCalibrationDate(image.aux[7]);
+  return Format("%02u-%s-20%02u", date.day, std::string(MonthAbbreviation(date.month)).c_str(),
+                date.yearInCentury);
+}
+
+}  // namespace korva

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace korva {
+
+// Where the program shows a message the user must act on, or asks a
+// question. The program shows message boxes; the headless tool prints and
+// answers from its options; tests script the answers.
+class Prompt {
+ public:
+  virtual ~Prompt() = default;
+  // A modal message with the error icon and an OK button.
+  virtual void ShowError(std::string_view message) = 0;
+};
+
+}  // namespace korva
