@@ -1,0 +1,24 @@
+#include "timesync/clock_sync.h"
+
+#include <cmath>
+
+#include "timesync/ntp_timestamp.h"
+
+namespace korva {
+namespace {
+
+std::string SetClock(double offset, const UtcClock& clock, SystemClockSetter& setter) {
+  if (!(std::fabs(offset) < kMaxSynchronisationSeconds))
+    return "Can not synchronize: time difference > 1 hour";
+  const CalendarTime newTime = ToCalendar(AddSeconds(Now(clock), offset));
+  if (!setter.SetUtc(newTime)) return "Failed to set the system time";
+  return "System time successfully synchronised";
+}
+
+}  // namespace
+
+std::vector<std::string> SynchroniseClock(double offset, const UtcClock& clock, SystemClockSetter& setter) {
+  return {SetClock(offset, clock, setter), std::string(54, '-')};
+}
+
+}  // namespace korva
