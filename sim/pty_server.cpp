@@ -1,0 +1,95 @@
+#include "sim/pty_server.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "sim/paced_writer.h"
+
+namespace korva::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long the server waits for a request before it lets instrument time pass.
+constexpr int kPollMs = 5;
+
+}  // namespace
+
+PtyServer::PtyServer(const ServerOptions& options)
+    : instrument_(options.identity, options.seed), faults_(options.faults), baud_(options.baud) {}
+
+PtyServer::~PtyServer() { Stop(); }
+
+void PtyServer::Start() {
+  if (thread_.joinable()) return;
+  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+}
+
+void PtyServer::Stop() {
+  if (!thread_.joinable()) return;
+  thread_.request_stop();
+  thread_.join();
+}
+
+void PtyServer::SetFaults(const FaultOptions& faults) {
+  std::lock_guard lock(mutex_);
+  faults_.Configure(faults);
+}
+
+void PtyServer::SetBaud(std::uint32_t baud) {
+  std::lock_guard lock(mutex_);
+  baud_ = baud;
+}
+
+void PtyServer::Inspect(const std::function<void(VirtualInstrument&)>& access) {
+  std::lock_guard lock(mutex_);
+  access(instrument_);
+}
+
+void PtyServer::Run(std::stop_token stop) {
+  std::array<std::uint8_t, 4096> buffer{};
+  auto last = Clock::now();
+  while (!stop.stop_requested()) {
+    const std::size_t received = ReadRequests(buffer);
+    const auto now = Clock::now();
+    std::vector<Outgoing> outgoing = StepInstrument(std::span(buffer).first(received), now - last);
+    last = now;
+
+    std::uint32_t baud = 0;
+    {
+      std::lock_guard lock(mutex_);
+      baud = baud_;
+    }
+    for (const Outgoing& reply : outgoing) {
+      if (!SleepUntil(Clock::now() + reply.delay, stop)) return;
+      // A reply the line cannot take is lost, as on a real line.
+      if (WritePaced(terminal_.MasterFd(), reply.bytes, baud, stop) == WriteOutcome::kStopped) return;
+    }
+  }
+}
+
+std::size_t PtyServer::ReadRequests(std::span<std::uint8_t> buffer) {
+  pollfd descriptor{terminal_.MasterFd(), POLLIN, 0};
+  if (::poll(&descriptor, 1, kPollMs) <= 0 || (descriptor.revents & POLLIN) == 0) return 0;
+  const ssize_t count = ::read(terminal_.MasterFd(), buffer.data(), buffer.size());
+  return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+std::vector<PtyServer::Outgoing> PtyServer::StepInstrument(std::span<const std::uint8_t> received,
+                                                           Clock::duration elapsed) {
+  std::lock_guard lock(mutex_);
+  instrument_.Advance(std::chrono::duration_cast<std::chrono::microseconds>(elapsed));
+  instrument_.Receive(received);
+  std::vector<Outgoing> outgoing;
+  for (Reply& reply : instrument_.TakeReplies()) {
+    const Delivery delivery = faults_.Apply(reply.kind, reply.bytes);
+    if (delivery.send) outgoing.push_back({std::move(reply.bytes), delivery.delay});
+  }
+  return outgoing;
+}
+
+}  // namespace korva::sim

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sim/fault_injector.h"
+#include "sim/instrument_identity.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/virtual_instrument.h"
+
+namespace korva::sim {
+
+struct ServerOptions {
+  InstrumentIdentity identity;
+  std::uint32_t seed = 1;
+  std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
+  FaultOptions faults;
+};
+
+// Serves a VirtualInstrument on a pseudo-terminal from a background thread:
+// reads requests from the master side, lets the instrument's time follow the
+// steady clock, and writes each reply, after the fault injector has had its
+// say, paced at the configured baud rate.
+//
+//   PtyServer server(options);     // the pseudo-terminal exists from here on
+//   server.Start();
+//   int fd = open(server.DevicePath().c_str(), O_RDWR | O_NOCTTY);
+//   ...
+//   server.Stop();                 // also done by the destructor
+//
+// The constructor throws std::system_error when no pseudo-terminal can be made.
+class PtyServer {
+ public:
+  explicit PtyServer(const ServerOptions& options = {});
+  ~PtyServer();
+  PtyServer(const PtyServer&) = delete;
+  PtyServer& operator=(const PtyServer&) = delete;
+
+  void Start();
+  void Stop();
+
+  const std::string& DevicePath() const { return terminal_.SlavePath(); }
+
+  // Both take effect from the next reply on; SetFaults starts a fresh
+  // targeting count.
+  void SetFaults(const FaultOptions& faults);
+  void SetBaud(std::uint32_t baud);
+
+  // Runs `access` on the instrument while the server is between replies.
+  void Inspect(const std::function<void(VirtualInstrument&)>& access);
+
+ private:
+  struct Outgoing {
+    wire::Frame bytes;
+    std::chrono::milliseconds delay;
+  };
+
+  void Run(std::stop_token stop);
+  std::size_t ReadRequests(std::span<std::uint8_t> buffer);
+  std::vector<Outgoing> StepInstrument(std::span<const std::uint8_t> received,
+                                       std::chrono::steady_clock::duration elapsed);
+
+  PseudoTerminal terminal_;
+  std::mutex mutex_;  // guards instrument_, faults_ and baud_
+  VirtualInstrument instrument_;
+  FaultInjector faults_;
+  std::uint32_t baud_;
+  std::jthread thread_;
+};
+
+}  // namespace korva::sim

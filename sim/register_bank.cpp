@@ -1,0 +1,53 @@
+#include "sim/register_bank.h"
+
+namespace korva::sim {
+
+std::uint32_t RegisterBank::Get32(std::size_t lowIndex) const {
+  return words_[lowIndex] | (static_cast<std::uint32_t>(words_[lowIndex + 1]) << 16);
+}
+
+void RegisterBank::SetBits(std::size_t index, std::uint16_t mask) {
+  words_[index] = static_cast<std::uint16_t>(words_[index] | mask);
+}
+
+void RegisterBank::ClearBits(std::size_t index, std::uint16_t mask) {
+  words_[index] = static_cast<std::uint16_t>(words_[index] & ~mask);
+}
+
+void RegisterBank::Set32(std::size_t lowIndex, std::uint32_t value) {
+  words_[lowIndex] = static_cast<std::uint16_t>(value & 0xFFFF);
+  words_[lowIndex + 1] = static_cast<std::uint16_t>(value >> 16);
+}
+
+void RegisterBank::HostWrite(std::size_t index, std::uint16_t value) {
+  const std::uint16_t mask = HostWritableMask(index);
+  words_[index] = static_cast<std::uint16_t>((words_[index] & ~mask) | (value & mask));
+  if (index == reg::kControl && (value & control_bit::kTraceReady) == 0) {
+    ClearBits(reg::kControl, control_bit::kTraceReady);
+  }
+}
+
+std::uint16_t RegisterBank::HostWritableMask(std::size_t index) {
+  switch (index) {
+    case reg::kModel:
+      return 0x0FFF;
+    case reg::kControl:
+      return static_cast<std::uint16_t>(~control_bit::kTraceReady);
+    case 48:  // estimated slow threshold
+    case 49:
+    case 52:  // estimated fast threshold
+    case 53:
+    case reg::kRealTimeLow:
+    case reg::kRealTimeLow + 1:
+    case reg::kLiveTimeLow:
+    case reg::kLiveTimeLow + 1:
+    case reg::kRealTimeFine:
+    case reg::kLiveTimeFine:
+    case reg::kFpgaVersion:
+      return 0;
+    default:
+      return 0xFFFF;
+  }
+}
+
+}  // namespace korva::sim

@@ -1,0 +1,179 @@
+#include "sim/sim_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <map>
+
+namespace korva::sim {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: veltra-sim [options]\n"
+    "A virtual Veltra TDCR counter on a pseudo-terminal. The first line printed\n"
+    "names its device; SIGINT or SIGTERM ends it.\n"
+    "\n"
+    "Instrument:\n"
+    "  --serial N           serial number (default 12345)\n"
+    "  --model M            RQ3101 or RQ3102 (default RQ3102)\n"
+    "  --firmware X.YZ      firmware version (default 2.15)\n"
+    "  --fpga X.Y           FPGA version (default 3.1)\n"
+    "  --seed S             seed of counts, traces and faults (default 1)\n"
+    "Line:\n"
+    "  --baud B             pace replies at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
+    "  --link PATH          symbolic link to the device, removed on exit\n"
+    "Faults:\n"
+    "  --drop P             drop a reply with probability P (0-1)\n"
+    "  --corrupt P          damage one byte of a reply with probability P\n"
+    "  --truncate P         cut a reply short with probability P\n"
+    "  --delay MS           wait MS milliseconds before each reply\n"
+    "  --silent             never answer\n"
+    "  --fault-next N       faults hit only the next N replies\n"
+    "  --fault-only KIND    faults hit only replies to registers, spectrum, trace or writes\n"
+    "  --help               show this text\n";
+
+template <typename T>
+std::optional<T> ParseInteger(std::string_view text) {
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+  const std::string copy(text);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (copy.empty() || end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A version such as "2.15" as the instrument reports it: value x scale.
+template <typename T>
+std::optional<T> ParseScaledVersion(std::string_view text, double scale) {
+  const auto value = ParseNumber(text);
+  if (!value || *value < 0.0) return std::nullopt;
+  const double scaled = std::round(*value * scale);
+  if (scaled > static_cast<double>(std::numeric_limits<T>::max())) return std::nullopt;
+  return static_cast<T>(scaled);
+}
+
+std::optional<double> ParseProbability(std::string_view text) {
+  const auto value = ParseNumber(text);
+  if (!value || *value < 0.0 || *value > 1.0) return std::nullopt;
+  return value;
+}
+
+template <typename T>
+bool Store(std::optional<T> parsed, T& target) {
+  if (parsed) target = *parsed;
+  return parsed.has_value();
+}
+
+using Setter = std::function<bool(SimOptions&, std::string_view)>;
+
+const std::map<std::string_view, Setter>& ValueOptions() {
+  static const std::map<std::string_view, Setter> options = {
+      {"--serial",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInteger<std::uint16_t>(v), o.server.identity.serialNumber);
+       }},
+      {"--model",
+       [](SimOptions& o, std::string_view v) {
+         if (v != ModelName(Model::kRQ3101) && v != ModelName(Model::kRQ3102)) return false;
+         o.server.identity.model = v == ModelName(Model::kRQ3102) ? Model::kRQ3102 : Model::kRQ3101;
+         return true;
+       }},
+      {"--firmware",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseScaledVersion<std::int16_t>(v, 100.0), o.server.identity.firmwareVersionX100);
+       }},
+      {"--fpga",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseScaledVersion<std::uint16_t>(v, 10.0), o.server.identity.fpgaVersionX10);
+       }},
+      {"--seed",
+       [](SimOptions& o, std::string_view v) {
+         const auto seed = ParseInteger<std::uint32_t>(v);
+         if (seed) o.server.faults.seed = *seed;
+         return Store(seed, o.server.seed);
+       }},
+      {"--baud", [](SimOptions& o,
+                    std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},
+      {"--link",
+       [](SimOptions& o, std::string_view v) {
+         o.linkPath = v;
+         return !v.empty();
+       }},
+      {"--drop",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseProbability(v), o.server.faults.dropProbability);
+       }},
+      {"--corrupt",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseProbability(v), o.server.faults.corruptProbability);
+       }},
+      {"--truncate",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseProbability(v), o.server.faults.truncateProbability);
+       }},
+      {"--delay",
+       [](SimOptions& o, std::string_view v) {
+         const auto ms = ParseInteger<std::uint32_t>(v);
+         if (ms) o.server.faults.delay = std::chrono::milliseconds(*ms);
+         return ms.has_value();
+       }},
+      {"--fault-next",
+       [](SimOptions& o, std::string_view v) {
+         const auto count = ParseInteger<std::uint32_t>(v);
+         if (count) o.server.faults.next = *count;
+         return count.has_value();
+       }},
+      {"--fault-only",
+       [](SimOptions& o, std::string_view v) {
+         const auto kind = RequestKindFromName(v);
+         if (kind) o.server.faults.only = *kind;
+         return kind.has_value();
+       }},
+  };
+  return options;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) {
+  SimOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (name == "--silent") {
+      options.server.faults.silent = true;
+      continue;
+    }
+    std::optional<std::string_view> value;
+    if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+    }
+    const auto option = ValueOptions().find(name);
+    if (option == ValueOptions().end()) return {std::nullopt, "unknown option " + std::string(args[i])};
+    if (!value) {
+      if (i + 1 == args.size()) return {std::nullopt, std::string(name) + " needs a value"};
+      value = args[++i];
+    }
+    if (!option->second(options, *value)) {
+      return {std::nullopt, "bad value '" + std::string(*value) + "' for " + std::string(name)};
+    }
+  }
+  return {options, {}};
+}
+
+std::string_view UsageText() { return kUsage; }
+
+}  // namespace korva::sim

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "sim/pty_server.h"
+
+namespace korva::sim {
+
+// What the veltra-sim command line asks for.
+struct SimOptions {
+  ServerOptions server;
+  std::string linkPath;  // empty: no link
+  bool help = false;
+};
+
+struct ParsedCommandLine {
+  std::optional<SimOptions> options;  // empty when the command line is wrong
+  std::string error;
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after '=' ("--serial 7", "--serial=7").
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
+
+std::string_view UsageText();
+
+}  // namespace korva::sim

@@ -1,0 +1,131 @@
+#include "sim/virtual_instrument.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "sim/spectrum_acquisition.h"
+#include "sim/trace_capture.h"
+
+namespace korva::sim {
+
+namespace {
+
+using namespace korva::wire;
+
+struct PowerOnValue {
+  std::size_t index;
+  std::uint16_t value;
+};
+
+// Settings the instrument comes up with, so that a fresh instrument already
+// captures sensible traces and acquires into the lower spectrum half.
+constexpr PowerOnValue kPowerOnValues[] = {
+    {2, 240},      // slow shaper rise time
+    {3, 40},       // slow shaper flat top
+    {4, 20},       // fast shaper rise time
+    {5, 4},        // fast shaper flat top
+    {17, 0xFFF0},  // fine gain 1.0
+    {18, 0x8000},  // input E, lower spectrum half
+    {24, 9},       // trace decimation 10
+    {25, 48},      // trace trigger delay
+};
+
+constexpr std::uint16_t kPulserOff = 1u << 9;
+
+Frame ReplyHeader(const Request& request, std::size_t length, std::uint8_t command) {
+  Frame reply(length, 0);
+  reply[0] = command;
+  WriteU16(reply, 2, static_cast<std::uint16_t>(length));
+  WriteU32(reply, 4, request.address);
+  return reply;
+}
+
+void Seal(Frame& frame) {
+  frame.back() = Checksum(std::span<const std::uint8_t>(frame).first(frame.size() - 1));
+}
+
+}  // namespace
+
+VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed)
+    : status_(identity) {
+  RegisterBank& registers = memory_.registers;
+  for (const auto& [index, value] : kPowerOnValues) registers.Set(index, value);
+  registers.Set(reg::kModel, static_cast<std::uint16_t>(ModelCode(identity.model) << 12));
+  registers.Set(reg::kControl, control_bit::kEraseDone | kPulserOff);
+  registers.Set(reg::kFpgaVersion, identity.fpgaVersionX10);
+
+  // Each process draws from its own stream, so adding one leaves the others' unchanged.
+  processes_.push_back(std::make_unique<SpectrumAcquisition>(seed));
+  processes_.push_back(std::make_unique<TraceCapture>(seed ^ 0x9E3779B9u));
+}
+
+void VirtualInstrument::Receive(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return;
+  lineQuietFor_ = std::chrono::microseconds{0};
+  framer_.Append(bytes);
+  ServeCompleteFrames();
+}
+
+void VirtualInstrument::Advance(std::chrono::microseconds elapsed) {
+  status_.Advance(elapsed);
+  for (auto& process : processes_) process->Advance(memory_, elapsed);
+
+  lineQuietFor_ += elapsed;
+  if (framer_.HasPending() && lineQuietFor_ >= kLineIdleTimeout) {
+    for (const Frame& frame : framer_.Abandon()) Serve(frame);
+  }
+}
+
+std::vector<Reply> VirtualInstrument::TakeReplies() { return std::exchange(replies_, {}); }
+
+void VirtualInstrument::ServeCompleteFrames() {
+  while (auto frame = framer_.Next()) Serve(*frame);
+}
+
+void VirtualInstrument::Serve(const Frame& frame) {
+  const auto request = DecodeRequest(frame);
+  if (!request) return;
+  Frame reply = request->kind == RequestKind::kRegisterWrite ? AnswerWrite(*request) : AnswerRead(*request);
+  replies_.push_back({request->kind, std::move(reply)});
+}
+
+Frame VirtualInstrument::AnswerRead(const Request& request) {
+  Frame reply = ReplyHeader(request, ExpectedReadReplyLength(request.replyDataBytes), kReadCommand);
+  WriteStatusBlock(reply, status_.Next());
+  PutReadData(request, std::span<std::uint8_t>(reply).subspan(kReadDataOffset, request.replyDataBytes));
+  Seal(reply);
+  return reply;
+}
+
+void VirtualInstrument::PutReadData(const Request& request, std::span<std::uint8_t> data) {
+  switch (request.kind) {
+    case RequestKind::kRegisterRead:
+      for (std::size_t i = 0; i < request.count; ++i)
+        WriteU16(data, 2 * i, memory_.registers[request.first + i]);
+      break;
+    case RequestKind::kSpectrumRead:
+      for (std::size_t i = 0; i < request.count; ++i) WriteU32(data, 4 * i, memory_.data[request.first + i]);
+      break;
+    case RequestKind::kTraceRead:
+      std::copy_n(memory_.trace.begin(), data.size(), data.begin());
+      // Reading the record re-arms the trace unit.
+      memory_.registers.ClearBits(reg::kControl, control_bit::kTraceReady);
+      break;
+    case RequestKind::kRegisterWrite:  // acknowledged without data
+      break;
+  }
+}
+
+Frame VirtualInstrument::AnswerWrite(const Request& request) {
+  for (std::size_t i = 0; i < request.words.size(); ++i) {
+    memory_.registers.HostWrite(request.first + i, request.words[i]);
+  }
+  const RegisterRange written{request.first, request.count};
+  for (auto& process : processes_) process->OnRegistersWritten(memory_, written);
+
+  Frame reply = ReplyHeader(request, kWriteReplyLength, kWriteCommand);
+  Seal(reply);
+  return reply;
+}
+
+}  // namespace korva::sim

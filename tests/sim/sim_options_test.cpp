@@ -1,0 +1,72 @@
+#include "sim/sim_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace korva::sim {
+namespace {
+
+ParsedCommandLine Parse(std::vector<std::string_view> args) { return ParseCommandLine(args); }
+
+TEST(SimOptions, EveryOptionReachesItsSetting) {
+  const ParsedCommandLine parsed = Parse({"--serial",
+                                          "42",
+                                          "--model=RQ3101",
+                                          "--firmware",
+                                          "2.29",
+                                          "--fpga",
+                                          "4.7",
+                                          "--baud",
+                                          "0",
+                                          "--link",
+                                          "/tmp/veltra",
+                                          "--drop",
+                                          "0.5",
+                                          "--corrupt",
+                                          "1",
+                                          "--truncate",
+                                          "0",
+                                          "--delay",
+                                          "250",
+                                          "--silent",
+                                          "--seed",
+                                          "99",
+                                          "--fault-next",
+                                          "3",
+                                          "--fault-only",
+                                          "writes"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const SimOptions& options = *parsed.options;
+  EXPECT_EQ(options.server.identity.serialNumber, 42);
+  EXPECT_EQ(options.server.identity.model, Model::kRQ3101);
+  EXPECT_EQ(options.server.identity.firmwareVersionX100, 229) << "2.29 x 100 is not exact in binary";
+  EXPECT_EQ(options.server.identity.fpgaVersionX10, 47);
+  EXPECT_EQ(options.server.baud, 0u);
+  EXPECT_EQ(options.linkPath, "/tmp/veltra");
+  const FaultOptions& faults = options.server.faults;
+  EXPECT_EQ(faults.dropProbability, 0.5);
+  EXPECT_EQ(faults.corruptProbability, 1.0);
+  EXPECT_EQ(faults.delay.count(), 250);
+  EXPECT_TRUE(faults.silent);
+  EXPECT_EQ(options.server.seed, 99u);
+  EXPECT_EQ(faults.seed, 99u);
+  EXPECT_EQ(faults.next, 3u);
+  EXPECT_EQ(faults.only, RequestKind::kRegisterWrite);
+}
+
+TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string_view>> wrong = {
+      {"--drop", "1.5"},     {"--corrupt", "-0.1"},      {"--serial", "70000"}, {"--model", "RQ3103"},
+      {"--baud", "fast"},    {"--fault-only", "eeprom"}, {"--serial"},          {"--verbose"},
+      {"--firmware", "400"}, {"--delay", "-5"},
+  };
+  for (const auto& args : wrong) {
+    const ParsedCommandLine parsed = Parse(args);
+    EXPECT_FALSE(parsed.options) << args[0];
+    EXPECT_FALSE(parsed.error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace korva::sim
