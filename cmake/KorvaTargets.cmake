@@ -8,6 +8,7 @@
 function(korva_declare_libraries)
   add_library(korva_core STATIC)
   target_include_directories(korva_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  set_target_properties(korva_core PROPERTIES AUTOMOC OFF)
   if(NOT KORVA_CORE_ONLY)
     add_library(korva_platform STATIC)
     target_link_libraries(korva_platform PUBLIC korva_core Qt6::Core Qt6::Network Qt6::SerialPort Qt6::DBus)

@@ -361,6 +361,13 @@ void CommandEngine::CompleteConnect() {
   RequestAllRegisters();
 }
 
+void CommandEngine::BeginProbe() {
+  connected_ = true;
+  busy_ = false;
+  error_ = true;
+  repeatPending_ = false;
+}
+
 void CommandEngine::OnDisconnect() {
   connected_ = false;
   deviceAnswered_ = false;

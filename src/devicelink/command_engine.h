@@ -60,6 +60,9 @@ class CommandEngine {
   void PrepareConnect();   // not connected, not answered, nothing pending
   void CompleteConnect();  // connected, first register read in flight
   void OnDisconnect();     // not connected, nothing pending, idle
+  // The Port Finder's probe of one port: the engine may send, and the
+  // error flag stays set until a valid reply arrives.
+  void BeginProbe();
 
   bool IsConnected() const { return connected_; }
   bool DeviceAnswered() const { return deviceAnswered_; }

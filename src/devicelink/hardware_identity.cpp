@@ -46,3 +46,20 @@ std::string CalibrationDateText(const DeviceImage& image) {
 }
 
 }  // namespace korva
+
+namespace korva {
+
+AboutHardwareMessage AboutHardware(const DeviceImage& active, const DeviceImage& buffer) {
+  AboutHardwareMessage message;
+  message.title = ModelName(buffer);
+  message.text = "Serial Number:\t" + SerialNumberText(active) + "\nFirmware Version:\t" +
+                 FirmwareVersionText(active) + "\nFPGA Version:\t" + FpgaVersionText(active);
+  if (buffer.calibration.valid) {
+    message.text += "\n\nTDCR Thresholds:\tCalibrated\nCalibration Date:\t" + CalibrationDateText(buffer);
+  } else {
+    message.text += "\n\nTDCR Thresholds:\tNot calibrated";
+  }
+  return message;
+}
+
+}  // namespace korva

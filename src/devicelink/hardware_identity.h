@@ -25,3 +25,17 @@ CalibrationDate DecodeCalibrationDate(std::uint16_t word);
 std::string CalibrationDateText(const DeviceImage& image);
 
 }  // namespace korva
+
+namespace korva {
+
+// The About Hardware message: its title (the model name) and text. Serial
+// number and versions come from the active spectrum's image, so a spectrum
+// loaded from a file reports the instrument it was recorded with; model and
+// calibration always come from the buffer (the connected instrument).
+struct AboutHardwareMessage {
+  std::string title;
+  std::string text;
+};
+AboutHardwareMessage AboutHardware(const DeviceImage& active, const DeviceImage& buffer);
+
+}  // namespace korva

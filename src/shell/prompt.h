@@ -12,6 +12,8 @@ class Prompt {
   virtual ~Prompt() = default;
   // A modal message with the error icon and an OK button.
   virtual void ShowError(std::string_view message) = 0;
+  // A modal message with the information icon, an OK button and a title.
+  virtual void ShowMessage(std::string_view title, std::string_view message) = 0;
 };
 
 }  // namespace korva

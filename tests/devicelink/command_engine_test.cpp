@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../support/fake_serial_link.h"
+#include "../support/recording_prompt.h"
 #include "devicelink/register_edit.h"
 #include "shell/event_log.h"
 #include "shell/prompt.h"
@@ -16,17 +17,12 @@ namespace {
 
 using test::FakeSerialLink;
 using test::FilledReadReplyTo;
+using test::RecordingPrompt;
 using test::WriteAckTo;
 
 class FixedClock : public LocalClock {
  public:
   std::optional<LocalCalendar> Now() override { return LocalCalendar{2024, 3, 7, 14, 5, 9}; }
-};
-
-class RecordingPrompt : public Prompt {
- public:
-  std::vector<std::string> errors;
-  void ShowError(std::string_view message) override { errors.emplace_back(message); }
 };
 
 // The shell around the engine: a port-open flag, the disconnect sequence's

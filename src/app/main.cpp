@@ -1,0 +1,6 @@
+#include "shell/korva_tdcr_app.h"
+
+int main(int argc, char** argv) {
+  korva::CKorvaTDCRApp app(argc, argv);
+  return app.exec();
+}

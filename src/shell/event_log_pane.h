@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+#include <deque>
+
+#include "shell/event_log.h"
+
+class QListWidget;
+
+namespace korva {
+
+// The "Events" pane: a single-column list mirroring the event log, scrolled
+// so that the newest line is always visible.
+class COutputWnd : public QWidget, private EventLog::Listener {
+  Q_OBJECT
+
+ public:
+  static constexpr int kListControlId = 500;
+
+  // Shows the lines the log already holds, then appends "Start Application".
+  COutputWnd(EventLog& log, QWidget* parent = nullptr);
+  ~COutputWnd() override;
+
+  int LineCount() const;
+  QString LineAt(int row) const;
+  // Horizontal scroll extent: the widest line's drawn width plus 10 pixels.
+  int HorizontalExtent() const { return horizontalExtent_; }
+
+ private:
+  void OnLineAppended(const std::string& line) override;
+  void OnFirstLineRemoved() override;
+
+  EventLog& log_;
+  QListWidget* list_;
+  std::deque<int> lineWidths_;
+  int horizontalExtent_ = 0;
+};
+
+}  // namespace korva

@@ -1,0 +1,102 @@
+#include "shell/link_session.h"
+
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "devicelink/device_image.h"
+#include "devicelink/serial_notification.h"
+#include "devicelink/serial_port_event.h"
+#include "shell/event_log.h"
+#include "shell/prompt.h"
+
+namespace korva {
+
+namespace {
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+}  // namespace
+
+LinkSession::LinkSession(DeviceImage& image, EventLog& log, Prompt& prompt, QObject* parent)
+    : QObject(parent), image_(image), log_(log), prompt_(prompt), engine_(port_, image, log, prompt, *this) {}
+
+LinkSession::~LinkSession() {
+  if (port_.IsOpen()) port_.Close();
+}
+
+bool LinkSession::Connect() {
+  emit ConnectStarting();
+  if (port_.IsOpen()) port_.Close();
+  engine_.PrepareConnect();
+
+  if (port_.Open(portName_, this, 0, 0, kQueueSize, kQueueSize) != error_code::kSuccess) {
+    prompt_.ShowError("Unable to open COM-port");
+    port_.Close();
+    portOpen_ = false;
+    RunDisconnectSequence();
+    return false;
+  }
+  portOpen_ = true;
+  port_.Break();
+  port_.Purge();
+  DrainLink(port_);
+
+  serialEventsSuppressed_ = false;
+  ConfigureLine();
+  log_.AddLine("Connected to: " + portName_);
+  port_.Purge();
+
+  engine_.spectrumPolling = true;
+  image_.OnConnect();
+  // Lets the instrument settle after the break before the first request.
+  Pause(200);
+  engine_.CompleteConnect();
+  emit Connected();
+  return true;
+}
+
+void LinkSession::ConfigureLine() {
+  port_.Setup(baudRate_, 8, CSerial::Parity::kNone, CSerial::StopBits::kOne);
+  port_.SetEventMask(serial_event::kProgramMask);
+  port_.SetReadTimeouts(CSerial::ReadTimeouts::kNonBlocking);
+  port_.SetHandshaking(CSerial::Handshake::kRtsCts);
+}
+
+void LinkSession::Disconnect() {
+  portOpen_ = false;
+  RunDisconnectSequence();
+}
+
+void LinkSession::RunDisconnectSequence() {
+  engine_.OnDisconnect();
+  serialEventsSuppressed_ = true;
+  Pause(100);
+  if (port_.IsOpen()) port_.Close();
+  portOpen_ = false;
+  log_.AddLine("Disconnected from hardware");
+  emit Disconnected();
+}
+
+void LinkSession::ScheduleAfter(int delayMs, std::function<void()> action) {
+  QTimer::singleShot(delayMs, this, std::move(action));
+}
+
+bool LinkSession::event(QEvent* event) {
+  if (event->type() == port_.MessageType()) {
+    const auto& note = static_cast<const SerialPortEvent&>(*event);
+    HandleSerialNotification(note.Events(), note.LineErrors(), serialEventsSuppressed_ && !searching_, log_,
+                             [this] { engine_.OnReplyBytes(); });
+    return true;
+  }
+  if (event->type() == CSerialWnd::HangupMessageType()) {
+    // The engine's time-out gives the link up in its own time; the listener
+    // has stopped watching the dead line, so nothing spins meanwhile.
+    log_.AddLine("Line hung up: " + portName_);
+    emit LineHungUp();
+    return true;
+  }
+  return QObject::event(event);
+}
+
+}  // namespace korva

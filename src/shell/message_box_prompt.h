@@ -1,0 +1,20 @@
+#pragma once
+
+#include "shell/prompt.h"
+
+class QWidget;
+
+namespace korva {
+
+// The program's prompt: modal message boxes over the main window.
+class MessageBoxPrompt : public Prompt {
+ public:
+  explicit MessageBoxPrompt(QWidget* parent) : parent_(parent) {}
+  void ShowError(std::string_view message) override;
+  void ShowMessage(std::string_view title, std::string_view message) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace korva

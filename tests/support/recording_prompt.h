@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/prompt.h"
+
+namespace korva::test {
+
+// A prompt that records what the program shows.
+class RecordingPrompt : public Prompt {
+ public:
+  std::vector<std::string> errors;
+  std::vector<std::string> messages;  // "title|text"
+
+  void ShowError(std::string_view message) override { errors.emplace_back(message); }
+  void ShowMessage(std::string_view title, std::string_view message) override {
+    messages.push_back(std::string(title) + "|" + std::string(message));
+  }
+};
+
+}  // namespace korva::test
