@@ -20,6 +20,7 @@
 #include "shell/link_session.h"
 #include "shell/message_box_prompt.h"
 #include "shell/qt_settings_store.h"
+#include "timesync/time_stamp_dialog.h"
 
 namespace korva {
 
@@ -73,6 +74,8 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   connect(&timer_, &QTimer::timeout, this, &CMainFrame::OnTick);
   connect(session_, &LinkSession::Connected, this, &CMainFrame::UpdateCommandStates);
   connect(session_, &LinkSession::Disconnected, this, &CMainFrame::UpdateCommandStates);
+  // Every connection attempt asks for a fresh time reference before the next start stamp.
+  connect(session_, &LinkSession::ConnectStarting, this, [this] { timeReference_.RequireChoice(); });
   ConnectPowerEvents();
   RestoreSettings();
   UpdateCommandStates();
@@ -266,6 +269,11 @@ void CMainFrame::UpdateCommandStates() {
   statusBar()->showMessage(
       connected ? QStringLiteral("Connected to %1").arg(QString::fromStdString(session_->PortName()))
                 : QStringLiteral("Not connected"));
+}
+
+void CMainFrame::ChooseTimeReferenceIfNeeded() {
+  if (timeReference_.NeedsTimeReferenceChoice())
+    ChooseTimeReference(timeReference_, timeServices_.Tools(), this);
 }
 
 void CMainFrame::OnPort() {

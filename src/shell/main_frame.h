@@ -9,6 +9,8 @@
 #include "devicelink/serial_port_record.h"
 #include "shell/event_log.h"
 #include "spectrum/spectrum_record.h"
+#include "timesync/system_time_services.h"
+#include "timesync/time_reference.h"
 
 class QAction;
 class QActionGroup;
@@ -52,6 +54,10 @@ class CMainFrame : public QMainWindow {
   CSpectrum& ActiveSpectrum() { return *activeSpectrum_; }
   COutputWnd& EventsPane() { return *eventsView_; }
   CComPortDlg& PortDialog() { return *portDialog_; }
+  TimeReferenceState& TimeReference() { return timeReference_; }
+  // Runs the "Measurement Time Stamp" dialog when the time reference has to
+  // be chosen (again) before a start time is stamped.
+  void ChooseTimeReferenceIfNeeded();
   int ApplicationLookId() const { return applicationLook_; }
   bool TimerRunning() const { return timer_.isActive(); }
   QAction* Action(int commandId) const;
@@ -100,6 +106,8 @@ class CMainFrame : public QMainWindow {
   CSpectrum bufferSpectrum_;
   CSpectrum fileSpectrum_;
   CSpectrum* activeSpectrum_ = &bufferSpectrum_;
+  SystemTimeServices timeServices_;
+  TimeReferenceState timeReference_{timeServices_.Clock(), timeServices_.Zones()};
   LinkSession* session_;
   CComPortDlg* portDialog_;
   COutputWnd* eventsView_ = nullptr;

@@ -1,0 +1,184 @@
+#include "shell/main_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest/QTest>
+#include <functional>
+#include <memory>
+
+#include "../support/memory_settings_store.h"
+#include "../support/recording_prompt.h"
+#include "devicelink/port_finder_dialog.h"
+#include "devicelink/serial_port_record.h"
+#include "shell/event_log_pane.h"
+#include "shell/link_session.h"
+#include "sim/pty_server.h"
+
+namespace korva {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "main_frame_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+SerialPortRecord RecordFor(const std::string& devicePath) {
+  SerialPortRecord record;
+  record.devicePath = devicePath;
+  record.portName = devicePath.substr(5);  // "pts/N"
+  record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
+  CompleteRecord(record);
+  return record;
+}
+
+std::unique_ptr<sim::PtyServer> StartInstrument(std::uint16_t serialNumber) {
+  sim::ServerOptions options;
+  options.identity.serialNumber = serialNumber;
+  options.baud = 0;
+  auto server = std::make_unique<sim::PtyServer>(options);
+  server->Start();
+  return server;
+}
+
+// Runs `check` on the Port Finder once its search has ended, then closes it.
+void WhenSearchEnds(const std::function<void(CFindComPort&)>& check) {
+  auto* poll = new QTimer(&App());
+  QObject::connect(poll, &QTimer::timeout, [poll, check] {
+    auto* finder = qobject_cast<CFindComPort*>(QApplication::activeModalWidget());
+    if (finder == nullptr || !finder->FindButton()->isEnabled()) return;
+    poll->stop();
+    poll->deleteLater();
+    check(*finder);
+    finder->reject();
+  });
+  poll->start(50);
+}
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+
+  std::unique_ptr<CMainFrame> MakeFrame() {
+    MainFrameServices services;
+    services.prompt = &prompt;
+    services.settings = &settings;
+    services.enumerate = [this] { return ports; };
+    auto frame = std::make_unique<CMainFrame>(services);
+    frame->show();
+    QApplication::processEvents();
+    return frame;
+  }
+  std::vector<std::string> Messages(CMainFrame& frame) {
+    std::vector<std::string> messages;
+    for (const std::string& line : frame.Log().Lines()) messages.push_back(line.substr(line.find(">> ") + 3));
+    return messages;
+  }
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  std::vector<SerialPortRecord> ports;
+};
+
+TEST_F(MainFrameTest, StartsWithAnEmptySettingsStore) {
+  auto frame = MakeFrame();
+  EXPECT_EQ(frame->windowTitle(), "Korva-TDCR");
+  EXPECT_EQ(frame->ApplicationLookId(), 32878);
+  EXPECT_EQ(Messages(*frame), std::vector<std::string>{"Start Application"});
+  EXPECT_TRUE(frame->Action(32895)->isEnabled());   // Connect
+  EXPECT_FALSE(frame->Action(32893)->isEnabled());  // Disconnect
+  EXPECT_FALSE(frame->Action(32860)->isEnabled());  // About Hardware
+  QTest::qWait(300);
+  EXPECT_TRUE(frame->TimerRunning());
+}
+
+TEST_F(MainFrameTest, ConnectWithoutAPortFailsCleanly) {
+  auto frame = MakeFrame();
+  frame->OnConnect();
+  EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
+  EXPECT_EQ(Messages(*frame), (std::vector<std::string>{"Start Application", "Disconnected from hardware"}));
+  EXPECT_FALSE(frame->Session().Engine().IsConnected());
+}
+
+TEST_F(MainFrameTest, PortFinderWithoutPortsSaysNoneWereFound) {
+  auto frame = MakeFrame();
+  QString status;
+  WhenSearchEnds([&](CFindComPort& finder) { status = finder.StatusLine()->text(); });
+  frame->OnAutoConnect();
+  EXPECT_EQ(status, "No Korva devices were found... Please, reconnect the device and press FIND.");
+  EXPECT_FALSE(frame->Session().Engine().IsConnected());
+}
+
+TEST_F(MainFrameTest, PortFinderListsTwoInstrumentsAndWaitsForAChoice) {
+  auto first = StartInstrument(101);
+  auto second = StartInstrument(202);
+  ports = {RecordFor(first->DevicePath()), RecordFor(second->DevicePath())};
+  auto frame = MakeFrame();
+  QStringList entries;
+  int selected = -1;
+  QString status;
+  WhenSearchEnds([&](CFindComPort& finder) {
+    for (int i = 0; i < finder.FoundList()->count(); ++i) entries << finder.FoundList()->itemText(i);
+    selected = finder.FoundList()->currentIndex();
+    status = finder.StatusLine()->text();
+  });
+  frame->OnAutoConnect();
+  ASSERT_EQ(entries.size(), 2);
+  EXPECT_EQ(entries[0], QString::fromStdString(ports[0].friendlyName) + " -> SN: 00101");
+  EXPECT_EQ(entries[1], QString::fromStdString(ports[1].friendlyName) + " -> SN: 00202");
+  EXPECT_EQ(selected, 0);
+  EXPECT_EQ(status, "Found multiple Korva devices... Please, select port and press OK.");
+  EXPECT_FALSE(frame->Session().Engine().IsConnected());
+}
+
+TEST_F(MainFrameTest, ASingleInstrumentIsConnectedAt921600WhateverThePortDialogChose) {
+  auto instrument = StartInstrument(4242);
+  ports = {RecordFor(instrument->DevicePath())};
+  auto frame = MakeFrame();
+  frame->Session().SetBaudRate(2400);
+  frame->OnAutoConnect();
+  EXPECT_TRUE(frame->Session().Engine().IsConnected());
+  EXPECT_EQ(frame->Session().BaudRate(), 921600u);
+  EXPECT_EQ(Messages(*frame).back(), "Connected to: " + instrument->DevicePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Session().Engine().DeviceAnswered(); }, 3000));
+  EXPECT_EQ(frame->BufferSpectrum().image.serialNumber, 4242);
+  EXPECT_TRUE(frame->Action(32893)->isEnabled());
+
+  // Closing the window while connected ends the link and frees the port.
+  frame->close();
+  EXPECT_EQ(Messages(*frame).back(), "Disconnected from hardware");
+  EXPECT_FALSE(frame->Session().Port().IsOpen());
+}
+
+TEST_F(MainFrameTest, PlacementLayoutAndLookSurviveARestart) {
+  {
+    auto frame = MakeFrame();
+    frame->OnApplicationLook(32880);
+    frame->findChild<QToolBar*>("StandardToolBar")->hide();
+    frame->findChild<QDockWidget*>("EventsPane")->setFloating(true);
+    frame->resize(900, 600);
+    frame->close();
+  }
+  auto frame = MakeFrame();
+  EXPECT_EQ(frame->ApplicationLookId(), 32880);
+  EXPECT_FALSE(frame->findChild<QToolBar*>("StandardToolBar")->isVisible());
+  EXPECT_TRUE(frame->findChild<QDockWidget*>("EventsPane")->isFloating());
+  EXPECT_EQ(frame->size(), QSize(900, 600));
+
+  frame->OnDefaultLayout();
+  EXPECT_TRUE(frame->findChild<QToolBar*>("StandardToolBar")->isVisible());
+  EXPECT_FALSE(frame->findChild<QDockWidget*>("EventsPane")->isFloating());
+}
+
+}  // namespace
+}  // namespace korva
