@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korva {
+
+// A measurement start time as the TDCR views and files show it: calendar
+// fields with milliseconds, in the reference it was stamped with (UTC, or
+// local wall time for the LOCAL reference).
+struct StampTime {
+  int year = 1601;
+  int month = 1;  // 1-12
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+
+  friend bool operator==(const StampTime&, const StampTime&) = default;
+};
+
+// The instrument keeps the start time in registers 92-95 as a FILETIME:
+// 100 ns ticks since 1601-01-01 00:00:00. Both conversions are exact for
+// stamps below 2^63 ticks (up to the year 30827); ticks finer than a
+// millisecond are dropped when converting to calendar fields.
+std::uint64_t FileTimeFromStampTime(const StampTime& time);
+StampTime StampTimeFromFileTime(std::uint64_t fileTime);
+
+// The start time as the TDCR view shows it: "DD/MM/YYYY  HH:MM:SS.CC" with
+// hundredths of a second (milliseconds / 10).
+std::string FormatStartTime(const StampTime& time);
+
+}  // namespace korva
