@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace korva {
+
+// A subcommand with "--name value" options and "--flag" switches. Parsing
+// fails (with a message) on an unknown option, a missing value or a value
+// given twice, so a typing error never runs a measurement with defaults.
+class CommandLine {
+ public:
+  struct Grammar {
+    std::set<std::string> valued;
+    std::set<std::string> flags;
+  };
+
+  // `arguments` excludes the program name and the subcommand.
+  static std::optional<CommandLine> Parse(const std::vector<std::string>& arguments, const Grammar& grammar,
+                                          std::string& error);
+
+  bool Has(const std::string& name) const { return values_.count(name) != 0 || flags_.count(name) != 0; }
+  std::optional<std::string> Value(const std::string& name) const;
+
+ private:
+  std::map<std::string, std::string> values_;
+  std::set<std::string> flags_;
+};
+
+// Reads a whole decimal number or a decimal fraction; nullopt for any other text.
+std::optional<unsigned long> ParseUnsigned(const std::string& text);
+std::optional<double> ParseNumber(const std::string& text);
+
+}  // namespace korva
