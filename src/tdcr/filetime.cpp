@@ -1,41 +1,26 @@
 #include "tdcr/filetime.h"
 
-#include <chrono>
 #include <cstdio>
+
+#include "timesync/calendar_time.h"
 
 namespace korva {
 
-namespace {
-
-using FileTimeTicks = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;
-constexpr std::uint64_t kTicksPerMillisecond = 10'000;
-constexpr std::chrono::sys_days kFileTimeEpoch =
-    std::chrono::year{1601} / std::chrono::January / std::chrono::day{1};
-
-}  // namespace
-
 std::uint64_t FileTimeFromStampTime(const StampTime& time) {
-  using namespace std::chrono;
-  const sys_days date =
-      year{time.year} / month{static_cast<unsigned>(time.month)} / day{static_cast<unsigned>(time.day)};
-  const auto sinceEpoch = (date - kFileTimeEpoch) + hours{time.hour} + minutes{time.minute} +
-                          seconds{time.second} + milliseconds{time.millisecond};
-  return static_cast<std::uint64_t>(duration_cast<FileTimeTicks>(sinceEpoch).count());
+  CalendarTime calendar;
+  calendar.year = static_cast<std::uint16_t>(time.year);
+  calendar.month = static_cast<std::uint16_t>(time.month);
+  calendar.day = static_cast<std::uint16_t>(time.day);
+  calendar.hour = static_cast<std::uint16_t>(time.hour);
+  calendar.minute = static_cast<std::uint16_t>(time.minute);
+  calendar.second = static_cast<std::uint16_t>(time.second);
+  calendar.millisecond = static_cast<std::uint16_t>(time.millisecond);
+  return ToFileTime(calendar);
 }
 
 StampTime StampTimeFromFileTime(std::uint64_t fileTime) {
-  using namespace std::chrono;
-  const milliseconds sinceEpoch{static_cast<std::int64_t>(fileTime / kTicksPerMillisecond)};
-  const days wholeDays = floor<days>(sinceEpoch);
-  const year_month_day date{kFileTimeEpoch + wholeDays};
-  const hh_mm_ss clock{sinceEpoch - wholeDays};
-  return StampTime{static_cast<int>(date.year()),
-                   static_cast<int>(static_cast<unsigned>(date.month())),
-                   static_cast<int>(static_cast<unsigned>(date.day())),
-                   static_cast<int>(clock.hours().count()),
-                   static_cast<int>(clock.minutes().count()),
-                   static_cast<int>(clock.seconds().count()),
-                   static_cast<int>(clock.subseconds().count())};
+  const CalendarTime c = CalendarFromFileTime(fileTime);
+  return StampTime{c.year, c.month, c.day, c.hour, c.minute, c.second, c.millisecond};
 }
 
 std::string FormatStartTime(const StampTime& time) {

@@ -22,8 +22,8 @@ struct StampTime {
 
 // The instrument keeps the start time in registers 92-95 as a FILETIME:
 // 100 ns ticks since 1601-01-01 00:00:00. Both conversions are exact for
-// stamps below 2^63 ticks (up to the year 30827); ticks finer than a
-// millisecond are dropped when converting to calendar fields.
+// stamps up to the year 30827; ticks finer than a millisecond are dropped
+// when converting to calendar fields.
 std::uint64_t FileTimeFromStampTime(const StampTime& time);
 StampTime StampTimeFromFileTime(std::uint64_t fileTime);
 
