@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDBusConnection>
+#include <QFile>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -195,7 +196,14 @@ void CMainFrame::CreatePanes() {
   AddPane(events, Qt::BottomDockWidgetArea);
 }
 
+// Suspend and resume come from logind on the system bus. Without a system
+// bus (containers, build machines) there is nothing to listen to, and Qt's
+// bus machinery is left untouched.
 void CMainFrame::ConnectPowerEvents() {
+  if (!QFile::exists(QStringLiteral("/run/dbus/system_bus_socket")) &&
+      !qEnvironmentVariableIsSet("DBUS_SYSTEM_BUS_ADDRESS")) {
+    return;
+  }
   QDBusConnection bus = QDBusConnection::systemBus();
   if (!bus.isConnected()) return;
   bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),

@@ -5,18 +5,14 @@
 #include <QRegularExpression>
 #include <memory>
 
+#include "../support/qt_application.h"
 #include "sim/pty_server.h"
 
 namespace korva {
 namespace {
 
-QCoreApplication& App() {
-  static int argc = 1;
-  static char name[] = "cli_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
-}
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 struct Outcome {
   int exitCode = -1;
@@ -25,7 +21,6 @@ struct Outcome {
 };
 
 Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
-  App();
   QProcess tool;
   tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
   EXPECT_TRUE(tool.waitForFinished(timeoutMs));

@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <string>
 
+#include "../support/qt_application.h"
+
 namespace korva {
 namespace {
 
@@ -14,16 +16,10 @@ class FixedClock : public LocalClock {
   std::optional<LocalCalendar> Now() override { return LocalCalendar{2024, 3, 7, 14, 5, 9}; }
 };
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "event_log_pane_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 TEST(EventsPane, StartsWithStartApplicationAfterEarlierLines) {
-  App();
   FixedClock clock;
   EventLog log(clock);
   log.AddLine("before the pane");
@@ -34,7 +30,6 @@ TEST(EventsPane, StartsWithStartApplicationAfterEarlierLines) {
 }
 
 TEST(EventsPane, MirrorsTheCapAndShrinksTheExtentWhenTheWidestLineGoes) {
-  App();
   FixedClock clock;
   EventLog log(clock);
   COutputWnd pane(log);

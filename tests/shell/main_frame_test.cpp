@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "devicelink/port_finder_dialog.h"
 #include "devicelink/serial_port_record.h"
@@ -25,13 +26,8 @@
 namespace korva {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "main_frame_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 SerialPortRecord RecordFor(const std::string& devicePath) {
   SerialPortRecord record;
@@ -53,7 +49,7 @@ std::unique_ptr<sim::PtyServer> StartInstrument(std::uint16_t serialNumber) {
 
 // Runs `check` on the Port Finder once its search has ended, then closes it.
 void WhenSearchEnds(const std::function<void(CFindComPort&)>& check) {
-  auto* poll = new QTimer(&App());
+  auto* poll = new QTimer(QApplication::instance());
   QObject::connect(poll, &QTimer::timeout, [poll, check] {
     auto* finder = qobject_cast<CFindComPort*>(QApplication::activeModalWidget());
     if (finder == nullptr || !finder->FindButton()->isEnabled()) return;
@@ -67,8 +63,6 @@ void WhenSearchEnds(const std::function<void(CFindComPort&)>& check) {
 
 class MainFrameTest : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
-
   std::unique_ptr<CMainFrame> MakeFrame() {
     MainFrameServices services;
     services.prompt = &prompt;
