@@ -41,7 +41,7 @@ function(korva_core_test name)
   if(TARGET veltra_sim)
     target_link_libraries(${name} PRIVATE veltra_sim)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS core)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." PROPERTIES LABELS core)
 endfunction()
 
 # A test that needs Qt (platform adapters, widgets run offscreen).
@@ -52,7 +52,7 @@ function(korva_qt_test name)
     if(TARGET veltra_sim)
       target_link_libraries(${name} PRIVATE veltra_sim)
     endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
       PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
 endfunction()
