@@ -20,7 +20,9 @@ constexpr int kPollMs = 5;
 }  // namespace
 
 PtyServer::PtyServer(const ServerOptions& options)
-    : instrument_(options.identity, options.seed), faults_(options.faults), baud_(options.baud) {}
+    : instrument_(options.identity, options.seed, options.tdcr),
+      faults_(options.faults),
+      baud_(options.baud) {}
 
 PtyServer::~PtyServer() { Stop(); }
 

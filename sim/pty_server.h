@@ -10,6 +10,7 @@
 #include "sim/fault_injector.h"
 #include "sim/instrument_identity.h"
 #include "sim/pseudo_terminal.h"
+#include "sim/tdcr_options.h"
 #include "sim/virtual_instrument.h"
 
 namespace korva::sim {
@@ -19,6 +20,7 @@ struct ServerOptions {
   std::uint32_t seed = 1;
   std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
   FaultOptions faults;
+  TdcrOptions tdcr;  // the vial and the pace of the TDCR sequence clock
 };
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:

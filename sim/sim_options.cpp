@@ -22,6 +22,11 @@ constexpr std::string_view kUsage =
     "  --firmware X.YZ      firmware version (default 2.15)\n"
     "  --fpga X.Y           FPGA version (default 3.1)\n"
     "  --seed S             seed of counts, traces and faults (default 1)\n"
+    "TDCR measurement:\n"
+    "  --activity BQ        activity of the vial, 0-1000000 Bq (default 5000)\n"
+    "  --dark-rate CPS      dark pulses per second of each PMT, 0-100000 (default 50)\n"
+    "  --ref-ppm X          10 MHz references X ppm ahead of the internal clock, -1000-1000 (default 3)\n"
+    "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
     "Line:\n"
     "  --baud B             pace replies at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
     "  --link PATH          symbolic link to the device, removed on exit\n"
@@ -67,6 +72,12 @@ std::optional<double> ParseProbability(std::string_view text) {
   return value;
 }
 
+std::optional<double> ParseInRange(std::string_view text, double low, double high) {
+  const auto value = ParseNumber(text);
+  if (!value || *value < low || *value > high) return std::nullopt;
+  return value;
+}
+
 template <typename T>
 bool Store(std::optional<T> parsed, T& target) {
   if (parsed) target = *parsed;
@@ -100,6 +111,23 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          const auto seed = ParseInteger<std::uint32_t>(v);
          if (seed) o.server.faults.seed = *seed;
          return Store(seed, o.server.seed);
+       }},
+      {"--activity",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, 0.0, 1e6), o.server.tdcr.activityBq);
+       }},
+      {"--dark-rate",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, 0.0, 1e5), o.server.tdcr.darkRatePerPmt);
+       }},
+      {"--ref-ppm",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, -1000.0, 1000.0), o.server.tdcr.referencePpm);
+       }},
+      {"--time-scale",
+       [](SimOptions& o, std::string_view v) {
+         const auto scale = ParseInRange(v, 0.0, 1e6);
+         return scale && *scale > 0.0 && Store(scale, o.server.tdcr.timeScale);
        }},
       {"--baud", [](SimOptions& o,
                     std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},

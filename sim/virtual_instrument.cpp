@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "sim/spectrum_acquisition.h"
+#include "sim/tdcr_sequence.h"
 #include "sim/trace_capture.h"
 
 namespace korva::sim {
@@ -18,7 +19,8 @@ struct PowerOnValue {
 };
 
 // Settings the instrument comes up with, so that a fresh instrument already
-// captures sensible traces and acquires into the lower spectrum half.
+// captures sensible traces, acquires into the lower spectrum half and waits
+// for START of a TDCR sequence of 1 s runs.
 constexpr PowerOnValue kPowerOnValues[] = {
     {2, 240},      // slow shaper rise time
     {3, 40},       // slow shaper flat top
@@ -28,6 +30,11 @@ constexpr PowerOnValue kPowerOnValues[] = {
     {18, 0x8000},  // input E, lower spectrum half
     {24, 9},       // trace decimation 10
     {25, 48},      // trace trigger delay
+    {83, 0x0210},  // TDCR reset done, idle
+    {84, 78},      // dead-time extension 1: 0.640 us
+    {85, 78},      // dead-time extension 2: 0.640 us
+    {88, 1000},    // 1000 ms per run
+    {98, 1000},    // 1000 ms between runs
 };
 
 constexpr std::uint16_t kPulserOff = 1u << 9;
@@ -46,7 +53,8 @@ void Seal(Frame& frame) {
 
 }  // namespace
 
-VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed)
+VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed,
+                                     const TdcrOptions& tdcr)
     : status_(identity) {
   RegisterBank& registers = memory_.registers;
   for (const auto& [index, value] : kPowerOnValues) registers.Set(index, value);
@@ -57,6 +65,7 @@ VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::ui
   // Each process draws from its own stream, so adding one leaves the others' unchanged.
   processes_.push_back(std::make_unique<SpectrumAcquisition>(seed));
   processes_.push_back(std::make_unique<TraceCapture>(seed ^ 0x9E3779B9u));
+  processes_.push_back(std::make_unique<TdcrSequence>(tdcr, seed ^ 0x85EBCA6Bu));
 }
 
 void VirtualInstrument::Receive(std::span<const std::uint8_t> bytes) {

@@ -13,6 +13,7 @@
 #include "sim/request_decoder.h"
 #include "sim/request_framer.h"
 #include "sim/status_words.h"
+#include "sim/tdcr_options.h"
 
 namespace korva::sim {
 
@@ -33,13 +34,14 @@ struct Reply {
 // incomplete on a line that stays quiet for kLineIdleTimeout is given up.
 //
 // What the instrument does besides answering (acquiring spectra, capturing
-// traces) lives in InstrumentProcess objects made by the constructor; a new
-// activity such as the TDCR run sequence is one more process in its own file.
+// traces, running TDCR sequences) lives in InstrumentProcess objects made by
+// the constructor, each in its own file; `tdcr` describes the vial the TDCR
+// sequence counts and the pace of its clock.
 class VirtualInstrument {
  public:
   static constexpr std::chrono::milliseconds kLineIdleTimeout{50};
 
-  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed);
+  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {});
 
   void Receive(std::span<const std::uint8_t> bytes);
   void Advance(std::chrono::microseconds elapsed);
