@@ -218,6 +218,15 @@ void TdcrMeasurement::CompleteSave() {
   });
 }
 
+void TdcrMeasurement::SaveMeasurement() {
+  if (BeginSave()) host_.SaveMeasurement();
+}
+
+void TdcrMeasurement::ChooseTimeReference() {
+  startTimes_.ChooseReference();
+  RefreshViews();
+}
+
 std::string TdcrMeasurement::StoredText(TdcrEdit edit) const {
   if (IsThreshold(edit)) return scale_.Text(InputOf(edit), form_.thresholdCodes[InputOf(edit)]);
   if (IsExtension(edit)) return ExtensionText(form_.extensionPositions[ExtensionIndexOf(edit)]);
@@ -295,18 +304,21 @@ void TdcrMeasurement::ApplyWindow(CoincidenceWindow window) {
 }
 
 void TdcrMeasurement::SelectSequentialRuns(int index) {
+  form_.sequentialRuns = index;
   Edit([index](RegisterImage& registers) {
     registers[reg::kRuns] = WithPresetRuns(registers[reg::kRuns], index);
   });
 }
 
 void TdcrMeasurement::SelectStopTimer(int index) {
+  form_.stopTimer = index;
   Edit([index](RegisterImage& registers) {
     registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).WithStopTimer(index).Value();
   });
 }
 
 void TdcrMeasurement::SelectPolarity(std::size_t input, bool positive) {
+  form_.positive[input] = positive;
   const std::uint16_t model = Image().ModelCode();
   Edit([input, positive, model](RegisterImage& registers) {
     registers[reg::kSourceAndPolarity] =

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "devicelink/register_edit.h"
 #include "tdcr/filetime.h"
@@ -32,6 +33,15 @@ enum class TdcrEdit : std::size_t {
   kGapTime,
 };
 inline constexpr std::size_t kTdcrEditCount = 7;
+
+// The RECORD group's free texts, saved with the measurement.
+struct TdcrRecordTexts {
+  std::string operatorName;
+  std::string nuclides;
+  std::string cocktail;     // LS COCTAIL
+  std::string highVoltage;  // PMT HV
+  friend bool operator==(const TdcrRecordTexts&, const TdcrRecordTexts&) = default;
+};
 
 struct TdcrButtons {
   bool start = false;
@@ -66,6 +76,8 @@ struct TdcrFormState {
   std::array<int, 2> windows{};
   // The texts of the numeric edits, indexed by TdcrEdit.
   std::array<std::string, kTdcrEditCount> edits;
+  // RECORD
+  TdcrRecordTexts record;
 
   const std::string& EditText(TdcrEdit edit) const { return edits[static_cast<std::size_t>(edit)]; }
 };
@@ -114,6 +126,12 @@ class TdcrMeasurement {
   bool BeginSave();
   // The measurement files were written: marks the measurement saved.
   void CompleteSave();
+  // The SAVE button: the host writes the measurement files when BeginSave
+  // allows it.
+  void SaveMeasurement();
+  // The TIME STAMP button: the time reference is chosen anew, then both
+  // views are redrawn.
+  void ChooseTimeReference();
 
   // The edit the keyboard focus is in, or none.
   void SetFocusedEdit(std::optional<TdcrEdit> edit) { focused_ = edit; }
@@ -125,6 +143,8 @@ class TdcrMeasurement {
   void StepThreshold(std::size_t input, int step);
   void StepExtension(std::size_t extension, int step);
 
+  // A list choice stays in the form as chosen until the next refresh shows
+  // what the register image holds.
   void SelectWindow(CoincidenceWindow window, int index);
   void SelectDeadTimeMode(std::size_t extension, bool cdt);
   void SelectSequentialRuns(int index);
@@ -132,6 +152,8 @@ class TdcrMeasurement {
   void SelectPolarity(std::size_t input, bool positive);
   // SOURCE of the counters view.
   void SelectReferenceSource(int index);
+  // The RECORD edits.
+  void SetRecordTexts(TdcrRecordTexts texts) { form_.record = std::move(texts); }
 
   // The preset number of runs: the measurement files hold this many runs
   // whatever the number completed.

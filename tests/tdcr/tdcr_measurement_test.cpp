@@ -2,103 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "../support/fake_serial_link.h"
-#include "../support/recording_prompt.h"
-#include "run_memory.h"
-#include "shell/event_log.h"
+#include "tdcr_rig.h"
 
 namespace korva {
 namespace {
 
-using test::FakeSerialLink;
-using test::FilledReadReplyTo;
-using test::PutCounter;
 using C = TdcrCounter;
 using Word = TdcrControlWord;
 
-struct StillClock : LocalClock {
-  std::optional<LocalCalendar> Now() override { return LocalCalendar{}; }
-};
-
-struct IdleHost : EngineHost {
-  bool IsPortOpen() const override { return true; }
-  void RunDisconnectSequence() override {}
-  void ScheduleAfter(int, std::function<void()>) override {}
-};
-
-// The time reference as START sees it; records the order of its use.
-struct ScriptedStartTimes : StartTimeSource {
-  bool needsChoice = false;
-  StartStamp stamp = MakeStartStamp(StartReference::kUtc, {2024, 3, 7, 14, 5, 9, 123});
-  std::vector<std::string> calls;
-  bool NeedsChoice() const override { return needsChoice; }
-  void ChooseReference() override { calls.push_back("choose"); }
-  StartStamp TakeStartTime() override {
-    calls.push_back("take");
-    return stamp;
-  }
-};
-
-struct ScriptedHost : TdcrHost {
-  bool answerYes = false;
-  std::vector<std::string> questions;
-  int saves = 0;
-  bool AskYesNo(std::string_view question) override {
-    questions.emplace_back(question);
-    return answerYes;
-  }
-  void SaveMeasurement() override { ++saves; }
-};
-
-class TdcrMeasurementTest : public ::testing::Test {
- protected:
-  TdcrMeasurementTest()
-      : log(clock), engine(link, image, log, prompt, engineHost), tdcr(engine, startTimes, host) {}
-
-  // Connects and answers the first register read with zeros; the engine is
-  // then idle and every settings write goes straight onto the line.
-  void Connect() {
-    engine.PrepareConnect();
-    engine.CompleteConnect();
-    link.Queue(FilledReadReplyTo(link.Last()));
-    engine.OnReplyBytes();
-    ASSERT_TRUE(engine.DeviceAnswered());
-    ASSERT_FALSE(engine.IsBusy());
-  }
-  // Each settings write is acknowledged, so the next one is sent at once.
-  std::size_t WritesAfter(const std::function<void()>& action) {
-    const std::size_t before = link.written.size();
-    action();
-    const std::size_t sent = link.written.size() - before;
-    if (sent != 0) {
-      link.Queue(test::WriteAckTo(link.Last()));
-      engine.OnReplyBytes();
-    }
-    return sent;
-  }
-  bool LastWriteCarriesTheImage() const {
-    return link.Last() == wire::SendSettingsRegistersFrame(image.registers);
-  }
-  std::uint16_t& ControlWord() { return image.registers[83]; }
-  void Put(std::size_t run, TdcrCounter counter, std::uint64_t value) {
-    PutCounter(image.spectrum, run, counter, value);
-  }
-
-  StillClock clock;
-  EventLog log;
-  FakeSerialLink link;
-  DeviceImage image;
-  test::RecordingPrompt prompt;
-  IdleHost engineHost;
-  CommandEngine engine;
-  ScriptedStartTimes startTimes;
-  ScriptedHost host;
-  TdcrMeasurement tdcr;
-};
+class TdcrMeasurementTest : public ::testing::Test, protected test::TdcrRig {};
 
 TEST_F(TdcrMeasurementTest, InProgressShowsTheInstrumentsCurrentRun) {
   Connect();
@@ -339,6 +254,55 @@ TEST_F(TdcrMeasurementTest, StartOffsetsWithAZeroGap) {
   WriteRegisterPair(image.registers, 98, 1500);
   EXPECT_DOUBLE_EQ(tdcr.StartOffset(), 7.0);
   EXPECT_EQ(tdcr.StartTime(), (StampTime{2024, 1, 1, 10, 0, 0, 0}));
+}
+
+TEST_F(TdcrMeasurementTest, SaveButtonHandsTheFilesToTheHostOnlyWhenTheyMayBeWritten) {
+  ControlWord() = Word::kInterrupted;
+  tdcr.RefreshViews();
+  tdcr.SaveMeasurement();
+  EXPECT_EQ(host.saves, 0);
+  EXPECT_EQ(tdcr.Form().buttons, TdcrButtons{});
+
+  Connect();
+  ControlWord() = Word::kRun;
+  tdcr.RefreshViews();
+  tdcr.SaveMeasurement();
+  EXPECT_EQ(host.saves, 0);
+
+  ControlWord() = Word::kInterrupted;
+  tdcr.RefreshViews();
+  tdcr.SaveMeasurement();
+  EXPECT_EQ(host.saves, 1);
+}
+
+TEST_F(TdcrMeasurementTest, TimeStampChoosesTheReferenceThenRedrawsBothViews) {
+  int redraws = 0;
+  tdcr.SetRefreshListener([&] {
+    EXPECT_EQ(startTimes.calls, std::vector<std::string>{"choose"});
+    ++redraws;
+  });
+  tdcr.ChooseTimeReference();
+  EXPECT_EQ(redraws, 1);
+}
+
+// The form shows a choice as made until the refresh shows what the register
+// image took of it: the blank stop timer entry stores REAL, and the first
+// model has no positive inputs.
+TEST_F(TdcrMeasurementTest, ListChoicesShowUntilTheRefreshShowsTheRegisters) {
+  Connect();
+  tdcr.SelectStopTimer(16);
+  tdcr.SelectSequentialRuns(9);
+  tdcr.SelectPolarity(2, true);
+  tdcr.SetRecordTexts({"J. Doe", "H-3", "Ultima Gold", "1450 V"});
+  EXPECT_EQ(tdcr.Form().stopTimer, 16);
+  EXPECT_EQ(tdcr.Form().sequentialRuns, 9);
+  EXPECT_TRUE(tdcr.Form().positive[2]);
+
+  tdcr.RefreshViews();
+  EXPECT_EQ(tdcr.Form().stopTimer, 0);
+  EXPECT_EQ(tdcr.Form().sequentialRuns, 9);
+  EXPECT_FALSE(tdcr.Form().positive[2]);
+  EXPECT_EQ(tdcr.Form().record, (TdcrRecordTexts{"J. Doe", "H-3", "Ultima Gold", "1450 V"}));
 }
 
 }  // namespace

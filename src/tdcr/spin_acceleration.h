@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+
+namespace korva {
+
+// How far one repeat of a held spin arrow of the TDCR form moves: the step
+// of the last entry whose holding time has passed, 1 before the first.
+struct SpinAcceleration {
+  std::chrono::milliseconds held;
+  int step;
+};
+
+inline constexpr std::array<SpinAcceleration, 4> kTdcrSpinAccelerations = {{
+    {std::chrono::seconds(2), 1},
+    {std::chrono::seconds(4), 10},
+    {std::chrono::seconds(6), 100},
+    {std::chrono::seconds(8), 1000},
+}};
+
+// The step of a spin arrow held for `held`.
+int AcceleratedSpinStep(std::chrono::milliseconds held);
+
+}  // namespace korva
