@@ -1,0 +1,95 @@
+#include "tdcr/measurement_file_saver.h"
+
+#include <array>
+#include <optional>
+
+#include "devicelink/command_engine.h"
+#include "shell/prompt.h"
+#include "tdcr/measurement_files.h"
+#include "tdcr/measurement_snapshot.h"
+#include "tdcr/safe_file_writer.h"
+#include "tdcr/tdcr_measurement.h"
+
+namespace korva {
+
+namespace {
+
+// A file of the measurement and the message shown when it cannot be
+// written.
+struct MeasurementFile {
+  SafeFileWriter writer;
+  const char* failure;
+};
+using MeasurementFiles = std::array<MeasurementFile, 3>;  // .tdc, .csv, .xml
+
+bool AnyExists(const MeasurementFileNames& names) {
+  std::error_code error;
+  return std::filesystem::exists(names.tdc, error) || std::filesystem::exists(names.csv, error) ||
+         std::filesystem::exists(names.xml, error);
+}
+
+// All three files are written out before the first replaces its target,
+// so a file that cannot be written leaves the earlier set complete.
+std::optional<const char*> WriteTexts(MeasurementFiles& files, const std::array<std::string, 3>& texts) {
+  for (std::size_t file = 0; file < files.size(); ++file) {
+    if (!files[file].writer.Write(texts[file]) || !files[file].writer.Finish()) return files[file].failure;
+  }
+  for (MeasurementFile& file : files) {
+    if (!file.writer.Commit()) return file.failure;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+MeasurementFileNames MeasurementFileNamesFor(const std::filesystem::path& chosen) {
+  MeasurementFileNames names{chosen, chosen, chosen};
+  if (!chosen.has_extension()) names.tdc += ".tdc";
+  names.csv.replace_extension(".csv");
+  names.xml.replace_extension(".xml");
+  return names;
+}
+
+MeasurementFileSaver::MeasurementFileSaver(TdcrMeasurement& tdcr, CommandEngine& engine,
+                                           MeasurementSaveDialogs& dialogs, Prompt& prompt)
+    : tdcr_(tdcr), engine_(engine), dialogs_(dialogs), prompt_(prompt) {}
+
+SaveOutcome MeasurementFileSaver::SaveMeasurement() {
+  if (!tdcr_.BeginSave()) return SaveOutcome::kRefused;
+  const std::optional<std::string> chosen = dialogs_.ChooseSaveTarget();
+  if (!chosen) return SaveOutcome::kCancelled;
+  const MeasurementFileNames names = MeasurementFileNamesFor(*chosen);
+  if (AnyExists(names) && !dialogs_.ConfirmOverwrite(kOverwriteQuestion)) return SaveOutcome::kCancelled;
+  if (!WriteFiles(names)) return SaveOutcome::kFailed;
+  tdcr_.CompleteSave();
+  return SaveOutcome::kSaved;
+}
+
+// Register read-backs are refused from the refresh on, so the image the
+// files are taken from cannot change under them; CompleteSave's write lets
+// them in again, and a failed save lets them in at once.
+bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
+  MeasurementFiles files = {{{SafeFileWriter(names.tdc), kTdcFailure},
+                             {SafeFileWriter(names.csv), kCsvFailure},
+                             {SafeFileWriter(names.xml), kXmlFailure}}};
+  for (MeasurementFile& file : files) {
+    if (file.writer.Open()) continue;
+    prompt_.ShowError(file.failure);
+    return false;
+  }
+  DeviceImage& image = engine_.Image();
+  const bool acceptedReadBack = image.acceptReadBack;
+  image.acceptReadBack = false;
+  tdcr_.RefreshViews();
+  MeasurementSnapshot snapshot{ReadMeasurementSettings(tdcr_, image), {}};
+  snapshot.settings.tag = dialogs_.EditTag(kInitialTag).value_or(kInitialTag);
+  snapshot.runs = ReadMeasurementRuns(tdcr_);
+  const std::optional<const char*> failure =
+      WriteTexts(files, {TdcFileText(snapshot), CsvFileText(snapshot), XmlFileText(snapshot)});
+  if (!failure) return true;
+  image.acceptReadBack = acceptedReadBack;
+  prompt_.ShowError(*failure);
+  return false;
+}
+
+}  // namespace korva

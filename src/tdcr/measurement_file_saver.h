@@ -1,0 +1,63 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "tdcr/measurement_save_dialogs.h"
+
+namespace korva {
+
+class CommandEngine;
+class Prompt;
+class TdcrMeasurement;
+
+// The three files of one measurement.
+struct MeasurementFileNames {
+  std::filesystem::path tdc;
+  std::filesystem::path csv;
+  std::filesystem::path xml;
+};
+
+// From the name chosen in the save dialog: ".tdc" is appended when the name
+// has no extension; the .csv and .xml names replace its extension. Only
+// the file name counts, so a dot in a folder name changes nothing.
+MeasurementFileNames MeasurementFileNamesFor(const std::filesystem::path& chosen);
+
+enum class SaveOutcome {
+  kRefused,    // running, or no answer from the device since the last connect
+  kCancelled,  // Cancel in the save dialog, or No to overwriting
+  kFailed,     // a file could not be written; its message was shown
+  kSaved,      // all three files written and the measurement marked saved
+};
+
+// SAVE of the TDCR view, File > "Save TDCR As..." and the save RESET
+// offers: writes the .tdc, .csv and .xml files of the measurement and marks
+// it saved.
+//
+// Each file replaces an existing one only once it was written completely,
+// so a failed save leaves every earlier file as it was; and the user is
+// asked before any of the three existing files is overwritten.
+class MeasurementFileSaver {
+ public:
+  static constexpr const char* kOverwriteQuestion = "FILE ALREADY EXISTS. DO YOU WANT TO OVERWRITE THE FILE?";
+  static constexpr const char* kTdcFailure = "Unable to Save Files!";
+  static constexpr const char* kCsvFailure = "Error writing to the CSV file!";
+  static constexpr const char* kXmlFailure = "Error writing to the XML file!";
+  static constexpr const char* kInitialTag = "TDCR Measurement";
+
+  // `engine` is the one `tdcr` was built on.
+  MeasurementFileSaver(TdcrMeasurement& tdcr, CommandEngine& engine, MeasurementSaveDialogs& dialogs,
+                       Prompt& prompt);
+
+  SaveOutcome SaveMeasurement();
+
+ private:
+  bool WriteFiles(const MeasurementFileNames& names);
+
+  TdcrMeasurement& tdcr_;
+  CommandEngine& engine_;
+  MeasurementSaveDialogs& dialogs_;
+  Prompt& prompt_;
+};
+
+}  // namespace korva

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace korva {
+
+// Writes one file so that a failure never destroys the file already at the
+// target and never leaves a half file there: the text goes to a new file
+// beside the target, which replaces the target only when everything was
+// written and flushed to the disk. Until Commit succeeds the target is
+// untouched; a writer dropped before that removes its temporary file.
+//
+// Open -> Write ... -> Finish -> Commit; each returns false on failure, and
+// after a failure the later steps fail too.
+class SafeFileWriter {
+ public:
+  explicit SafeFileWriter(std::filesystem::path target);
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  // Creates the temporary file in the target's folder. Fails when the
+  // folder cannot take a new file, or when the target is something other
+  // than a regular file (a folder, say) that the file could never replace.
+  bool Open();
+  bool Write(std::string_view text);
+  // Flushes the written text to the disk and closes the temporary file.
+  bool Finish();
+  // Renames the temporary file over the target.
+  bool Commit();
+
+  const std::filesystem::path& Target() const { return target_; }
+
+ private:
+  bool Fail();
+  void Discard();
+
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  int descriptor_ = -1;
+  bool failed_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace korva

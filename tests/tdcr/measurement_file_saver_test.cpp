@@ -1,0 +1,190 @@
+#include "tdcr/measurement_file_saver.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "measurement_fixture.h"
+
+namespace korva {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+using Word = TdcrControlWord;
+namespace fs = std::filesystem;
+
+constexpr fs::perms kReadOnlyForOthers =
+    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+
+std::set<std::string> Listing(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// Regular files written by this process may grow to `bytes` at most; a
+// write beyond fails instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    const rlimit limited{bytes, previous_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  sighandler_t previousHandler_;
+};
+
+TEST(MeasurementFileNamesTest, TakeTheChosenNamesFolderAndReplaceOnlyItsExtension) {
+  struct Case {
+    const char* chosen;
+    const char* tdc;
+    const char* csv;
+    const char* xml;
+  };
+  for (const Case& c : {
+           Case{"/d/meas", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
+           Case{"/d/run.2/meas", "/d/run.2/meas.tdc", "/d/run.2/meas.csv", "/d/run.2/meas.xml"},
+           Case{"/d/meas.tdc", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
+           Case{"/d/meas.v2.txt", "/d/meas.v2.txt", "/d/meas.v2.csv", "/d/meas.v2.xml"},
+       }) {
+    const MeasurementFileNames names = MeasurementFileNamesFor(c.chosen);
+    EXPECT_EQ(names.tdc, c.tdc);
+    EXPECT_EQ(names.csv, c.csv);
+    EXPECT_EQ(names.xml, c.xml);
+  }
+}
+
+class MeasurementFileSaverTest : public ::testing::Test, protected test::MeasurementFixture {
+ protected:
+  fs::path File(const char* extension) const { return folder / (std::string("meas") + extension); }
+  // Nothing was marked saved and nothing was sent.
+  void ExpectNotSaved() {
+    EXPECT_EQ(ControlWord() & Word::kSaved, 0);
+    EXPECT_TRUE(TakeWrites().empty());
+    EXPECT_TRUE(image.acceptReadBack);
+  }
+};
+
+// With no earlier files only the name and the tag are asked for; Cancel in
+// the tag dialog keeps the tag it was opened with.
+TEST_F(MeasurementFileSaverTest, SavedMeasurementIsMarkedWithOneSettingsWrite) {
+  dialogs.tag.reset();
+  ASSERT_EQ(saver.SaveMeasurement(), SaveOutcome::kSaved);
+  EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"Save TDCR", "Tag: TDCR Measurement"}));
+  EXPECT_TRUE(prompt.errors.empty());
+  EXPECT_EQ(ControlWord(), 0x1503 | Word::kSaved);
+  const wire::Frame imageWrite = wire::SendSettingsRegistersFrame(image.registers);
+  const std::vector<wire::Frame> writes = TakeWrites();
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0], imageWrite);
+  EXPECT_TRUE(image.acceptReadBack);
+  EXPECT_EQ(Listing(folder), (std::set<std::string>{"meas.tdc", "meas.csv", "meas.xml"}));
+  EXPECT_NE(ReadFile(File(".tdc")).find("\r\nMeasurement Tag,TDCR Measurement\r\n"), std::string::npos);
+}
+
+// Any one of the three files existing is reason enough to ask. A replaced
+// file keeps its permissions.
+TEST_F(MeasurementFileSaverTest, AnyExistingFileIsReplacedOnlyAfterYes) {
+  for (const char* extension : {".tdc", ".csv", ".xml"}) {
+    SCOPED_TRACE(extension);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    WriteFile(File(extension), "earlier");
+    fs::permissions(File(extension), kReadOnlyForOthers);
+    dialogs.asked.clear();
+    dialogs.overwrite = false;
+    EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kCancelled);
+    EXPECT_EQ(dialogs.asked,
+              (std::vector<std::string>{"Save TDCR", MeasurementFileSaver::kOverwriteQuestion}));
+    EXPECT_EQ(ReadFile(File(extension)), "earlier");
+    EXPECT_EQ(Listing(folder).size(), 1u);
+    ExpectNotSaved();
+
+    dialogs.overwrite = true;
+    EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kSaved);
+    EXPECT_NE(ReadFile(File(extension)), "earlier");
+    EXPECT_EQ(fs::status(File(extension)).permissions(), kReadOnlyForOthers);
+    EXPECT_EQ(Listing(folder).size(), 3u);
+    TakeWrites();
+    ControlWord() = 0x1503;
+  }
+}
+
+// A file that cannot be written shows its own message and leaves every
+// earlier file as it was, with no temporary file behind.
+TEST_F(MeasurementFileSaverTest, FailedFileLeavesTheEarlierFilesAndMarksNothing) {
+  struct Case {
+    const char* what;
+    std::function<fs::path(const fs::path&)> prepare;  // returns the name chosen
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"missing folder", [](const fs::path& f) { return f / "missing" / "meas"; },
+       MeasurementFileSaver::kTdcFailure},
+      {"csv is a folder",
+       [](const fs::path& f) {
+         fs::create_directory(f / "meas.csv");
+         return f / "meas";
+       },
+       MeasurementFileSaver::kCsvFailure},
+      {"xml is a folder",
+       [](const fs::path& f) {
+         fs::create_directory(f / "meas.xml");
+         return f / "meas";
+       },
+       MeasurementFileSaver::kXmlFailure},
+  };
+  dialogs.overwrite = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    WriteFile(File(".tdc"), "earlier");
+    dialogs.target = c.prepare(folder).string();
+    const std::set<std::string> before = Listing(folder);
+    prompt.errors.clear();
+    EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kFailed);
+    EXPECT_EQ(prompt.errors, (std::vector<std::string>{c.message}));
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(ReadFile(File(".tdc")), "earlier");
+    ExpectNotSaved();
+  }
+}
+
+// The .xml runs out of room after the .tdc and .csv were written in full:
+// none of the three replaces its earlier file, and read-backs are let in
+// again.
+TEST_F(MeasurementFileSaverTest, WriteFailureReplacesNoneOfTheFiles) {
+  ASSERT_EQ(saver.SaveMeasurement(), SaveOutcome::kSaved);
+  const rlim_t room = std::max(fs::file_size(File(".tdc")), fs::file_size(File(".csv")));
+  ASSERT_GT(fs::file_size(File(".xml")), room);
+  TakeWrites();
+  ControlWord() = 0x1503;
+  for (const char* extension : {".tdc", ".csv", ".xml"}) WriteFile(File(extension), "earlier");
+  dialogs.overwrite = true;
+  {
+    const FileSizeLimit limit(room);
+    EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kFailed);
+  }
+  EXPECT_EQ(prompt.errors, (std::vector<std::string>{MeasurementFileSaver::kXmlFailure}));
+  for (const char* extension : {".tdc", ".csv", ".xml"}) EXPECT_EQ(ReadFile(File(extension)), "earlier");
+  EXPECT_EQ(Listing(folder).size(), 3u);
+  ExpectNotSaved();
+}
+
+}  // namespace
+}  // namespace korva
