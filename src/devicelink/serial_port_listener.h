@@ -27,6 +27,15 @@ namespace korva {
 // not again, and a request written after ignored notifications still gets
 // its reply reported.
 //
+// A read that returns fewer bytes than it asked for says the reader waits
+// for the rest of a reply. Until the next write or purge, the listener then
+// holds a report of fresh bytes back for the time the line needs to carry
+// the missing ones (at most 2000 bytes' worth, the program's queue size, and
+// at most 25 ms) and reports once they are all queued, or once the line has
+// brought nothing new during a hold. A long reply thus arrives in a few large
+// reads instead of one per burst from the device, and its end is reported
+// without delay.
+//
 // A subclass that overrides the two handlers closes the port in its own
 // destructor, so that the listener has ended before the handlers go away.
 class CSerialEx : public CSerial {
@@ -67,6 +76,8 @@ class CSerialEx : public CSerial {
   // False from a report of received characters until the next read, write
   // or purge.
   std::atomic<bool> watchingInput_ = true;
+  // Bytes the last read asked for and did not get; 0 after a write or purge.
+  std::atomic<std::size_t> wantedBytes_ = 0;
 };
 
 }  // namespace korva
