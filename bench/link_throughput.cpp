@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/console_prompt.h"
 #include "devicelink/device_image.h"
 #include "shell/event_log.h"
 #include "shell/link_session.h"
@@ -120,14 +121,6 @@ class SimulatorProcess {
 
   pid_t pid_ = -1;
   std::string devicePath_;
-};
-
-class StderrPrompt : public Prompt {
- public:
-  void ShowError(std::string_view message) override { std::cerr << "error: " << message << "\n"; }
-  void ShowMessage(std::string_view title, std::string_view message) override {
-    std::cerr << title << ": " << message << "\n";
-  }
 };
 
 nanoseconds ProcessCpuTime() {
@@ -222,7 +215,7 @@ int Run(const Options& options) {
   }
   SystemLocalClock clock;
   EventLog log(clock);
-  StderrPrompt prompt;
+  ConsolePrompt prompt;
   DeviceImage image;
   LinkSession session(image, log, prompt);
   ExchangeMeter meter(session.Engine(), static_cast<long>(options.cycles) * kExchangesPerCycle);

@@ -6,21 +6,18 @@
 
 namespace korva {
 
-// The headless tool's prompt: messages go to standard error, and each one
-// that reports a failure is remembered so the tool can end with exit 1.
+// The headless tool's prompt: messages go to standard error.
 class ConsolePrompt : public Prompt {
  public:
-  void ShowError(std::string_view message) override {
-    std::cerr << message << '\n';
-    failed_ = true;
-  }
+  void ShowError(std::string_view message) override { std::cerr << message << '\n'; }
   void ShowMessage(std::string_view title, std::string_view message) override {
     std::cerr << title << ": " << message << '\n';
   }
-  bool Failed() const { return failed_; }
-
- private:
-  bool failed_ = false;
+  // A script cannot answer: the safe answer is No.
+  bool AskYesNo(std::string_view question) override {
+    std::cerr << question << " No\n";
+    return false;
+  }
 };
 
 }  // namespace korva

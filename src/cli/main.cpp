@@ -8,6 +8,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/command_line.h"
+#include "cli/measure_command.h"
 #include "devicelink/hardware_identity.h"
 #include "devicelink/port_search.h"
 #include "devicelink/serial_port_enumerator.h"
@@ -23,7 +24,15 @@ constexpr std::uint32_t kDefaultBaudRate = 921600;
 const char* const kUsage =
     "usage: korva-tdcr-cli ports\n"
     "       korva-tdcr-cli find\n"
-    "       korva-tdcr-cli info --port DEVICE [--baud N]\n";
+    "       korva-tdcr-cli info --port DEVICE [--baud N]\n"
+    "       korva-tdcr-cli measure --port DEVICE [--baud N] --out BASE [--runs N] [--time S] [--gap S]\n"
+    "              [--window-n NS] [--window-m NS] [--ext1 US] [--ext2 US] [--mode1 IDT|CDT] [--mode2 "
+    "IDT|CDT]\n"
+    "              [--threshold-a MV] [--threshold-b MV] [--threshold-c MV]\n"
+    "              [--polarity-a neg|pos] [--polarity-b neg|pos] [--polarity-c neg|pos] [--stop-timer NAME]\n"
+    "              [--ref-clock none|int|ext] [--reference system|local|utc] [--ntp-server HOST[:PORT]]\n"
+    "              [--tag T] [--operator T] [--nuclides T] [--cocktail T] [--hv T] [--overwrite] "
+    "[--discard-unsaved]\n";
 
 int UsageError(const std::string& message) {
   std::cerr << "korva-tdcr-cli: " << message << '\n' << kUsage;
@@ -83,7 +92,8 @@ int Run(const std::vector<std::string>& arguments) {
   const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
   CommandLine::Grammar grammar;
   if (command == "info") grammar.valued = {"port", "baud"};
-  if (command != "ports" && command != "find" && command != "info") {
+  if (command == "measure") grammar = MeasureGrammar();
+  if (command != "ports" && command != "find" && command != "info" && command != "measure") {
     return UsageError("unknown command: " + command);
   }
   std::string error;
@@ -91,6 +101,7 @@ int Run(const std::vector<std::string>& arguments) {
   if (!line) return UsageError(error);
   if (command == "ports") return ListPorts();
   if (command == "find") return FindInstruments();
+  if (command == "measure") return RunMeasure(*line);
   return ShowInfo(*line);
 }
 

@@ -21,6 +21,11 @@
 #include "shell/link_session.h"
 #include "shell/message_box_prompt.h"
 #include "shell/qt_settings_store.h"
+#include "tdcr/measurement_file_saver.h"
+#include "tdcr/qt_measurement_save_dialogs.h"
+#include "tdcr/tdcr_measurement.h"
+#include "tdcr/tdcr_panes.h"
+#include "tdcr/time_reference_start_source.h"
 #include "timesync/time_stamp_dialog.h"
 
 namespace korva {
@@ -37,6 +42,7 @@ constexpr int kAutoConnect = 32794;
 constexpr int kConnect = 32895;
 constexpr int kDisconnect = 32893;
 constexpr int kAboutHardware = 32860;
+constexpr int kSaveTdcrAs = 32844;
 constexpr int kAbout = 57664;
 }  // namespace command
 
@@ -52,8 +58,11 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     : QMainWindow(parent),
       ownPrompt_(services.prompt == nullptr ? std::make_unique<MessageBoxPrompt>(this) : nullptr),
       ownSettings_(services.settings == nullptr ? std::make_unique<QtSettingsStore>() : nullptr),
+      ownSaveDialogs_(services.saveDialogs == nullptr ? std::make_unique<QtMeasurementSaveDialogs>(this)
+                                                      : nullptr),
       prompt_(services.prompt != nullptr ? services.prompt : ownPrompt_.get()),
       settings_(services.settings != nullptr ? services.settings : ownSettings_.get()),
+      saveDialogs_(services.saveDialogs != nullptr ? services.saveDialogs : ownSaveDialogs_.get()),
       enumerate_(services.enumerate ? services.enumerate : EnumerateSerialPorts),
       log_(clock_),
       session_(new LinkSession(bufferSpectrum_.image, log_, *prompt_, this)),
@@ -66,6 +75,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   if (!IsApplicationLook(applicationLook_)) applicationLook_ = kDefaultApplicationLook;
   ApplyApplicationLook(applicationLook_);
 
+  CreateTdcr();
   CreateActions();
   CreateMenus();
   CreateToolBars();
@@ -74,6 +84,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
 
   connect(&timer_, &QTimer::timeout, this, &CMainFrame::OnTick);
   connect(session_, &LinkSession::Connected, this, &CMainFrame::UpdateCommandStates);
+  connect(session_, &LinkSession::Connected, this, &CMainFrame::ShowInstrumentPanes);
   connect(session_, &LinkSession::Disconnected, this, &CMainFrame::UpdateCommandStates);
   // Every connection attempt asks for a fresh time reference before the next start stamp.
   connect(session_, &LinkSession::ConnectStarting, this, [this] { timeReference_.RequireChoice(); });
@@ -82,7 +93,37 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+// The panes and the link go first: their views and the engine refer to the
+// log, the spectrum records and the measurement, which are members.
+CMainFrame::~CMainFrame() {
+  session_->Engine().SetObserver(nullptr);
+  for (DockPane* pane : panes_) delete pane;
+  delete session_;
+}
+
+void CMainFrame::CreateTdcr() {
+  tdcrStartTimes_ = std::make_unique<TimeReferenceStartSource>(
+      timeReference_, [this] { ChooseTimeReference(timeReference_, timeServices_.Tools(), this); });
+  tdcr_ =
+      std::make_unique<TdcrMeasurement>(session_->Engine(), *tdcrStartTimes_, static_cast<TdcrHost&>(*this));
+  saver_ = std::make_unique<MeasurementFileSaver>(*tdcr_, session_->Engine(), *saveDialogs_, *prompt_);
+  session_->Engine().SetObserver(this);
+}
+
+void CMainFrame::OnSpectrumChunk() { tdcr_->RefreshViews(); }
+
+bool CMainFrame::AskYesNo(std::string_view question) { return prompt_->AskYesNo(question); }
+
+void CMainFrame::SaveMeasurement() { saver_->SaveMeasurement(); }
+
+void CMainFrame::OnSaveTdcrAs() {
+  if (tdcr_->BeginSave()) SaveMeasurement();
+}
+
+void CMainFrame::ShowInstrumentPanes() {
+  tdcrPane_->show();
+  countersPane_->show();
+}
 
 QAction* CMainFrame::AddCommand(int commandId, const QString& text, const QKeySequence& shortcut,
                                 const std::function<void()>& handler) {
@@ -104,6 +145,9 @@ QAction* CMainFrame::Action(int commandId) const {
 void CMainFrame::CreateActions() {
   QStyle* look = style();
   auto icon = [look](QStyle::StandardPixmap pixmap) { return look->standardIcon(pixmap); };
+  AddCommand(command::kSaveTdcrAs, QStringLiteral("Save TDCR As..."), {}, [this] {
+    OnSaveTdcrAs();
+  })->setIcon(icon(QStyle::SP_DialogSaveButton));
   AddCommand(command::kExit, QStringLiteral("E&xit"), {}, [this] { close(); });
   AddCommand(command::kRestoreLayout, QStringLiteral("Restore Layout"), {}, [this] { OnRestoreLayout(); });
   AddCommand(command::kDefaultLayout, QStringLiteral("Default Layout"), {}, [this] { OnDefaultLayout(); });
@@ -140,6 +184,8 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(Action(command::kSaveTdcrAs));
+  file->addSeparator();
   file->addAction(Action(command::kExit));
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -170,6 +216,7 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateToolBars() {
   standardToolBar_ = addToolBar(QStringLiteral("Standard"));
   standardToolBar_->setObjectName(QStringLiteral("StandardToolBar"));
+  standardToolBar_->addAction(Action(command::kSaveTdcrAs));
   standardToolBar_->addAction(Action(command::kAboutHardware));
   standardToolBar_->addAction(Action(command::kAbout));
 
@@ -194,6 +241,14 @@ void CMainFrame::CreatePanes() {
       [this](QWidget* parent) { return eventsView_ = new COutputWnd(log_, parent); },
       QStringLiteral("Failed to create output windows"), this);
   AddPane(events, Qt::BottomDockWidgetArea);
+
+  tdcrPane_ = new CTDCRWnd(*tdcr_, this);
+  countersPane_ = new CTDCRWndCnt(*tdcr_, this);
+  AddPane(tdcrPane_, Qt::TopDockWidgetArea);
+  AddPane(countersPane_, Qt::TopDockWidgetArea);
+  tabifyDockWidget(tdcrPane_, countersPane_);
+  tdcrPane_->raise();
+  RedrawOnRefresh(*tdcr_, *tdcrPane_, *countersPane_);
 }
 
 // Suspend and resume come from logind on the system bus. Without a system
@@ -277,11 +332,6 @@ void CMainFrame::UpdateCommandStates() {
   statusBar()->showMessage(
       connected ? QStringLiteral("Connected to %1").arg(QString::fromStdString(session_->PortName()))
                 : QStringLiteral("Not connected"));
-}
-
-void CMainFrame::ChooseTimeReferenceIfNeeded() {
-  if (timeReference_.NeedsTimeReferenceChoice())
-    ChooseTimeReference(timeReference_, timeServices_.Tools(), this);
 }
 
 void CMainFrame::OnPort() {

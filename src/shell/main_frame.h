@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "devicelink/engine_links.h"
 #include "devicelink/serial_port_record.h"
 #include "shell/event_log.h"
 #include "spectrum/spectrum_record.h"
+#include "tdcr/tdcr_host.h"
 #include "timesync/system_time_services.h"
 #include "timesync/time_reference.h"
 
@@ -21,10 +23,16 @@ namespace korva {
 
 class CComPortDlg;
 class COutputWnd;
+class CTDCRWnd;
+class CTDCRWndCnt;
 class DockPane;
 class LinkSession;
+class MeasurementFileSaver;
+class MeasurementSaveDialogs;
 class Prompt;
 class SettingsStore;
+class TdcrMeasurement;
+class TimeReferenceStartSource;
 
 // What the main window is built with; tests replace the prompt, the port
 // list and the settings store.
@@ -32,13 +40,14 @@ struct MainFrameServices {
   Prompt* prompt = nullptr;                                  // message boxes when null
   std::function<std::vector<SerialPortRecord>()> enumerate;  // the computer's ports when empty
   SettingsStore* settings = nullptr;                         // the user's settings when null
+  MeasurementSaveDialogs* saveDialogs = nullptr;             // file and tag dialogs when null
 };
 
 // The program's single top-level window: it owns the instrument link, the
 // spectrum records with the device image, the panes and the dialogs, runs
 // the 200 ms timer that drives reply time-outs, and implements the Hardware
 // menu, the layout commands, start-up and shutdown persistence.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, private EngineObserver, private TdcrHost {
   Q_OBJECT
 
  public:
@@ -55,9 +64,9 @@ class CMainFrame : public QMainWindow {
   COutputWnd& EventsPane() { return *eventsView_; }
   CComPortDlg& PortDialog() { return *portDialog_; }
   TimeReferenceState& TimeReference() { return timeReference_; }
-  // Runs the "Measurement Time Stamp" dialog when the time reference has to
-  // be chosen (again) before a start time is stamped.
-  void ChooseTimeReferenceIfNeeded();
+  TdcrMeasurement& Tdcr() { return *tdcr_; }
+  CTDCRWnd& TdcrPane() { return *tdcrPane_; }
+  CTDCRWndCnt& TdcrCountersPane() { return *countersPane_; }
   int ApplicationLookId() const { return applicationLook_; }
   bool TimerRunning() const { return timer_.isActive(); }
   QAction* Action(int commandId) const;
@@ -68,6 +77,7 @@ class CMainFrame : public QMainWindow {
   void OnConnect();
   void OnDisconnect();
   void OnAboutHardware();
+  void OnSaveTdcrAs();
   void OnApplicationLook(int commandId);
   void OnRestoreLayout();
   void OnDefaultLayout();
@@ -81,6 +91,13 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBars();
   void CreatePanes();
+  void CreateTdcr();
+  void ShowInstrumentPanes();
+  // The views' share of the engine's replies.
+  void OnSpectrumChunk() override;
+  // The TDCR measurement's questions and its SAVE.
+  bool AskYesNo(std::string_view question) override;
+  void SaveMeasurement() override;
   void ConnectPowerEvents();
   void RestoreSettings();
   void SaveSettings();
@@ -97,8 +114,10 @@ class CMainFrame : public QMainWindow {
  private:
   std::unique_ptr<Prompt> ownPrompt_;
   std::unique_ptr<SettingsStore> ownSettings_;
+  std::unique_ptr<MeasurementSaveDialogs> ownSaveDialogs_;
   Prompt* prompt_;
   SettingsStore* settings_;
+  MeasurementSaveDialogs* saveDialogs_;
   std::function<std::vector<SerialPortRecord>()> enumerate_;
 
   SystemLocalClock clock_;
@@ -111,6 +130,11 @@ class CMainFrame : public QMainWindow {
   LinkSession* session_;
   CComPortDlg* portDialog_;
   COutputWnd* eventsView_ = nullptr;
+  std::unique_ptr<TimeReferenceStartSource> tdcrStartTimes_;
+  std::unique_ptr<TdcrMeasurement> tdcr_;
+  std::unique_ptr<MeasurementFileSaver> saver_;
+  CTDCRWnd* tdcrPane_ = nullptr;
+  CTDCRWndCnt* countersPane_ = nullptr;
   std::vector<DockPane*> panes_;
 
   QToolBar* standardToolBar_ = nullptr;

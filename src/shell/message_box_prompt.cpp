@@ -21,4 +21,9 @@ void MessageBoxPrompt::ShowMessage(std::string_view title, std::string_view mess
   QMessageBox::information(parent_, Text(title), Text(message));
 }
 
+bool MessageBoxPrompt::AskYesNo(std::string_view question) {
+  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), Text(question),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace korva

@@ -12,6 +12,7 @@ class MessageBoxPrompt : public Prompt {
   explicit MessageBoxPrompt(QWidget* parent) : parent_(parent) {}
   void ShowError(std::string_view message) override;
   void ShowMessage(std::string_view title, std::string_view message) override;
+  bool AskYesNo(std::string_view question) override;
 
  private:
   QWidget* parent_;

@@ -14,6 +14,8 @@ class Prompt {
   virtual void ShowError(std::string_view message) = 0;
   // A modal message with the information icon, an OK button and a title.
   virtual void ShowMessage(std::string_view title, std::string_view message) = 0;
+  // A modal question with Yes and No buttons; true for Yes.
+  virtual bool AskYesNo(std::string_view question) = 0;
 };
 
 }  // namespace korva

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <memory>
 
 #include "../support/qt_application.h"
@@ -20,12 +24,26 @@ struct Outcome {
   QString err;
 };
 
-Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
+Outcome Finished(QProcess& tool, int timeoutMs) {
   EXPECT_TRUE(tool.waitForFinished(timeoutMs));
   return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
           QString::fromUtf8(tool.readAllStandardError())};
+}
+
+Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
+  return Finished(tool, timeoutMs);
+}
+
+// An instrument whose TDCR sequence runs ten times faster than real time.
+std::unique_ptr<sim::PtyServer> FastInstrument() {
+  sim::ServerOptions options;
+  options.baud = 0;
+  options.tdcr.timeScale = 10.0;
+  auto instrument = std::make_unique<sim::PtyServer>(options);
+  instrument->Start();
+  return instrument;
 }
 
 TEST(HeadlessTool, InfoPrintsTheAboutHardwareText) {
@@ -68,6 +86,79 @@ TEST(HeadlessTool, FailuresAndUsageErrorsHaveTheirExitCodes) {
     EXPECT_EQ(outcome.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("usage: korva-tdcr-cli")) << arguments.join(' ').toStdString();
   }
+}
+
+TEST(HeadlessTool, MeasureRunsTheSequenceAndSavesItsThreeFiles) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  QDir(folder.path()).mkdir("H-3.batch");
+  const QString base = folder.filePath("H-3.batch/vial");  // a dot in the folder, no extension
+  const QStringList arguments = {"measure",    "--port", QString::fromStdString(instrument->DevicePath()),
+                                 "--out",      base,     "--runs",
+                                 "2",          "--time", "1",
+                                 "--gap",      "0.5",    "--window-m",
+                                 "40",         "--tag",  "H-3 <std> & blank",
+                                 "--operator", "QA"};
+  Outcome outcome = RunTool(arguments);
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains(QRegularExpression("RUN 2 of 2  elapsed")));
+  EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\n   2      1\\.000 ")));
+  for (const char* extension : {".tdc", ".csv", ".xml"})
+    EXPECT_TRUE(QFile::exists(base + extension)) << extension;
+  QFile xml(base + ".xml");
+  ASSERT_TRUE(xml.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(xml.readAll().contains("<tag>H-3 &lt;std&gt; &amp; blank</tag>"));
+
+  // The instrument now holds a saved measurement: a second run needs
+  // --overwrite for the files but no --discard-unsaved.
+  outcome = RunTool(arguments);
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.err.contains("File already exists"));
+  outcome = RunTool(QStringList(arguments) << "--overwrite"
+                                           << "--runs"
+                                           << "1");
+  EXPECT_EQ(outcome.exitCode, 2);  // --runs twice
+  QStringList once = arguments;
+  once[once.indexOf("--runs") + 1] = "1";
+  outcome = RunTool(once << "--overwrite");
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+}
+
+TEST(HeadlessTool, MeasureStopsOnCtrlCAndSavesWhatWasMeasured) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString base = folder.filePath("stopped");
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base, "--runs",
+              "5", "--time", "20"});
+  tool.setReadChannel(QProcess::StandardOutput);
+  ASSERT_TRUE(tool.waitForReadyRead(20000));  // the first progress line: running
+  ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_EQ(outcome.exitCode, 130) << outcome.err.toStdString();
+  QFile tdc(base + ".tdc");
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 0"));  // stopped in run 1
+}
+
+TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  for (const QStringList& bad :
+       {QStringList{"--window-n", "15"}, QStringList{"--runs", "65"}, QStringList{"--mode1", "XDT"},
+        QStringList{"--stop-timer", "LIVE Z9"}, QStringList{"--time", "one"}}) {
+    const Outcome outcome =
+        RunTool(QStringList{"measure", "--port", port, "--out", folder.filePath("x")} << bad);
+    EXPECT_EQ(outcome.exitCode, 2) << bad.join(' ').toStdString();
+  }
+  const Outcome outcome = RunTool({"measure", "--port", port, "--out", folder.filePath("utc"), "--reference",
+                                   "utc", "--ntp-server", "127.0.0.1:9"});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.err.contains("Failed to retreive time from: 127.0.0.1:9"));
+  EXPECT_FALSE(outcome.out.contains("RUN 1"));
+  EXPECT_FALSE(QFile::exists(folder.filePath("utc.tdc")));
 }
 
 }  // namespace

@@ -12,10 +12,16 @@ class RecordingPrompt : public Prompt {
  public:
   std::vector<std::string> errors;
   std::vector<std::string> messages;  // "title|text"
+  std::vector<std::string> questions;
+  bool answerYes = false;
 
   void ShowError(std::string_view message) override { errors.emplace_back(message); }
   void ShowMessage(std::string_view title, std::string_view message) override {
     messages.push_back(std::string(title) + "|" + std::string(message));
+  }
+  bool AskYesNo(std::string_view question) override {
+    questions.emplace_back(question);
+    return answerYes;
   }
 };
 

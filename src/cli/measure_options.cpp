@@ -1,0 +1,141 @@
+#include "cli/measure_options.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "tdcr/tdcr_control_word.h"
+#include "tdcr/tdcr_settings.h"
+
+namespace korva {
+
+namespace {
+
+std::string Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Each reader sets `error` and returns false on a value it cannot take.
+class OptionReader {
+ public:
+  OptionReader(const CommandLine& line, std::string& error) : line_(line), error_(error) {}
+
+  bool Number(const char* name, std::optional<std::string>& out) {
+    const auto text = line_.Value(name);
+    if (!text) return true;
+    if (!ParseNumber(*text)) return Fail(name, *text);
+    out = *text;
+    return true;
+  }
+
+  bool Choice(const char* name, std::initializer_list<std::string_view> choices, std::optional<int>& out) {
+    const auto text = line_.Value(name);
+    if (!text) return true;
+    const auto found = std::find(choices.begin(), choices.end(), *text);
+    if (found == choices.end()) return Fail(name, *text);
+    out = static_cast<int>(found - choices.begin());
+    return true;
+  }
+
+  bool Flag(const char* name, std::initializer_list<std::string_view> offOn, std::optional<bool>& out) {
+    std::optional<int> index;
+    if (!Choice(name, offOn, index)) return false;
+    if (index) out = *index == 1;
+    return true;
+  }
+
+  bool Window(const char* name, std::optional<int>& out) {
+    const auto text = line_.Value(name);
+    if (!text) return true;
+    const auto ns = ParseUnsigned(*text);
+    const auto found = std::find(kCoincidenceWindowsNs.begin(), kCoincidenceWindowsNs.end(),
+                                 ns ? static_cast<int>(*ns) : -1);
+    if (found == kCoincidenceWindowsNs.end()) return Fail(name, *text);
+    out = static_cast<int>(found - kCoincidenceWindowsNs.begin());
+    return true;
+  }
+
+  bool Runs(std::optional<int>& out) {
+    const auto text = line_.Value("runs");
+    if (!text) return true;
+    const auto runs = ParseUnsigned(*text);
+    if (!runs || *runs < 1 || *runs > 64) return Fail("runs", *text);
+    out = static_cast<int>(*runs);
+    return true;
+  }
+
+  bool StopTimer(std::optional<int>& out) {
+    const auto text = line_.Value("stop-timer");
+    if (!text) return true;
+    for (std::size_t i = 0; i < kStopTimerTexts.size(); ++i) {
+      if (!Trimmed(*text).empty() && Trimmed(kStopTimerTexts[i]) == Trimmed(*text)) {
+        out = static_cast<int>(i);
+        return true;
+      }
+    }
+    return Fail("stop-timer", *text);
+  }
+
+  std::string Text(const char* name, std::string fallback) { return line_.Value(name).value_or(fallback); }
+
+ private:
+  bool Fail(const char* name, const std::string& value) {
+    error_ = "invalid value for --" + std::string(name) + ": " + value;
+    return false;
+  }
+
+  const CommandLine& line_;
+  std::string& error_;
+};
+
+}  // namespace
+
+std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::string& error) {
+  MeasureOptions options;
+  const auto port = line.Value("port");
+  const auto out = line.Value("out");
+  if (!port || !out) {
+    error = "measure needs --port DEVICE and --out BASE";
+    return std::nullopt;
+  }
+  options.port = *port;
+  options.outBase = *out;
+  if (const auto baud = line.Value("baud")) {
+    const auto value = ParseUnsigned(*baud);
+    if (!value || *value == 0 || *value > 4000000) {
+      error = "invalid value for --baud: " + *baud;
+      return std::nullopt;
+    }
+    options.baud = static_cast<std::uint32_t>(*value);
+  }
+  OptionReader read(line, error);
+  std::optional<int> reference;
+  const bool ok =
+      read.Runs(options.runs) && read.Number("time", options.timePerRun) &&
+      read.Number("gap", options.gapTime) && read.Window("window-n", options.windowIndex[0]) &&
+      read.Window("window-m", options.windowIndex[1]) && read.Number("ext1", options.extensions[0]) &&
+      read.Number("ext2", options.extensions[1]) && read.Flag("mode1", {"IDT", "CDT"}, options.cdt[0]) &&
+      read.Flag("mode2", {"IDT", "CDT"}, options.cdt[1]) &&
+      read.Number("threshold-a", options.thresholds[0]) &&
+      read.Number("threshold-b", options.thresholds[1]) &&
+      read.Number("threshold-c", options.thresholds[2]) &&
+      read.Flag("polarity-a", {"neg", "pos"}, options.positive[0]) &&
+      read.Flag("polarity-b", {"neg", "pos"}, options.positive[1]) &&
+      read.Flag("polarity-c", {"neg", "pos"}, options.positive[2]) && read.StopTimer(options.stopTimer) &&
+      read.Choice("ref-clock", {"none", "int", "ext"}, options.referenceSource) &&
+      read.Choice("reference", {"utc", "system", "local"}, reference);
+  if (!ok) return std::nullopt;
+  if (reference) options.reference = static_cast<TimeReferenceKind>(*reference);
+  options.ntpServer = read.Text("ntp-server", options.ntpServer);
+  options.tag = read.Text("tag", options.tag);
+  options.record.operatorName = read.Text("operator", "");
+  options.record.nuclides = read.Text("nuclides", "");
+  options.record.cocktail = read.Text("cocktail", "");
+  options.record.highVoltage = read.Text("hv", "");
+  options.overwrite = line.Has("overwrite");
+  options.discardUnsaved = line.Has("discard-unsaved");
+  return options;
+}
+
+}  // namespace korva
