@@ -1,0 +1,113 @@
+// A TDCR measurement the way a user makes one: in the main window, on a
+// virtual instrument, from the form's controls to the saved files.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
+#include "../support/recording_prompt.h"
+#include "shell/link_session.h"
+#include "shell/main_frame.h"
+#include "sim/pty_server.h"
+#include "tdcr/measurement_save_dialogs.h"
+#include "tdcr/numeric_edit.h"
+#include "tdcr/tdcr_panes.h"
+#include "tdcr/tdcr_view.h"
+#include "timesync/time_stamp_dialog.h"
+
+namespace korva {
+namespace {
+
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
+
+class ScriptedSaveDialogs : public MeasurementSaveDialogs {
+ public:
+  std::string target;
+  std::optional<std::string> ChooseSaveTarget() override { return target; }
+  bool ConfirmOverwrite(std::string_view) override { return false; }
+  std::optional<std::string> EditTag(std::string_view) override { return std::string("Two short runs"); }
+};
+
+// Answers the "Measurement Time Stamp" dialog with "Use SYSTEM" whenever it
+// comes up.
+void AnswerTimeStampDialogs(QObject* owner) {
+  auto* poll = new QTimer(owner);
+  QObject::connect(poll, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<CTimeUTC*>(QApplication::activeModalWidget())) {
+      dialog->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
+    }
+  });
+  poll->start(50);
+}
+
+TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
+  sim::ServerOptions options;
+  options.baud = 0;
+  options.tdcr.timeScale = 10.0;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  QTemporaryDir folder;
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  ScriptedSaveDialogs saveDialogs;
+  saveDialogs.target = folder.filePath("two-runs").toStdString();
+  MainFrameServices services;
+  services.prompt = &prompt;
+  services.settings = &settings;
+  services.saveDialogs = &saveDialogs;
+  services.enumerate = [&] {
+    SerialPortRecord record;
+    record.portName = instrument.DevicePath().substr(5);
+    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
+    return std::vector<SerialPortRecord>{record};
+  };
+  CMainFrame frame(services);
+  frame.show();
+  AnswerTimeStampDialogs(&frame);
+
+  frame.OnAutoConnect();
+  ASSERT_TRUE(frame.Session().Engine().IsConnected());
+  CTDCRView& form = *frame.TdcrPane().TdcrView();
+  auto status = [&] { return form.findChild<QLineEdit*>(QStringLiteral("STATUS"))->text().trimmed(); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Reset - Idle"; }, 5000)) << status().toStdString();
+
+  form.findChild<QComboBox*>(QStringLiteral("SEQUENTIAL RUNS"))->setCurrentIndex(1);
+  auto* timePerRun = form.findChild<NumericEdit*>(QStringLiteral("TIME PER RUN [s]"));
+  timePerRun->setFocus();
+  timePerRun->selectAll();
+  QTest::keyClicks(timePerRun, "0.5");
+  QTest::keyClick(timePerRun, Qt::Key_Return);
+
+  form.findChild<QPushButton*>(QStringLiteral("START"))->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000))
+      << status().toStdString();
+  QTest::qWait(1000);  // one more walk through the memory brings the last record
+  form.findChild<QPushButton*>(QStringLiteral("SAVE"))->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Saved"; }, 5000))
+      << status().toStdString();
+
+  QFile tdc(folder.filePath("two-runs.tdc"));
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  const QByteArray text = tdc.readAll();
+  EXPECT_TRUE(text.contains("Measurement Tag,Two short runs\r\n"));
+  EXPECT_TRUE(text.contains("Preset Sequential Runs,2\r\n"));
+  EXPECT_TRUE(text.contains("Preset Time per Run [s],  0.500\r\n"));
+  EXPECT_TRUE(QFile::exists(folder.filePath("two-runs.csv")));
+  EXPECT_TRUE(QFile::exists(folder.filePath("two-runs.xml")));
+  EXPECT_TRUE(prompt.errors.empty());
+  frame.close();
+}
+
+}  // namespace
+}  // namespace korva
