@@ -25,6 +25,8 @@ class COutputWnd : public QWidget, private EventLog::Listener {
   QString LineAt(int row) const;
   // Horizontal scroll extent: the widest line's drawn width plus 10 pixels.
   int HorizontalExtent() const { return horizontalExtent_; }
+  // A few lines of log: the measurement panes get the rest of the window.
+  QSize sizeHint() const override { return {600, 140}; }
 
  private:
   void OnLineAppended(const std::string& line) override;

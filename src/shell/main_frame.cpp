@@ -287,7 +287,7 @@ void CMainFrame::RestoreSettings() {
     resize(1200, 800);
   }
   if (const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppState")) {
-    restoreState(ToByteArray(*layout));
+    layoutRestored_ = restoreState(ToByteArray(*layout));
   }
 }
 
@@ -305,6 +305,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!timerPending_) return;
   timerPending_ = false;
+  // On a first start the measurement gets the room and the log keeps a few
+  // lines in view; later starts show the layout the user left.
+  if (!layoutRestored_) {
+    QTimer::singleShot(0, this, [this] {
+      resizeDocks({tdcrPane_, panes_.front()}, {height() - 260, 160}, Qt::Vertical);
+    });
+  }
   // The timer starts once the window has been painted for the first time.
   QTimer::singleShot(0, this, [this] { timer_.start(kTimerPeriodMs); });
 }

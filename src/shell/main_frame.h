@@ -145,6 +145,7 @@ class CMainFrame : public QMainWindow, private EngineObserver, private TdcrHost 
 
   QTimer timer_;
   bool timerPending_ = true;
+  bool layoutRestored_ = false;
   unsigned tickCounter_ = 0;
   int applicationLook_;
   QByteArray factoryLayout_;
