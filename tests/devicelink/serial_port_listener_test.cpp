@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "../support/qt_application.h"
 #include "devicelink/serial_port_error.h"
 #include "devicelink/serial_port_frame_window.h"
 #include "pseudo_terminal_pair.h"
@@ -22,20 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// CSerialMFC needs widgets, so the whole run shares one QApplication; it
-// goes before the statics are torn down.
-class ApplicationEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
-  void TearDown() override { app.reset(); }
-
-  int argc = 1;
-  char name[24] = "devicelink_serial_tests";
-  char* argv[2] = {name, nullptr};
-  std::unique_ptr<QApplication> app;
-};
+// CSerialMFC needs widgets, so the whole run shares one QApplication.
 [[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 struct Note {
   QEvent::Type type;

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "../support/qt_application.h"
 #include "time_fakes.h"
 
 namespace korva {
@@ -17,16 +18,8 @@ namespace {
 
 using namespace korva::testing;
 
-// One QApplication for the whole run, gone before the static objects are.
-class QtApplication : public ::testing::Environment {
-  void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
-  void TearDown() override { application_.reset(); }
-  int argc_ = 1;
-  char name_[6] = "tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> application_;
-};
-[[maybe_unused]] const auto* const kQtApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
+[[maybe_unused]] const auto* const kQtApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 QPushButton* Button(QWidget& dialog, const char* name) {
   return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
