@@ -17,6 +17,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "devicelink/port_dialog.h"
 #include "devicelink/port_finder_dialog.h"
 #include "devicelink/serial_port_record.h"
 #include "shell/event_log_pane.h"
@@ -152,6 +153,50 @@ TEST_F(MainFrameTest, ASingleInstrumentIsConnectedAt921600WhateverThePortDialogC
   frame->close();
   EXPECT_EQ(Messages(*frame).back(), "Disconnected from hardware");
   EXPECT_FALSE(frame->Session().Port().IsOpen());
+}
+
+// Runs `act` on the port dialog as soon as it is shown modally.
+void WhenPortDialogShows(const std::function<void(CComPortDlg&)>& act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<CComPortDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    act(*dialog);
+  });
+}
+
+TEST_F(MainFrameTest, PortDialogChoiceIsUsedByConnectAndAboutHardwareDescribesTheInstrument) {
+  auto instrument = StartInstrument(77);
+  ports = {RecordFor(instrument->DevicePath())};
+  auto frame = MakeFrame();
+  WhenPortDialogShows([](CComPortDlg& dialog) {
+    dialog.BaudCombo()->setCurrentText("2400");
+    dialog.findChild<QComboBox*>("combo189")->setCurrentText("Odd");  // has no effect on the line
+    dialog.accept();
+  });
+  frame->OnPort();
+  EXPECT_EQ(frame->Session().BaudRate(), 2400u);
+  EXPECT_EQ(Messages(*frame).back(), "Set port: " + instrument->DevicePath());
+
+  frame->OnConnect();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Session().Engine().DeviceAnswered(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->BufferSpectrum().image.calibration.valid; }, 5000));
+  frame->OnAboutHardware();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0],
+            "Veltra RQ3102|Serial Number:\t00077\nFirmware Version:\t2.15\nFPGA Version:\t  3.1\n\n"
+            "TDCR Thresholds:\tCalibrated\nCalibration Date:\t14-MAR-2024");
+  frame->OnDisconnect();
+
+  // The selections are remembered; a port whose name has no parentheses
+  // gives a device that does not open.
+  ports = {SerialPortRecord{"", "", "Mystery port", "Mystery port", false}};
+  WhenPortDialogShows([](CComPortDlg& dialog) {
+    EXPECT_EQ(dialog.BaudCombo()->currentText(), "2400");
+    dialog.accept();
+  });
+  frame->OnPort();
+  frame->OnConnect();
+  EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
 }
 
 TEST_F(MainFrameTest, PlacementLayoutAndLookSurviveARestart) {
