@@ -100,7 +100,8 @@ class MeasureRun {
   bool ChooseReference();
   bool FollowRuns();
   int Finish(int exitCode);
-  void PrintProgress(double elapsedSeconds);
+  int CurrentRun();
+  void PrintProgress(int run, double elapsedSeconds);
   void PrintTable();
 
   const MeasureOptions& options_;
@@ -205,10 +206,13 @@ bool MeasureRun::ChooseReference() {
   return referenceChosen_ = true;
 }
 
-void MeasureRun::PrintProgress(double elapsedSeconds) {
+int MeasureRun::CurrentRun() {
+  return ((session_.Buffer().image.registers[tdcr_register::kRuns] >> 8) & 0x3F) + 1;
+}
+
+void MeasureRun::PrintProgress(int run, double elapsedSeconds) {
   const TdcrFormState& form = measurement_.Form();
   const RegisterImage& registers = session_.Buffer().image.registers;
-  const int run = ((registers[tdcr_register::kRuns] >> 8) & 0x3F) + 1;
   const int runs = measurement_.PresetRuns();
   const double total = (runs * ReadRegisterPair(registers, tdcr_register::kTimePerRun) +
                         (runs - 1) * ReadRegisterPair(registers, tdcr_register::kGapTime)) /
@@ -227,15 +231,15 @@ bool MeasureRun::FollowRuns() {
   if (!session_.WaitUntil([this] { return Running() || interrupted; }, 10000)) {
     return Fail("The instrument did not start the measurement.");
   }
-  std::string lastStatus;
+  int lastRun = -1;
   qint64 lastPrint = 0;
   const bool ended = session_.WaitUntil(
       [&] {
         if (interrupted && Running()) measurement_.StopMeasurement();
-        const std::string& status = measurement_.Form().status;
-        if (Running() && (status != lastStatus || elapsed.elapsed() - lastPrint >= 2000)) {
-          PrintProgress(static_cast<double>(elapsed.elapsed()) / 1000.0);
-          lastStatus = status;
+        const int run = CurrentRun();
+        if (Running() && (run != lastRun || elapsed.elapsed() - lastPrint >= 2000)) {
+          PrintProgress(run, static_cast<double>(elapsed.elapsed()) / 1000.0);
+          lastRun = run;
           lastPrint = elapsed.elapsed();
         }
         return !Running();
