@@ -21,14 +21,14 @@ class DropDownComboBox : public QComboBox {
   }
 };
 
-struct ComboSpec {
+struct ComboDefinition {
   const char* caption;
   const char* objectName;
   QStringList items;
 };
 
-const std::array<ComboSpec, 6>& ComboSpecs() {
-  static const std::array<ComboSpec, 6> specs = {{
+const std::array<ComboDefinition, 6>& ComboDefinitions() {
+  static const std::array<ComboDefinition, 6> definitions = {{
       {"COM PORT", "combo245", {}},
       {"BAUD RATE", "combo260", {"460800", "230400", "115200", "57600", "19200", "9600", "2400"}},
       {"DATA BITS", "combo253", {"8", "7", "6", "5", "4"}},
@@ -36,7 +36,7 @@ const std::array<ComboSpec, 6>& ComboSpecs() {
       {"STOP BITS", "combo192", {"1", "1.5", "2"}},
       {"HANDSHAKE", "combo203", {"OFF", "CTS/RTS", "DSR/DTR"}},
   }};
-  return specs;
+  return definitions;
 }
 
 }  // namespace
@@ -47,10 +47,10 @@ CComPortDlg::CComPortDlg(Enumerator enumerate, QWidget* parent)
   auto* form = new QFormLayout;
   for (std::size_t i = 0; i < combos_.size(); ++i) {
     auto* combo = new DropDownComboBox(this);
-    combo->setObjectName(QString::fromLatin1(ComboSpecs()[i].objectName));
-    combo->addItems(ComboSpecs()[i].items);
+    combo->setObjectName(QString::fromLatin1(ComboDefinitions()[i].objectName));
+    combo->addItems(ComboDefinitions()[i].items);
     combo->setMinimumContentsLength(i == 0 ? 28 : 10);
-    form->addRow(QString::fromLatin1(ComboSpecs()[i].caption), combo);
+    form->addRow(QString::fromLatin1(ComboDefinitions()[i].caption), combo);
     combos_[i] = combo;
   }
   // The port list is refreshed every time it drops down, so a device
