@@ -31,9 +31,9 @@
 
 #include "cli/console_prompt.h"
 #include "devicelink/device_image.h"
-#include "shell/event_log.h"
-#include "shell/link_session.h"
-#include "shell/prompt.h"
+#include "common/event_log.h"
+#include "devicelink/link_session.h"
+#include "common/prompt.h"
 
 extern char** environ;
 

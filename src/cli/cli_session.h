@@ -5,8 +5,8 @@
 
 #include "cli/console_event_log.h"
 #include "cli/console_prompt.h"
-#include "shell/event_log.h"
-#include "shell/link_session.h"
+#include "common/event_log.h"
+#include "devicelink/link_session.h"
 #include "spectrum/spectrum_record.h"
 
 namespace korva {

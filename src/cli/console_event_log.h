@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "shell/event_log.h"
+#include "common/event_log.h"
 
 namespace korva {
 

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "shell/prompt.h"
+#include "common/prompt.h"
 
 namespace korva {
 

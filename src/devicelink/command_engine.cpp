@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/event_log.h"
-#include "shell/prompt.h"
+#include "common/event_log.h"
+#include "common/prompt.h"
 
 namespace korva {
 

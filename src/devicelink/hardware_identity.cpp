@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "shell/month_name.h"
+#include "common/month_name.h"
 
 namespace korva {
 

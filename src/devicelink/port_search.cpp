@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "devicelink/device_image.h"
-#include "shell/event_log.h"
-#include "shell/link_session.h"
+#include "common/event_log.h"
+#include "devicelink/link_session.h"
 
 namespace korva {
 

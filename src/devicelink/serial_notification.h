@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "devicelink/serial_event.h"
-#include "shell/event_log.h"
+#include "common/event_log.h"
 
 namespace korva {
 

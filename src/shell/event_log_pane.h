@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <deque>
 
-#include "shell/event_log.h"
+#include "common/event_log.h"
 
 class QListWidget;
 

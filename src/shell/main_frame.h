@@ -8,7 +8,7 @@
 
 #include "devicelink/engine_links.h"
 #include "devicelink/serial_port_record.h"
-#include "shell/event_log.h"
+#include "common/event_log.h"
 #include "spectrum/spectrum_record.h"
 #include "tdcr/tdcr_host.h"
 #include "timesync/system_time_services.h"

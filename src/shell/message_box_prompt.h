@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/prompt.h"
+#include "common/prompt.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "shell/settings_store.h"
+#include "common/settings_store.h"
 
 namespace korva {
 

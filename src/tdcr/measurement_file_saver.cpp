@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "devicelink/command_engine.h"
-#include "shell/prompt.h"
+#include "common/prompt.h"
 #include "tdcr/measurement_files.h"
 #include "tdcr/measurement_snapshot.h"
-#include "tdcr/safe_file_writer.h"
+#include "common/safe_file_writer.h"
 #include "tdcr/tdcr_measurement.h"
 
 namespace korva {

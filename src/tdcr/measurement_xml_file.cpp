@@ -1,6 +1,6 @@
 #include "tdcr/measurement_files.h"
 #include "tdcr/measurement_text.h"
-#include "tdcr/xml_text.h"
+#include "common/xml_text.h"
 
 namespace korva {
 

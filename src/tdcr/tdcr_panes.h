@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/dock_pane.h"
+#include "forms/dock_pane.h"
 
 namespace korva {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tdcr/numeric_entry.h"
+#include "common/numeric_entry.h"
 #include "tdcr/tdcr_format.h"
 
 namespace korva {

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <utility>
 
-#include "tdcr/numeric_edit.h"
+#include "forms/numeric_edit.h"
 #include "tdcr/tdcr_form_widgets.h"
 
 namespace korva {

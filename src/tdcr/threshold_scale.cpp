@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "devicelink/device_image.h"
-#include "tdcr/numeric_entry.h"
+#include "common/numeric_entry.h"
 #include "tdcr/tdcr_format.h"
 
 namespace korva {

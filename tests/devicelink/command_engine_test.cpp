@@ -9,8 +9,8 @@
 #include "../support/fake_serial_link.h"
 #include "../support/recording_prompt.h"
 #include "devicelink/register_edit.h"
-#include "shell/event_log.h"
-#include "shell/prompt.h"
+#include "common/event_log.h"
+#include "common/prompt.h"
 
 namespace korva {
 namespace {

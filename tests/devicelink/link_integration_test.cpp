@@ -23,8 +23,8 @@
 #include "devicelink/device_image.h"
 #include "devicelink/hardware_identity.h"
 #include "devicelink/register_edit.h"
-#include "shell/event_log.h"
-#include "shell/link_session.h"
+#include "common/event_log.h"
+#include "devicelink/link_session.h"
 #include "sim/pty_server.h"
 
 namespace korva {

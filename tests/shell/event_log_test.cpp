@@ -1,4 +1,4 @@
-#include "shell/event_log.h"
+#include "common/event_log.h"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@
 #include "devicelink/port_finder_dialog.h"
 #include "devicelink/serial_port_record.h"
 #include "shell/event_log_pane.h"
-#include "shell/link_session.h"
+#include "devicelink/link_session.h"
 #include "sim/pty_server.h"
 
 namespace korva {

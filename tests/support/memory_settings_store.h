@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "shell/settings_store.h"
+#include "common/settings_store.h"
 
 namespace korva::test {
 

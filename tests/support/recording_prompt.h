@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/prompt.h"
+#include "common/prompt.h"
 
 namespace korva::test {
 

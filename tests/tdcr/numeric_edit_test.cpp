@@ -1,4 +1,4 @@
-#include "tdcr/numeric_edit.h"
+#include "forms/numeric_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QTest>
 #include <chrono>
 
-#include "tdcr/spin_acceleration.h"
+#include "forms/spin_acceleration.h"
 
 namespace korva {
 namespace {

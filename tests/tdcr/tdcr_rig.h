@@ -12,7 +12,7 @@
 #include "../support/fake_serial_link.h"
 #include "../support/recording_prompt.h"
 #include "run_memory.h"
-#include "shell/event_log.h"
+#include "common/event_log.h"
 #include "tdcr/tdcr_measurement.h"
 
 namespace korva::test {

@@ -11,8 +11,8 @@
 
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
-#include "shell/event_log.h"
-#include "shell/link_session.h"
+#include "common/event_log.h"
+#include "devicelink/link_session.h"
 #include "sim/pty_server.h"
 #include "spectrum/spectrum_record.h"
 #include "tdcr/tdcr_measurement.h"

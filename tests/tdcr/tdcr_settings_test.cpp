@@ -6,7 +6,7 @@
 
 #include "devicelink/device_image.h"
 #include "tdcr/filetime.h"
-#include "tdcr/numeric_entry.h"
+#include "common/numeric_entry.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/threshold_scale.h"
 

@@ -13,7 +13,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "tdcr/numeric_edit.h"
+#include "forms/numeric_edit.h"
 #include "tdcr/tdcr_counters_view.h"
 #include "tdcr/tdcr_panes.h"
 #include "tdcr_rig.h"

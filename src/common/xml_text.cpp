@@ -1,4 +1,4 @@
-#include "tdcr/xml_text.h"
+#include "common/xml_text.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "tdcr/numeric_entry.h"
+#include "common/numeric_entry.h"
 
 #include <algorithm>
 #include <charconv>

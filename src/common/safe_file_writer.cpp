@@ -1,4 +1,4 @@
-#include "tdcr/safe_file_writer.h"
+#include "common/safe_file_writer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "tdcr/spin_acceleration.h"
+#include "forms/spin_acceleration.h"
 
 namespace korva {
 

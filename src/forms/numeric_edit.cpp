@@ -1,4 +1,4 @@
-#include "tdcr/numeric_edit.h"
+#include "forms/numeric_edit.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -7,8 +7,8 @@
 #include <QWheelEvent>
 #include <chrono>
 
-#include "tdcr/numeric_entry.h"
-#include "tdcr/spin_acceleration.h"
+#include "common/numeric_entry.h"
+#include "forms/spin_acceleration.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "shell/month_name.h"
+#include "common/month_name.h"
 
 #include <array>
 

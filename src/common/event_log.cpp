@@ -1,10 +1,10 @@
-#include "shell/event_log.h"
+#include "common/event_log.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 
-#include "shell/month_name.h"
+#include "common/month_name.h"
 
 namespace korva {
 

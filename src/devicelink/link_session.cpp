@@ -1,4 +1,4 @@
-#include "shell/link_session.h"
+#include "devicelink/link_session.h"
 
 #include <QTimer>
 #include <chrono>
@@ -7,8 +7,8 @@
 #include "devicelink/device_image.h"
 #include "devicelink/serial_notification.h"
 #include "devicelink/serial_port_event.h"
-#include "shell/event_log.h"
-#include "shell/prompt.h"
+#include "common/event_log.h"
+#include "common/prompt.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "shell/dock_pane.h"
+#include "forms/dock_pane.h"
 
 #include <QLabel>
 
