@@ -30,10 +30,10 @@
 #include <vector>
 
 #include "cli/console_prompt.h"
-#include "devicelink/device_image.h"
 #include "common/event_log.h"
-#include "devicelink/link_session.h"
 #include "common/prompt.h"
+#include "devicelink/device_image.h"
+#include "devicelink/link_session.h"
 
 extern char** environ;
 
@@ -219,7 +219,7 @@ int Run(const Options& options) {
   DeviceImage image;
   LinkSession session(image, log, prompt);
   ExchangeMeter meter(session.Engine(), static_cast<long>(options.cycles) * kExchangesPerCycle);
-  session.Engine().SetObserver(&meter);
+  session.Engine().AddObserver(&meter);
   session.SetPortName(simulator.DevicePath());
 
   // The main timer's tick, so that a lost reply is dealt with as in the program.

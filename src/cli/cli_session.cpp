@@ -1,31 +1,64 @@
 #include "cli/cli_session.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 
 namespace korva {
 
-CliSession::CliSession() : log_(clock_), console_(log_), link_(buffer_.image, log_, prompt_) {
-  QObject::connect(&ticker_, &QTimer::timeout, [this] { link_.Engine().OnTick(); });
-  ticker_.start(200);
+namespace {
+
+// Three calibration rounds of 18 register reads, with room for slow links.
+constexpr int kCalibrationWaitMs = 120000;
+constexpr int kFirstAnswerWaitMs = 60000;
+
+}  // namespace
+
+CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
+  instrument_.StartTicking();
 }
 
 bool CliSession::ConnectAndWait(const std::string& device, std::uint32_t baudRate) {
-  link_.SetPortName(device);
-  link_.SetBaudRate(baudRate);
-  if (!link_.Connect()) return false;
-  return WaitUntil([this] { return link_.Engine().DeviceAnswered(); }, 60000);
+  Link().SetPortName(device);
+  Link().SetBaudRate(baudRate);
+  if (!Link().Connect()) return false;
+  return WaitUntil([this] { return Engine().DeviceAnswered(); }, kFirstAnswerWaitMs);
+}
+
+bool CliSession::SettleThresholdCalibration() {
+  CommandEngine& engine = Engine();
+  engine.spectrumPolling = false;
+  const bool settled = WaitUntil(
+      [&engine] {
+        if (engine.Image().calibration.Settled()) return true;
+        if (!engine.IsBusy() && !engine.IsRepeatPending()) engine.RequestAllRegisters();
+        return false;
+      },
+      kCalibrationWaitMs);
+  engine.spectrumPolling = true;
+  if (settled) engine.RequestSpectrumChunk();
+  return settled;
 }
 
 bool CliSession::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  while (!done()) {
-    if (LinkGivenUp() || elapsed.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  }
-  return true;
+  if (done()) return true;
+  if (LinkGivenUp()) return false;
+  QEventLoop loop;
+  bool held = false;
+  const auto examine = [&] {
+    held = done();
+    if (held || LinkGivenUp()) loop.quit();
+  };
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(&instrument_, &InstrumentSession::Ticked, &loop, examine);
+  QObject::connect(&Link(), &LinkSession::SerialNotificationHandled, &loop, examine);
+  deadline.start(timeoutMs);
+  loop.exec();
+  return held;
+}
+
+void CliSession::Disconnect() {
+  if (Link().IsPortOpen()) Link().Disconnect();
 }
 
 }  // namespace korva

@@ -1,26 +1,28 @@
 #pragma once
 
-#include <QTimer>
 #include <functional>
+#include <string>
 
 #include "cli/console_event_log.h"
 #include "cli/console_prompt.h"
-#include "common/event_log.h"
-#include "devicelink/link_session.h"
+#include "devicelink/instrument_session.h"
 #include "spectrum/spectrum_record.h"
 
 namespace korva {
 
-// Everything the headless tool needs to talk to an instrument: the event
-// log echoed on standard error, the buffer spectrum with the device image,
-// the link, and the 200 ms tick that drives the engine's time-outs.
+// Everything the headless tool needs to talk to an instrument: the buffer
+// spectrum with the device image, the instrument session the program also
+// holds, its event log echoed on standard error, and waits on the event
+// loop.
 class CliSession {
  public:
   CliSession();
 
-  EventLog& Log() { return log_; }
+  EventLog& Log() { return instrument_.Log(); }
   ConsolePrompt& Prompt() { return prompt_; }
-  LinkSession& Link() { return link_; }
+  LinkSession& Link() { return instrument_.Link(); }
+  CommandEngine& Engine() { return instrument_.Engine(); }
+  InstrumentSession& Instrument() { return instrument_; }
   CSpectrum& Buffer() { return buffer_; }
   bool LinkGivenUp() const { return console_.LinkGivenUp(); }
 
@@ -28,18 +30,24 @@ class CliSession {
   // instrument's first answer; false when the port does not open or the
   // link is given up first.
   bool ConnectAndWait(const std::string& device, std::uint32_t baudRate);
+  // Polls the registers alone (no spectrum chunks, so this is quick at any
+  // baud rate) until the instrument's threshold calibration is settled,
+  // then resumes spectrum polling. Millivolt thresholds are converted only
+  // after this. False when the link fails or the time runs out first.
+  bool SettleThresholdCalibration();
   // Runs the event loop until `done` holds, the link is given up or
-  // `timeoutMs` passes; returns whether `done` held.
+  // `timeoutMs` passes; returns whether `done` held. `done` is examined
+  // after every port notification and every 200 ms tick, and the process
+  // sleeps in between.
   bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+  // Closes the link if it is open.
+  void Disconnect();
 
  private:
-  SystemLocalClock clock_;
-  EventLog log_;
-  ConsoleEventLog console_;
   ConsolePrompt prompt_;
   CSpectrum buffer_;
-  LinkSession link_;
-  QTimer ticker_;
+  InstrumentSession instrument_;
+  ConsoleEventLog console_;
 };
 
 }  // namespace korva

@@ -96,7 +96,7 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
   const auto port = line.Value("port");
   const auto out = line.Value("out");
   if (!port || !out) {
-    error = "measure needs --port DEVICE and --out BASE";
+    error = "--port DEVICE and --out BASE are needed";
     return std::nullopt;
   }
   options.port = *port;

@@ -22,6 +22,18 @@ CommandEngine::CommandEngine(SerialLink& port, DeviceImage& image, EventLog& log
       host_(host),
       receiveBuffer_(kReceiveBufferSize, 0) {}
 
+void CommandEngine::AddObserver(EngineObserver* observer) { observers_.push_back(observer); }
+
+void CommandEngine::RemoveObserver(EngineObserver* observer) { std::erase(observers_, observer); }
+
+// A copy of the list is walked, so an observer may add or remove observers
+// while it is told.
+template <typename Call>
+void CommandEngine::TellObservers(Call call) {
+  const std::vector<EngineObserver*> observers = observers_;
+  for (EngineObserver* observer : observers) call(*observer);
+}
+
 void CommandEngine::SetTraceViewer(TraceViewerLink* traceViewer) {
   traceViewer_ = traceViewer != nullptr ? traceViewer : &idleTraceViewer_;
 }
@@ -102,7 +114,8 @@ void CommandEngine::StartWrite(std::uint32_t firstRegister) {
 // The write result is not examined: a frame that did not go out shows up as
 // a missing reply, which the time-out handles.
 void CommandEngine::Transmit() {
-  timeoutTicks_ = kTimeoutTicks;
+  requestTimeoutTicks_ = ReplyTimeoutTicks(transmitFrame_.size(), expectedReplyLength_, baudRate_);
+  timeoutTicks_ = requestTimeoutTicks_;
   busy_ = true;
   ignoreIncoming_ = false;
   port_.Write(transmitFrame_, kWriteTimeoutMs);
@@ -190,7 +203,7 @@ void CommandEngine::OnTick() {
       return;
     }
     if (receivedCount_ == 0) receivedCount_ = expectedReplyLength_ - 1;
-    timeoutTicks_ = kTimeoutTicks;
+    timeoutTicks_ = requestTimeoutTicks_;
     if (HandleReply() == ReplyResult::kGivenUp) {
       error_ = true;
       timeoutTicks_ = 0;
@@ -232,7 +245,7 @@ void CommandEngine::Dispatch() {
 
 void CommandEngine::DispatchSpectrumChunk() {
   image_.IntakeSpectrumChunk(spectrumChunkStart_, ReplyData());
-  if (observer_ != nullptr) observer_->OnSpectrumChunk();
+  TellObservers([](EngineObserver& observer) { observer.OnSpectrumChunk(); });
   if (!spectrumPolling) return;
   if (++pollCounter_ > 3) {
     pollCounter_ = 0;
@@ -245,7 +258,7 @@ void CommandEngine::DispatchSpectrumChunk() {
 void CommandEngine::DispatchRegisterWrite() {
   AcknowledgeControlWord();
   if (TraceViewerWantsReads()) FollowTraceViewerAfterRegisters();
-  if (observer_ != nullptr) observer_->OnRegistersWritten();
+  TellObservers([](EngineObserver& observer) { observer.OnRegistersWritten(); });
   PollingStep();
 }
 
@@ -272,7 +285,7 @@ void CommandEngine::DispatchRegisterRead() {
     if (TraceViewerWantsReads()) FollowTraceViewerAfterRegisters();
     AlignRoiSca();
     const bool phaMode = (image_.registers[18] & (1u << 14)) != 0 && (image_.registers[62] & 0x00F0u) == 0;
-    if (observer_ != nullptr) observer_->OnRegistersRead(phaMode);
+    TellObservers([phaMode](EngineObserver& observer) { observer.OnRegistersRead(phaMode); });
     AcknowledgeControlWord();
   }
   PollingStep();
@@ -350,6 +363,16 @@ void CommandEngine::PrepareConnect() {
   deviceAnswered_ = false;
   repeatPending_ = false;
   pending_.fill(false);
+  AbandonTransaction();
+}
+
+// Whatever was in flight is forgotten: no time-out counts down for it and
+// no repeat follows it.
+void CommandEngine::AbandonTransaction() {
+  busy_ = false;
+  timeoutTicks_ = 0;
+  receivedCount_ = 0;
+  ignoreIncoming_ = false;
 }
 
 void CommandEngine::CompleteConnect() {

@@ -6,6 +6,7 @@
 
 #include "devicelink/device_image.h"
 #include "devicelink/engine_links.h"
+#include "devicelink/reply_timeout.h"
 #include "devicelink/serial_link.h"
 #include "devicelink/wire_frame.h"
 
@@ -32,7 +33,7 @@ class CommandEngine {
   static constexpr int kTraceSlot = 8;
   static constexpr int kRegisterReadSlot = 12;
 
-  static constexpr std::uint16_t kTimeoutTicks = 22;
+  static constexpr std::uint16_t kTimeoutTicks = kMinimumReplyTimeoutTicks;
   static constexpr std::uint32_t kGiveUpRepeatCount = 5;
   static constexpr std::uint32_t kWriteTimeoutMs = 2000;
   static constexpr int kRepeatPauseMs = 1000;
@@ -40,8 +41,14 @@ class CommandEngine {
 
   CommandEngine(SerialLink& port, DeviceImage& image, EventLog& log, Prompt& prompt, EngineHost& host);
 
-  void SetObserver(EngineObserver* observer) { observer_ = observer; }
+  // Observers are told in the order they were added: the subsystems add
+  // theirs in the order their views refresh after a reply.
+  void AddObserver(EngineObserver* observer);
+  void RemoveObserver(EngineObserver* observer);
   void SetTraceViewer(TraceViewerLink* traceViewer);
+  // The line's baud rate: a request's time-out covers the wire time of the
+  // request and its reply at this rate.
+  void SetBaudRate(std::uint32_t baudRate) { baudRate_ = baudRate; }
 
   // Request operations. None returns data: results land in the image.
   void RequestTrace();
@@ -57,7 +64,8 @@ class CommandEngine {
   void OnTick();
 
   // The engine's part of the shell's connect and disconnect sequences.
-  void PrepareConnect();   // not connected, not answered, nothing pending
+  // Not connected, not answered, nothing pending, nothing in flight.
+  void PrepareConnect();
   void CompleteConnect();  // connected, first register read in flight
   void OnDisconnect();     // not connected, nothing pending, idle
   // The Port Finder's probe of one port: the engine may send, and the
@@ -74,6 +82,7 @@ class CommandEngine {
   std::uint32_t SpectrumChunkStart() const { return spectrumChunkStart_; }
   TransactionKind Kind() const { return kind_; }
   std::uint16_t PollCounter() const { return pollCounter_; }
+  std::uint16_t TimeoutTicksLeft() const { return timeoutTicks_; }
   const std::vector<std::uint8_t>& TransmitFrame() const { return transmitFrame_; }
 
   // Spectrum polling follows the acquisition view's AUTO UPDATE box.
@@ -95,6 +104,7 @@ class CommandEngine {
   ReplyResult WriteReplyHandler();
   ReplyResult RepeatOrGiveUp(bool isRead);
   void SendRepeat();
+  void AbandonTransaction();
   void Dispatch();
   void DispatchSpectrumChunk();
   void DispatchRegisterWrite();
@@ -113,13 +123,18 @@ class CommandEngine {
   EventLog& log_;
   Prompt& prompt_;
   EngineHost& host_;
-  EngineObserver* observer_ = nullptr;
+  template <typename Call>
+  void TellObservers(Call call);
+
+  std::vector<EngineObserver*> observers_;
   IdleTraceViewer idleTraceViewer_;
   TraceViewerLink* traceViewer_ = &idleTraceViewer_;
 
   std::vector<std::uint8_t> transmitFrame_;
   std::vector<std::uint8_t> receiveBuffer_;
   std::uint16_t timeoutTicks_ = 0;
+  std::uint16_t requestTimeoutTicks_ = kTimeoutTicks;
+  std::uint32_t baudRate_ = 0;
   std::size_t expectedReplyLength_ = 0;
   std::size_t receivedCount_ = 0;
   bool busy_ = false;

@@ -26,6 +26,7 @@ void DeviceImage::IntakeStatus(const wire::StatusBlock& status) {
 
 void DeviceImage::RecomputeCalibration(const wire::StatusBlock& status) {
   const bool nowValid = ComputeCalibration(status);
+  ++calibration.attempts;
   if (nowValid != calibration.valid) {
     --calibration.lastAppliedModel;
     calibration.valid = nowValid;
@@ -80,6 +81,7 @@ void DeviceImage::IntakeRegisters(std::uint32_t firstRegister, std::span<const s
 void DeviceImage::OnConnect() {
   calibrationCountdown = kCalibrationRefreshReplies;
   calibration.valid = false;
+  calibration.attempts = 0;
   calibration.lastAppliedModel = 0xFFFF;
   acceptReadBack = true;
 }

@@ -15,6 +15,14 @@ struct ThresholdCalibration {
   std::array<double, 3> slope{};
   std::array<double, 3> offset{};
   bool valid = false;
+  // Computations since the last connect. After three that failed the
+  // nominal scale is what the instrument offers, and the calibration is
+  // settled on it.
+  std::uint32_t attempts = 0;
+  static constexpr std::uint32_t kAttemptsBeforeNominal = 3;
+  // Threshold codes can be converted: the calibration is valid, or it has
+  // failed often enough that the nominal scale is the one to use.
+  bool Settled() const { return valid || attempts >= kAttemptsBeforeNominal; }
   // Model code the TDCR view last built its threshold controls for; the view
   // rebuilds them whenever this differs from the current model code.
   std::uint16_t lastAppliedModel = 0xFFFF;

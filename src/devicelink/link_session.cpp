@@ -4,11 +4,11 @@
 #include <chrono>
 #include <thread>
 
+#include "common/event_log.h"
+#include "common/prompt.h"
 #include "devicelink/device_image.h"
 #include "devicelink/serial_notification.h"
 #include "devicelink/serial_port_event.h"
-#include "common/event_log.h"
-#include "common/prompt.h"
 
 namespace korva {
 
@@ -58,6 +58,7 @@ bool LinkSession::Connect() {
 
 void LinkSession::ConfigureLine() {
   port_.Setup(baudRate_, 8, CSerial::Parity::kNone, CSerial::StopBits::kOne);
+  engine_.SetBaudRate(baudRate_);
   port_.SetEventMask(serial_event::kProgramMask);
   port_.SetReadTimeouts(CSerial::ReadTimeouts::kNonBlocking);
   port_.SetHandshaking(CSerial::Handshake::kRtsCts);
@@ -87,6 +88,7 @@ bool LinkSession::event(QEvent* event) {
     const auto& note = static_cast<const SerialPortEvent&>(*event);
     HandleSerialNotification(note.Events(), note.LineErrors(), serialEventsSuppressed_ && !searching_, log_,
                              [this] { engine_.OnReplyBytes(); });
+    emit SerialNotificationHandled();
     return true;
   }
   if (event->type() == CSerialWnd::HangupMessageType()) {

@@ -64,6 +64,8 @@ class LinkSession : public QObject, public EngineHost {
   void Disconnected();
   // The line hung up under the open port (device unplugged).
   void LineHungUp();
+  // A port notification was handled: the engine may have taken a reply.
+  void SerialNotificationHandled();
 
  protected:
   bool event(QEvent* event) override;

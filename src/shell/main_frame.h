@@ -1,16 +1,15 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "devicelink/engine_links.h"
+#include "devicelink/instrument_session.h"
 #include "devicelink/serial_port_record.h"
-#include "common/event_log.h"
-#include "spectrum/spectrum_record.h"
-#include "tdcr/tdcr_host.h"
+#include "forms/frame_context.h"
+#include "forms/frame_part.h"
+#include "spectrum/spectrum_documents.h"
 #include "timesync/system_time_services.h"
 #include "timesync/time_reference.h"
 
@@ -21,21 +20,15 @@ class QToolBar;
 
 namespace korva {
 
-class CComPortDlg;
 class COutputWnd;
-class CTDCRWnd;
-class CTDCRWndCnt;
 class DockPane;
-class LinkSession;
-class MeasurementFileSaver;
 class MeasurementSaveDialogs;
+class PowerEvents;
 class Prompt;
 class SettingsStore;
-class TdcrMeasurement;
-class TimeReferenceStartSource;
 
 // What the main window is built with; tests replace the prompt, the port
-// list and the settings store.
+// list, the settings store and the measurement's save dialogs.
 struct MainFrameServices {
   Prompt* prompt = nullptr;                                  // message boxes when null
   std::function<std::vector<SerialPortRecord>()> enumerate;  // the computer's ports when empty
@@ -43,41 +36,30 @@ struct MainFrameServices {
   MeasurementSaveDialogs* saveDialogs = nullptr;             // file and tag dialogs when null
 };
 
-// The program's single top-level window: it owns the instrument link, the
-// spectrum records with the device image, the panes and the dialogs, runs
-// the 200 ms timer that drives reply time-outs, and implements the Hardware
-// menu, the layout commands, start-up and shutdown persistence.
-class CMainFrame : public QMainWindow, private EngineObserver, private TdcrHost {
+// The program's single top-level window. It owns what every subsystem
+// shares (the instrument session, the spectrum records, the time reference,
+// the settings store and the prompt), the "Events" pane, and the frame
+// itself: menus and toolbars assembled from the subsystems' parts, the
+// layout, the looks, the status bar, the 200 ms timer and power events.
+class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  static constexpr int kTimerPeriodMs = 200;
-
   explicit CMainFrame(MainFrameServices services = {}, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
-  EventLog& Log() { return log_; }
-  LinkSession& Session() { return *session_; }
-  CSpectrum& BufferSpectrum() { return bufferSpectrum_; }
-  CSpectrum& FileSpectrum() { return fileSpectrum_; }
-  CSpectrum& ActiveSpectrum() { return *activeSpectrum_; }
+  EventLog& Log() { return instrument_.Log(); }
+  LinkSession& Session() { return instrument_.Link(); }
+  SpectrumDocuments& Spectra() { return spectra_; }
+  CSpectrum& BufferSpectrum() { return spectra_.buffer; }
   COutputWnd& EventsPane() { return *eventsView_; }
-  CComPortDlg& PortDialog() { return *portDialog_; }
   TimeReferenceState& TimeReference() { return timeReference_; }
-  TdcrMeasurement& Tdcr() { return *tdcr_; }
-  CTDCRWnd& TdcrPane() { return *tdcrPane_; }
-  CTDCRWndCnt& TdcrCountersPane() { return *countersPane_; }
   int ApplicationLookId() const { return applicationLook_; }
-  bool TimerRunning() const { return timer_.isActive(); }
+  bool TimerRunning() const { return instrument_.Ticking(); }
   QAction* Action(int commandId) const;
+  // Runs a command as its menu entry would.
+  void Trigger(int commandId);
 
-  // Menu commands, by what they do.
-  void OnPort();
-  void OnAutoConnect();
-  void OnConnect();
-  void OnDisconnect();
-  void OnAboutHardware();
-  void OnSaveTdcrAs();
   void OnApplicationLook(int commandId);
   void OnRestoreLayout();
   void OnDefaultLayout();
@@ -87,66 +69,47 @@ class CMainFrame : public QMainWindow, private EngineObserver, private TdcrHost 
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateActions();
-  void CreateMenus();
-  void CreateToolBars();
+  void CreateFrameCommands();
+  void AddPartCommands();
+  void AddCommand(const FrameCommand& command);
+  QMenu* Menu(const QString& caption);
+  QToolBar* ToolBar(const QString& title);
   void CreatePanes();
-  void CreateTdcr();
-  void ShowInstrumentPanes();
-  // The views' share of the engine's replies.
-  void OnSpectrumChunk() override;
-  // The TDCR measurement's questions and its SAVE.
-  bool AskYesNo(std::string_view question) override;
-  void SaveMeasurement() override;
-  void ConnectPowerEvents();
+  void AddPane(DockPane* pane, Qt::DockWidgetArea area);
   void RestoreSettings();
+  void RestorePlacement();
   void SaveSettings();
   void OnTick();
   void UpdateCommandStates();
-  std::vector<SerialPortRecord> EnumeratePorts() const;
-  QAction* AddCommand(int commandId, const QString& text, const QKeySequence& shortcut,
-                      const std::function<void()>& handler);
-  void AddPane(DockPane* pane, Qt::DockWidgetArea area);
+  void GiveMeasurementPanesTheRoom();
 
- private slots:
-  void OnPrepareForSleep(bool suspending);
-
- private:
   std::unique_ptr<Prompt> ownPrompt_;
   std::unique_ptr<SettingsStore> ownSettings_;
-  std::unique_ptr<MeasurementSaveDialogs> ownSaveDialogs_;
   Prompt* prompt_;
   SettingsStore* settings_;
-  MeasurementSaveDialogs* saveDialogs_;
-  std::function<std::vector<SerialPortRecord>()> enumerate_;
 
-  SystemLocalClock clock_;
-  EventLog log_;
-  CSpectrum bufferSpectrum_;
-  CSpectrum fileSpectrum_;
-  CSpectrum* activeSpectrum_ = &bufferSpectrum_;
+  SpectrumDocuments spectra_;
   SystemTimeServices timeServices_;
   TimeReferenceState timeReference_{timeServices_.Clock(), timeServices_.Zones()};
-  LinkSession* session_;
-  CComPortDlg* portDialog_;
+  InstrumentSession instrument_;
+  FrameContext context_;
+  // Declared after what they refer to, so they go first.
+  std::unique_ptr<DockPane> eventsPane_;
   COutputWnd* eventsView_ = nullptr;
-  std::unique_ptr<TimeReferenceStartSource> tdcrStartTimes_;
-  std::unique_ptr<TdcrMeasurement> tdcr_;
-  std::unique_ptr<MeasurementFileSaver> saver_;
-  CTDCRWnd* tdcrPane_ = nullptr;
-  CTDCRWndCnt* countersPane_ = nullptr;
+  std::vector<std::unique_ptr<FramePart>> parts_;
   std::vector<DockPane*> panes_;
 
-  QToolBar* standardToolBar_ = nullptr;
-  QToolBar* hardwareToolBar_ = nullptr;
-  QActionGroup* lookGroup_ = nullptr;
+  std::vector<std::pair<QString, QMenu*>> menus_;
+  std::vector<std::pair<QString, QToolBar*>> toolBars_;
   QMenu* windowsMenu_ = nullptr;
+  QActionGroup* lookGroup_ = nullptr;
+  QAction* statusBarToggle_ = nullptr;
   std::vector<std::pair<int, QAction*>> commands_;
+  std::vector<std::pair<QAction*, std::function<bool()>>> enableRules_;
 
-  QTimer timer_;
+  PowerEvents* powerEvents_;
   bool timerPending_ = true;
   bool layoutRestored_ = false;
-  unsigned tickCounter_ = 0;
   int applicationLook_;
   QByteArray factoryLayout_;
 };

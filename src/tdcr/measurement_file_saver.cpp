@@ -1,13 +1,15 @@
 #include "tdcr/measurement_file_saver.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <optional>
 
-#include "devicelink/command_engine.h"
 #include "common/prompt.h"
+#include "common/safe_file_writer.h"
+#include "devicelink/command_engine.h"
 #include "tdcr/measurement_files.h"
 #include "tdcr/measurement_snapshot.h"
-#include "common/safe_file_writer.h"
 #include "tdcr/tdcr_measurement.h"
 
 namespace korva {
@@ -21,6 +23,12 @@ struct MeasurementFile {
   const char* failure;
 };
 using MeasurementFiles = std::array<MeasurementFile, 3>;  // .tdc, .csv, .xml
+
+bool IsMeasurementExtension(std::string extension) {
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".tdc" || extension == ".csv" || extension == ".xml";
+}
 
 bool AnyExists(const MeasurementFileNames& names) {
   std::error_code error;
@@ -43,11 +51,22 @@ std::optional<const char*> WriteTexts(MeasurementFiles& files, const std::array<
 }  // namespace
 
 MeasurementFileNames MeasurementFileNamesFor(const std::filesystem::path& chosen) {
-  MeasurementFileNames names{chosen, chosen, chosen};
-  if (!chosen.has_extension()) names.tdc += ".tdc";
-  names.csv.replace_extension(".csv");
-  names.xml.replace_extension(".xml");
-  return names;
+  std::filesystem::path base = chosen;
+  if (IsMeasurementExtension(chosen.extension().string())) base.replace_extension();
+  const auto withExtension = [&base](const char* extension) {
+    std::filesystem::path name = base;
+    name += extension;
+    return name;
+  };
+  return {withExtension(".tdc"), withExtension(".csv"), withExtension(".xml")};
+}
+
+std::optional<std::filesystem::path> FirstUncreatableFile(const MeasurementFileNames& names) {
+  for (const std::filesystem::path& path : {names.tdc, names.csv, names.xml}) {
+    SafeFileWriter probe(path);
+    if (!probe.Open()) return path;
+  }
+  return std::nullopt;
 }
 
 MeasurementFileSaver::MeasurementFileSaver(TdcrMeasurement& tdcr, CommandEngine& engine,

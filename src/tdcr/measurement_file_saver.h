@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "tdcr/measurement_save_dialogs.h"
@@ -18,10 +19,16 @@ struct MeasurementFileNames {
   std::filesystem::path xml;
 };
 
-// From the name chosen in the save dialog: ".tdc" is appended when the name
-// has no extension; the .csv and .xml names replace its extension. Only
-// the file name counts, so a dot in a folder name changes nothing.
+// From the name chosen in the save dialog (or a script's base name): a
+// chosen ".tdc", ".csv" or ".xml" (any case) is taken off, and the three
+// extensions are appended to what remains, so the three files are always
+// three distinct paths and no other part of the name is ever replaced.
 MeasurementFileNames MeasurementFileNamesFor(const std::filesystem::path& chosen);
+
+// The first of the three files that could not be created where it is to be
+// written (a missing folder, no permission, a folder in the way), or none.
+// Nothing is left behind by the check.
+std::optional<std::filesystem::path> FirstUncreatableFile(const MeasurementFileNames& names);
 
 enum class SaveOutcome {
   kRefused,    // running, or no answer from the device since the last connect

@@ -24,6 +24,7 @@ std::optional<std::string> QtMeasurementSaveDialogs::ChooseSaveTarget() {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters({QStringLiteral("TDCR File (*.tdc)"), QStringLiteral("All Files (*.*)")});
   dialog.setDefaultSuffix(QStringLiteral("tdc"));
+  dialog.selectFile(QStringLiteral("*.tdc"));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst().toStdString();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/numeric_entry.h"
+#include "tdcr/run_start_offset.h"
 #include "tdcr/tdcr_format.h"
 #include "tdcr/time_base.h"
 
@@ -106,7 +107,12 @@ void TdcrMeasurement::RefreshExtensions() {
 // A changed model code or calibration validity moves the image's
 // last-applied model marker away from the model code; the scale is then
 // reloaded and all three thresholds redrawn.
+bool TdcrMeasurement::ThresholdsEditable() const {
+  return !engine_.DeviceAnswered() || Image().calibration.Settled();
+}
+
 void TdcrMeasurement::RefreshThresholds() {
+  form_.thresholdsEnabled = ThresholdsEditable();
   ThresholdCalibration& calibration = Image().calibration;
   const std::uint16_t model = Image().ModelCode();
   const bool reload = calibration.lastAppliedModel != model;
@@ -242,7 +248,7 @@ void TdcrMeasurement::EnterText(TdcrEdit edit, std::string_view text) {
   const std::optional<double> value = ParseNumericEntry(text);
   if (!value) return;
   if (IsThreshold(edit)) {
-    ApplyThreshold(InputOf(edit), scale_.Code(InputOf(edit), *value));
+    if (ThresholdsEditable()) ApplyThreshold(InputOf(edit), scale_.Code(InputOf(edit), *value));
   } else if (IsExtension(edit)) {
     ApplyExtension(ExtensionIndexOf(edit), ExtensionPositionFromMicroseconds(*value));
   } else {
@@ -253,6 +259,7 @@ void TdcrMeasurement::EnterText(TdcrEdit edit, std::string_view text) {
 void TdcrMeasurement::FinishEdit(TdcrEdit edit) { EditText(edit) = StoredText(edit); }
 
 void TdcrMeasurement::StepThreshold(std::size_t input, int step) {
+  if (!ThresholdsEditable()) return;
   const int code =
       std::clamp(form_.thresholdCodes[input] + step, 0, static_cast<int>(ThresholdScale::kMaxCode));
   ApplyThreshold(input, static_cast<std::uint16_t>(code));
@@ -343,7 +350,7 @@ StampTime TdcrMeasurement::StartTime() const { return StampTimeFromFileTime(Read
 double TdcrMeasurement::StartOffset() const {
   const double stored = PresetSeconds(Registers(), reg::kGapTime);
   const double gap = stored == 0 ? kZeroGapSeconds : stored;
-  return (gap * timeBase_ * 1000 + rates_.realTime) * static_cast<double>(shownIndex_);
+  return RunStartOffset(Image().spectrum, shownIndex_, counters_.ShownSource(), gap);
 }
 
 StampTime TdcrMeasurement::RunStartTime() const {

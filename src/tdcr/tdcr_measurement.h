@@ -72,6 +72,10 @@ struct TdcrFormState {
   // DISCRIMINATORS: POSITIVE (true) or NEGATIVE for A, B, C, and the spins.
   std::array<bool, 3> positive{};
   std::array<std::uint16_t, 3> thresholdCodes{};
+  // A threshold typed while the instrument's threshold calibration is not
+  // yet known would be encoded with a scale about to change: the threshold
+  // entries wait for it.
+  bool thresholdsEnabled = true;
   // COINCIDENCE: windows N and M, into kCoincidenceWindowsNs.
   std::array<int, 2> windows{};
   // The texts of the numeric edits, indexed by TdcrEdit.
@@ -160,8 +164,8 @@ class TdcrMeasurement {
   int PresetRuns() const;
   // The measurement start time held in registers 92-95.
   StampTime StartTime() const;
-  // StartOffset of the run shown, in seconds: (gap x K x 1000 + RT) x i for
-  // the 0-based run index i, a gap of 0 counting as 0.0001 s.
+  // StartOffset of the run shown, in seconds: the real times of the runs
+  // before it, each followed by the gap, a gap of 0 counting as 0.0001 s.
   double StartOffset() const;
   // The start time of the run shown: the measurement start plus its offset.
   StampTime RunStartTime() const;
@@ -175,6 +179,7 @@ class TdcrMeasurement {
 
   void RefreshExtensions();
   void RefreshThresholds();
+  bool ThresholdsEditable() const;
   void RefreshPresetTimes();
   void RefreshMeasurementState();
   void RefreshSelections();

@@ -104,6 +104,12 @@ int PresetRunsIndex(std::uint16_t runs) { return runs & kPresetRunsMask; }
 
 int CurrentRunIndex(std::uint16_t runs) { return (runs & kCurrentRunMask) >> kCurrentRunShift; }
 
+double SequenceSeconds(const RegisterImage& registers) {
+  const int runs = PresetRunsIndex(registers[tdcr_register::kRuns]) + 1;
+  return runs * PresetSeconds(registers, tdcr_register::kTimePerRun) +
+         (runs - 1) * PresetSeconds(registers, tdcr_register::kGapTime);
+}
+
 std::uint16_t WithPresetRuns(std::uint16_t runs, int index) {
   return static_cast<std::uint16_t>((runs & kCurrentRunMask) | std::clamp(index, 0, kMaxRunsIndex));
 }

@@ -66,6 +66,9 @@ std::string WindowText(int index);
 // instrument.
 int PresetRunsIndex(std::uint16_t runs);
 int CurrentRunIndex(std::uint16_t runs);
+// The preset length of the whole sequence in seconds: every run's preset
+// time and the gaps between them.
+double SequenceSeconds(const RegisterImage& registers);
 // Stores a runs list index (0..63) and keeps the current run index.
 std::uint16_t WithPresetRuns(std::uint16_t runs, int index);
 

@@ -271,6 +271,9 @@ void CTDCRView::Redraw() {
   for (std::size_t edit = 0; edit < edits_.size(); ++edit) {
     edits_[edit]->ShowText(QString::fromStdString(state.edits[edit]));
   }
+  for (const TdcrEdit threshold : {TdcrEdit::kThresholdA, TdcrEdit::kThresholdB, TdcrEdit::kThresholdC}) {
+    edits_[IndexOf(threshold)]->setEnabled(state.thresholdsEnabled);
+  }
   for (std::size_t field = 0; field < record_.size(); ++field) {
     ShowText(*record_[field], state.record.*kRecordFields[field]);
   }

@@ -16,7 +16,8 @@ inline constexpr double kMaxSynchronisationSeconds = 3600.0;
 // offset a successful query measured. Returns the report lines: the outcome
 // ("System time successfully synchronised", "Failed to set the system time"
 // or "Can not synchronize: time difference > 1 hour") and a separator of 54
-// '-'.
-std::vector<std::string> SynchroniseClock(double offset, const UtcClock& clock, SystemClockSetter& setter);
+// '-'. `clockSet`, when given, tells whether the clock was set.
+std::vector<std::string> SynchroniseClock(double offset, const UtcClock& clock, SystemClockSetter& setter,
+                                          bool* clockSet = nullptr);
 
 }  // namespace korva

@@ -60,7 +60,13 @@ std::vector<std::string> TimeStampSession::GetUtc(std::string_view server) {
 
 std::vector<std::string> TimeStampSession::Synchronise() {
   if (!queryGood_) return {};
-  return SynchroniseClock(lastResult_.offset, tools_.clock, tools_.clockSetter);
+  bool clockSet = false;
+  std::vector<std::string> lines =
+      SynchroniseClock(lastResult_.offset, tools_.clock, tools_.clockSetter, &clockSet);
+  // The clock now runs on the server's time: "Use UTC" must not add the
+  // measured offset a second time.
+  if (clockSet) lastResult_.offset = 0;
+  return lines;
 }
 
 }  // namespace korva

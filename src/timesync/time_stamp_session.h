@@ -29,7 +29,8 @@ class TimeStampSession {
   std::vector<std::string> GetUtc(std::string_view server);
 
   // "Synchonize SYSTEM/LOCAL with NTP": sets the clock by the offset of the
-  // last query. Does nothing unless that query succeeded.
+  // last query. Does nothing unless that query succeeded. Once the clock is
+  // set the kept offset is 0: the clock itself is then the reference.
   std::vector<std::string> Synchronise();
 
   // The last query succeeded: "Use UTC" and the synchronisation are allowed.

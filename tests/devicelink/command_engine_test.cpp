@@ -8,9 +8,9 @@
 
 #include "../support/fake_serial_link.h"
 #include "../support/recording_prompt.h"
-#include "devicelink/register_edit.h"
 #include "common/event_log.h"
 #include "common/prompt.h"
+#include "devicelink/register_edit.h"
 
 namespace korva {
 namespace {
@@ -70,7 +70,7 @@ class CommandEngineTest : public ::testing::Test {
   CommandEngineTest() : log(clock), engine(link, image, log, prompt, host) {
     host.engine = &engine;
     host.log = &log;
-    engine.SetObserver(&observer);
+    engine.AddObserver(&observer);
   }
 
   // Connects and answers the first register read, leaving the engine idle.
@@ -261,6 +261,41 @@ TEST_F(CommandEngineTest, SilentInstrumentIsGivenUpAndDisconnected) {
                                       "Disconnected from hardware"}));
   EXPECT_FALSE(engine.IsBusy());
   EXPECT_TRUE(engine.HasError());
+}
+
+TEST(ReplyTimeoutTest, SlowLinksWaitTwiceTheWireTimeAndFastOnesTheFixedTicks) {
+  // A full spectrum chunk: 12-byte request, 8225-byte reply.
+  EXPECT_EQ(ReplyTimeoutTicks(12, 8225, 921600), 22);
+  EXPECT_EQ(ReplyTimeoutTicks(12, 8225, 9600), 86);   // 8.58 s on the wire
+  EXPECT_EQ(ReplyTimeoutTicks(12, 8225, 2400), 344);  // 34.3 s on the wire
+  EXPECT_EQ(ReplyTimeoutTicks(12, 8225, 0), 22);
+  EXPECT_EQ(ReplyTimeoutTicks(1u << 30, 0, 1), 65535);
+}
+
+TEST_F(CommandEngineTest, AChunkAtLowBaudWaitsForItsWireTimeBeforeRepeating) {
+  engine.SetBaudRate(9600);
+  ConnectAndAnswer();
+  engine.spectrumPolling = true;
+  engine.RequestSpectrumChunk();
+  for (int tick = 0; tick < 86; ++tick) engine.OnTick();
+  EXPECT_TRUE(host.scheduled.empty());
+  engine.OnTick();
+  EXPECT_EQ(LogMessages().back(), "Repeat Read Command");
+}
+
+TEST_F(CommandEngineTest, AnAbandonedProbeLeavesNoTimeOutOrRepeatBehind) {
+  engine.BeginProbe();
+  engine.updateImageOnRegisterRead = false;
+  engine.RequestRegisters(1, 127);
+  for (int tick = 0; tick < 4; ++tick) engine.OnTick();
+  engine.PrepareConnect();
+  for (int tick = 0; tick < 200; ++tick) {
+    engine.OnTick();
+    host.RunScheduled();
+  }
+  EXPECT_FALSE(engine.IsBusy());
+  EXPECT_TRUE(LogMessages().empty());
+  EXPECT_EQ(link.written.size(), 1u);
 }
 
 TEST_F(CommandEngineTest, FourBadRepliesGiveUpAndTheNextTimeOutDisconnects) {

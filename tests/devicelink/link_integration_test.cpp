@@ -20,11 +20,11 @@
 
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "common/event_log.h"
 #include "devicelink/device_image.h"
 #include "devicelink/hardware_identity.h"
-#include "devicelink/register_edit.h"
-#include "common/event_log.h"
 #include "devicelink/link_session.h"
+#include "devicelink/register_edit.h"
 #include "sim/pty_server.h"
 
 namespace korva {
@@ -111,7 +111,7 @@ class LinkAgainstInstrument : public ::testing::Test {
   // come within a test's patience while a reply still beats its 22 ticks.
   static constexpr int kFastTickMs = 5;
 
-  void SetUp() override { session.Engine().SetObserver(&accepted); }
+  void SetUp() override { session.Engine().AddObserver(&accepted); }
 
   void StartInstrument(const sim::ServerOptions& options) {
     instrument = std::make_unique<sim::PtyServer>(options);

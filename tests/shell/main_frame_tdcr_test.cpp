@@ -15,11 +15,12 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "common/command_ids.h"
 #include "devicelink/link_session.h"
+#include "forms/numeric_edit.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 #include "tdcr/measurement_save_dialogs.h"
-#include "forms/numeric_edit.h"
 #include "tdcr/tdcr_panes.h"
 #include "tdcr/tdcr_view.h"
 #include "timesync/time_stamp_dialog.h"
@@ -76,9 +77,9 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   frame.show();
   AnswerTimeStampDialogs(&frame);
 
-  frame.OnAutoConnect();
+  frame.Trigger(command::kAutoConnect);
   ASSERT_TRUE(frame.Session().Engine().IsConnected());
-  CTDCRView& form = *frame.TdcrPane().TdcrView();
+  CTDCRView& form = *frame.findChild<CTDCRWnd*>()->TdcrView();
   auto status = [&] { return form.findChild<QLineEdit*>(QStringLiteral("STATUS"))->text().trimmed(); };
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Reset - Idle"; }, 5000)) << status().toStdString();
 

@@ -17,11 +17,12 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "common/command_ids.h"
+#include "devicelink/link_session.h"
 #include "devicelink/port_dialog.h"
 #include "devicelink/port_finder_dialog.h"
 #include "devicelink/serial_port_record.h"
 #include "shell/event_log_pane.h"
-#include "devicelink/link_session.h"
 #include "sim/pty_server.h"
 
 namespace korva {
@@ -99,7 +100,7 @@ TEST_F(MainFrameTest, StartsWithAnEmptySettingsStore) {
 
 TEST_F(MainFrameTest, ConnectWithoutAPortFailsCleanly) {
   auto frame = MakeFrame();
-  frame->OnConnect();
+  frame->Trigger(command::kConnect);
   EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
   EXPECT_EQ(Messages(*frame), (std::vector<std::string>{"Start Application", "Disconnected from hardware"}));
   EXPECT_FALSE(frame->Session().Engine().IsConnected());
@@ -109,7 +110,7 @@ TEST_F(MainFrameTest, PortFinderWithoutPortsSaysNoneWereFound) {
   auto frame = MakeFrame();
   QString status;
   WhenSearchEnds([&](CFindComPort& finder) { status = finder.StatusLine()->text(); });
-  frame->OnAutoConnect();
+  frame->Trigger(command::kAutoConnect);
   EXPECT_EQ(status, "No Korva devices were found... Please, reconnect the device and press FIND.");
   EXPECT_FALSE(frame->Session().Engine().IsConnected());
 }
@@ -127,7 +128,7 @@ TEST_F(MainFrameTest, PortFinderListsTwoInstrumentsAndWaitsForAChoice) {
     selected = finder.FoundList()->currentIndex();
     status = finder.StatusLine()->text();
   });
-  frame->OnAutoConnect();
+  frame->Trigger(command::kAutoConnect);
   ASSERT_EQ(entries.size(), 2);
   EXPECT_EQ(entries[0], QString::fromStdString(ports[0].friendlyName) + " -> SN: 00101");
   EXPECT_EQ(entries[1], QString::fromStdString(ports[1].friendlyName) + " -> SN: 00202");
@@ -141,7 +142,7 @@ TEST_F(MainFrameTest, ASingleInstrumentIsConnectedAt921600WhateverThePortDialogC
   ports = {RecordFor(instrument->DevicePath())};
   auto frame = MakeFrame();
   frame->Session().SetBaudRate(2400);
-  frame->OnAutoConnect();
+  frame->Trigger(command::kAutoConnect);
   EXPECT_TRUE(frame->Session().Engine().IsConnected());
   EXPECT_EQ(frame->Session().BaudRate(), 921600u);
   EXPECT_EQ(Messages(*frame).back(), "Connected to: " + instrument->DevicePath());
@@ -173,19 +174,19 @@ TEST_F(MainFrameTest, PortDialogChoiceIsUsedByConnectAndAboutHardwareDescribesTh
     dialog.findChild<QComboBox*>("combo189")->setCurrentText("Odd");  // has no effect on the line
     dialog.accept();
   });
-  frame->OnPort();
+  frame->Trigger(command::kPort);
   EXPECT_EQ(frame->Session().BaudRate(), 2400u);
   EXPECT_EQ(Messages(*frame).back(), "Set port: " + instrument->DevicePath());
 
-  frame->OnConnect();
+  frame->Trigger(command::kConnect);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Session().Engine().DeviceAnswered(); }, 3000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->BufferSpectrum().image.calibration.valid; }, 5000));
-  frame->OnAboutHardware();
+  frame->Trigger(command::kAboutHardware);
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0],
             "Veltra RQ3102|Serial Number:\t00077\nFirmware Version:\t2.15\nFPGA Version:\t  3.1\n\n"
             "TDCR Thresholds:\tCalibrated\nCalibration Date:\t14-MAR-2024");
-  frame->OnDisconnect();
+  frame->Trigger(command::kDisconnect);
 
   // The selections are remembered; a port whose name has no parentheses
   // gives a device that does not open.
@@ -194,8 +195,8 @@ TEST_F(MainFrameTest, PortDialogChoiceIsUsedByConnectAndAboutHardwareDescribesTh
     EXPECT_EQ(dialog.BaudCombo()->currentText(), "2400");
     dialog.accept();
   });
-  frame->OnPort();
-  frame->OnConnect();
+  frame->Trigger(command::kPort);
+  frame->Trigger(command::kConnect);
   EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
 }
 

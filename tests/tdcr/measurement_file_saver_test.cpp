@@ -48,7 +48,7 @@ class FileSizeLimit {
   sighandler_t previousHandler_;
 };
 
-TEST(MeasurementFileNamesTest, TakeTheChosenNamesFolderAndReplaceOnlyItsExtension) {
+TEST(MeasurementFileNamesTest, AppendTheThreeExtensionsToTheChosenBase) {
   struct Case {
     const char* chosen;
     const char* tdc;
@@ -59,13 +59,28 @@ TEST(MeasurementFileNamesTest, TakeTheChosenNamesFolderAndReplaceOnlyItsExtensio
            Case{"/d/meas", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
            Case{"/d/run.2/meas", "/d/run.2/meas.tdc", "/d/run.2/meas.csv", "/d/run.2/meas.xml"},
            Case{"/d/meas.tdc", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
-           Case{"/d/meas.v2.txt", "/d/meas.v2.txt", "/d/meas.v2.csv", "/d/meas.v2.xml"},
+           Case{"/d/meas.CSV", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
+           Case{"/d/meas.xml", "/d/meas.tdc", "/d/meas.csv", "/d/meas.xml"},
+           Case{"dot/vial-1.5ml", "dot/vial-1.5ml.tdc", "dot/vial-1.5ml.csv", "dot/vial-1.5ml.xml"},
+           Case{"/d/meas.v2.txt", "/d/meas.v2.txt.tdc", "/d/meas.v2.txt.csv", "/d/meas.v2.txt.xml"},
        }) {
     const MeasurementFileNames names = MeasurementFileNamesFor(c.chosen);
     EXPECT_EQ(names.tdc, c.tdc);
     EXPECT_EQ(names.csv, c.csv);
     EXPECT_EQ(names.xml, c.xml);
   }
+}
+
+TEST(MeasurementFileNamesTest, UncreatableFilesAreFoundBeforeAnythingIsWritten) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "korva-uncreatable";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "meas.csv");  // a folder in the way
+  EXPECT_EQ(FirstUncreatableFile(MeasurementFileNamesFor(folder / "meas")), folder / "meas.csv");
+  EXPECT_EQ(FirstUncreatableFile(MeasurementFileNamesFor("/nonexistent/m")), "/nonexistent/m.tdc");
+  EXPECT_EQ(FirstUncreatableFile(MeasurementFileNamesFor(folder / "other")), std::nullopt);
+  std::filesystem::remove(folder / "meas.csv");
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  std::filesystem::remove_all(folder);
 }
 
 class MeasurementFileSaverTest : public ::testing::Test, protected test::MeasurementFixture {

@@ -62,7 +62,7 @@ TEST_F(MeasurementXmlTest, FreeTextsWithMarkupCharactersKeepTheXmlWellFormed) {
   EXPECT_EQ(texts["Veltra_Measurement/measurement_start/time_reference"], " UTC");
   EXPECT_EQ(texts["Veltra_Measurement/data/run1/single_channel/counts/dead_time_extension/RAW/A"],
             "6000000123");
-  EXPECT_EQ(texts["Veltra_Measurement/data/run2/start/time"], "14:05:10.416");
+  EXPECT_EQ(texts["Veltra_Measurement/data/run2/start/time"], "14:05:11.623");
   EXPECT_EQ(texts.count("Veltra_Measurement/data/run3/coincidence/rate/dead_time_extension/E2/"
                         "coincidence_window/M/T"),
             1u);

@@ -70,12 +70,14 @@ TEST_F(MeasurementFilesTest, FilesMatchTheGoldenCopies) {
   const std::string tdc = ReadFile(folder / "meas.tdc");
   EXPECT_TRUE(HasLine(tdc, "Run1: PMT A Raw [counts], 6000000123"));
   EXPECT_TRUE(HasLine(tdc, "Runs Completed, 1"));
-  EXPECT_TRUE(HasLine(tdc, "Run3: START TIME: UTC,07/03/2024  14:05:09.123"));
+  EXPECT_TRUE(HasLine(tdc, "Run2: START TIME: UTC,07/03/2024  14:05:11.623"));
+  EXPECT_TRUE(HasLine(tdc, "Run3: START TIME: UTC,07/03/2024  14:05:12.916"));
   const std::string csv = ReadFile(folder / "meas.csv");
   EXPECT_TRUE(csv.find("\r\n1,0.000000,") != std::string::npos);
-  // Gap 0: each run starts its real time plus 0.0001 x K x 1000 s later.
-  EXPECT_TRUE(csv.find("\r\n2,1.293087,") != std::string::npos);
-  EXPECT_TRUE(csv.find("\r\n3,0.000200,") != std::string::npos);
+  // Gap 0: each run starts after the real times of the runs before it, each
+  // followed by 0.0001 x K x 1000 s (run 1: 2.5 s, run 2 stopped at 1.293 s).
+  EXPECT_TRUE(csv.find("\r\n2,2.500138,") != std::string::npos);
+  EXPECT_TRUE(csv.find("\r\n3,3.793225,") != std::string::npos);
 }
 
 TEST_F(MeasurementFilesTest, CsvKeepsItsColumnsAndValuesForACsvReader) {

@@ -182,6 +182,26 @@ TEST_F(TdcrMeasurementTest, TypedThresholdsAndExtensionsShowTheStoredSettingOnEn
   EXPECT_EQ(tdcr.Form().EditText(TdcrEdit::kThresholdC), "abc");
 }
 
+// Until the instrument's threshold calibration is known a typed threshold
+// is neither encoded nor sent; the entries are shown disabled.
+TEST_F(TdcrMeasurementTest, ThresholdsWaitForTheThresholdCalibration) {
+  Connect();
+  image.calibration.attempts = 0;
+  tdcr.RefreshViews();
+  EXPECT_FALSE(tdcr.Form().thresholdsEnabled);
+  const std::size_t sent = WritesAfter([this] {
+    tdcr.EnterText(TdcrEdit::kThresholdA, "5");
+    tdcr.StepThreshold(1, 10);
+  });
+  EXPECT_EQ(sent, 0u);
+  EXPECT_EQ(image.registers[80], 0);
+  EXPECT_EQ(image.registers[81], 0);
+
+  image.calibration.valid = true;
+  tdcr.RefreshViews();
+  EXPECT_TRUE(tdcr.Form().thresholdsEnabled);
+}
+
 // A calibration becoming valid moves the image's marker, and the thresholds
 // are redrawn on the calibrated scale although their codes did not change.
 TEST_F(TdcrMeasurementTest, CalibrationChangeRedrawsUnchangedThresholds) {
@@ -254,6 +274,22 @@ TEST_F(TdcrMeasurementTest, StartOffsetsWithAZeroGap) {
   WriteRegisterPair(image.registers, 98, 1500);
   EXPECT_DOUBLE_EQ(tdcr.StartOffset(), 7.0);
   EXPECT_EQ(tdcr.StartTime(), (StampTime{2024, 1, 1, 10, 0, 0, 0}));
+}
+
+// A STOP cut run 2 short: run 3 starts after run 2's own real time, not
+// after two copies of its own.
+TEST_F(TdcrMeasurementTest, StartOffsetsOfRunsOfUnequalLength) {
+  Connect();
+  WriteRegisterPair(image.registers, 98, 1000);  // 1 s gap
+  image.registers[91] = 2;
+  Put(1, C::kRealTime, 20000);
+  Put(2, C::kRealTime, 6290);
+  Put(3, C::kRealTime, 20000);
+
+  tdcr.SelectViewRun(2);
+  EXPECT_DOUBLE_EQ(tdcr.StartOffset(), 21.0);
+  tdcr.SelectViewRun(3);
+  EXPECT_DOUBLE_EQ(tdcr.StartOffset(), 28.29);
 }
 
 TEST_F(TdcrMeasurementTest, SaveButtonHandsTheFilesToTheHostOnlyWhenTheyMayBeWritten) {

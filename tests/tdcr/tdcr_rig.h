@@ -11,8 +11,8 @@
 
 #include "../support/fake_serial_link.h"
 #include "../support/recording_prompt.h"
-#include "run_memory.h"
 #include "common/event_log.h"
+#include "run_memory.h"
 #include "tdcr/tdcr_measurement.h"
 
 namespace korva::test {
@@ -65,6 +65,9 @@ struct TdcrRig {
     engine.OnReplyBytes();
     ASSERT_TRUE(engine.DeviceAnswered());
     ASSERT_FALSE(engine.IsBusy());
+    // The filled replies carry no threshold calibration; after enough tries
+    // the instrument's nominal scale is the settled one.
+    image.calibration.attempts = ThresholdCalibration::kAttemptsBeforeNominal;
   }
   // Each settings write is acknowledged, so the next one is sent at once.
   std::size_t WritesAfter(const std::function<void()>& action) {

@@ -81,7 +81,7 @@ TEST(TdcrSequenceOnTheInstrument, ThreeRunsFromIdleToCompleted) {
   NoQuestions host;
   TdcrMeasurement measurement(link.Engine(), startTimes, host);
   StatusRecorder recorder(measurement);
-  link.Engine().SetObserver(&recorder);
+  link.Engine().AddObserver(&recorder);
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] { link.Engine().OnTick(); });
   ticker.start(200);

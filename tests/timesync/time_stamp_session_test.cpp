@@ -57,6 +57,25 @@ TEST_F(TimeStampSessionTest, AGoodQueryReportsTimestampsDelayAndOffset) {
   EXPECT_EQ(setter.requests[0], Utc(2024, 3, 7, 12, 0, 0, 825));
 }
 
+// A server 100 s ahead: once the clock was set by the query's offset, "Use
+// UTC" stamps with the clock alone.
+TEST_F(TimeStampSessionTest, AfterTheClockIsSetUseUtcAddsNoOffset) {
+  shape.receive = AddSeconds(Now(clock), 100.0);
+  shape.transmit = AddSeconds(Now(clock), 100.0);
+  session.GetUtc("ntp.example");
+  EXPECT_NEAR(session.LastOffset(), 99.8, 1e-6);
+  session.Synchronise();
+  EXPECT_TRUE(session.QueryGood());
+  EXPECT_EQ(session.LastOffset(), 0.0);
+}
+
+TEST_F(TimeStampSessionTest, AClockThatCouldNotBeSetKeepsTheMeasuredOffset) {
+  setter.refuse = true;
+  session.GetUtc("ntp.example");
+  session.Synchronise();
+  EXPECT_NEAR(session.LastOffset(), 0.425, 1e-6);
+}
+
 TEST_F(TimeStampSessionTest, ASocketThatCannotBeCreatedIsReportedAsTheSocketLayer) {
   link.openError = 24;
   EXPECT_EQ(session.GetUtc("ntp.example"), (Lines{"Failed to load winsock stack!", kQuerySeparator}));

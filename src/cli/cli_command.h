@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+
+namespace korva {
+
+// Exit codes of every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // instrument, link or file failure
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+// One subcommand of korva-tdcr-cli. Each subsystem contributes its own;
+// main() only looks them up by name.
+struct CliCommand {
+  std::string name;
+  std::string usage;  // the lines after "korva-tdcr-cli "
+  CommandLine::Grammar grammar;
+  std::function<int(const CommandLine&)> run;
+};
+
+// Prints "korva-tdcr-cli: message" on standard error; returns kExitUsage.
+int ReportUsageError(const std::string& message);
+
+// Reads "--baud N" (default 921600) into `baud`; false after a usage error
+// was reported.
+bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
+
+// The commands of the device link and of the TDCR measurement.
+std::vector<CliCommand> LinkCommands();
+std::vector<CliCommand> TdcrCommands();
+
+}  // namespace korva

@@ -1,0 +1,224 @@
+#include "cli/tdcr_script.h"
+
+#include <QElapsedTimer>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+
+#include "devicelink/device_image.h"
+#include "tdcr/tdcr_control_word.h"
+#include "tdcr/tdcr_settings.h"
+#include "timesync/time_stamp_session.h"
+
+namespace korva {
+
+namespace {
+
+// Chunks in one walk through the whole data memory.
+constexpr int kChunksPerMemoryWalk = 8;
+constexpr int kProgressPeriodMs = 2000;
+// Replies at 2400 baud take seconds; a walk of the memory takes minutes.
+constexpr int kReplyWaitMs = 120000;
+constexpr int kMemoryWalkWaitMs = 600000;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+bool Fail(const std::string& message) {
+  std::cerr << message << '\n';
+  return false;
+}
+
+}  // namespace
+
+TdcrScript::TdcrScript(const MeasureOptions& options)
+    : options_(options),
+      reference_(services_.Clock(), services_.Zones()),
+      dialogs_(options),
+      workbench_(
+          session_.Engine(), reference_, [this] { ChooseReferenceFromOptions(); }, dialogs_,
+          session_.Prompt()) {}
+
+void TdcrScript::Interrupt() { interrupted = 1; }
+bool TdcrScript::Interrupted() { return interrupted != 0; }
+
+bool TdcrScript::Running() {
+  return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Running();
+}
+
+bool TdcrScript::CheckOutputFiles() {
+  const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
+  if (const auto path = FirstUncreatableFile(names)) {
+    return Fail(std::string(MeasurementFileSaver::kTdcFailure) + " " + path->string());
+  }
+  if (options_.overwrite) return true;
+  for (const auto& path : {names.tdc, names.csv, names.xml}) {
+    if (std::filesystem::exists(path)) {
+      return Fail("File already exists: " + path.string() + " (use --overwrite to replace it)");
+    }
+  }
+  return true;
+}
+
+// The instrument's own registers and threshold calibration must be in the
+// image before anything is judged, converted or changed.
+bool TdcrScript::ConnectAndRead() {
+  if (!session_.ConnectAndWait(options_.port, options_.baud)) return false;
+  if (!session_.SettleThresholdCalibration()) return Fail("The threshold calibration could not be read.");
+  if (!session_.Buffer().image.calibration.valid) {
+    std::cerr << "The instrument's threshold calibration is not valid: thresholds use the nominal scale.\n";
+  }
+  const int reads = workbench_.RegisterReadsTaken();
+  const int chunks = workbench_.ChunksTaken();
+  return session_.WaitUntil(
+      [&] { return workbench_.RegisterReadsTaken() > reads && workbench_.ChunksTaken() > chunks; },
+      kReplyWaitMs);
+}
+
+bool TdcrScript::ReturnToIdle() {
+  const TdcrControlWord control{session_.Buffer().image.registers[tdcr_register::kControlWord]};
+  if (control.Running()) return Fail("A measurement is in progress on the instrument; it was left running.");
+  if (!control.Saved() && !control.Idle() && !options_.discardUnsaved) {
+    return Fail(
+        "The instrument holds a measurement that was never saved (save it with the save command, or use "
+        "--discard-unsaved to discard it).");
+  }
+  Measurement().ResetMeasurement();
+  return Settle() &&
+         session_.WaitUntil(
+             [this] {
+               return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Idle();
+             },
+             kReplyWaitMs);
+}
+
+void TdcrScript::WriteSettings() {
+  TdcrMeasurement& m = Measurement();
+  auto enter = [&m](TdcrEdit edit, const std::optional<std::string>& text) {
+    if (!text) return;
+    m.EnterText(edit, *text);
+    m.FinishEdit(edit);
+  };
+  if (options_.runs) m.SelectSequentialRuns(*options_.runs - 1);
+  enter(TdcrEdit::kTimePerRun, options_.timePerRun);
+  enter(TdcrEdit::kGapTime, options_.gapTime);
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (options_.cdt[i]) m.SelectDeadTimeMode(i, *options_.cdt[i]);
+    enter(i == 0 ? TdcrEdit::kExtension1 : TdcrEdit::kExtension2, options_.extensions[i]);
+  }
+  if (options_.windowIndex[0]) m.SelectWindow(CoincidenceWindow::kN, *options_.windowIndex[0]);
+  if (options_.windowIndex[1]) m.SelectWindow(CoincidenceWindow::kM, *options_.windowIndex[1]);
+  constexpr std::array<TdcrEdit, 3> kThresholdEdits = {TdcrEdit::kThresholdA, TdcrEdit::kThresholdB,
+                                                       TdcrEdit::kThresholdC};
+  for (std::size_t i = 0; i < 3; ++i) {
+    enter(kThresholdEdits[i], options_.thresholds[i]);
+    if (options_.positive[i]) m.SelectPolarity(i, *options_.positive[i]);
+  }
+  if (options_.stopTimer) m.SelectStopTimer(*options_.stopTimer);
+  if (options_.referenceSource) m.SelectReferenceSource(*options_.referenceSource);
+  m.SetRecordTexts(options_.record);
+}
+
+bool TdcrScript::Settle() {
+  CommandEngine& engine = session_.Engine();
+  if (!session_.WaitUntil(
+          [&engine] {
+            return !engine.IsPending(CommandEngine::kSendSettingsSlot) &&
+                   !(engine.IsBusy() && engine.Kind() == CommandEngine::TransactionKind::kRegisterWrite);
+          },
+          kReplyWaitMs)) {
+    return false;
+  }
+  const int readsBefore = workbench_.RegisterReadsTaken();
+  return session_.WaitUntil([&] { return workbench_.RegisterReadsTaken() >= readsBefore + 2; }, kReplyWaitMs);
+}
+
+// START asks for a reference only when none was chosen since connecting;
+// the options choose it.
+void TdcrScript::ChooseReferenceFromOptions() { ChooseReference(); }
+
+bool TdcrScript::ChooseReference() {
+  if (options_.reference != TimeReferenceKind::kUtc) {
+    reference_.Choose(options_.reference, 0);
+    return true;
+  }
+  TimeStampSession query(services_.Tools());
+  for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
+  if (!query.QueryGood()) return Fail("Failed to retreive time from: " + options_.ntpServer);
+  reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
+  return true;
+}
+
+void TdcrScript::PrintProgress(int run, double elapsedSeconds) {
+  const TdcrFormState& form = Measurement().Form();
+  const int runs = Measurement().PresetRuns();
+  const double total = SequenceSeconds(session_.Buffer().image.registers);
+  std::fprintf(stdout, "RUN %d of %d  elapsed %8.1f s  remaining %8.1f s  T/D N1 %s\n", run, runs,
+               elapsedSeconds, std::max(0.0, total - elapsedSeconds),
+               form.readings.ratios[TdcrRates::kN1][TdcrRates::kTOverD].c_str());
+  std::fflush(stdout);
+}
+
+bool TdcrScript::FollowRuns() {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  if (!session_.WaitUntil([this] { return Running() || Interrupted(); }, kReplyWaitMs)) {
+    return Fail("The instrument did not start the measurement.");
+  }
+  int lastRun = -1;
+  qint64 lastPrint = 0;
+  const bool ended = session_.WaitUntil(
+      [&] {
+        if (Interrupted() && Running()) Measurement().StopMeasurement();
+        const int run = CurrentRunIndex(session_.Buffer().image.registers[tdcr_register::kRuns]) + 1;
+        if (Running() && (run != lastRun || elapsed.elapsed() - lastPrint >= kProgressPeriodMs)) {
+          PrintProgress(run, static_cast<double>(elapsed.elapsed()) / 1000.0);
+          lastRun = run;
+          lastPrint = elapsed.elapsed();
+        }
+        return !Running();
+      },
+      std::numeric_limits<int>::max());
+  return ended && ReadWholeMemory();
+}
+
+bool TdcrScript::ReadWholeMemory() {
+  const int chunksAtStart = workbench_.ChunksTaken();
+  return session_.WaitUntil(
+      [&] { return workbench_.ChunksTaken() >= chunksAtStart + kChunksPerMemoryWalk + 1; },
+      kMemoryWalkWaitMs);
+}
+
+bool TdcrScript::Save() {
+  const SaveOutcome outcome = workbench_.SaveAs();
+  if (outcome == SaveOutcome::kRefused) return Fail("The instrument holds no measurement that can be saved.");
+  if (outcome != SaveOutcome::kSaved || !Settle()) return false;
+  PrintTable();
+  const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
+  std::cout << "Saved: " << names.tdc.string() << ", " << names.csv.string() << ", " << names.xml.string()
+            << '\n';
+  return true;
+}
+
+void TdcrScript::PrintTable() {
+  std::printf("%4s %10s %10s %10s %10s %10s %10s %10s\n", "Run", "Real [s]", "D N1 [cps]", "T N1 [cps]",
+              "T/D N1", "T/D M1", "T/D N2", "T/D M2");
+  TdcrMeasurement& m = Measurement();
+  const int viewRun = m.ViewRun();
+  for (int run = 1; run <= m.PresetRuns(); ++run) {
+    m.SelectViewRun(run);
+    const TdcrRateTexts& r = m.Form().readings;
+    std::printf("%4d %10s %10s %10s %10s %10s %10s %10s\n", run, r.realTime.c_str(),
+                r.rates[TdcrRates::kN1][TdcrRates::kD].c_str(),
+                r.rates[TdcrRates::kN1][TdcrRates::kT].c_str(),
+                r.ratios[TdcrRates::kN1][TdcrRates::kTOverD].c_str(),
+                r.ratios[TdcrRates::kM1][TdcrRates::kTOverD].c_str(),
+                r.ratios[TdcrRates::kN2][TdcrRates::kTOverD].c_str(),
+                r.ratios[TdcrRates::kM2][TdcrRates::kTOverD].c_str());
+  }
+  m.SelectViewRun(viewRun);
+  std::fflush(stdout);
+}
+
+}  // namespace korva

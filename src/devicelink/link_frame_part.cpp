@@ -1,0 +1,107 @@
+#include "devicelink/link_frame_part.h"
+
+#include <QMainWindow>
+#include <QStatusBar>
+
+#include "common/command_ids.h"
+#include "common/prompt.h"
+#include "devicelink/hardware_identity.h"
+#include "devicelink/instrument_session.h"
+#include "devicelink/port_dialog.h"
+#include "devicelink/port_finder_dialog.h"
+#include "spectrum/spectrum_documents.h"
+
+namespace korva {
+
+namespace {
+
+const QString kHardwareMenu = QStringLiteral("&Hardware");
+const QString kHardwareToolBar = QStringLiteral("Hardware Control");
+
+}  // namespace
+
+LinkFramePart::LinkFramePart(const FrameContext& context, Enumerator enumerate)
+    : context_(context),
+      enumerate_(std::move(enumerate)),
+      portDialog_(new CComPortDlg(enumerate_, &context.window)) {
+  LinkSession& link = context_.instrument.Link();
+  connect(&link, &LinkSession::Connected, this, &LinkFramePart::ShowLinkState);
+  connect(&link, &LinkSession::Disconnected, this, &LinkFramePart::ShowLinkState);
+  ShowLinkState();
+}
+
+bool LinkFramePart::Connected() const { return context_.instrument.Engine().IsConnected(); }
+
+std::vector<FrameCommand> LinkFramePart::Commands() {
+  const SpectrumDocuments& spectra = context_.spectra;
+  auto bufferActive = [&spectra] { return spectra.BufferActive(); };
+  return {
+      {command::kPort, kHardwareMenu, QStringLiteral("&Port"), [this] { OnPort(); },
+       QKeySequence(Qt::CTRL | Qt::Key_P), QStyle::SP_DriveNetIcon, kHardwareToolBar, false, bufferActive},
+      {command::kAutoConnect, kHardwareMenu, QStringLiteral("&AutoConnect"), [this] { OnAutoConnect(); },
+       QKeySequence(Qt::CTRL | Qt::Key_A), QStyle::SP_BrowserReload, kHardwareToolBar, false,
+       [this, bufferActive] { return !Connected() && bufferActive(); }},
+      {command::kConnect, kHardwareMenu, QStringLiteral("&Connect"), [this] { OnConnect(); },
+       QKeySequence(Qt::CTRL | Qt::Key_C), QStyle::SP_DialogApplyButton, kHardwareToolBar, false,
+       [this, bufferActive] { return !Connected() && bufferActive(); }},
+      {command::kDisconnect, kHardwareMenu, QStringLiteral("&Disconnect"), [this] { OnDisconnect(); },
+       QKeySequence(Qt::CTRL | Qt::Key_D), QStyle::SP_DialogCancelButton, kHardwareToolBar, false,
+       [this, bufferActive] { return Connected() && bufferActive(); }},
+      {command::kAboutHardware,
+       kHardwareMenu,
+       QStringLiteral("About Hardware"),
+       [this] { OnAboutHardware(); },
+       {},
+       QStyle::SP_MessageBoxInformation,
+       QStringLiteral("Standard"),
+       true,
+       [this, &spectra] { return Connected() || spectra.FileActive(); }},
+  };
+}
+
+void LinkFramePart::ShowLinkState() {
+  context_.window.statusBar()->showMessage(
+      Connected() ? QStringLiteral("Connected to %1")
+                        .arg(QString::fromStdString(context_.instrument.Link().PortName()))
+                  : QStringLiteral("Not connected"));
+}
+
+void LinkFramePart::OnPort() {
+  if (portDialog_->exec() != QDialog::Accepted) return;
+  LinkSession& link = context_.instrument.Link();
+  link.SetPortName(portDialog_->PortName());
+  link.SetBaudRate(portDialog_->BaudText().toUInt());
+  context_.instrument.Log().AddLine("Set port: " + portDialog_->PortName());
+}
+
+void LinkFramePart::OnAutoConnect() {
+  LinkSession& link = context_.instrument.Link();
+  link.SetSerialEventsSuppressed(false);
+  context_.spectra.buffer.image.acceptReadBack = false;
+  CFindComPort finder(link, context_.instrument.Log(), enumerate_, &context_.window);
+  if (finder.exec() != QDialog::Accepted) return;
+  link.SetPortName(finder.PortName());
+  context_.instrument.Log().AddLine(finder.PortName());
+  link.SetBaudRate(LinkSession::kAutoConnectBaudRate);
+  OnConnect();
+}
+
+void LinkFramePart::OnConnect() { context_.instrument.Link().Connect(); }
+
+void LinkFramePart::OnDisconnect() { context_.instrument.Link().Disconnect(); }
+
+void LinkFramePart::OnAboutHardware() {
+  const AboutHardwareMessage message =
+      AboutHardware(context_.spectra.active->image, context_.spectra.buffer.image);
+  context_.prompt.ShowMessage(message.title, message.text);
+}
+
+// Read-backs stop before the link closes, so nothing half-read reaches the
+// image while the computer sleeps.
+void LinkFramePart::OnSuspend() {
+  context_.spectra.buffer.image.acceptReadBack = false;
+  LinkSession& link = context_.instrument.Link();
+  if (link.IsPortOpen() || link.Engine().IsConnected()) link.RunDisconnectSequence();
+}
+
+}  // namespace korva

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "devicelink/serial_port_record.h"
+#include "forms/frame_context.h"
+#include "forms/frame_part.h"
+
+namespace korva {
+
+class CComPortDlg;
+
+// The Hardware menu: Port, AutoConnect, Connect, Disconnect and About
+// Hardware, their enable rules, the link's status-bar text, and closing
+// the link when the computer goes to sleep.
+class LinkFramePart : public QObject, public FramePart {
+  Q_OBJECT
+
+ public:
+  using Enumerator = std::function<std::vector<SerialPortRecord>()>;
+
+  LinkFramePart(const FrameContext& context, Enumerator enumerate);
+
+  std::vector<FrameCommand> Commands() override;
+  void OnSuspend() override;
+
+  CComPortDlg& PortDialog() { return *portDialog_; }
+
+ private:
+  void OnPort();
+  void OnAutoConnect();
+  void OnConnect();
+  void OnDisconnect();
+  void OnAboutHardware();
+  void ShowLinkState();
+  bool Connected() const;
+
+  FrameContext context_;
+  Enumerator enumerate_;
+  CComPortDlg* portDialog_;
+};
+
+}  // namespace korva

@@ -1,0 +1,24 @@
+#include "devicelink/reply_timeout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace korva {
+
+namespace {
+
+constexpr double kBitsPerByte = 10.0;
+constexpr double kSafetyFactor = 2.0;
+
+}  // namespace
+
+std::uint16_t ReplyTimeoutTicks(std::size_t requestBytes, std::size_t replyBytes, std::uint32_t baudRate) {
+  if (baudRate == 0) return kMinimumReplyTimeoutTicks;
+  const double wireMs = static_cast<double>(requestBytes + replyBytes) * kBitsPerByte * 1000.0 / baudRate;
+  const double ticks = std::ceil(kSafetyFactor * wireMs / kMainTimerTickMs);
+  const double limited = std::min(ticks, static_cast<double>(std::numeric_limits<std::uint16_t>::max()));
+  return std::max(kMinimumReplyTimeoutTicks, static_cast<std::uint16_t>(limited));
+}
+
+}  // namespace korva

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <QStyle>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QMainWindow;
+
+namespace korva {
+
+class DockPane;
+
+// A command a subsystem puts into the main window: its menu entry, its
+// toolbar button and shortcut, and when it is enabled.
+struct FrameCommand {
+  int id = 0;
+  QString menu;  // top-level menu caption, "&File", "&Hardware", ...
+  QString text;
+  std::function<void()> run;
+  QKeySequence shortcut = {};
+  std::optional<QStyle::StandardPixmap> icon = std::nullopt;
+  QString toolBar = {};  // "Standard", "Hardware Control", or none
+  bool separatorBefore = false;
+  std::function<bool()> enabled = {};  // always enabled when empty
+};
+
+// A pane a subsystem docks into the main window. The pane is the part's
+// (a child of the window, destroyed with the part).
+struct FramePane {
+  DockPane* pane = nullptr;
+  Qt::DockWidgetArea area = Qt::TopDockWidgetArea;
+  DockPane* tabifyWith = nullptr;
+};
+
+// One subsystem's share of the main window. The window assembles its menus,
+// toolbars and dock panes from the parts, in the order the parts are
+// listed, and calls them at fixed points; a part reaches the link, the
+// settings and the prompt through what it was built with, and follows the
+// engine and the connect and disconnect sequences by itself.
+class FramePart {
+ public:
+  virtual ~FramePart() = default;
+
+  virtual std::vector<FrameCommand> Commands() { return {}; }
+  virtual std::vector<FramePane> Panes() { return {}; }
+  // The 200 ms main timer ticked (after the engine's own tick).
+  virtual void OnTick() {}
+  // The computer is about to sleep: the link must be closed.
+  virtual void OnSuspend() {}
+  // Start-up, after the window's layout was restored, and close.
+  virtual void RestoreSettings() {}
+  virtual void SaveSettings() {}
+};
+
+}  // namespace korva

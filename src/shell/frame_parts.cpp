@@ -1,0 +1,19 @@
+#include "shell/frame_parts.h"
+
+#include "devicelink/link_frame_part.h"
+#include "devicelink/serial_port_enumerator.h"
+#include "shell/main_frame.h"
+#include "tdcr/tdcr_frame_part.h"
+
+namespace korva {
+
+std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& context,
+                                                         const MainFrameServices& services) {
+  std::vector<std::unique_ptr<FramePart>> parts;
+  parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
+  parts.push_back(std::make_unique<LinkFramePart>(
+      context, services.enumerate ? services.enumerate : LinkFramePart::Enumerator(EnumerateSerialPorts)));
+  return parts;
+}
+
+}  // namespace korva

@@ -1,0 +1,20 @@
+#include "tdcr/run_start_offset.h"
+
+#include "tdcr/tdcr_rates.h"
+#include "tdcr/tdcr_run_record.h"
+#include "tdcr/time_base.h"
+
+namespace korva {
+
+double RunStartOffset(std::span<const std::uint32_t> memory, std::size_t runIndex, int source,
+                      double gapSeconds) {
+  double offset = 0;
+  for (std::size_t earlier = 0; earlier < runIndex && earlier < kRunCount; ++earlier) {
+    const DisplayedRun run(TdcrRunRecord::Read(memory, earlier));
+    const double k = TimeBaseFactor(run, source);
+    offset += gapSeconds * k * 1000 + ComputeRates(run, k).realTime;
+  }
+  return offset;
+}
+
+}  // namespace korva
