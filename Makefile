@@ -4,9 +4,10 @@
 
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+RELEASE_DIR ?= build-release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-sanitize test run format clean
+.PHONY: all deps build build-sanitize build-release bench test run format clean
 
 all: build
 
@@ -14,14 +15,22 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The Qt-free core and the virtual instrument under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 build-sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVA_CORE_ONLY=ON -DKORVA_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVA_CORE_ONLY=ON -DKORVA_SANITIZE=ON -DKORVA_WERROR=ON
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+# Benchmarks measure the optimised program.
+build-release: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DKORVA_WERROR=ON
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+bench: build-release
+	@scripts/run-benchmarks $(RELEASE_DIR)
 
 test: build build-sanitize
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -34,4 +43,4 @@ format:
 	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(RELEASE_DIR)

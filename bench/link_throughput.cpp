@@ -34,8 +34,7 @@
 #include "common/prompt.h"
 #include "devicelink/device_image.h"
 #include "devicelink/link_session.h"
-
-extern char** environ;
+#include "simulator_process.h"
 
 namespace korva {
 namespace {
@@ -69,59 +68,6 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   if (argc % 2 == 0 || options.cycles <= 0) return std::nullopt;
   return options;
 }
-
-// The veltra-sim program serving one pseudo-terminal; ended with SIGTERM so
-// that it removes its announcement.
-class SimulatorProcess {
- public:
-  SimulatorProcess(const std::string& program, std::uint32_t baud) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::string baudText = std::to_string(baud);
-    std::string path = program;
-    std::string baudOption = "--baud";
-    char* argv[] = {path.data(), baudOption.data(), baudText.data(), nullptr};
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (pid_ > 0) devicePath_ = DevicePathFrom(FirstLine(pipeEnds[0]));
-    ::close(pipeEnds[0]);
-  }
-  ~SimulatorProcess() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  SimulatorProcess(const SimulatorProcess&) = delete;
-  SimulatorProcess& operator=(const SimulatorProcess&) = delete;
-
-  // Empty when the program did not start or did not name its device.
-  const std::string& DevicePath() const { return devicePath_; }
-
- private:
-  static std::string FirstLine(int fd) {
-    std::string text;
-    char c = 0;
-    while (text.size() < 512) {
-      pollfd entry{fd, POLLIN, 0};
-      if (::poll(&entry, 1, 5000) <= 0 || ::read(fd, &c, 1) != 1 || c == '\n') break;
-      text.push_back(c);
-    }
-    return text;
-  }
-  // The program says "Veltra virtual instrument on /dev/pts/N".
-  static std::string DevicePathFrom(const std::string& line) {
-    const auto at = line.rfind(' ');
-    return at == std::string::npos ? std::string() : line.substr(at + 1);
-  }
-
-  pid_t pid_ = -1;
-  std::string devicePath_;
-};
 
 nanoseconds ProcessCpuTime() {
   timespec now{};
@@ -208,7 +154,7 @@ void Report(const Tally& tally, int cycles, long repeats) {
 }
 
 int Run(const Options& options) {
-  SimulatorProcess simulator(options.simulator, kBaud);
+  bench::SimulatorProcess simulator(options.simulator, {"--baud", std::to_string(kBaud)});
   if (simulator.DevicePath().empty()) {
     std::cerr << "link_throughput: could not start " << options.simulator << "\n";
     return 1;

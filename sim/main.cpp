@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 #include "sim/device_symlink.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"

@@ -2,7 +2,7 @@
 
 #include <QSerialPortInfo>
 
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 
 namespace korva {
 

@@ -1,6 +1,6 @@
 #include "devicelink/serial_port_record.h"
 
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 
 namespace korva {
 

@@ -1,7 +1,7 @@
 #include "shell/frame_parts.h"
 
-#include "devicelink/link_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
+#include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
 #include "tdcr/tdcr_frame_part.h"
 
@@ -11,8 +11,9 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
                                                          const MainFrameServices& services) {
   std::vector<std::unique_ptr<FramePart>> parts;
   parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
-  parts.push_back(std::make_unique<LinkFramePart>(
-      context, services.enumerate ? services.enumerate : LinkFramePart::Enumerator(EnumerateSerialPorts)));
+  parts.push_back(std::make_unique<HardwareFramePart>(
+      context,
+      services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
   return parts;
 }
 

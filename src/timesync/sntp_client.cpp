@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "devicelink/serial_link.h"
+#include "common/error_code.h"
 #include "timesync/ntp_server_address.h"
 #include "timesync/sntp_packet.h"
 

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "devicelink/serial_link.h"
+#include "common/error_code.h"
 
 namespace korva {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -122,6 +123,67 @@ TEST(HeadlessTool, MeasureRunsTheSequenceAndSavesItsThreeFiles) {
   once[once.indexOf("--runs") + 1] = "1";
   outcome = RunTool(once << "--overwrite");
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+}
+
+double FileThreshold(const QByteArray& tdc, char input) {
+  const QRegularExpression line(QStringLiteral("Threshold %1 \\[mV\\],\\s*(-?[0-9.]+)").arg(input));
+  return line.match(QString::fromLatin1(tdc)).captured(1).toDouble();
+}
+
+// Millivolts are converted only once the instrument's threshold
+// calibration is known, so the files show what was asked for, on both
+// models; a chosen ".csv" is taken as the base of three distinct files.
+TEST(HeadlessTool, MeasureWritesTheRequestedThresholdsOnBothModels) {
+  for (const sim::Model model : {sim::Model::kRQ3101, sim::Model::kRQ3102}) {
+    sim::ServerOptions options;
+    options.identity.model = model;
+    options.baud = 0;
+    options.tdcr.timeScale = 10.0;
+    sim::PtyServer instrument(options);
+    instrument.Start();
+    QTemporaryDir folder;
+    const Outcome outcome = RunTool({"measure", "--port", QString::fromStdString(instrument.DevicePath()),
+                                     "--out", folder.filePath("meas.CSV"), "--runs", "1", "--time", "0.5",
+                                     "--threshold-a", "5", "--threshold-b", "0", "--threshold-c", "-1"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    QFile tdc(folder.filePath("meas.tdc"));
+    ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+    const QByteArray text = tdc.readAll();
+    const double step = -sim::NominalThresholdSlope(model) * 1.05;
+    EXPECT_NEAR(FileThreshold(text, 'A'), 5.0, step) << sim::ModelName(model);
+    EXPECT_NEAR(FileThreshold(text, 'B'), 0.0, step) << sim::ModelName(model);
+    EXPECT_NEAR(FileThreshold(text, 'C'), -1.0, step) << sim::ModelName(model);
+    EXPECT_TRUE(QFile::exists(folder.filePath("meas.csv")));
+    EXPECT_TRUE(QFile::exists(folder.filePath("meas.xml")));
+  }
+}
+
+// An unusable output folder is found before the instrument is touched;
+// the save command writes the files of the measurement the instrument
+// holds, once more if need be.
+TEST(HeadlessTool, OutputIsCheckedFirstAndSaveWritesWhatTheInstrumentHolds) {
+  auto instrument = FastInstrument();
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  Outcome outcome = RunTool({"measure", "--port", port, "--out", "/nonexistent/m", "--time", "600"});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_LT(elapsed.elapsed(), 2000);
+  EXPECT_TRUE(outcome.err.contains("Unable to Save Files! /nonexistent/m.tdc"));
+  EXPECT_FALSE(outcome.err.contains("Connected to"));
+
+  QTemporaryDir folder;
+  outcome =
+      RunTool({"measure", "--port", port, "--out", folder.filePath("first"), "--runs", "2", "--time", "0.5"});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  outcome = RunTool({"save", "--port", port, "--out", folder.filePath("again"), "--tag", "copy"});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\n   2      0\\.500 ")));
+  QFile first(folder.filePath("first.csv"));
+  QFile again(folder.filePath("again.csv"));
+  ASSERT_TRUE(first.open(QIODevice::ReadOnly) && again.open(QIODevice::ReadOnly));
+  EXPECT_EQ(first.readAll(), again.readAll());
+  EXPECT_TRUE(QFile::exists(folder.filePath("again.tdc")));
 }
 
 TEST(HeadlessTool, MeasureStopsOnCtrlCAndSavesWhatWasMeasured) {

@@ -243,6 +243,22 @@ TEST_F(LinkAgainstInstrument, PacedChunksArriveInAFewLargeReads) {
   EXPECT_LT(notifications.count - atFirstChunk, 4 * 20) << "notifications for four chunks";
 }
 
+// An 8225-byte chunk needs 8.6 s on the wire at 9600 baud, longer than
+// the fixed 22 ticks: the engine waits for it on the program's 200 ms timer.
+TEST_F(LinkAgainstInstrument, AChunkAt9600BaudArrivesWithoutARepeat) {
+  sim::ServerOptions options;
+  options.baud = 9600;
+  StartInstrument(options);
+  session.SetBaudRate(9600);
+  QTimer ticker;
+  ticker.callOnTimeout([this] { session.Engine().OnTick(); });
+  ticker.start(200);
+  ConnectAndWaitForAnswer();
+  ASSERT_TRUE(WaitForAccepted(2, 15000));
+  EXPECT_EQ(accepted.sequence[1], 2050);
+  EXPECT_EQ(Count("Repeat Read Command"), 0);
+}
+
 TEST_F(LinkAgainstInstrument, CorruptedChunkIsReadAgainAndNeverReachesTheImage) {
   StartInstrument(Unpaced({.corruptProbability = 1.0, .next = 1, .only = sim::RequestKind::kSpectrumRead}));
   const std::vector<std::uint32_t> pattern = MemoryPattern();

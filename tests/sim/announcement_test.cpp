@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 #include "sim/device_symlink.h"
 
 namespace korva {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "devicelink/virtual_instrument_announcement.h"
+#include "common/virtual_instrument_announcement.h"
 
 #include <algorithm>
 #include <cctype>

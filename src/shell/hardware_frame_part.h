@@ -14,13 +14,13 @@ class CComPortDlg;
 // The Hardware menu: Port, AutoConnect, Connect, Disconnect and About
 // Hardware, their enable rules, the link's status-bar text, and closing
 // the link when the computer goes to sleep.
-class LinkFramePart : public QObject, public FramePart {
+class HardwareFramePart : public QObject, public FramePart {
   Q_OBJECT
 
  public:
   using Enumerator = std::function<std::vector<SerialPortRecord>()>;
 
-  LinkFramePart(const FrameContext& context, Enumerator enumerate);
+  HardwareFramePart(const FrameContext& context, Enumerator enumerate);
 
   std::vector<FrameCommand> Commands() override;
   void OnSuspend() override;

@@ -1,4 +1,4 @@
-#include "devicelink/link_frame_part.h"
+#include "shell/hardware_frame_part.h"
 
 #include <QMainWindow>
 #include <QStatusBar>
@@ -20,19 +20,19 @@ const QString kHardwareToolBar = QStringLiteral("Hardware Control");
 
 }  // namespace
 
-LinkFramePart::LinkFramePart(const FrameContext& context, Enumerator enumerate)
+HardwareFramePart::HardwareFramePart(const FrameContext& context, Enumerator enumerate)
     : context_(context),
       enumerate_(std::move(enumerate)),
       portDialog_(new CComPortDlg(enumerate_, &context.window)) {
   LinkSession& link = context_.instrument.Link();
-  connect(&link, &LinkSession::Connected, this, &LinkFramePart::ShowLinkState);
-  connect(&link, &LinkSession::Disconnected, this, &LinkFramePart::ShowLinkState);
+  connect(&link, &LinkSession::Connected, this, &HardwareFramePart::ShowLinkState);
+  connect(&link, &LinkSession::Disconnected, this, &HardwareFramePart::ShowLinkState);
   ShowLinkState();
 }
 
-bool LinkFramePart::Connected() const { return context_.instrument.Engine().IsConnected(); }
+bool HardwareFramePart::Connected() const { return context_.instrument.Engine().IsConnected(); }
 
-std::vector<FrameCommand> LinkFramePart::Commands() {
+std::vector<FrameCommand> HardwareFramePart::Commands() {
   const SpectrumDocuments& spectra = context_.spectra;
   auto bufferActive = [&spectra] { return spectra.BufferActive(); };
   return {
@@ -59,14 +59,14 @@ std::vector<FrameCommand> LinkFramePart::Commands() {
   };
 }
 
-void LinkFramePart::ShowLinkState() {
+void HardwareFramePart::ShowLinkState() {
   context_.window.statusBar()->showMessage(
       Connected() ? QStringLiteral("Connected to %1")
                         .arg(QString::fromStdString(context_.instrument.Link().PortName()))
                   : QStringLiteral("Not connected"));
 }
 
-void LinkFramePart::OnPort() {
+void HardwareFramePart::OnPort() {
   if (portDialog_->exec() != QDialog::Accepted) return;
   LinkSession& link = context_.instrument.Link();
   link.SetPortName(portDialog_->PortName());
@@ -74,7 +74,7 @@ void LinkFramePart::OnPort() {
   context_.instrument.Log().AddLine("Set port: " + portDialog_->PortName());
 }
 
-void LinkFramePart::OnAutoConnect() {
+void HardwareFramePart::OnAutoConnect() {
   LinkSession& link = context_.instrument.Link();
   link.SetSerialEventsSuppressed(false);
   context_.spectra.buffer.image.acceptReadBack = false;
@@ -86,11 +86,11 @@ void LinkFramePart::OnAutoConnect() {
   OnConnect();
 }
 
-void LinkFramePart::OnConnect() { context_.instrument.Link().Connect(); }
+void HardwareFramePart::OnConnect() { context_.instrument.Link().Connect(); }
 
-void LinkFramePart::OnDisconnect() { context_.instrument.Link().Disconnect(); }
+void HardwareFramePart::OnDisconnect() { context_.instrument.Link().Disconnect(); }
 
-void LinkFramePart::OnAboutHardware() {
+void HardwareFramePart::OnAboutHardware() {
   const AboutHardwareMessage message =
       AboutHardware(context_.spectra.active->image, context_.spectra.buffer.image);
   context_.prompt.ShowMessage(message.title, message.text);
@@ -98,7 +98,7 @@ void LinkFramePart::OnAboutHardware() {
 
 // Read-backs stop before the link closes, so nothing half-read reaches the
 // image while the computer sleeps.
-void LinkFramePart::OnSuspend() {
+void HardwareFramePart::OnSuspend() {
   context_.spectra.buffer.image.acceptReadBack = false;
   LinkSession& link = context_.instrument.Link();
   if (link.IsPortOpen() || link.Engine().IsConnected()) link.RunDisconnectSequence();

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace korva::bench {
+
+// The veltra-sim program serving one pseudo-terminal, started with
+// `arguments`; ended with SIGTERM so that it removes its announcement.
+class SimulatorProcess {
+ public:
+  SimulatorProcess(const std::string& program, const std::vector<std::string>& arguments);
+  ~SimulatorProcess();
+  SimulatorProcess(const SimulatorProcess&) = delete;
+  SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+  // Empty when the program did not start or did not name its device.
+  const std::string& DevicePath() const { return devicePath_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string devicePath_;
+};
+
+// Runs `program` with `arguments` to its end, its output discarded; the
+// CPU seconds it used and its exit status.
+struct ChildUsage {
+  double cpuSeconds = 0;
+  double wallSeconds = 0;
+  int exitStatus = -1;
+};
+ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::string>& arguments);
+
+}  // namespace korva::bench

@@ -1,0 +1,44 @@
+#include "include_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace korva::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(IncludeRules, TheSourceTreeKeepsItsDependencyTable) {
+  for (const IncludeViolation& violation : FindIncludeViolations(KORVA_SOURCE_ROOT)) {
+    ADD_FAILURE() << violation.Describe();
+  }
+}
+
+// A tree with one file per rule, each breaking it once.
+TEST(IncludeRules, EachForbiddenIncludeIsNamedWithItsFileAndLine) {
+  const fs::path root = fs::temp_directory_path() / "korva-include-rules";
+  fs::remove_all(root);
+  const auto write = [&root](const std::string& file, const std::string& text) {
+    fs::create_directories((root / file).parent_path());
+    std::ofstream(root / file) << text;
+  };
+  write("src/common/a.h", "#include <vector>\n#include \"common/b.h\"\n#include \"devicelink/c.h\"\n");
+  write("src/devicelink/d.cpp", "#include \"common/a.h\"\n\n#include \"shell/main_frame.h\"\n");
+  write("src/tdcr/e.cpp", "#include \"devicelink/d.h\"\n#include \"cli/x.h\"\n");
+  write("src/cli/f.cpp", "#include \"tdcr/e.h\"\n#include \"shell/y.h\"\n");
+  write("sim/g.cpp", "#include \"devicelink/wire_frame.h\"\n#include \"devicelink/engine.h\"\n");
+  std::vector<std::string> found;
+  for (const IncludeViolation& violation : FindIncludeViolations(root)) found.push_back(violation.Describe());
+  EXPECT_EQ(found, (std::vector<std::string>{
+                       "sim/g.cpp:2 includes devicelink/engine.h",
+                       "src/cli/f.cpp:2 includes shell/y.h",
+                       "src/common/a.h:3 includes devicelink/c.h",
+                       "src/devicelink/d.cpp:3 includes shell/main_frame.h",
+                       "src/tdcr/e.cpp:2 includes cli/x.h",
+                   }));
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace korva::test
