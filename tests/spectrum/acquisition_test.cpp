@@ -175,11 +175,11 @@ TEST(AcquisitionRates, GatesGiveCountsPerSecondAndTheLossesShare) {
   EXPECT_EQ(rates.lossesPercent, 19) << "(9999 - 7999.4) x 100 / 9999, truncated";
 
   registers[44] = 0;
-  registers[45] = 0;
-  registers[47] = 0;
   registers[45] = 100;
+  registers[47] = 0;
   EXPECT_EQ(DecodeCountingRates(registers).incoming, 0) << "a gate of 0 gives rate 0";
-  registers[44] = 60;  // 98.3 cps, above the incoming rate of 0
+  registers[44] = 60;  // 599.95 cps through, 0 in: the truncated 599 lies below rate 1
+  EXPECT_EQ(DecodeCountingRates(registers).incoming, 599);
   EXPECT_EQ(DecodeCountingRates(registers).lossesPercent, 0) << "rate 1 the larger: nothing lost";
   registers[44] = 0;
   registers[45] = 3;
@@ -243,7 +243,11 @@ struct AcquisitionRunFixture : ::testing::Test {
       : log(localClock),
         engine(link, image, log, prompt, host),
         reference(clock, zones),
-        context{engine, reference, log, [&] { ++choices, reference.Choose(TimeReferenceKind::kSystem, 0); },
+        context{engine, reference, log,
+                [&] {
+                  ++choices;
+                  reference.Choose(TimeReferenceKind::kSystem, 0);
+                },
                 [&](milliseconds wait) { clock.Advance(static_cast<std::uint64_t>(wait.count())); }} {}
 
   void Connect() {
