@@ -88,4 +88,9 @@ void ApplyAcquisitionSettings(CommandEngine& engine, const AcquisitionSettings& 
   EditRegisters(engine, [&](RegisterImage& registers) { WriteAcquisitionSettings(settings, registers); });
 }
 
+void ClickAutoUpdate(CommandEngine& engine, bool ticked) {
+  engine.spectrumPolling = ticked;
+  engine.RequestAllRegisters();
+}
+
 }  // namespace korva

@@ -64,5 +64,8 @@ std::optional<StartTexts> EraseAcquisition(AcquisitionRunContext& context,
                                            const AcquisitionSettings& settings);
 // A settings control changed: every control into the image, then sent.
 void ApplyAcquisitionSettings(CommandEngine& engine, const AcquisitionSettings& settings);
+// AUTO UPDATE clicked: the spectrum memory is polled while it is ticked, and
+// the registers are read at once either way.
+void ClickAutoUpdate(CommandEngine& engine, bool ticked);
 
 }  // namespace korva

@@ -315,6 +315,19 @@ TEST_F(AcquisitionRunFixture, StartStampsAnEvenSecondAndEraseWhileRunningStampsA
   EXPECT_EQ(link.Last(), wire::SendSettingsRegistersFrame(image.registers));
 }
 
+TEST_F(AcquisitionRunFixture, AutoUpdateSwitchesSpectrumPollingAndReadsTheRegisters) {
+  Connect();
+  ClickAutoUpdate(engine, true);
+  EXPECT_TRUE(engine.spectrumPolling);
+  EXPECT_EQ(link.Last(), wire::RequestAllRegistersFrame());
+  link.Queue(test::FilledReadReplyTo(link.Last()));
+  engine.OnReplyBytes();
+  EXPECT_EQ(link.Last()[0], wire::kReadCommand) << "polling goes on with a spectrum chunk";
+  EXPECT_NE(link.Last(), wire::RequestAllRegistersFrame());
+  ClickAutoUpdate(engine, false);
+  EXPECT_FALSE(engine.spectrumPolling);
+}
+
 TEST(AcquisitionCommands, StartAndStopAreOfferedOnlyForTheConnectedBufferSpectrum) {
   EXPECT_TRUE(CanStartAcquisition(true, 0x0000, true));
   EXPECT_FALSE(CanStartAcquisition(true, 0x0000, false)) << "FILE tab shown";
