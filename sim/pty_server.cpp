@@ -20,7 +20,7 @@ constexpr int kPollMs = 5;
 }  // namespace
 
 PtyServer::PtyServer(const ServerOptions& options)
-    : instrument_(options.identity, options.seed, options.tdcr),
+    : instrument_(options.identity, options.seed, options.tdcr, options.spectrum),
       faults_(options.faults),
       baud_(options.baud) {}
 

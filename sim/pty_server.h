@@ -21,6 +21,8 @@ struct ServerOptions {
   std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
   FaultOptions faults;
   TdcrOptions tdcr;  // the vial and the pace of the TDCR sequence clock
+  // The vial the multichannel analyser looks at.
+  SpectrumSourceOptions spectrum;
 };
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:

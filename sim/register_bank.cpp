@@ -33,6 +33,10 @@ std::uint16_t RegisterBank::HostWritableMask(std::size_t index) {
       return 0x0FFF;
     case reg::kControl:
       return static_cast<std::uint16_t>(~control_bit::kTraceReady);
+    case 44:  // rate counters and their gates
+    case 45:
+    case 46:
+    case 47:
     case 48:  // estimated slow threshold
     case 49:
     case 52:  // estimated fast threshold

@@ -38,7 +38,7 @@ inline constexpr std::uint16_t kTraceReady = 1u << 15;
 
 // The instrument's 128 registers. The host writes through HostWrite, which
 // leaves alone what only the instrument may change: the model code, the FPGA
-// version, the estimated thresholds and the acquisition times. The trace-ready
+// version, the rate meters, the estimated thresholds and the acquisition times. The trace-ready
 // flag can be cleared by the host but is set only by a capture.
 class RegisterBank {
  public:

@@ -2,76 +2,167 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace korva::sim {
 
 namespace {
 
-constexpr std::chrono::microseconds kTimeUnit{10000};
-constexpr std::uint16_t kAcquireLowerHalf = 1u << 15;
+using Nanoseconds = std::int64_t;
 
-std::uint32_t TimeUnits(std::chrono::microseconds time) {
-  return static_cast<std::uint32_t>(time / kTimeUnit);
+constexpr Nanoseconds kTimeUnitNs = 10'000'000;  // the coarse time registers count 10 ms
+constexpr Nanoseconds kFineUnitNs = 128;         // the fine ones 16 ticks
+constexpr Nanoseconds kNever = std::numeric_limits<Nanoseconds>::max();
+constexpr std::uint32_t kMaxFine = 0xFFFF;
+constexpr std::uint32_t kMaxRateCount = 0xFFFF;
+constexpr double kChannels = static_cast<double>(kSpectrumHalfEntries);
+
+namespace r {
+constexpr std::size_t kRateCount1 = 44;
+constexpr std::size_t kRateCount2 = 45;
+constexpr std::size_t kRateGate1 = 46;
+constexpr std::size_t kRateGate2 = 47;
+constexpr std::size_t kSlowEstimateLow = 48;
+constexpr std::size_t kFastEstimateLow = 52;
+}  // namespace r
+
+constexpr std::uint16_t kRunBits = control_bit::kRun | control_bit::kRunCompanion;
+
+std::uint32_t Coarse(Nanoseconds time) { return static_cast<std::uint32_t>(time / kTimeUnitNs); }
+
+std::uint16_t Fine(Nanoseconds time) {
+  return static_cast<std::uint16_t>(std::min<Nanoseconds>((time % kTimeUnitNs) / kFineUnitNs, kMaxFine));
 }
 
-// The analyser is dead for a fixed fraction of the real time at the source's rate.
-std::chrono::microseconds LiveTime(std::chrono::microseconds realTime) {
-  return std::chrono::duration_cast<std::chrono::microseconds>(realTime *
-                                                               (1.0 - PulseHeightSource::DeadFraction()));
+std::uint32_t EstimateRegister(double channels, double scale) {
+  const double value = std::round(channels * scale);
+  return static_cast<std::uint32_t>(std::clamp(value, 0.0, double{std::numeric_limits<std::int32_t>::max()}));
+}
+
+bool Running(const InstrumentMemory& memory) {
+  return memory.registers.Test(reg::kControl, control_bit::kRun);
 }
 
 }  // namespace
 
-SpectrumAcquisition::SpectrumAcquisition(std::uint32_t seed) : random_(seed) {}
+SpectrumAcquisition::SpectrumAcquisition(std::uint32_t seed, const SpectrumSourceOptions& source)
+    : random_(seed), source_(source) {
+  nextDecay_ = DecayGap();
+}
 
 void SpectrumAcquisition::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
   if (written.Covers(reg::kControl) && memory.registers.Test(reg::kControl, control_bit::kEraseRequest)) {
     Erase(memory);
   }
+  PublishEstimates(memory, ReadAnalyserSettings(memory.registers));
 }
 
+// Decays are taken one at a time in time order; between two of them only
+// the clocks move.
 void SpectrumAcquisition::Advance(InstrumentMemory& memory, std::chrono::microseconds elapsed) {
-  if (!memory.registers.Test(reg::kControl, control_bit::kRun)) return;
-  realTime_ += elapsed;
-  CountEvents(memory, elapsed);
+  const AnalyserSettings settings = ReadAnalyserSettings(memory.registers);
+  const Nanoseconds end = now_ + std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
+  while (nextDecay_ < end) {
+    RunClockTo(memory, nextDecay_);
+    Detect(memory, settings);
+    const Nanoseconds gap = DecayGap();
+    nextDecay_ = gap == kNever ? kNever : nextDecay_ + gap;
+  }
+  RunClockTo(memory, end);
   PublishTimes(memory);
-  StopAtPreset(memory);
+  PublishEstimates(memory, settings);
 }
 
 void SpectrumAcquisition::Erase(InstrumentMemory& memory) {
   std::fill_n(memory.data.begin(), kSpectrumAreaEntries, 0u);
-  realTime_ = std::chrono::microseconds{0};
+  realTime_ = 0;
+  liveTime_ = 0;
   PublishTimes(memory);
   memory.registers.ClearBits(reg::kControl, control_bit::kEraseRequest | control_bit::kEraseArmed);
   memory.registers.SetBits(reg::kControl, control_bit::kEraseDone);
 }
 
-void SpectrumAcquisition::CountEvents(InstrumentMemory& memory, std::chrono::microseconds elapsed) {
-  const std::size_t base =
-      memory.registers.Test(reg::kAmplifierInput, kAcquireLowerHalf) ? 0 : kSpectrumHalfEntries;
-  const double liveSeconds = std::chrono::duration<double>(LiveTime(elapsed)).count();
-  if (liveSeconds <= 0.0) return;
-  std::poisson_distribution<std::uint32_t> events(PulseHeightSource::kEventRate * liveSeconds);
-  for (std::uint32_t n = events(random_); n > 0; --n) {
-    ++memory.data[base + source_.SampleChannel(random_)];
+void SpectrumAcquisition::RunClockTo(InstrumentMemory& memory, Nanoseconds until) {
+  while (now_ < until) {
+    const Nanoseconds stepEnd = std::min(until, gateEnd_);
+    if (Running(memory)) CountRunTime(memory, stepEnd);
+    now_ = stepEnd;
+    if (now_ == gateEnd_) CloseRateGate(memory);
   }
 }
 
-// The model keeps time in whole 10 ms units, so the fine registers stay 0.
+// Real time runs throughout, live time once the processor is free. A preset
+// reached within the step stops the run on that very instant.
+void SpectrumAcquisition::CountRunTime(InstrumentMemory& memory, Nanoseconds until) {
+  const Nanoseconds span = until - now_;
+  const Nanoseconds busy = std::clamp<Nanoseconds>(busyUntil_ - now_, 0, span);
+  Nanoseconds realStep = span;
+  Nanoseconds liveStep = span - busy;
+  bool stop = false;
+  const Nanoseconds preset = Nanoseconds{memory.registers.Get32(reg::kPresetTimeLow)} * kTimeUnitNs;
+  if (preset > 0 && memory.registers.Test(reg::kControl, control_bit::kLiveTimer)) {
+    const Nanoseconds left = std::max<Nanoseconds>(preset - liveTime_, 0);
+    if (left <= liveStep) {
+      realStep = left == 0 ? 0 : busy + left;
+      liveStep = left;
+      stop = true;
+    }
+  } else if (preset > 0) {
+    const Nanoseconds left = std::max<Nanoseconds>(preset - realTime_, 0);
+    if (left <= realStep) {
+      realStep = left;
+      liveStep = std::max<Nanoseconds>(left - busy, 0);
+      stop = true;
+    }
+  }
+  realTime_ += realStep;
+  liveTime_ += liveStep;
+  if (stop) memory.registers.ClearBits(reg::kControl, kRunBits);
+}
+
+void SpectrumAcquisition::CloseRateGate(InstrumentMemory& memory) {
+  RegisterBank& registers = memory.registers;
+  registers.Set(r::kRateCount1, static_cast<std::uint16_t>(std::min(throughputCounts_, kMaxRateCount)));
+  registers.Set(r::kRateCount2, static_cast<std::uint16_t>(std::min(incomingCounts_, kMaxRateCount)));
+  registers.Set(r::kRateGate1, kRateGateUnits);
+  registers.Set(r::kRateGate2, kRateGateUnits);
+  throughputCounts_ = 0;
+  incomingCounts_ = 0;
+  gateEnd_ += kRateGateNs;
+}
+
+void SpectrumAcquisition::Detect(InstrumentMemory& memory, const AnalyserSettings& settings) {
+  const double signal = settings.Signal(source_.Decay(random_));
+  if (signal <= 0.0) return;
+  double height = signal * kChannelsPerPhotoelectron * settings.gain;
+  if (settings.slowNoise > 0.0) height += std::normal_distribution<double>(0.0, settings.slowNoise)(random_);
+  if (height < settings.fastThreshold) return;
+  ++incomingCounts_;
+  if (now_ < busyUntil_) return;
+  busyUntil_ = now_ + settings.deadTimeNs;
+  ++throughputCounts_;
+  if (!Running(memory) || height < std::max(settings.slowThreshold, 0.0) || height >= kChannels) return;
+  ++memory.data[settings.firstEntry + static_cast<std::size_t>(height)];
+}
+
+SpectrumAcquisition::Nanoseconds SpectrumAcquisition::DecayGap() {
+  const double perNs = source_.Options().activityBq * 1e-9;
+  if (!(perNs > 0.0)) return kNever;
+  return static_cast<Nanoseconds>(std::llround(std::exponential_distribution<double>(perNs)(random_)));
+}
+
 void SpectrumAcquisition::PublishTimes(InstrumentMemory& memory) const {
-  memory.registers.Set32(reg::kRealTimeLow, TimeUnits(realTime_));
-  memory.registers.Set32(reg::kLiveTimeLow, TimeUnits(LiveTime(realTime_)));
-  memory.registers.Set(reg::kRealTimeFine, 0);
-  memory.registers.Set(reg::kLiveTimeFine, 0);
+  memory.registers.Set32(reg::kRealTimeLow, Coarse(realTime_));
+  memory.registers.Set32(reg::kLiveTimeLow, Coarse(liveTime_));
+  memory.registers.Set(reg::kRealTimeFine, Fine(realTime_));
+  memory.registers.Set(reg::kLiveTimeFine, Fine(liveTime_));
 }
 
-void SpectrumAcquisition::StopAtPreset(InstrumentMemory& memory) const {
-  const std::uint32_t preset = memory.registers.Get32(reg::kPresetTimeLow);
-  const bool liveTimer = memory.registers.Test(reg::kControl, control_bit::kLiveTimer);
-  const std::uint32_t elapsed = TimeUnits(liveTimer ? LiveTime(realTime_) : realTime_);
-  if (preset != 0 && elapsed >= preset) {
-    memory.registers.ClearBits(reg::kControl, control_bit::kRun | control_bit::kRunCompanion);
-  }
+void SpectrumAcquisition::PublishEstimates(InstrumentMemory& memory, const AnalyserSettings& settings) const {
+  memory.registers.Set32(r::kSlowEstimateLow,
+                         EstimateRegister(settings.estimatedSlowThreshold, settings.slowScale));
+  memory.registers.Set32(r::kFastEstimateLow,
+                         EstimateRegister(settings.estimatedFastThreshold, settings.fastScale));
 }
 
 }  // namespace korva::sim

@@ -4,35 +4,74 @@
 #include <cstdint>
 #include <random>
 
+#include "sim/analyser_settings.h"
+#include "sim/beta_pulse_source.h"
 #include "sim/instrument_process.h"
-#include "sim/pulse_height_source.h"
 
 namespace korva::sim {
 
-// The multichannel analyser. While the run bit (register 16 bit 0) is set it
-// counts the source's events into one spectrum half (entries 0-4095 when
-// register 18 bit 15 is set, else 4096-8191) and keeps the real and live
-// times of registers 56-59 in 10 ms units; it clears the run bits when the
-// stop-timer preset (registers 42/43, real or live time by register 16 bit 3)
-// is reached. An erase request (register 16 bit 2 in a host write) clears
-// both halves and the times, then completes the handshake in register 16:
-// bits 2 and 5 cleared, bit 4 set.
+// The multichannel analyser and its rate meters, looking at the vial of
+// `SpectrumSourceOptions`.
+//
+// Decays arrive as a Poisson process of the vial's activity, one at a time.
+// A decay whose pulse on the selected input (AnalyserSettings) reaches the
+// fast threshold comes in; the processor takes it unless it is still busy
+// with the last one (a non-extending dead time of one slow pulse), and while
+// the run bit (register 16 bit 0) is set it adds a processed pulse above the
+// slow threshold to its channel of the selected half. Channels are the pulse
+// height times the gain, plus the slow shaper's noise.
+//
+// While running the real time counts and the live time counts whenever the
+// processor is not busy; both are published in registers 56-61 (10 ms units
+// and the rest in 16-tick units, the fine count held at 65535 when the rest
+// exceeds what 16 bits hold). The run stops itself on the instant the
+// stop-timer preset (registers 42/43, 10 ms units, 0 for none) is reached
+// on the timer register 16 bit 3 chooses: live (set) or real.
+//
+// The rate meters count, always, the pulses put through (register 44) and
+// those that came in (register 45) in gates of 6104 x 2048 ticks (about
+// 100 ms; registers 46 and 47), published at the end of each gate. The
+// shapers' threshold estimates are published in registers 48/49 and 52/53,
+// in the units of the threshold registers.
+//
+// An erase request (register 16 bit 2 in a host write) clears both halves
+// and the times, then completes the handshake: bits 2 and 5 cleared, bit 4
+// set. The start date and time (registers 22, 23) are the host's; the
+// analyser keeps them as written.
 class SpectrumAcquisition : public InstrumentProcess {
  public:
-  explicit SpectrumAcquisition(std::uint32_t seed);
+  static constexpr std::uint16_t kRateGateUnits = 6104;
+  static constexpr std::int64_t kRateGateNs = std::int64_t{kRateGateUnits} * 2048 * 8;
+
+  explicit SpectrumAcquisition(std::uint32_t seed, const SpectrumSourceOptions& source = {});
 
   void OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) override;
   void Advance(InstrumentMemory& memory, std::chrono::microseconds elapsed) override;
 
+  const BetaPulseSource& Source() const { return source_; }
+
  private:
+  using Nanoseconds = std::int64_t;
+
   void Erase(InstrumentMemory& memory);
-  void CountEvents(InstrumentMemory& memory, std::chrono::microseconds elapsed);
+  void RunClockTo(InstrumentMemory& memory, Nanoseconds until);
+  void CountRunTime(InstrumentMemory& memory, Nanoseconds until);
+  void CloseRateGate(InstrumentMemory& memory);
+  void Detect(InstrumentMemory& memory, const AnalyserSettings& settings);
+  Nanoseconds DecayGap();
   void PublishTimes(InstrumentMemory& memory) const;
-  void StopAtPreset(InstrumentMemory& memory) const;
+  void PublishEstimates(InstrumentMemory& memory, const AnalyserSettings& settings) const;
 
   std::mt19937 random_;
-  PulseHeightSource source_;
-  std::chrono::microseconds realTime_{0};
+  BetaPulseSource source_;
+  Nanoseconds now_ = 0;
+  Nanoseconds nextDecay_ = 0;
+  Nanoseconds busyUntil_ = 0;
+  Nanoseconds realTime_ = 0;
+  Nanoseconds liveTime_ = 0;
+  Nanoseconds gateEnd_ = kRateGateNs;
+  std::uint32_t throughputCounts_ = 0;
+  std::uint32_t incomingCounts_ = 0;
 };
 
 }  // namespace korva::sim

@@ -28,8 +28,11 @@ constexpr PowerOnValue kPowerOnValues[] = {
     {5, 4},        // fast shaper flat top
     {17, 0xFFF0},  // fine gain 1.0
     {18, 0x8000},  // input E, lower spectrum half
+    {20, 150},     // gain normalisation of a 240-sample rise time
+    {21, 0x8000},  // normalisation AUTO
     {24, 9},       // trace decimation 10
     {25, 48},      // trace trigger delay
+    {71, 396},     // slow and fast threshold margins 3
     {83, 0x0210},  // TDCR reset done, idle
     {84, 78},      // dead-time extension 1: 0.640 us
     {85, 78},      // dead-time extension 2: 0.640 us
@@ -54,7 +57,7 @@ void Seal(Frame& frame) {
 }  // namespace
 
 VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed,
-                                     const TdcrOptions& tdcr)
+                                     const TdcrOptions& tdcr, const SpectrumSourceOptions& spectrum)
     : status_(identity) {
   RegisterBank& registers = memory_.registers;
   for (const auto& [index, value] : kPowerOnValues) registers.Set(index, value);
@@ -63,7 +66,7 @@ VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::ui
   registers.Set(reg::kFpgaVersion, identity.fpgaVersionX10);
 
   // Each process draws from its own stream, so adding one leaves the others' unchanged.
-  processes_.push_back(std::make_unique<SpectrumAcquisition>(seed));
+  processes_.push_back(std::make_unique<SpectrumAcquisition>(seed, spectrum));
   processes_.push_back(std::make_unique<TraceCapture>(seed ^ 0x9E3779B9u));
   processes_.push_back(std::make_unique<TdcrSequence>(tdcr, seed ^ 0x85EBCA6Bu));
 }

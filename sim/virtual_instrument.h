@@ -12,6 +12,7 @@
 #include "sim/instrument_process.h"
 #include "sim/request_decoder.h"
 #include "sim/request_framer.h"
+#include "sim/spectrum_source_options.h"
 #include "sim/status_words.h"
 #include "sim/tdcr_options.h"
 
@@ -36,12 +37,14 @@ struct Reply {
 // What the instrument does besides answering (acquiring spectra, capturing
 // traces, running TDCR sequences) lives in InstrumentProcess objects made by
 // the constructor, each in its own file; `tdcr` describes the vial the TDCR
-// sequence counts and the pace of its clock.
+// sequence counts and the pace of its clock, `spectrum` the vial the
+// multichannel analyser looks at.
 class VirtualInstrument {
  public:
   static constexpr std::chrono::milliseconds kLineIdleTimeout{50};
 
-  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {});
+  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {},
+                    const SpectrumSourceOptions& spectrum = {});
 
   void Receive(std::span<const std::uint8_t> bytes);
   void Advance(std::chrono::microseconds elapsed);

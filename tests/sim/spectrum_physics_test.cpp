@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "sim/beta_spectrum.h"
+#include "sim/ionisation_quenching.h"
+#include "sim/spectrum_acquisition.h"
+#include "sim/virtual_instrument.h"
+#include "sim_test_support.h"
+#include "spectrum/acquisition_rates.h"
+#include "spectrum/acquisition_times.h"
+
+namespace korva::sim {
+namespace {
+
+using namespace korva::sim::testing;
+using std::chrono::milliseconds;
+
+constexpr std::uint16_t kRunBits = 0x0003;
+constexpr std::uint16_t kLiveTimer = 0x0008;
+constexpr std::uint16_t kLowerHalf = 0x8000;
+constexpr std::uint16_t kTdcrIdle = 0x0210;  // register 83 as the instrument powers up
+constexpr int kSumInput = 3;
+
+TEST(BetaSpectrumTest, EachNuclideHasItsEndpointAndMeanEnergy) {
+  struct Case {
+    Nuclide nuclide;
+    double endpoint, mean, tolerance;
+  };
+  for (const Case c : {Case{Nuclide::kH3, 18.591, 5.68, 0.15}, Case{Nuclide::kC14, 156.476, 49.5, 1.5},
+                       Case{Nuclide::kNi63, 66.977, 17.4, 0.6}}) {
+    SCOPED_TRACE(std::string(NuclideName(c.nuclide)));
+    const BetaSpectrum spectrum(c.nuclide);
+    EXPECT_DOUBLE_EQ(spectrum.EndpointKeV(), c.endpoint);
+    EXPECT_NEAR(spectrum.MeanKeV(), c.mean, c.tolerance);
+
+    std::mt19937 random(3);
+    double sum = 0.0;
+    for (int i = 0; i < 20000; ++i) {
+      const double energy = spectrum.Draw(random);
+      ASSERT_GE(energy, 0.0);
+      ASSERT_LE(energy, c.endpoint);
+      sum += energy;
+    }
+    EXPECT_NEAR(sum / 20000, spectrum.MeanKeV(), 0.02 * c.mean) << "draws follow the density";
+    EXPECT_EQ(NuclideOfName(NuclideName(c.nuclide)), c.nuclide);
+  }
+  EXPECT_EQ(NuclideOfName("c-14"), Nuclide::kC14);
+  EXPECT_FALSE(NuclideOfName("Sr-90"));
+  EXPECT_FALSE(NuclideOfName(""));
+}
+
+TEST(IonisationQuenchingTest, LowEnergyElectronsLoseTheMostLight) {
+  const IonisationQuenching none(0.0, 160.0);
+  EXPECT_NEAR(none.QuenchedKeV(18.6), 18.6, 1e-6) << "kB 0: no quenching";
+
+  const IonisationQuenching standard(0.010, 160.0);
+  const IonisationQuenching strong(0.015, 160.0);
+  double previousShare = 0.0;
+  for (const double energy : {0.5, 2.0, 5.0, 18.6, 60.0, 156.0}) {
+    const double share = standard.QuenchedKeV(energy) / energy;
+    EXPECT_LT(share, 1.0) << energy;
+    EXPECT_GT(share, previousShare) << "the light per keV grows with the energy";
+    EXPECT_LT(strong.QuenchedKeV(energy), standard.QuenchedKeV(energy));
+    previousShare = share;
+  }
+  EXPECT_GT(standard.QuenchedKeV(5.0) / 5.0, 0.55);
+  EXPECT_LT(standard.QuenchedKeV(5.0) / 5.0, 0.85);
+  EXPECT_GT(standard.QuenchedKeV(156.0) / 156.0, 0.9);
+  // Collision stopping powers of toluene, MeV/cm, as tabulated for electrons:
+  // about 110 at 1 keV and 11.4 at 20 keV.
+  EXPECT_NEAR(IonisationQuenching::StoppingPower(1.0), 110.0, 10.0);
+  EXPECT_NEAR(IonisationQuenching::StoppingPower(20.0), 11.4, 1.0);
+}
+
+// A virtual instrument on a vial, driven through the wire in 20 ms steps.
+struct Analyser {
+  explicit Analyser(SpectrumSourceOptions vial = {}) : instrument(InstrumentIdentity{}, 11, {}, vial) {
+    WriteRegisters(instrument, 83, {static_cast<std::uint16_t>(kTdcrIdle | kSumInput)});
+  }
+
+  std::uint16_t Control() { return ReadRegister(instrument, 16); }
+  void SetCoarseGain(std::uint16_t code) {
+    WriteRegisters(instrument, 18, {static_cast<std::uint16_t>(kLowerHalf | code)});
+  }
+  void Erase() {
+    WriteRegisters(instrument, 16, {static_cast<std::uint16_t>((Control() | 0x0024) & ~0x0010)});
+  }
+  void Start(std::uint16_t extra = 0) {
+    WriteRegisters(instrument, 16, {static_cast<std::uint16_t>(Control() | kRunBits | extra)});
+  }
+  void Wait(milliseconds total) {
+    for (milliseconds done{0}; done < total; done += milliseconds(20)) instrument.Advance(milliseconds(20));
+  }
+  RegisterImage Registers() {
+    RegisterImage image{};
+    const auto words = ReadRegisters(instrument, 1, 127);
+    std::copy(words.begin(), words.end(), image.begin() + 1);
+    return image;
+  }
+  // Counts and mean channel of the lower half.
+  std::pair<double, double> CountsAndMean() {
+    const auto& data = instrument.Memory().data;
+    double counts = 0, weighted = 0;
+    for (std::size_t c = 0; c < 4096; ++c) {
+      counts += data[c];
+      weighted += static_cast<double>(data[c]) * (static_cast<double>(c) + 0.5);
+    }
+    return {counts, counts > 0 ? weighted / counts : 0.0};
+  }
+
+  VirtualInstrument instrument;
+};
+
+TEST(SpectrumPhysics, DoublingTheGainMovesTheSpectrumToTwiceTheChannel) {
+  Analyser analyser;
+  analyser.SetCoarseGain(0);
+  analyser.Start();
+  analyser.Wait(milliseconds(8000));
+  const auto [counts1, mean1] = analyser.CountsAndMean();
+  const std::uint32_t estimate1 = ReadRegisters(analyser.instrument, 48, 2)[0];
+
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+  analyser.Erase();
+  analyser.SetCoarseGain(2);  // x 2.00
+  analyser.Start();
+  analyser.Wait(milliseconds(8000));
+  const auto [counts2, mean2] = analyser.CountsAndMean();
+
+  EXPECT_GT(counts1, 20000.0);
+  EXPECT_NEAR(counts2 / counts1, 1.0, 0.05) << "the same events, only higher";
+  EXPECT_GT(mean1, 40.0);
+  EXPECT_NEAR(mean2 / mean1, 2.0, 0.06);
+  EXPECT_EQ(ReadRegisters(analyser.instrument, 48, 2)[0], 2 * estimate1)
+      << "the estimated threshold follows the gain";
+}
+
+TEST(SpectrumPhysics, HarderBetaEmittersReachHigherChannels) {
+  std::vector<double> means;
+  for (const Nuclide nuclide : {Nuclide::kH3, Nuclide::kNi63, Nuclide::kC14}) {
+    Analyser analyser({nuclide, 0.010, 2000.0, 1.0});
+    analyser.Start();
+    analyser.Wait(milliseconds(3000));
+    means.push_back(analyser.CountsAndMean().second);
+  }
+  EXPECT_GT(means[1], 2.0 * means[0]) << "Ni-63 above H-3";
+  EXPECT_GT(means[2], 2.0 * means[1]) << "C-14 above Ni-63";
+  EXPECT_LT(means[2], 4095.0);
+}
+
+TEST(SpectrumPhysics, ALiveTimerPresetStopsOnLiveTimeAndTheStartStampSurvives) {
+  Analyser analyser({Nuclide::kH3, 0.010, 100000.0, 1.0});
+  WriteRegisters(analyser.instrument, 22, {12391, 28836});  // the host's start stamp
+  WriteRegisters(analyser.instrument, 42, {50, 0});         // 0.5 s
+  analyser.Erase();
+  analyser.Start(kLiveTimer);
+  analyser.Wait(milliseconds(2000));
+
+  const RegisterImage image = analyser.Registers();
+  EXPECT_EQ(image[16] & kRunBits, 0) << "stopped itself";
+  EXPECT_EQ(image[58], 50);
+  EXPECT_EQ(image[61], 0) << "on the instant the live time reached the preset";
+  const RunTimes times = DecodeRunTimes(image);
+  const CountingRates rates = DecodeCountingRates(image);
+  const double deadShare = 1.0 - times.liveSeconds / times.realSeconds;
+  const double processedShare = rates.rate1 * 4.16e-6;  // one 520-tick slow pulse each
+  EXPECT_GT(deadShare, 0.1);
+  EXPECT_NEAR(deadShare, processedShare, 0.1 * processedShare);
+  EXPECT_EQ(image[22], 12391);
+  EXPECT_EQ(image[23], 28836);
+
+  // A real-timer preset ends on real time, the live time short of it.
+  analyser.Erase();
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kLiveTimer)});
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  const RegisterImage real = analyser.Registers();
+  EXPECT_EQ(real[56], 50);
+  EXPECT_EQ(real[60], 0);
+  EXPECT_LT(DecodeRunTimes(real).liveSeconds, 0.45);
+}
+
+TEST(SpectrumPhysics, RateMetersCountWhatComesInAndWhatGoesThroughRunningOrNot) {
+  Analyser analyser({Nuclide::kH3, 0.010, 100000.0, 1.0});
+  analyser.Wait(milliseconds(1000));
+  const RegisterImage image = analyser.Registers();
+  EXPECT_EQ(image[46], SpectrumAcquisition::kRateGateUnits);
+  EXPECT_EQ(image[47], SpectrumAcquisition::kRateGateUnits);
+  const CountingRates rates = DecodeCountingRates(image);
+  EXPECT_GT(rates.rate2, 60000.0) << "most tritium decays give the three tubes a pulse";
+  EXPECT_LT(rates.rate2, 100000.0);
+  const double tau = 4.16e-6;
+  EXPECT_NEAR(rates.rate1, rates.rate2 / (1.0 + rates.rate2 * tau), 0.05 * rates.rate1)
+      << "a non-extending dead time";
+  EXPECT_GT(rates.lossesPercent, 15);
+
+  WriteRegisters(analyser.instrument, 44, {1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(ReadRegister(analyser.instrument, 46), SpectrumAcquisition::kRateGateUnits) << "the meters' own";
+  EXPECT_EQ(analyser.CountsAndMean().first, 0.0) << "nothing stored while not running";
+}
+
+TEST(SpectrumPhysics, EstimatedThresholdsReadBackInTheUnitsOfTheThresholdRegisters) {
+  Analyser analyser;
+  // Power-on: F = 150, so Ns = 600 and Nf = 4 x trunc(20 x 150 / 240) = 48; margins 3;
+  // noise 2 channels (slow) and 4 channels (fast) at gain 1.
+  EXPECT_EQ(ReadRegisters(analyser.instrument, 48, 2), (std::vector<std::uint16_t>{3600, 0}));
+  EXPECT_EQ(ReadRegisters(analyser.instrument, 52, 2), (std::vector<std::uint16_t>{576, 0}));
+  WriteRegisters(analyser.instrument, 18, {static_cast<std::uint16_t>(kLowerHalf | 0x4000)});  // PHA
+  EXPECT_EQ(ReadRegisters(analyser.instrument, 48, 2), (std::vector<std::uint16_t>{72, 0}))
+      << "channels x 12";
+}
+
+}  // namespace
+}  // namespace korva::sim
