@@ -25,7 +25,7 @@ bool CliSession::ConnectAndWait(const std::string& device, std::uint32_t baudRat
 
 bool CliSession::SettleThresholdCalibration() {
   CommandEngine& engine = Engine();
-  engine.spectrumPolling = false;
+  engine.SetSpectrumPolling(false);
   const bool settled = WaitUntil(
       [&engine] {
         if (engine.Image().calibration.Settled()) return true;
@@ -33,7 +33,7 @@ bool CliSession::SettleThresholdCalibration() {
         return false;
       },
       kCalibrationWaitMs);
-  engine.spectrumPolling = true;
+  engine.SetSpectrumPolling(true);
   if (settled) engine.RequestSpectrumChunk();
   return settled;
 }

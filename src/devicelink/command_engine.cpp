@@ -72,9 +72,23 @@ void CommandEngine::RequestRegisters(std::uint32_t first, std::uint32_t count) {
             static_cast<std::uint16_t>(2 * count));
 }
 
+CommandEngine::ReadBackHold::ReadBackHold(CommandEngine& engine)
+    : engine_(engine), previous_(engine.image_.acceptReadBack) {
+  engine_.image_.acceptReadBack = false;
+}
+
+CommandEngine::ReadBackHold::~ReadBackHold() {
+  if (!engine_.WritePending()) engine_.image_.acceptReadBack = previous_;
+}
+
+void CommandEngine::RequestProbeRead() {
+  updateImageOnRegisterRead_ = false;
+  RequestRegisters(1, 127);
+}
+
 void CommandEngine::RequestAllRegisters() {
   if (!connected_) return;
-  updateImageOnRegisterRead = true;
+  updateImageOnRegisterRead_ = true;
   RequestRegisters(1, 127);
 }
 
@@ -246,7 +260,7 @@ void CommandEngine::Dispatch() {
 void CommandEngine::DispatchSpectrumChunk() {
   image_.IntakeSpectrumChunk(spectrumChunkStart_, ReplyData());
   TellObservers([](EngineObserver& observer) { observer.OnSpectrumChunk(); });
-  if (!spectrumPolling) return;
+  if (!spectrumPolling_) return;
   if (++pollCounter_ > 3) {
     pollCounter_ = 0;
     RequestAllRegisters();
@@ -268,7 +282,7 @@ void CommandEngine::DispatchTraceRead() {
     if (singleShots == 1) traceViewer_->ReleaseRunButton();
     traceViewer_->TakeTrace(ReplyData());
   }
-  if (spectrumPolling) {
+  if (spectrumPolling_) {
     RequestSpectrumChunk();
   } else if (TraceViewerWantsReads()) {
     RequestAllRegisters();
@@ -277,8 +291,8 @@ void CommandEngine::DispatchTraceRead() {
 }
 
 void CommandEngine::DispatchRegisterRead() {
-  if (!updateImageOnRegisterRead) return;  // a probe: the image stays as it is
-  updateImageOnRegisterRead = false;
+  if (!updateImageOnRegisterRead_) return;  // a probe: the image stays as it is
+  updateImageOnRegisterRead_ = false;
   if (image_.acceptReadBack) {
     const std::uint32_t first = (wire::ReadU32(transmitFrame_, 4) & 0xFFFFu) - wire::kRegisterWordBase;
     image_.IntakeRegisters(first, ReplyData());
@@ -317,7 +331,7 @@ void CommandEngine::AlignRoiSca() {
 }
 
 void CommandEngine::PollingStep() {
-  if (spectrumPolling && traceViewer_->SingleShotCount() == 0) RequestSpectrumChunk();
+  if (spectrumPolling_ && traceViewer_->SingleShotCount() == 0) RequestSpectrumChunk();
 }
 
 void CommandEngine::AcknowledgeControlWord() {
@@ -394,7 +408,7 @@ void CommandEngine::BeginProbe() {
 void CommandEngine::OnDisconnect() {
   connected_ = false;
   deviceAnswered_ = false;
-  spectrumPolling = false;
+  spectrumPolling_ = false;
   repeatPending_ = false;
   pending_.fill(false);
   busy_ = false;

@@ -41,6 +41,22 @@ class CommandEngine {
 
   CommandEngine(SerialLink& port, DeviceImage& image, EventLog& log, Prompt& prompt, EngineHost& host);
 
+  // While the program changes the register image, a register read already
+  // under way must not undo the change: a hold refuses read-backs for its
+  // lifetime. A register write requested meanwhile accepts them again once
+  // it is on the line; otherwise the hold's end restores what was before.
+  class ReadBackHold {
+   public:
+    explicit ReadBackHold(CommandEngine& engine);
+    ~ReadBackHold();
+    ReadBackHold(const ReadBackHold&) = delete;
+    ReadBackHold& operator=(const ReadBackHold&) = delete;
+
+   private:
+    CommandEngine& engine_;
+    bool previous_;
+  };
+
   // Observers are told in the order they were added: the subsystems add
   // theirs in the order their views refresh after a reply.
   void AddObserver(EngineObserver* observer);
@@ -85,11 +101,15 @@ class CommandEngine {
   std::uint16_t TimeoutTicksLeft() const { return timeoutTicks_; }
   const std::vector<std::uint8_t>& TransmitFrame() const { return transmitFrame_; }
 
-  // Spectrum polling follows the acquisition view's AUTO UPDATE box.
-  bool spectrumPolling = false;
-  // The next register read is a probe whose reply leaves the image alone
-  // (the Port Finder) unless this is set.
-  bool updateImageOnRegisterRead = false;
+  // Spectrum polling follows the acquisition view's AUTO UPDATE box: the
+  // connect sequence turns it on, the disconnect sequence and the Port
+  // Finder off.
+  void SetSpectrumPolling(bool on) { spectrumPolling_ = on; }
+  bool SpectrumPolling() const { return spectrumPolling_; }
+  // The Port Finder's register read: its reply leaves the image alone.
+  void RequestProbeRead();
+  // A register write is waiting for the line.
+  bool WritePending() const { return IsPending(kSendSettingsSlot) || IsPending(kSendAllSlot); }
 
   SerialLink& Port() { return port_; }
   DeviceImage& Image() { return image_; }
@@ -127,6 +147,10 @@ class CommandEngine {
   void TellObservers(Call call);
 
   std::vector<EngineObserver*> observers_;
+  bool spectrumPolling_ = false;
+  // The next register read's reply goes into the image (every read but the
+  // Port Finder's probe).
+  bool updateImageOnRegisterRead_ = false;
   IdleTraceViewer idleTraceViewer_;
   TraceViewerLink* traceViewer_ = &idleTraceViewer_;
 

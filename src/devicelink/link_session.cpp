@@ -47,7 +47,7 @@ bool LinkSession::Connect() {
   log_.AddLine("Connected to: " + portName_);
   port_.Purge();
 
-  engine_.spectrumPolling = true;
+  engine_.SetSpectrumPolling(true);
   image_.OnConnect();
   // Lets the instrument settle after the break before the first request.
   Pause(200);

@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "devicelink/device_image.h"
 #include "common/event_log.h"
+#include "devicelink/device_image.h"
 #include "devicelink/link_session.h"
 
 namespace korva {
@@ -27,7 +27,7 @@ std::vector<PortSearch::Found> PortSearch::Run() {
   searching_ = true;
 
   CommandEngine& engine = session_.Engine();
-  engine.spectrumPolling = false;
+  engine.SetSpectrumPolling(false);
   if (session_.Port().IsOpen()) session_.Port().Close();
   session_.SetBaudRate(LinkSession::kAutoConnectBaudRate);
   session_.SetSearching(true);
@@ -72,8 +72,7 @@ bool PortSearch::ProbePort(const SerialPortRecord& record, Found& found) {
   DrainLink(port);
 
   WaitMs(kSettleMs);
-  engine.updateImageOnRegisterRead = false;
-  engine.RequestRegisters(1, 127);
+  engine.RequestProbeRead();
   WaitTicks(kProbeTicks);
 
   const bool answered = !engine.HasError();

@@ -4,13 +4,9 @@ namespace korva {
 
 void EditRegisters(CommandEngine& engine, const std::function<void(RegisterImage&)>& change,
                    RegisterBlock block) {
-  DeviceImage& image = engine.Image();
-  image.acceptReadBack = false;
-  change(image.registers);
-  if (!engine.DeviceAnswered()) {
-    image.acceptReadBack = true;
-    return;
-  }
+  const CommandEngine::ReadBackHold hold(engine);
+  change(engine.Image().registers);
+  if (!engine.DeviceAnswered()) return;
   if (block == RegisterBlock::kAll) {
     engine.SendAllRegisters();
   } else {

@@ -77,11 +77,13 @@ void HardwareFramePart::OnPort() {
 void HardwareFramePart::OnAutoConnect() {
   LinkSession& link = context_.instrument.Link();
   link.SetSerialEventsSuppressed(false);
-  context_.spectra.buffer.image.acceptReadBack = false;
-  CFindComPort finder(link, context_.instrument.Log(), enumerate_, &context_.window);
-  if (finder.exec() != QDialog::Accepted) return;
-  link.SetPortName(finder.PortName());
-  context_.instrument.Log().AddLine(finder.PortName());
+  {
+    const CommandEngine::ReadBackHold hold(link.Engine());
+    CFindComPort finder(link, context_.instrument.Log(), enumerate_, &context_.window);
+    if (finder.exec() != QDialog::Accepted) return;
+    link.SetPortName(finder.PortName());
+  }
+  context_.instrument.Log().AddLine(link.PortName());
   link.SetBaudRate(LinkSession::kAutoConnectBaudRate);
   OnConnect();
 }
@@ -99,8 +101,8 @@ void HardwareFramePart::OnAboutHardware() {
 // Read-backs stop before the link closes, so nothing half-read reaches the
 // image while the computer sleeps.
 void HardwareFramePart::OnSuspend() {
-  context_.spectra.buffer.image.acceptReadBack = false;
   LinkSession& link = context_.instrument.Link();
+  const CommandEngine::ReadBackHold hold(link.Engine());
   if (link.IsPortOpen() || link.Engine().IsConnected()) link.RunDisconnectSequence();
 }
 

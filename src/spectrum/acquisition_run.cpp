@@ -43,10 +43,9 @@ bool CanStopAcquisition(bool connected, std::uint16_t bufferControl, bool buffer
 
 StartTexts StartAcquisition(AcquisitionRunContext& context) {
   DeviceImage& image = context.engine.Image();
-  image.acceptReadBack = false;
+  const CommandEngine::ReadBackHold hold(context.engine);
   if (context.reference.NeedsTimeReferenceChoice()) context.chooseReference();
   if (!Connected(context.engine)) {
-    image.acceptReadBack = true;
     return {StartReferenceLabel(image.registers[r::kControl]), kHardwareNotConnectedText};
   }
   const StartTime stamp = AwaitStampSecond([&] { return context.reference.StartTimeNow(); }, context.sleep);
@@ -58,12 +57,9 @@ StartTexts StartAcquisition(AcquisitionRunContext& context) {
 
 void StopAcquisition(AcquisitionRunContext& context) {
   DeviceImage& image = context.engine.Image();
-  image.acceptReadBack = false;
+  const CommandEngine::ReadBackHold hold(context.engine);
   ApplyStop(image.registers);
-  if (!Connected(context.engine)) {
-    image.acceptReadBack = true;
-    return;
-  }
+  if (!Connected(context.engine)) return;
   context.engine.SendSettingsRegisters();
   context.log.AddLine("Stop Spectrum Acquisition");
 }
@@ -71,13 +67,10 @@ void StopAcquisition(AcquisitionRunContext& context) {
 std::optional<StartTexts> EraseAcquisition(AcquisitionRunContext& context,
                                            const AcquisitionSettings& settings) {
   DeviceImage& image = context.engine.Image();
-  image.acceptReadBack = false;
+  const CommandEngine::ReadBackHold hold(context.engine);
   ApplyEraseRequest(image.registers);
   WriteAcquisitionSettings(settings, image.registers);
-  if (!Connected(context.engine)) {
-    image.acceptReadBack = true;
-    return std::nullopt;
-  }
+  if (!Connected(context.engine)) return std::nullopt;
   if (Running(image.registers[r::kControl])) return StartAcquisition(context);
   image.registers[r::kStartDate] = 0;
   context.engine.SendSettingsRegisters();
@@ -89,7 +82,7 @@ void ApplyAcquisitionSettings(CommandEngine& engine, const AcquisitionSettings& 
 }
 
 void ClickAutoUpdate(CommandEngine& engine, bool ticked) {
-  engine.spectrumPolling = ticked;
+  engine.SetSpectrumPolling(ticked);
   engine.RequestAllRegisters();
 }
 

@@ -79,14 +79,15 @@ SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   if (!chosen) return SaveOutcome::kCancelled;
   const MeasurementFileNames names = MeasurementFileNamesFor(*chosen);
   if (AnyExists(names) && !dialogs_.ConfirmOverwrite(kOverwriteQuestion)) return SaveOutcome::kCancelled;
+  // Register read-backs are refused from the refresh the files are taken
+  // from until CompleteSave's write is on the line, so the image cannot
+  // change under the files; a failed save lets them in again at once.
+  const CommandEngine::ReadBackHold hold(engine_);
   if (!WriteFiles(names)) return SaveOutcome::kFailed;
   tdcr_.CompleteSave();
   return SaveOutcome::kSaved;
 }
 
-// Register read-backs are refused from the refresh on, so the image the
-// files are taken from cannot change under them; CompleteSave's write lets
-// them in again, and a failed save lets them in at once.
 bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
   MeasurementFiles files = {{{SafeFileWriter(names.tdc), kTdcFailure},
                              {SafeFileWriter(names.csv), kCsvFailure},
@@ -97,8 +98,6 @@ bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
     return false;
   }
   DeviceImage& image = engine_.Image();
-  const bool acceptedReadBack = image.acceptReadBack;
-  image.acceptReadBack = false;
   tdcr_.RefreshViews();
   MeasurementSnapshot snapshot{ReadMeasurementSettings(tdcr_, image), {}};
   snapshot.settings.tag = dialogs_.EditTag(kInitialTag).value_or(kInitialTag);
@@ -106,7 +105,6 @@ bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
   const std::optional<const char*> failure =
       WriteTexts(files, {TdcFileText(snapshot), CsvFileText(snapshot), XmlFileText(snapshot)});
   if (!failure) return true;
-  image.acceptReadBack = acceptedReadBack;
   prompt_.ShowError(*failure);
   return false;
 }

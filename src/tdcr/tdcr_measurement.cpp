@@ -174,7 +174,7 @@ void TdcrMeasurement::SelectViewRun(int index) {
 
 void TdcrMeasurement::StartMeasurement() {
   if (RefusedWithoutDevice() || !Control().Idle()) return;
-  Image().acceptReadBack = false;
+  const CommandEngine::ReadBackHold hold(engine_);
   if (startTimes_.NeedsChoice()) startTimes_.ChooseReference();
   const StartStamp stamp = startTimes_.TakeStartTime();
   Edit([&stamp](RegisterImage& registers) {
@@ -201,7 +201,7 @@ void TdcrMeasurement::ResetMeasurement() {
   if (RefusedWithoutDevice()) return;
   const TdcrControlWord control = Control();
   if (control.Running()) {
-    Image().acceptReadBack = false;
+    const CommandEngine::ReadBackHold hold(engine_);
     Image().registers[reg::kControlWord] = control.Reset().Value();
     StartMeasurement();
     return;

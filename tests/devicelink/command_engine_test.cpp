@@ -119,7 +119,7 @@ TEST_F(CommandEngineTest, RequestsWithoutALinkShowTheirNumberedMessage) {
 
 TEST_F(CommandEngineTest, PollingWalksTheMemoryInChunksWithARegisterReadEveryFourth) {
   ConnectAndAnswer();
-  engine.spectrumPolling = true;
+  engine.SetSpectrumPolling(true);
   engine.RequestSpectrumChunk();
   std::vector<std::uint32_t> starts;
   int registerReads = 0;
@@ -275,7 +275,7 @@ TEST(ReplyTimeoutTest, SlowLinksWaitTwiceTheWireTimeAndFastOnesTheFixedTicks) {
 TEST_F(CommandEngineTest, AChunkAtLowBaudWaitsForItsWireTimeBeforeRepeating) {
   engine.SetBaudRate(9600);
   ConnectAndAnswer();
-  engine.spectrumPolling = true;
+  engine.SetSpectrumPolling(true);
   engine.RequestSpectrumChunk();
   for (int tick = 0; tick < 86; ++tick) engine.OnTick();
   EXPECT_TRUE(host.scheduled.empty());
@@ -283,10 +283,31 @@ TEST_F(CommandEngineTest, AChunkAtLowBaudWaitsForItsWireTimeBeforeRepeating) {
   EXPECT_EQ(LogMessages().back(), "Repeat Read Command");
 }
 
+// A hold ends by restoring what was before it, unless the write it led to
+// still waits for the line: that write accepts read-backs when it goes out.
+TEST_F(CommandEngineTest, AReadBackHoldEndsWithItsWriteOnTheLine) {
+  ConnectAndAnswer();
+  engine.RequestRegisters(1, 4);  // in flight: the write must wait
+  {
+    const CommandEngine::ReadBackHold outer(engine);
+    {
+      const CommandEngine::ReadBackHold inner(engine);
+      EXPECT_FALSE(image.acceptReadBack);
+    }
+    EXPECT_FALSE(image.acceptReadBack) << "the inner hold ended inside the outer one";
+    engine.SendSettingsRegisters();
+  }
+  EXPECT_FALSE(image.acceptReadBack) << "accepted before the write went out";
+  AnswerLast();
+  EXPECT_EQ(link.Last()[0], wire::kWriteCommand);
+  EXPECT_TRUE(image.acceptReadBack);
+  { const CommandEngine::ReadBackHold unused(engine); }
+  EXPECT_TRUE(image.acceptReadBack);
+}
+
 TEST_F(CommandEngineTest, AnAbandonedProbeLeavesNoTimeOutOrRepeatBehind) {
   engine.BeginProbe();
-  engine.updateImageOnRegisterRead = false;
-  engine.RequestRegisters(1, 127);
+  engine.RequestProbeRead();
   for (int tick = 0; tick < 4; ++tick) engine.OnTick();
   engine.PrepareConnect();
   for (int tick = 0; tick < 200; ++tick) {
@@ -354,8 +375,8 @@ TEST_F(CommandEngineTest, RegisterReadChoosesThePaneModeAndAcknowledgesTheContro
 
 TEST_F(CommandEngineTest, AProbeReadLeavesTheImageAlone) {
   engine.PrepareConnect();
-  engine.CompleteConnect();
-  engine.updateImageOnRegisterRead = false;
+  engine.BeginProbe();
+  engine.RequestProbeRead();
   Reply(FilledReadReplyTo(link.Last(), 0xAB));
   EXPECT_TRUE(engine.DeviceAnswered());
   EXPECT_EQ(image.registers[1], 0);

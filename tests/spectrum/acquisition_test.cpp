@@ -318,14 +318,14 @@ TEST_F(AcquisitionRunFixture, StartStampsAnEvenSecondAndEraseWhileRunningStampsA
 TEST_F(AcquisitionRunFixture, AutoUpdateSwitchesSpectrumPollingAndReadsTheRegisters) {
   Connect();
   ClickAutoUpdate(engine, true);
-  EXPECT_TRUE(engine.spectrumPolling);
+  EXPECT_TRUE(engine.SpectrumPolling());
   EXPECT_EQ(link.Last(), wire::RequestAllRegistersFrame());
   link.Queue(test::FilledReadReplyTo(link.Last()));
   engine.OnReplyBytes();
   EXPECT_EQ(link.Last()[0], wire::kReadCommand) << "polling goes on with a spectrum chunk";
   EXPECT_NE(link.Last(), wire::RequestAllRegistersFrame());
   ClickAutoUpdate(engine, false);
-  EXPECT_FALSE(engine.spectrumPolling);
+  EXPECT_FALSE(engine.SpectrumPolling());
 }
 
 TEST(AcquisitionCommands, StartAndStopAreOfferedOnlyForTheConnectedBufferSpectrum) {
