@@ -24,6 +24,9 @@ class CSpectrum {
   static constexpr std::size_t kChannels = DeviceImage::kHalfEntries;
   static constexpr std::int32_t kMinSize = 512;
   static constexpr std::int32_t kMaxSize = 4096;
+  // The soft sizes the Spectrum menu offers, with hard size 4096: factors
+  // 1, 2, 3, 4, 6 and 8.
+  static constexpr std::array<std::int32_t, 6> kSoftSizes = {4096, 2048, 1365, 1024, 682, 512};
   static constexpr const char* kInitialTag = "Korva-TDCR spectrum";
   // Register 15 of a new record's copy.
   static constexpr std::uint16_t kInitialRegister15 = 3584;

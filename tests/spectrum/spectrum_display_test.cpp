@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "memory_settings_store.h"
+#include "spectrum/spectrum_colours.h"
+
 namespace korva {
 namespace {
 
@@ -303,6 +306,19 @@ TEST_F(SpectrumDisplayTest, AxisLabelsAndPens) {
   EXPECT_EQ(display.PenWidth(), 20);
   display.KeyDown(SpectrumKey::kSpace);
   EXPECT_EQ(display.PenWidth(), 1);
+}
+
+TEST(SpectrumColoursTest, StoredPerWindowAndAllFourOrNone) {
+  test::MemorySettingsStore store;
+  const SpectrumColours chosen{1, 2, 0x00FFFFFF, 4};
+  SaveSpectrumColours(store, true, chosen);
+  EXPECT_EQ(store.dwords.at("\\Korva-TDCR\\Spectrum|BufferBkgColor"), 0x00FFFFFFu);
+  EXPECT_EQ(LoadSpectrumColours(store, true), chosen);
+  EXPECT_EQ(LoadSpectrumColours(store, false), SpectrumColours{});
+  SaveSpectrumColours(store, false, chosen);
+  store.dwords.erase("\\Korva-TDCR\\Spectrum|FileROIColor");
+  EXPECT_EQ(LoadSpectrumColours(store, false), SpectrumColours{});
+  EXPECT_EQ(ExclusiveOrPen(chosen, chosen.cursor), 0x00FFFFFEu);
 }
 
 }  // namespace
