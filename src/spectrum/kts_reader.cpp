@@ -26,27 +26,32 @@ struct KtsLine {
 };
 
 // The file's lines, at most kKtsMaxLines of them. Line ends are line feeds;
-// a carriage return before a line feed belongs to the line end, as it does
-// for a file read in text mode where these files are made.
+// a carriage return before a line feed belongs to the line end, so a file
+// edited into CR LF line ends reads the same.
 class KtsLines {
  public:
   explicit KtsLines(std::string_view text) {
     text_.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) text_ += text[i];
+    std::size_t from = 0;
+    for (std::size_t cr = text.find("\r\n"); cr != std::string_view::npos; cr = text.find("\r\n", from)) {
+      text_ += text.substr(from, cr - from);
+      from = cr + 1;
     }
+    text_ += text.substr(from);
   }
 
   // The next line; false once the file or the line budget is used up.
   bool Next(KtsLine& line) {
     if (used_ == kKtsMaxLines || position_ >= text_.size()) return false;
     ++used_;
-    const std::size_t end = std::min({text_.find('\n', position_), text_.size(), position_ + kKtsLineLength});
-    line.raw.assign(text_, position_, end - position_);
+    // Looks no further than the line can reach, so a file without line
+    // feeds costs no more than one with them.
+    const std::string_view rest = std::string_view(text_).substr(position_, kKtsLineLength);
+    line.raw.assign(rest.substr(0, rest.find('\n')));
     line.packed.clear();
     std::copy_if(line.raw.begin(), line.raw.end(), std::back_inserter(line.packed),
                  [](char c) { return c != ' '; });
-    position_ = end + 1;  // the line feed, or the character after 255
+    position_ += line.raw.size() + 1;  // the line feed, or the character after 255
     return true;
   }
 

@@ -165,6 +165,11 @@ TEST(KtsReaderRulesTest, OnlyTheFirst50000LinesAreRead) {
   const std::string filler(kKtsMaxLines - 1, '\n');
   EXPECT_EQ(Read(filler + "<serialnumber>7</serialnumber>\n").image.serialNumber, 7);
   EXPECT_EQ(Read(filler + "\n<serialnumber>7</serialnumber>\n").image.serialNumber, 0);
+
+  // Without line feeds the text is still taken 255 characters at a time,
+  // never searched to its end for each line.
+  const std::string unbroken = "<serialnumber>9</serialnumber>" + std::string(kKtsMaxLines * 300, 'x');
+  EXPECT_EQ(Read(unbroken).image.serialNumber, 9);
 }
 
 TEST(KtsReaderRulesTest, TagKeepsBareAmpersandsAndBuildsTheCaption) {
