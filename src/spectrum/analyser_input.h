@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "devicelink/wire_frame.h"
+
+namespace korva {
+
+// Which analyser input a register set selects, as the amplifier set-up
+// decodes it: the index into its nine-entry input list. Register 18 bit 15
+// selects input E (index 8); otherwise register 83 bits 0-1 give the PMT
+// (A, B, C, A+B+C), moved to the "- PHA" entries 4-7 when register 18 bit 14
+// (PHA mode) is set. The spectrum's calibration records are indexed by it.
+std::size_t AnalyserInputIndex(const std::array<std::uint16_t, wire::kRegisterCount>& registers);
+
+// The half of the analyser memory a register set's spectrum lives in: the
+// lower half (channels 0-4095) with input E, the upper half otherwise.
+bool SelectsLowerHalf(const std::array<std::uint16_t, wire::kRegisterCount>& registers);
+
+}  // namespace korva

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "spectrum/spectrum_file_status.h"
+#include "spectrum/spectrum_record.h"
+
+namespace korva {
+
+// The .kts reader looks at no more than this many lines, each of at most
+// 255 characters; a longer line goes on as the next line, less the one
+// character after its first 255.
+inline constexpr std::size_t kKtsMaxLines = 50000;
+inline constexpr std::size_t kKtsLineLength = 255;
+
+// Reads the text of a .kts file into the file spectrum. The reader never
+// rejects a file: unknown lines are skipped, missing elements keep the
+// values the load starts from, out-of-range sizes and offsets are clamped.
+//
+// The load starts by resetting the record: tag and caption become
+// `fileName`, the hard size 4096, counts 0-8191, the compressed spectrum
+// and both kinds of ROI marks 0, and the nine set-1 calibration records
+// lose their points (use all 1). Registers, status values, and each
+// record's enabled flag, units and coefficients keep their values until the
+// file gives new ones. Times and date are not read back, nor is use all.
+//
+// At the end the half selector is taken from the loaded register copy and
+// the sizes are applied (forced), which rebuilds the compressed spectrum
+// and the display ROI marks. Making the spectrum active, setting the pane
+// caption and showing it at soft size 4096 are the caller's.
+void ReadSpectrumText(CSpectrum& spectrum, std::string_view text, const std::string& fileName);
+
+// "Open Spectrum": reads the file at `path` (its name, with extension,
+// becomes tag and caption). Fails only when the file cannot be opened for
+// reading; then the record is left as it was.
+SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path);
+
+}  // namespace korva
