@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "spectrum/spectrum_record.h"
 
 namespace korva {
@@ -15,6 +18,14 @@ struct SpectrumDocuments {
 
   bool BufferActive() const { return active == &buffer; }
   bool FileActive() const { return active == &file; }
+
+  // Shows `spectrum` (the buffer or the file record) and tells every view
+  // that decodes from the active spectrum.
+  void Activate(CSpectrum& spectrum) {
+    active = &spectrum;
+    for (const auto& listener : activationListeners) listener();
+  }
+  std::vector<std::function<void()>> activationListeners;
 };
 
 }  // namespace korva
