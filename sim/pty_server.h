@@ -21,12 +21,15 @@ struct ServerOptions {
   std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
   FaultOptions faults;
   TdcrOptions tdcr;  // the vial and the pace of the TDCR sequence clock
+  std::size_t flashBytes = kDefaultFlashBytes;  // size of the configuration flash
 };
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:
 // reads requests from the master side, lets the instrument's time follow the
 // steady clock, and writes each reply, after the fault injector has had its
-// say, paced at the configured baud rate.
+// say, paced at the configured baud rate. A paced line carries requests at
+// that rate too: a reply leaves no earlier than its request could have
+// arrived.
 //
 //   PtyServer server(options);     // the pseudo-terminal exists from here on
 //   server.Start();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devicelink/wire_frame.h"
+#include "sim/configuration_flash.h"
 #include "sim/instrument_identity.h"
 #include "sim/instrument_memory.h"
 #include "sim/instrument_process.h"
@@ -36,12 +37,14 @@ struct Reply {
 // What the instrument does besides answering (acquiring spectra, capturing
 // traces, running TDCR sequences) lives in InstrumentProcess objects made by
 // the constructor, each in its own file; `tdcr` describes the vial the TDCR
-// sequence counts and the pace of its clock.
+// sequence counts and the pace of its clock. The FPGA transfer frames reach
+// the configuration flash of `flashBytes` bytes.
 class VirtualInstrument {
  public:
   static constexpr std::chrono::milliseconds kLineIdleTimeout{50};
 
-  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {});
+  VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {},
+                    std::size_t flashBytes = kDefaultFlashBytes);
 
   void Receive(std::span<const std::uint8_t> bytes);
   void Advance(std::chrono::microseconds elapsed);
@@ -50,6 +53,7 @@ class VirtualInstrument {
   // The instrument's registers, data memory and trace record, for tests that
   // set up or check what the wire cannot reach directly.
   InstrumentMemory& Memory() { return memory_; }
+  ConfigurationFlash& Flash() { return flash_; }
 
  private:
   void ServeCompleteFrames();
@@ -59,6 +63,7 @@ class VirtualInstrument {
   void PutReadData(const Request& request, std::span<std::uint8_t> data);
 
   InstrumentMemory memory_;
+  ConfigurationFlash flash_;
   StatusWords status_;
   RequestFramer framer_;
   std::vector<std::unique_ptr<InstrumentProcess>> processes_;
