@@ -29,7 +29,7 @@ constexpr std::string_view kUsage =
     "  --ref-ppm X          10 MHz references X ppm ahead of the internal clock, -1000-1000 (default 3)\n"
     "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
     "Line:\n"
-    "  --baud B             pace replies at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
+    "  --baud B             pace the line at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
     "  --link PATH          symbolic link to the device, removed on exit\n"
     "Faults:\n"
     "  --drop P             drop a reply with probability P (0-1)\n"
