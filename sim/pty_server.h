@@ -18,10 +18,11 @@ namespace korva::sim {
 struct ServerOptions {
   InstrumentIdentity identity;
   std::uint32_t seed = 1;
-  std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
+  std::uint32_t baud = 921600;  // the line is paced at this rate; 0 sends replies at once
   FaultOptions faults;
   TdcrOptions tdcr;  // the vial and the pace of the TDCR sequence clock
-  std::size_t flashBytes = kDefaultFlashBytes;  // size of the configuration flash
+  // Size of the configuration flash the FPGA transfer writes.
+  std::size_t flashBytes = kDefaultFlashBytes;
 };
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:
