@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <string>
 #include <vector>
@@ -198,6 +199,27 @@ TEST_F(FpgaTransferTest, FilesThatCannotBeReadAreNamedInTheLog) {
   EXPECT_EQ(Log(), (std::vector<std::string>{"FILE ERROR: The file could not be located.",
                                              "FILE ERROR: The file could not be accessed."}));
   EXPECT_TRUE(link.written.empty());
+}
+
+TEST_F(FpgaTransferTest, OversizedFileIsRefusedBeforeAnythingIsSent) {
+  const auto path = folder.Write("huge.rbf", {});
+  std::filesystem::resize_file(path, kMaxDesignBytes + 1);  // sparse: no disk space taken
+  EXPECT_EQ(transfer.Upload(path), FpgaStart::kFileError);
+  EXPECT_EQ(Log(), std::vector<std::string>{"FILE ERROR: The file is too large to upload."});
+  EXPECT_TRUE(link.written.empty());
+}
+
+TEST(FileErrorTextTest, SystemErrorsMapToTheirCauseTexts) {
+  const auto text = [](int error) { return FileErrorText(FileErrorCauseFromSystemError(error)); };
+  EXPECT_EQ(text(0), "No error occurred.");
+  EXPECT_EQ(text(ENOENT), "The file could not be located.");
+  EXPECT_EQ(text(ENOTDIR), "All or part of the path is invalid.");
+  EXPECT_EQ(text(EMFILE), "The permitted number of open files was exceeded.");
+  EXPECT_EQ(text(EACCES), "The file could not be accessed.");
+  EXPECT_EQ(text(EBADF), "There was an attempt to use an invalid file handle.");
+  EXPECT_EQ(text(EIO), "There was a hardware error.");
+  EXPECT_EQ(text(ENOSPC), "The disk is full.");
+  EXPECT_EQ(text(EPROTO), "File Error.");
 }
 
 TEST_F(FpgaTransferTest, OwnerMayChainTheNextOperationWhenOneFinishes) {
