@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -20,7 +21,7 @@ constexpr int kPollMs = 5;
 }  // namespace
 
 PtyServer::PtyServer(const ServerOptions& options)
-    : instrument_(options.identity, options.seed, options.tdcr, options.spectrum),
+    : instrument_(options.identity, options.seed, options.tdcr, options.spectrum, options.flashBytes),
       faults_(options.faults),
       baud_(options.baud) {}
 
@@ -55,6 +56,7 @@ void PtyServer::Inspect(const std::function<void(VirtualInstrument&)>& access) {
 void PtyServer::Run(std::stop_token stop) {
   std::array<std::uint8_t, 4096> buffer{};
   auto last = Clock::now();
+  auto requestsArrived = last;  // when the requests read so far are through the line
   while (!stop.stop_requested()) {
     const std::size_t received = ReadRequests(buffer);
     const auto now = Clock::now();
@@ -66,8 +68,9 @@ void PtyServer::Run(std::stop_token stop) {
       std::lock_guard lock(mutex_);
       baud = baud_;
     }
+    if (received > 0) requestsArrived = std::max(requestsArrived, now) + WireTime(received, baud);
     for (const Outgoing& reply : outgoing) {
-      if (!SleepUntil(Clock::now() + reply.delay, stop)) return;
+      if (!SleepUntil(std::max(Clock::now() + reply.delay, requestsArrived), stop)) return;
       // A reply the line cannot take is lost, as on a real line.
       if (WritePaced(terminal_.MasterFd(), reply.bytes, baud, stop) == WriteOutcome::kStopped) return;
     }

@@ -18,17 +18,21 @@ namespace korva::sim {
 struct ServerOptions {
   InstrumentIdentity identity;
   std::uint32_t seed = 1;
-  std::uint32_t baud = 921600;  // replies are paced at this rate; 0 sends them at once
+  std::uint32_t baud = 921600;  // the line is paced at this rate; 0 sends replies at once
   FaultOptions faults;
   TdcrOptions tdcr;  // the vial and the pace of the TDCR sequence clock
   // The vial the multichannel analyser looks at.
   SpectrumSourceOptions spectrum;
+  // Size of the configuration flash the FPGA transfer writes.
+  std::size_t flashBytes = kDefaultFlashBytes;
 };
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:
 // reads requests from the master side, lets the instrument's time follow the
 // steady clock, and writes each reply, after the fault injector has had its
-// say, paced at the configured baud rate.
+// say, paced at the configured baud rate. A paced line carries requests at
+// that rate too: a reply leaves no earlier than its request could have
+// arrived.
 //
 //   PtyServer server(options);     // the pseudo-terminal exists from here on
 //   server.Start();

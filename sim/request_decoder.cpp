@@ -15,11 +15,12 @@ constexpr std::uint32_t kRegionMask = 0xFFFF0000;
 constexpr std::uint32_t kWordMask = 0x0000FFFF;
 constexpr std::uint32_t kMaxReadData = 0xFFFF - kReadReplyOverhead;  // the reply length must fit 16 bits
 
-constexpr std::array<std::pair<RequestKind, std::string_view>, 4> kKindNames = {{
+constexpr std::array<std::pair<RequestKind, std::string_view>, 5> kKindNames = {{
     {RequestKind::kRegisterRead, "registers"},
     {RequestKind::kSpectrumRead, "spectrum"},
     {RequestKind::kTraceRead, "trace"},
     {RequestKind::kRegisterWrite, "writes"},
+    {RequestKind::kFpga, "fpga"},
 }};
 
 bool FitsRegisters(std::uint32_t first, std::uint32_t count) {

@@ -8,8 +8,9 @@
 
 namespace korva::sim {
 
-// The four kinds of request the instrument answers.
-enum class RequestKind { kRegisterRead, kSpectrumRead, kTraceRead, kRegisterWrite };
+// The kinds of request the instrument answers; kFpga covers the FPGA
+// transfer frames, which the configuration flash answers.
+enum class RequestKind { kRegisterRead, kSpectrumRead, kTraceRead, kRegisterWrite, kFpga };
 
 // A request frame, decoded against the instrument's address map.
 struct Request {
@@ -30,7 +31,7 @@ struct Request {
 //   write 0xC00000 | (0x8000 + r)  registers r .. r+n-1, N = 2n, r+n <= 128
 std::optional<Request> DecodeRequest(std::span<const std::uint8_t> frame);
 
-// The request kind a fault option names: "registers", "spectrum", "trace" or "writes".
+// The request kind a fault option names: "registers", "spectrum", "trace", "writes" or "fpga".
 std::optional<RequestKind> RequestKindFromName(std::string_view name);
 
 }  // namespace korva::sim

@@ -2,6 +2,8 @@
 
 #include <numeric>
 
+#include "sim/configuration_flash.h"
+
 namespace korva::sim {
 
 namespace {
@@ -11,6 +13,7 @@ using namespace korva::wire;
 constexpr std::size_t kLongestWrite = kWriteRequestOverhead + 2 * kRegisterCount;
 
 bool PlausibleLength(std::uint8_t command, std::size_t length) {
+  if (FpgaFrameLength(command) != 0) return length == FpgaFrameLength(command);
   if (command == kReadCommand) return length == kReadRequestLength;
   return length >= kWriteRequestOverhead + 2 && length <= kLongestWrite && length % 2 == 1;
 }
@@ -24,7 +27,7 @@ void RequestFramer::Append(std::span<const std::uint8_t> bytes) {
 std::optional<std::size_t> RequestFramer::PlausibleLengthAt(std::size_t offset) const {
   const std::size_t available = buffer_.size() - offset;
   const std::uint8_t command = buffer_[offset];
-  if (command != kReadCommand && command != kWriteCommand) return 0;
+  if (command != kReadCommand && command != kWriteCommand && FpgaFrameLength(command) == 0) return 0;
   if (available < 2) return std::nullopt;
   if (buffer_[offset + 1] != 0) return 0;
   if (available < 4) return std::nullopt;

@@ -12,9 +12,10 @@ namespace korva::sim {
 
 // Cuts the byte stream from the host into request frames. A frame starts
 // with 0x64 or 0x6E, a 0 byte and a length that such a request can have
-// (11 for a read, 11-265 and odd for a write), and is taken only when its
-// checksum holds. Anything else is line noise, passed over one byte at a
-// time so that a real frame start hidden behind it is still found.
+// (11 for a read, 11-265 and odd for a write), or is an FPGA transfer frame
+// (see FpgaFrameLength), and is taken only when its checksum holds.
+// Anything else is line noise, passed over one byte at a time so that a
+// real frame start hidden behind it is still found.
 class RequestFramer {
  public:
   void Append(std::span<const std::uint8_t> bytes);

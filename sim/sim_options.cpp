@@ -22,13 +22,14 @@ constexpr std::string_view kUsage =
     "  --firmware X.YZ      firmware version (default 2.15)\n"
     "  --fpga X.Y           FPGA version (default 3.1)\n"
     "  --seed S             seed of counts, traces and faults (default 1)\n"
+    "  --flash-size N       configuration flash of N bytes, or N followed by K or M (default 2M)\n"
     "TDCR measurement:\n"
     "  --activity BQ        activity of the vial, 0-1000000 Bq (default 5000)\n"
     "  --dark-rate CPS      dark pulses per second of each PMT, 0-100000 (default 50)\n"
     "  --ref-ppm X          10 MHz references X ppm ahead of the internal clock, -1000-1000 (default 3)\n"
     "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
     "Line:\n"
-    "  --baud B             pace replies at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
+    "  --baud B             pace the line at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
     "  --link PATH          symbolic link to the device, removed on exit\n"
     "Faults:\n"
     "  --drop P             drop a reply with probability P (0-1)\n"
@@ -37,7 +38,7 @@ constexpr std::string_view kUsage =
     "  --delay MS           wait MS milliseconds before each reply\n"
     "  --silent             never answer\n"
     "  --fault-next N       faults hit only the next N replies\n"
-    "  --fault-only KIND    faults hit only replies to registers, spectrum, trace or writes\n"
+    "  --fault-only KIND    faults hit only replies to registers, spectrum, trace, writes or fpga\n"
     "  --help               show this text\n";
 
 template <typename T>
@@ -76,6 +77,21 @@ std::optional<double> ParseInRange(std::string_view text, double low, double hig
   const auto value = ParseNumber(text);
   if (!value || *value < low || *value > high) return std::nullopt;
   return value;
+}
+
+// A flash size in bytes, or in KiB or MiB with a K or M after the number;
+// at least one 512-byte block and at most 256 MiB.
+std::optional<std::size_t> ParseFlashSize(std::string_view text) {
+  std::size_t unit = 1;
+  if (text.ends_with('K') || text.ends_with('M')) {
+    unit = text.back() == 'K' ? std::size_t{1} << 10 : std::size_t{1} << 20;
+    text.remove_suffix(1);
+  }
+  const auto count = ParseInteger<std::size_t>(text);
+  if (!count || *count == 0 || *count > (std::size_t{256} << 20) / unit) return std::nullopt;
+  const std::size_t bytes = *count * unit;
+  if (bytes < 512) return std::nullopt;
+  return bytes;
 }
 
 template <typename T>
@@ -129,6 +145,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          const auto scale = ParseInRange(v, 0.0, 1e6);
          return scale && *scale > 0.0 && Store(scale, o.server.tdcr.timeScale);
        }},
+      {"--flash-size",
+       [](SimOptions& o, std::string_view v) { return Store(ParseFlashSize(v), o.server.flashBytes); }},
       {"--baud", [](SimOptions& o,
                     std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},
       {"--link",

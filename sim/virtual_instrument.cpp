@@ -57,8 +57,9 @@ void Seal(Frame& frame) {
 }  // namespace
 
 VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed,
-                                     const TdcrOptions& tdcr, const SpectrumSourceOptions& spectrum)
-    : status_(identity) {
+                                     const TdcrOptions& tdcr, const SpectrumSourceOptions& spectrum,
+                                     std::size_t flashBytes)
+    : flash_(flashBytes), status_(identity) {
   RegisterBank& registers = memory_.registers;
   for (const auto& [index, value] : kPowerOnValues) registers.Set(index, value);
   registers.Set(reg::kModel, static_cast<std::uint16_t>(ModelCode(identity.model) << 12));
@@ -95,6 +96,10 @@ void VirtualInstrument::ServeCompleteFrames() {
 }
 
 void VirtualInstrument::Serve(const Frame& frame) {
+  if (FpgaFrameLength(frame[0]) != 0) {
+    if (auto reply = flash_.Answer(frame)) replies_.push_back({RequestKind::kFpga, std::move(*reply)});
+    return;
+  }
   const auto request = DecodeRequest(frame);
   if (!request) return;
   Frame reply = request->kind == RequestKind::kRegisterWrite ? AnswerWrite(*request) : AnswerRead(*request);
@@ -124,6 +129,7 @@ void VirtualInstrument::PutReadData(const Request& request, std::span<std::uint8
       memory_.registers.ClearBits(reg::kControl, control_bit::kTraceReady);
       break;
     case RequestKind::kRegisterWrite:  // acknowledged without data
+    case RequestKind::kFpga:           // answered by the flash
       break;
   }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devicelink/wire_frame.h"
+#include "sim/configuration_flash.h"
 #include "sim/instrument_identity.h"
 #include "sim/instrument_memory.h"
 #include "sim/instrument_process.h"
@@ -38,13 +39,14 @@ struct Reply {
 // traces, running TDCR sequences) lives in InstrumentProcess objects made by
 // the constructor, each in its own file; `tdcr` describes the vial the TDCR
 // sequence counts and the pace of its clock, `spectrum` the vial the
-// multichannel analyser looks at.
+// multichannel analyser looks at. The FPGA transfer frames reach the
+// configuration flash of `flashBytes` bytes.
 class VirtualInstrument {
  public:
   static constexpr std::chrono::milliseconds kLineIdleTimeout{50};
 
   VirtualInstrument(const InstrumentIdentity& identity, std::uint32_t seed, const TdcrOptions& tdcr = {},
-                    const SpectrumSourceOptions& spectrum = {});
+                    const SpectrumSourceOptions& spectrum = {}, std::size_t flashBytes = kDefaultFlashBytes);
 
   void Receive(std::span<const std::uint8_t> bytes);
   void Advance(std::chrono::microseconds elapsed);
@@ -53,6 +55,7 @@ class VirtualInstrument {
   // The instrument's registers, data memory and trace record, for tests that
   // set up or check what the wire cannot reach directly.
   InstrumentMemory& Memory() { return memory_; }
+  ConfigurationFlash& Flash() { return flash_; }
 
  private:
   void ServeCompleteFrames();
@@ -62,6 +65,7 @@ class VirtualInstrument {
   void PutReadData(const Request& request, std::span<std::uint8_t> data);
 
   InstrumentMemory memory_;
+  ConfigurationFlash flash_;
   StatusWords status_;
   RequestFramer framer_;
   std::vector<std::unique_ptr<InstrumentProcess>> processes_;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace korva {
+
+// A register file (.rgv) holds the 128 settings registers of the REGISTERS
+// view as text:
+//
+//   <registers>
+//     <size>128</size>
+//     <data>
+//   value of register 0, unsigned decimal
+//   ...
+//   value of register 127
+//     </data>
+//   </registers>
+//
+// The reader also finds the registers block of a spectrum file (.kts),
+// which uses the same tags.
+inline constexpr std::size_t kRegisterFileEntries = 128;
+using RegisterTable = std::array<std::uint16_t, kRegisterFileEntries>;
+
+// Limits of the reader: characters per line (a longer line is read in
+// pieces of this length, each examined as a line of its own) and lines
+// per file (later lines are ignored).
+inline constexpr std::size_t kRegisterFileLineLength = 255;
+inline constexpr std::size_t kRegisterFileMaxLines = 50000;
+
+namespace register_file_text {
+inline constexpr const char* kUnableToOpen = "Unable to Open File";
+inline constexpr const char* kWriteFailed = "Error writing to the register file!";
+inline constexpr const char* kOverwriteQuestion = "FILE ALREADY EXISTS. DO YOU WANT TO OVERWRITE THE FILE?";
+inline constexpr const char* kSaveTitle = "Save Register File";
+inline constexpr const char* kLoadTitle = "Load Register File";
+inline constexpr const char* kSaveFilter = "Register Files (*.rgv)|*.rgv|All Files (*.*)|*.*||";
+inline constexpr const char* kLoadFilter =
+    "Register Files (*.rgv)|*.rgv|Veltra Spectrum (*.kts)|*.kts|All Files (*.*)|*.*||";
+inline constexpr const char* kDefaultExtension = "rgv";
+}  // namespace register_file_text
+
+// The whole file for `table`, lines ended by single line feeds.
+std::string RegisterFileText(const RegisterTable& table);
+
+// Applies the reader rules to the text of a file. Entries the text does not
+// give keep their values; of several registers blocks the last one wins.
+// Malformed text never fails: lines that match nothing are skipped.
+void ApplyRegisterFileText(std::string_view text, RegisterTable& table);
+
+// The name a save uses: ".rgv" appended when the chosen file name has no
+// extension.
+std::filesystem::path RegisterFileNameFor(const std::filesystem::path& chosen);
+
+enum class RegisterFileStatus {
+  kDone,
+  kUnableToOpen,  // the file cannot be read, or the new file cannot be created
+  kWriteFailed,   // writing or replacing the file failed; an earlier file is untouched
+};
+
+// The message a failed status shows (stop icon); empty for kDone.
+std::string_view RegisterFileMessage(RegisterFileStatus status);
+
+// Writes `table` to `target` through a temporary file that replaces the
+// target only once every line is written and flushed.
+RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const RegisterTable& table);
+
+// Reads `source` with the reader rules into `table`. When the file cannot
+// be read the table is left as it was.
+RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table);
+
+}  // namespace korva
