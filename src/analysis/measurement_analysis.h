@@ -32,7 +32,7 @@ struct AnalysisSettings {
   std::size_t extension = 0;
   // The time the activity is given for, on the clock the file's start times
   // are on (its START TIME label); empty: the start of run 1.
-  std::optional<StampTime> referenceTime;
+  std::optional<StampTime> referenceTime{};
 };
 
 // One run under one window and extension.

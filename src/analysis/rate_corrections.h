@@ -24,9 +24,12 @@ struct SingleRates {
 // The accidental part of measured coincidence rates. Two independent pulse
 // trains meet within a resolving time tau (the coincidence window: the
 // first pulse opens it, the other tubes' pulses within tau join) at
-// 2 tau r_A r_B. A triple comes by accident when a true pair meets an
-// independent pulse of the third tube, 2 tau (AB - T) r_C and so on, or
-// when three independent pulses fall in one window, 3 tau^2 r_A r_B r_C.
+// 2 tau r_A r_B. A triple comes by accident when a true pair that the third
+// tube missed meets an independent pulse of that tube, 2 tau AB' r_C and so
+// on, AB' = AB - AB_accidental - T; or when three independent pulses fall in
+// one window, 3 tau^2 r_A r_B r_C (any of the three may open it, the other
+// two come within tau after it). Accidental pairs must not enter the first
+// term: their three-pulse triples are the second.
 CoincidenceRates AccidentalCoincidences(const SingleRates& singles, const CoincidenceRates& measured,
                                         double resolvingTimeSeconds);
 

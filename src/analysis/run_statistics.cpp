@@ -21,6 +21,37 @@ std::vector<double> UsableUncertainties(std::span<const double> uncertainties) {
   return usable;
 }
 
+double WeightedMeanOfUnflagged(std::span<const double> values, const std::vector<double>& u,
+                               const std::vector<bool>& flagged) {
+  double weights = 0.0;
+  double weighted = 0.0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (flagged[i]) continue;
+    weights += 1.0 / (u[i] * u[i]);
+    weighted += values[i] / (u[i] * u[i]);
+  }
+  return weighted / weights;
+}
+
+std::vector<bool> FlagStrayRuns(std::span<const double> values, const std::vector<double>& u) {
+  std::vector<bool> flagged(values.size(), false);
+  for (std::size_t remaining = values.size(); remaining > 2; --remaining) {
+    const double mean = WeightedMeanOfUnflagged(values, u, flagged);
+    std::size_t farthest = 0;
+    double farthestSigmas = 0.0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const double sigmas = std::abs(values[i] - mean) / u[i];
+      if (!flagged[i] && sigmas > farthestSigmas) {
+        farthest = i;
+        farthestSigmas = sigmas;
+      }
+    }
+    if (farthestSigmas <= 3.0) break;
+    flagged[farthest] = true;
+  }
+  return flagged;
+}
+
 }  // namespace
 
 double RunStatistics::Uncertainty() const { return std::max(internalUncertainty, externalUncertainty); }
@@ -45,13 +76,12 @@ RunStatistics ComputeRunStatistics(std::span<const double> values, std::span<con
 
   double chiSquare = 0.0;
   double squares = 0.0;
-  s.flagged.resize(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double deviation = values[i] - s.weightedMean;
     chiSquare += deviation * deviation / (u[i] * u[i]);
     squares += (values[i] - s.mean) * (values[i] - s.mean);
-    s.flagged[i] = std::abs(deviation) > 3.0 * u[i];
   }
+  s.flagged = FlagStrayRuns(values, u);
   if (values.size() > 1) {
     const double degrees = static_cast<double>(values.size() - 1);
     s.birgeRatio = std::sqrt(chiSquare / degrees);

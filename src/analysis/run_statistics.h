@@ -22,9 +22,13 @@ struct RunStatistics {
   double mean = 0.0;  // plain mean and standard deviation, for the report
   double standardDeviation = 0.0;
   // Runs more than three of their own standard uncertainties from the
-  // weighted mean. The runs' own uncertainties are the yardstick because a
-  // spread computed from a handful of runs includes the stray run itself:
-  // with ten runs no run can lie three sample deviations from their mean.
+  // weighted mean of the runs not flagged: the farthest such run is flagged
+  // and the mean taken again without it, until every remaining run is
+  // within three (or two remain). The runs' own uncertainties are the
+  // yardstick because a spread computed from a handful of runs includes the
+  // stray run itself (with ten runs no run can lie three sample deviations
+  // from their mean), and a stray run left in the mean would drag it far
+  // enough to have good runs flagged. The means above include every run.
   std::vector<bool> flagged;
 
   // The larger of the internal and the external uncertainty.
