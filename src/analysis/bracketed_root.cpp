@@ -6,10 +6,11 @@
 namespace korva {
 
 double FindBracketedRoot(const std::function<ValueAndSlope(double)>& f, double low, double high,
-                         double tolerance, int maxSteps) {
+                         double tolerance, double start, int maxSteps) {
+  const bool inside = (start - low) * (start - high) < 0.0;
   // Orient the bracket so that f(low) < 0 < f(high); low may exceed high.
   if (f(low).value > 0.0) std::swap(low, high);
-  double x = 0.5 * (low + high);
+  double x = inside ? start : 0.5 * (low + high);
   double step = std::abs(high - low);
   double stepBefore = step;
   ValueAndSlope at = f(x);

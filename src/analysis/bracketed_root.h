@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <functional>
 
 namespace korva {
@@ -10,11 +11,12 @@ struct ValueAndSlope {
 };
 
 // The root of a continuous f in [low, high] when f(low) and f(high) have
-// opposite signs (the caller has checked that): Newton steps, with a
-// bisection whenever a step would leave the bracket or shrink it too
-// slowly, so it converges wherever Newton alone would not. Stops when the
-// bracket or the step is below `tolerance` in x, or after `maxSteps`.
+// opposite signs (the caller has checked that): Newton steps from `start`
+// (the bracket's middle when it lies outside), with a bisection whenever a
+// step would leave the bracket or shrink it too slowly, so it converges
+// wherever Newton alone would not. Stops when the step is below `tolerance`
+// in x, or after `maxSteps`.
 double FindBracketedRoot(const std::function<ValueAndSlope(double)>& f, double low, double high,
-                         double tolerance, int maxSteps = 100);
+                         double tolerance, double start = NAN, int maxSteps = 100);
 
 }  // namespace korva

@@ -22,6 +22,16 @@ struct SymmetricEfficiency {
   double doublesSlope = 0.0;
   double triplesSlope = 0.0;
   double Ratio() const { return doubles > 0.0 ? triples / doubles : 0.0; }
+  // d Ratio / d ln(lambda).
+  double RatioSlope() const {
+    return (triplesSlope * doubles - triples * doublesSlope) / (doubles * doubles);
+  }
+  // d ln(eps_D) / d(T/D) along the efficiency curve: how a spread in the
+  // measured T/D spreads the efficiency.
+  double DoublesPerRatio() const {
+    const double slope = RatioSlope();
+    return slope > 0.0 ? doublesSlope / doubles / slope : 0.0;
+  }
 };
 
 // Detection efficiencies of the asymmetric model, tubes A, B, C.

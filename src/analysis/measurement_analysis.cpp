@@ -111,19 +111,14 @@ Checked<Background> BackgroundOf(const TdcMeasurement& measurement, Combination 
   return Success(Background{rates, sums.DoublesVariance()});
 }
 
-// d ln(eps_D) / d(T/D) of the symmetric model at lambda.
-double DoublesSensitivity(const EfficiencyModel& model, double lambda) {
-  const SymmetricEfficiency e = model.Symmetric(lambda);
-  const double ratioSlope =
-      (e.triplesSlope * e.doubles - e.triples * e.doublesSlope) / (e.doubles * e.doubles);
-  return ratioSlope > 0.0 ? e.doublesSlope / e.doubles / ratioSlope : 0.0;
-}
-
-// Solves the run's lambdas and efficiencies; false with a note when the model cannot.
-bool Solve(const EfficiencyModel& model, DetectionModel detection, RunAnalysis& r) {
+// Solves the run's lambdas and efficiencies from `start` (the last run's
+// lambdas, or zeros); false with a note when the model cannot. Keeps
+// d ln(eps_D) / d(T/D) of the symmetric curve for the counting uncertainty.
+bool Solve(const EfficiencyModel& model, DetectionModel detection, const std::array<double, 3>& start,
+           RunAnalysis& r, double& doublesPerRatio) {
   const CoincidenceRates& n = r.rates;
   if (detection == DetectionModel::kSymmetric) {
-    const Checked<SymmetricSolution> s = SolveSymmetric(model, r.tdRatio);
+    const Checked<SymmetricSolution> s = SolveSymmetric(model, r.tdRatio, start[0]);
     if (!s) {
       r.note = s.error;
       return false;
@@ -131,9 +126,12 @@ bool Solve(const EfficiencyModel& model, DetectionModel detection, RunAnalysis& 
     r.lambdas.fill(s->lambda);
     r.doublesEfficiency = s->efficiency.doubles;
     r.triplesEfficiency = s->efficiency.triples;
+    doublesPerRatio = s->efficiency.DoublesPerRatio();
     return true;
   }
-  const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac});
+  std::optional<std::array<double, 3>> hint;
+  if (start[0] > 0.0) hint = start;
+  const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac}, hint);
   if (!s) {
     r.note = s.error;
     return false;
@@ -141,25 +139,26 @@ bool Solve(const EfficiencyModel& model, DetectionModel detection, RunAnalysis& 
   r.lambdas = s->lambdas;
   r.doublesEfficiency = s->efficiency.Doubles();
   r.triplesEfficiency = s->efficiency.triples;
+  // The symmetric curve through the tubes' mean yield stands in for the
+  // asymmetric model's dependence on its three ratios.
+  doublesPerRatio = model.Symmetric(std::cbrt(r.lambdas[0] * r.lambdas[1] * r.lambdas[2])).DoublesPerRatio();
   return true;
 }
 
 // The run's counting uncertainty of activityD: Poisson D (with the
 // background's), and the binomial spread of T/D (T is a part of D) through
 // the efficiency curve's slope.
-double CountingUncertainty(const EfficiencyModel& model, const RunAnalysis& r, const CoincidenceRates& gross,
-                           double liveTime, double backgroundVariance) {
+double CountingUncertainty(const RunAnalysis& r, const CoincidenceRates& gross, double liveTime,
+                           double backgroundVariance, double doublesPerRatio) {
   const double d = r.rates.D();
   const double grossCounts = gross.D() * liveTime;
   const double relativeD2 = (gross.D() / liveTime + backgroundVariance) / (d * d);
   const double tdVariance = grossCounts > 0.0 ? r.tdRatio * (1.0 - r.tdRatio) / grossCounts : 0.0;
-  const double lambda = std::cbrt(r.lambdas[0] * r.lambdas[1] * r.lambdas[2]);
-  const double slope = DoublesSensitivity(model, lambda);
-  return r.activityD * std::sqrt(relativeD2 + slope * slope * tdVariance);
+  return r.activityD * std::sqrt(relativeD2 + doublesPerRatio * doublesPerRatio * tdVariance);
 }
 
 RunAnalysis AnalyzeRun(const Context& ctx, const TdcRun& run, Combination c, const EfficiencyModel& model,
-                       DetectionModel detection) {
+                       DetectionModel detection, const std::array<double, 3>& start) {
   RunAnalysis r;
   r.run = run.number;
   r.realTime = run.realTime;
@@ -182,13 +181,15 @@ RunAnalysis AnalyzeRun(const Context& ctx, const TdcRun& run, Combination c, con
     return r;
   }
   r.tdRatio = r.rates.t / r.rates.D();
-  if (!Solve(model, detection, r)) return r;
+  double doublesPerRatio = 0.0;
+  if (!Solve(model, detection, start, r, doublesPerRatio)) return r;
   const double toReference = DecayToReference(ctx.nuclide.halfLifeSeconds, r.secondsAfterReference) /
                              DecayDuringRun(ctx.nuclide.halfLifeSeconds, r.realTime);
   r.activityD = r.rates.D() / r.doublesEfficiency * toReference;
   r.activityT = r.rates.t / r.triplesEfficiency * toReference;
   const double liveTime = run.coincidenceLiveTimes[e][TdcrRates::kT];
-  r.activityDUncertainty = CountingUncertainty(model, r, gross, liveTime, ctx.background[c].doublesVariance);
+  r.activityDUncertainty =
+      CountingUncertainty(r, gross, liveTime, ctx.background[c].doublesVariance, doublesPerRatio);
   r.used = true;
   return r;
 }
@@ -219,7 +220,11 @@ CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const 
                                        DetectionModel detection) {
   CombinationAnalysis a;
   a.combination = c;
-  for (const TdcRun& run : ctx.sample.runs) a.runs.push_back(AnalyzeRun(ctx, run, c, model, detection));
+  std::array<double, 3> start{};  // each run starts from the yields of the run before
+  for (const TdcRun& run : ctx.sample.runs) {
+    a.runs.push_back(AnalyzeRun(ctx, run, c, model, detection, start));
+    if (a.runs.back().used) start = a.runs.back().lambdas;
+  }
   Summarize(a);
   return a;
 }

@@ -90,42 +90,14 @@ PairResiduals Residuals(const EfficiencyModel& model, const Vector3& logLambdas,
   return r;
 }
 
-}  // namespace
-
-Checked<SymmetricSolution> SolveSymmetric(const EfficiencyModel& model, double tdRatio) {
-  const double low = std::log(kMinLambda);
-  const double high = std::log(kMaxLambda);
-  const double lowRatio = model.LowestRatio();
-  const double highRatio = model.HighestRatio();
-  if (!(tdRatio > lowRatio && tdRatio < highRatio)) {
-    return Checked<SymmetricSolution>::Failure(RangeText(tdRatio, lowRatio, highRatio, model));
-  }
-  const auto difference = [&](double x) {
-    const SymmetricEfficiency e = model.Symmetric(std::exp(x));
-    const double slope = (e.triplesSlope * e.doubles - e.triples * e.doublesSlope) / (e.doubles * e.doubles);
-    return ValueAndSlope{e.Ratio() - tdRatio, slope};
-  };
-  const double lambda = std::exp(FindBracketedRoot(difference, low, high, kLogTolerance));
-  return Success(SymmetricSolution{lambda, model.Symmetric(lambda)});
-}
-
-Checked<AsymmetricSolution> SolveAsymmetric(const EfficiencyModel& model, const Vector3& tripleToPairRatios) {
-  const Vector3& ratios = tripleToPairRatios;
+// Newton's method in ln(lambda) from `x`, with a line search that halves
+// every step that does not lower the largest residual.
+Checked<AsymmetricSolution> Newton(const EfficiencyModel& model, const Vector3& ratios, Vector3 x) {
   const auto failure = [&](const char* why) {
     return Checked<AsymmetricSolution>::Failure(why + RatiosText(ratios, model));
   };
-  if (!std::ranges::all_of(ratios, [](double r) { return r > 0.0 && r < 1.0; })) {
-    return failure("the asymmetric model needs every triple-to-double ratio between 0 and 1");
-  }
-  // T/D from the pair ratios: D = AB + BC + AC - 2 T.
-  const double tdRatio = 1.0 / (1.0 / ratios[0] + 1.0 / ratios[1] + 1.0 / ratios[2] - 2.0);
-  const Checked<SymmetricSolution> start = SolveSymmetric(model, tdRatio);
-  if (!start) return Checked<AsymmetricSolution>::Failure(start.error);
-
   const double logMin = std::log(kMinLambda);
   const double logMax = std::log(kMaxLambda);
-  Vector3 x;
-  x.fill(std::log(start->lambda));
   PairResiduals at = Residuals(model, x, ratios);
   for (int step = 0; step < kMaxNewtonSteps && at.Size() > kResidualTolerance; ++step) {
     const std::optional<Vector3> delta =
@@ -150,6 +122,50 @@ Checked<AsymmetricSolution> SolveAsymmetric(const EfficiencyModel& model, const 
   if (at.Size() > 1e-9)
     return failure("the asymmetric model reaches no photoelectron yields for these ratios");
   return Success(AsymmetricSolution{{std::exp(x[0]), std::exp(x[1]), std::exp(x[2])}, at.efficiency});
+}
+
+}  // namespace
+
+Checked<SymmetricSolution> SolveSymmetric(const EfficiencyModel& model, double tdRatio, double start) {
+  const double low = std::log(kMinLambda);
+  const double high = std::log(kMaxLambda);
+  const double lowRatio = model.LowestRatio();
+  const double highRatio = model.HighestRatio();
+  if (!(tdRatio > lowRatio && tdRatio < highRatio)) {
+    return Checked<SymmetricSolution>::Failure(RangeText(tdRatio, lowRatio, highRatio, model));
+  }
+  const auto difference = [&](double x) {
+    const SymmetricEfficiency e = model.Symmetric(std::exp(x));
+    return ValueAndSlope{e.Ratio() - tdRatio, e.RatioSlope()};
+  };
+  const double from = start > 0.0 ? std::log(start) : NAN;
+  const double lambda = std::exp(FindBracketedRoot(difference, low, high, kLogTolerance, from));
+  return Success(SymmetricSolution{lambda, model.Symmetric(lambda)});
+}
+
+Checked<AsymmetricSolution> SolveAsymmetric(const EfficiencyModel& model, const Vector3& tripleToPairRatios,
+                                            const std::optional<Vector3>& start) {
+  const Vector3& ratios = tripleToPairRatios;
+  if (!std::ranges::all_of(ratios, [](double r) { return r > 0.0 && r < 1.0; })) {
+    return Checked<AsymmetricSolution>::Failure(
+        "the asymmetric model needs every triple-to-double ratio between 0 and 1" +
+        RatiosText(ratios, model));
+  }
+  if (start) {
+    Vector3 x;
+    for (std::size_t i = 0; i < 3; ++i) {
+      x[i] = std::clamp(std::log((*start)[i]), std::log(kMinLambda), std::log(kMaxLambda));
+    }
+    Checked<AsymmetricSolution> solved = Newton(model, ratios, x);
+    if (solved) return solved;
+  }
+  // T/D from the pair ratios: D = AB + BC + AC - 2 T.
+  const double tdRatio = 1.0 / (1.0 / ratios[0] + 1.0 / ratios[1] + 1.0 / ratios[2] - 2.0);
+  const Checked<SymmetricSolution> symmetric = SolveSymmetric(model, tdRatio);
+  if (!symmetric) return Checked<AsymmetricSolution>::Failure(symmetric.error);
+  Vector3 x;
+  x.fill(std::log(symmetric->lambda));
+  return Newton(model, ratios, x);
 }
 
 }  // namespace korva

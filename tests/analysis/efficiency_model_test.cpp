@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "analysis/bracketed_root.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/nuclide.h"
 #include "analysis/tdcr_solver.h"
@@ -76,6 +77,21 @@ TEST(SymmetricSolver, FindsTheLambdaBackFromItsRatioForEveryNuclide) {
   }
 }
 
+TEST(BracketedRoot, ConvergesWhereNewtonAloneWouldRunAway) {
+  // Newton on atan overshoots further at every step from |x - root| > 1.39.
+  int calls = 0;
+  const auto f = [&](double x) {
+    ++calls;
+    return ValueAndSlope{std::atan(x - 0.3), 1.0 / (1.0 + (x - 0.3) * (x - 0.3))};
+  };
+  EXPECT_NEAR(FindBracketedRoot(f, -10.0, 10.0, 1e-12, 5.0), 0.3, 1e-12);
+  EXPECT_NEAR(FindBracketedRoot(f, 10.0, -10.0, 1e-12), 0.3, 1e-12);
+  EXPECT_NEAR(FindBracketedRoot(f, -10.0, 10.0, 1e-12, 42.0), 0.3, 1e-12) << "a start outside is ignored";
+  calls = 0;
+  EXPECT_NEAR(FindBracketedRoot(f, -10.0, 10.0, 1e-12, 0.31), 0.3, 1e-12);
+  EXPECT_LT(calls, 8) << "a start near the root saves the bisections";
+}
+
 TEST(SymmetricSolver, RefusesRatiosTheModelCannotReachAndSaysWhichItCan) {
   for (const double ratio : {0.0, -0.2, 1.0, 1.3, 0.9999999, std::nan("")}) {
     const Checked<SymmetricSolution> solved = SolveSymmetric(Tritium(), ratio);
@@ -110,6 +126,13 @@ TEST(AsymmetricSolver, FindsUnequalTubesBackFromTheirPairRatios) {
       EXPECT_NEAR(solved->lambdas[tube] / lambdas[tube], 1.0, 1e-6);
     EXPECT_NEAR(solved->efficiency.Doubles(), e.ab + e.bc + e.ac - 2 * e.triples, 1e-9);
   }
+  // A start far off still ends at the solution.
+  const AsymmetricEfficiency e = Tritium().Asymmetric({0.45, 0.9, 1.6});
+  const Checked<AsymmetricSolution> fromAfar =
+      SolveAsymmetric(Tritium(), {e.triples / e.ab, e.triples / e.bc, e.triples / e.ac},
+                      std::array<double, 3>{900.0, 0.002, 50.0});
+  ASSERT_TRUE(fromAfar) << fromAfar.error;
+  EXPECT_NEAR(fromAfar->lambdas[1], 0.9, 1e-6);
   EXPECT_FALSE(SolveAsymmetric(Tritium(), {0.7, 1.0, 0.7}));
   EXPECT_FALSE(SolveAsymmetric(Tritium(), {0.7, 0.0, 0.7}));
 }
