@@ -90,7 +90,7 @@ struct CountSums {
             singleCounts[2] / singleLiveTimes[2]};
   }
   // Poisson variance of a D rate formed from these counts: D / t.
-  double DoublesVariance() const { return Rates().D() / liveTimes[TdcrRates::kT]; }
+  double DoublesVariance() const { return std::max(0.0, Rates().D()) / liveTimes[TdcrRates::kT]; }
 };
 
 double ResolvingTime(const TdcMeasurement& m, Combination c) {
@@ -152,7 +152,7 @@ double CountingUncertainty(const RunAnalysis& r, const CoincidenceRates& gross, 
                            double backgroundVariance, double doublesPerRatio) {
   const double d = r.rates.D();
   const double grossCounts = gross.D() * liveTime;
-  const double relativeD2 = (gross.D() / liveTime + backgroundVariance) / (d * d);
+  const double relativeD2 = (std::max(0.0, gross.D()) / liveTime + backgroundVariance) / (d * d);
   const double tdVariance = grossCounts > 0.0 ? r.tdRatio * (1.0 - r.tdRatio) / grossCounts : 0.0;
   return r.activityD * std::sqrt(relativeD2 + doublesPerRatio * doublesPerRatio * tdVariance);
 }
@@ -249,46 +249,72 @@ std::string CombinationName(Combination c) {
   return kNames[c];
 }
 
-// The main result's budget. A term whose alternative could not be analysed
-// is left out, with a warning.
-UncertaintyBudget Budget(const Context& ctx, MeasurementAnalysis& result, const AnalysisSettings& settings) {
-  const CombinationAnalysis& main = result.Main();
-  const double value = main.doubles.weightedMean;
-  std::vector<UncertaintyComponent> components = {{"counting statistics", main.doubles.Uncertainty()}};
-  const auto alternative = [&](const std::string& name, const CombinationAnalysis& other) {
-    if (other.Usable()) {
-      components.push_back({name, FromAlternative(other.doubles.weightedMean - value)});
-    } else {
-      result.warnings.push_back(name + " left out of the budget: " + other.error);
-    }
-  };
+// Builds the main result's budget term by term. A term whose alternative
+// could not be analysed is left out, with a warning.
+class BudgetTerms {
+ public:
+  BudgetTerms(const Context& ctx, MeasurementAnalysis& result)
+      : ctx_(ctx), result_(result), value_(result.Main().doubles.weightedMean) {
+    terms_.push_back({"counting statistics", result.Main().doubles.Uncertainty()});
+  }
 
-  std::array<CombinationAnalysis, 2> kb;
-  for (std::size_t i = 0; i < 2; ++i) {
-    const double shifted = settings.kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
-    kb[i] = AnalyzeCombination(ctx, result.main, EfficiencyModel(ctx.nuclide, shifted, Toluene()),
-                               settings.model);
+  // The result against the same result got another way.
+  void Alternative(const std::string& name, const CombinationAnalysis& other) {
+    if (!other.Usable()) {
+      result_.warnings.push_back(name + " left out of the budget: " + other.error);
+      return;
+    }
+    terms_.push_back({name, FromAlternative(other.doubles.weightedMean - value_)});
   }
-  if (kb[0].Usable() && kb[1].Usable()) {
-    components.push_back({"kB +-" + Printed("%.3f", kKbStandardUncertainty) + " cm/MeV",
-                          FromPlusMinus(kb[0].doubles.weightedMean, kb[1].doubles.weightedMean)});
-  } else {
-    result.warnings.push_back("kB left out of the budget: " + (kb[0].Usable() ? kb[1].error : kb[0].error));
+
+  // The main combination analysed again at kB - u(kB) and kB + u(kB).
+  void Kb(double kb, DetectionModel model) {
+    std::array<CombinationAnalysis, 2> shifted;
+    for (std::size_t i = 0; i < 2; ++i) {
+      const double at = kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
+      shifted[i] =
+          AnalyzeCombination(ctx_, result_.main, EfficiencyModel(ctx_.nuclide, at, Toluene()), model);
+    }
+    if (!shifted[0].Usable() || !shifted[1].Usable()) {
+      result_.warnings.push_back("kB left out of the budget: " +
+                                 (shifted[0].Usable() ? shifted[1].error : shifted[0].error));
+      return;
+    }
+    terms_.push_back({"kB +-" + Printed("%.3f", kKbStandardUncertainty) + " cm/MeV",
+                      FromPlusMinus(shifted[0].doubles.weightedMean, shifted[1].doubles.weightedMean)});
   }
+
+  // The decay corrections redone with the half-life less and more its uncertainty.
+  void HalfLife() {
+    const Nuclide& n = ctx_.nuclide;
+    const double u = n.halfLifeUncertaintySeconds;
+    terms_.push_back(
+        {"half-life", FromPlusMinus(MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds - u),
+                                    MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds + u))});
+  }
+
+  UncertaintyBudget Combined() { return CombineUncertainties(value_, std::move(terms_)); }
+
+ private:
+  const Context& ctx_;
+  MeasurementAnalysis& result_;
+  double value_;
+  std::vector<UncertaintyComponent> terms_;
+};
+
+UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
+                         const AnalysisSettings& settings) {
+  BudgetTerms terms(ctx, result);
+  terms.Kb(settings.kb, settings.model);
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
-  alternative("coincidence window N vs M", result.combinations[CombinationOf(1 - window, extension)]);
-  alternative("dead-time extension 1 vs 2", result.combinations[CombinationOf(window, 1 - extension)]);
-  const DetectionModel otherModel =
+  terms.Alternative("coincidence window N vs M", result.combinations[CombinationOf(1 - window, extension)]);
+  terms.Alternative("dead-time extension 1 vs 2", result.combinations[CombinationOf(window, 1 - extension)]);
+  const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
-  alternative(
-      "symmetric vs asymmetric model",
-      AnalyzeCombination(ctx, result.main, EfficiencyModel(ctx.nuclide, settings.kb, Toluene()), otherModel));
-  const double u = ctx.nuclide.halfLifeUncertaintySeconds;
-  components.push_back(
-      {"half-life", FromPlusMinus(MeanWithHalfLife(main, ctx.nuclide, ctx.nuclide.halfLifeSeconds - u),
-                                  MeanWithHalfLife(main, ctx.nuclide, ctx.nuclide.halfLifeSeconds + u))});
-  return CombineUncertainties(value, std::move(components));
+  terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
+  terms.HalfLife();
+  return terms.Combined();
 }
 
 std::optional<std::string> SettingsError(const TdcMeasurement& sample, const TdcMeasurement* background,
@@ -351,7 +377,7 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     if (r.flagged)
       result.warnings.push_back("run " + std::to_string(r.run) + " lies more than 3 sigma from the mean");
   }
-  result.budget = Budget(ctx, result, settings);
+  result.budget = Budget(ctx, model, result, settings);
   return Success(std::move(result));
 }
 
