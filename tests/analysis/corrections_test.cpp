@@ -10,27 +10,46 @@
 #include "sim/tdcr_run_record.h"
 #include "sim/tdcr_settings.h"
 #include "sim/virtual_instrument.h"
+#include "tdcr/tdcr_rates.h"
+#include "virtual_vial.h"
 
 namespace korva {
 namespace {
 
-TEST(AccidentalCoincidences, FollowTheSinglesAndTheResolvingTime) {
-  const SingleRates singles{1000.0, 2000.0, 4000.0};
-  const CoincidenceRates measured{300.0, 500.0, 400.0, 200.0};
-  const double tau = 100e-9;
-  const CoincidenceRates a = AccidentalCoincidences(singles, measured, tau);
-  EXPECT_DOUBLE_EQ(a.ab, 2 * tau * 1000.0 * 2000.0);
-  EXPECT_DOUBLE_EQ(a.bc, 2 * tau * 2000.0 * 4000.0);
-  EXPECT_DOUBLE_EQ(a.ac, 2 * tau * 1000.0 * 4000.0);
-  // True pairs without the third tube: each pair less its accidentals and T.
-  const double abOnly = 300.0 - a.ab - 200.0;
-  const double bcOnly = 500.0 - a.bc - 200.0;
-  const double acOnly = 400.0 - a.ac - 200.0;
-  EXPECT_DOUBLE_EQ(a.t, 2 * tau * (abOnly * 4000.0 + bcOnly * 1000.0 + acOnly * 2000.0) +
-                            3 * tau * tau * 1000.0 * 2000.0 * 4000.0);
-  const CoincidenceRates net = WithoutAccidentals(singles, measured, tau);
-  EXPECT_DOUBLE_EQ(net.D(), measured.D() - a.D());
-  EXPECT_DOUBLE_EQ(WithoutAccidentals(singles, measured, 0.0).t, measured.t);
+// A tritium vial counted twice by the virtual instrument, once with quiet
+// tubes and once with tubes that each add 10 000 dark pulses a second: with
+// the accidentals taken off, the noisy vial's 200 ns window gives the quiet
+// vial's D and T again, though the noise adds a seventh to its doubles.
+TEST(AccidentalCoincidences, TheirCorrectionRestoresAVialSeenThroughNoisyTubes) {
+  constexpr std::uint32_t kRunMs = 2500;
+  struct Counted {
+    CoincidenceRates measured;
+    CoincidenceRates net;
+  };
+  const auto count = [](double darkRate) {
+    const std::vector<TdcrRunRecord> records =
+        test::MeasureVial({.activityBq = 2000.0, .darkRatePerPmt = darkRate}, 1, kRunMs, 23);
+    const DisplayedRun run(records[0]);
+    const TdcrRates rates = ComputeRates(run, 0.001);
+    const auto& m = rates.rates[TdcrRates::kM1];
+    const CoincidenceRates measured{m[TdcrRates::kAB], m[TdcrRates::kBC], m[TdcrRates::kAC],
+                                    m[TdcrRates::kT]};
+    const auto single = [&](TdcrCounter counts, TdcrCounter live) {
+      return static_cast<double>(run[counts]) / (1e-3 * static_cast<double>(run[live]));
+    };
+    const SingleRates singles{single(TdcrCounter::kExt1A, TdcrCounter::kLiveA1),
+                              single(TdcrCounter::kExt1B, TdcrCounter::kLiveB1),
+                              single(TdcrCounter::kExt1C, TdcrCounter::kLiveC1)};
+    return Counted{measured, WithoutAccidentals(singles, measured, 200e-9)};
+  };
+  const Counted quiet = count(0.0);
+  const Counted noisy = count(10000.0);
+  EXPECT_GT(noisy.measured.D() - noisy.net.D(), 0.1 * quiet.net.D());
+  EXPECT_GT(noisy.measured.t - noisy.net.t, 2.0) << "noise pairs up with true pairs into triples";
+  // Two independent counts of D and T: 4 standard deviations of their difference.
+  const double seconds = kRunMs / 1000.0;
+  EXPECT_NEAR(noisy.net.D(), quiet.net.D(), 4.0 * std::sqrt(2.0 * quiet.net.D() / seconds));
+  EXPECT_NEAR(noisy.net.t, quiet.net.t, 4.0 * std::sqrt(2.0 * quiet.net.t / seconds));
 }
 
 // Dark pulses only, counted by the virtual instrument's own window logic:

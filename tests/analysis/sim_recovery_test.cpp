@@ -4,52 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cmath>
-
-#include "../sim/tdcr_test_support.h"
 #include "analysis/measurement_analysis.h"
 #include "measurement_snapshot_builder.h"
 #include "tdcr/measurement_files.h"
 #include "tdcr/measurement_tdc_reader.h"
+#include "virtual_vial.h"
 
 namespace korva {
 namespace {
 
-using namespace korva::sim::testing;
-
 constexpr int kRuns = 5;
 constexpr std::uint32_t kRunMs = 2000;
-constexpr std::uint16_t kWindowsN40M200 = 3 | 15 << 4;
-constexpr std::uint16_t kExtension1At640ns = 78;
-constexpr std::uint16_t kExtension2At8us = 1000;
-
-std::vector<TdcrRunRecord> MeasureTritium(double activityBq, std::uint32_t seed) {
-  sim::VirtualInstrument instrument(sim::InstrumentIdentity{}, seed,
-                                    sim::TdcrOptions{.activityBq = activityBq});
-  SetUpSequence(instrument, kRuns, kRunMs, 0);
-  WriteRegisters(instrument, sim::tdcr_reg::kExtension1, {kExtension1At640ns, kExtension2At8us});
-  WriteRegisters(instrument, sim::tdcr_reg::kWindows, {kWindowsN40M200});
-  WriteControl(instrument, kStartWord);
-  AdvanceBy(instrument, std::chrono::milliseconds(kRuns * kRunMs + 100), std::chrono::milliseconds(50));
-  EXPECT_FALSE(Running(instrument));
-  std::vector<TdcrRunRecord> records;
-  for (int run = 1; run <= kRuns; ++run) {
-    const sim::TdcrRunRecord counted = RecordOf(instrument, run);
-    TdcrRunRecord record;
-    std::copy(counted.begin(), counted.end(), record.counters.begin());
-    records.push_back(record);
-  }
-  return records;
-}
 
 TEST(SimRecovery, TheAnalysisFindsTheVirtualVialsActivityWithinItsExpandedUncertainty) {
   test::SnapshotSettings settings;
   settings.windows = {"40", "200"};
   settings.extensionsUs = {0.640, 8.016};
   settings.timePerRun = kRunMs / 1000.0;
-  const std::string file = TdcFileText(test::SnapshotOf(MeasureTritium(5000.0, 17), settings));
-  const TdcReadResult read = ReadTdcText(file);
+  const std::vector<TdcrRunRecord> records = test::MeasureVial({.activityBq = 5000.0}, kRuns, kRunMs, 17);
+  const TdcReadResult read = ReadTdcText(TdcFileText(test::SnapshotOf(records, settings)));
   ASSERT_TRUE(read.measurement) << read.error;
 
   for (std::size_t extension = 0; extension < 2; ++extension) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "analysis/run_statistics.h"
-#include "analysis/uncertainty_budget.h"
 
 namespace korva {
 namespace {
@@ -55,19 +54,6 @@ TEST(RunStatistics, FlagsAStrayRunThatASampleDeviationWouldHide) {
   const RunStatistics zero =
       ComputeRunStatistics(std::vector<double>{1.0, 3.0}, std::vector<double>{0.0, 1.0});
   EXPECT_DOUBLE_EQ(zero.weightedMean, 2.0);
-}
-
-TEST(UncertaintyBudget, CombinesInQuadratureAndExpandsWithTheCoverageFactor) {
-  const UncertaintyBudget b = CombineUncertainties(200.0, {{"one", 3.0}, {"two", 4.0}, {"none", 0.0}});
-  EXPECT_DOUBLE_EQ(b.combined, 5.0);
-  EXPECT_DOUBLE_EQ(b.expanded, 10.0);
-  EXPECT_DOUBLE_EQ(b.coverageFactor, 2.0);
-  EXPECT_DOUBLE_EQ(b.Relative(b.combined), 0.025);
-  EXPECT_EQ(b.components.size(), 3u);
-  EXPECT_DOUBLE_EQ(CombineUncertainties(1.0, {{"x", 1.0}}, 3.0).expanded, 3.0);
-  EXPECT_NEAR(FromAlternative(-std::sqrt(3.0)), 1.0, 1e-15);
-  EXPECT_DOUBLE_EQ(FromPlusMinus(98.0, 102.0), 2.0);
-  EXPECT_DOUBLE_EQ(FromPlusMinus(102.0, 98.0), 2.0);
 }
 
 }  // namespace
