@@ -7,6 +7,9 @@
 #include <limits>
 #include <map>
 
+#include "sim/beta_emitter.h"
+#include "sim/spectrum_source_options.h"
+
 namespace korva::sim {
 
 namespace {
@@ -28,6 +31,11 @@ constexpr std::string_view kUsage =
     "  --dark-rate CPS      dark pulses per second of each PMT, 0-100000 (default 50)\n"
     "  --ref-ppm X          10 MHz references X ppm ahead of the internal clock, -1000-1000 (default 3)\n"
     "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
+    "  --nuclide NAME       beta emitter in the vial: H-3, C-14, Ni-63, S-35, P-33, P-32 or Pm-147\n"
+    "                       (default H-3)\n"
+    "  --kb K               Birks' constant of the cocktail, 0-0.05 cm/MeV (default 0.010)\n"
+    "  --lambda L           photoelectrons per keV of quenched energy over the three tubes,\n"
+    "                       0-100 (default 0.83: tritium gives T/D 0.50)\n"
     "Line:\n"
     "  --baud B             pace the line at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
     "  --link PATH          symbolic link to the device, removed on exit\n"
@@ -130,7 +138,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        }},
       {"--activity",
        [](SimOptions& o, std::string_view v) {
-         return Store(ParseInRange(v, 0.0, 1e6), o.server.tdcr.activityBq);
+         const auto activity = ParseInRange(v, 0.0, 1e6);
+         return Store(activity, o.server.tdcr.activityBq) && Store(activity, o.server.spectrum.activityBq);
        }},
       {"--dark-rate",
        [](SimOptions& o, std::string_view v) {
@@ -147,6 +156,24 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        }},
       {"--flash-size",
        [](SimOptions& o, std::string_view v) { return Store(ParseFlashSize(v), o.server.flashBytes); }},
+      {"--nuclide",
+       [](SimOptions& o, std::string_view v) {
+         if (FindBetaEmitter(v) == nullptr) return false;
+         o.server.tdcr.nuclide = v;
+         // The analyser's vial holds the same nuclide where it knows its spectrum.
+         if (const auto nuclide = NuclideOfName(v)) o.server.spectrum.nuclide = *nuclide;
+         return true;
+       }},
+      {"--kb",
+       [](SimOptions& o, std::string_view v) {
+         const auto kb = ParseInRange(v, 0.0, 0.05);
+         return Store(kb, o.server.tdcr.kbCmPerMeV) && Store(kb, o.server.spectrum.kB);
+       }},
+      {"--lambda",
+       [](SimOptions& o, std::string_view v) {
+         const auto lambda = ParseInRange(v, 0.0, 100.0);
+         return lambda && *lambda > 0.0 && Store(lambda, o.server.tdcr.photoelectronsPerKeV);
+       }},
       {"--baud", [](SimOptions& o,
                     std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},
       {"--link",

@@ -1,6 +1,5 @@
 #include "sim/tdcr_scintillation_source.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -8,34 +7,7 @@ namespace korva::sim {
 
 namespace {
 
-constexpr double kEndpointKeV = 18.6;
-constexpr double kElectronRestKeV = 511.0;
-constexpr double kPhotoelectronsPerKeV = 1.0;
 constexpr double kScintillationDecayNs = 4.0;
-
-// Allowed beta shape: momentum x total energy x (endpoint - energy)^2.
-double BetaShape(double energyKeV) {
-  const double total = energyKeV + kElectronRestKeV;
-  const double momentum = std::sqrt(total * total - kElectronRestKeV * kElectronRestKeV);
-  const double left = kEndpointKeV - energyKeV;
-  return momentum * total * left * left;
-}
-
-double BetaShapePeak() {
-  double peak = 0.0;
-  for (int i = 1; i < 1000; ++i) peak = std::max(peak, BetaShape(kEndpointKeV * i / 1000.0));
-  return 1.01 * peak;
-}
-
-double DrawBetaEnergy(std::mt19937& random) {
-  static const double peak = BetaShapePeak();
-  std::uniform_real_distribution<double> energy(0.0, kEndpointKeV);
-  std::uniform_real_distribution<double> height(0.0, peak);
-  for (;;) {
-    const double candidate = energy(random);
-    if (height(random) < BetaShape(candidate)) return candidate;
-  }
-}
 
 int DrawPhotoelectrons(double mean, std::mt19937& random) {
   if (mean <= 0.0) return 0;
@@ -44,10 +16,12 @@ int DrawPhotoelectrons(double mean, std::mt19937& random) {
 
 }  // namespace
 
-TdcrScintillationSource::TdcrScintillationSource(const TdcrOptions& options,
+TdcrScintillationSource::TdcrScintillationSource(const TdcrOptions& options, const BetaScintillation& light,
                                                  const std::array<int, 3>& photoelectronsNeeded,
                                                  std::mt19937& random)
     : random_(random),
+      light_(light),
+      photoelectronsPerKeV_(options.photoelectronsPerKeV),
       decayShare_(0.0),
       arrivalsPerNs_((options.activityBq + 3.0 * options.darkRatePerPmt) * 1e-9),
       photoelectronsNeeded_(photoelectronsNeeded),
@@ -80,7 +54,7 @@ void TdcrScintillationSource::Arrive(double timeNs) {
 }
 
 void TdcrScintillationSource::Decay(double timeNs) {
-  const double meanPerTube = DrawBetaEnergy(random_) * kPhotoelectronsPerKeV / 3.0;
+  const double meanPerTube = light_.DrawQuenchedKeV(random_) * photoelectronsPerKeV_ / 3.0;
   for (int channel = 0; channel < 3; ++channel) {
     const int photoelectrons = DrawPhotoelectrons(meanPerTube, random_);
     if (photoelectrons < photoelectronsNeeded_[static_cast<std::size_t>(channel)]) continue;

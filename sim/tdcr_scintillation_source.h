@@ -6,33 +6,34 @@
 #include <random>
 #include <vector>
 
+#include "sim/beta_scintillation.h"
 #include "sim/tdcr_options.h"
 
 namespace korva::sim {
 
 // The vial and its three photomultipliers, seen through the discriminators.
 //
-// Decays arrive as a Poisson process of the source's activity. Each deposits
-// a kinetic energy drawn from an allowed beta spectrum of tritium's shape
-// (18.6 keV endpoint, Coulomb correction left out) and yields on average
-// one photoelectron per keV, shared evenly by the three tubes: each tube
-// sees a Poisson number of photoelectrons of mean yield / 3, so it fires with
-// probability 1 - exp(-yield / 3) when one photoelectron crosses its
-// discriminator. Its pulse comes after the first photon, an exponential delay
-// of mean 4 ns / photoelectrons (the scintillator's decay time), so short
-// windows lose some faint coincidences. Each tube also gives single-
-// photoelectron dark pulses at the dark rate.
+// Decays arrive as a Poisson process of the source's activity. Each gives
+// the quenched energy Q of a beta of the vial's emitter (BetaScintillation)
+// and lambda Q photoelectrons on average, lambda the options' yield per keV,
+// shared evenly by the three tubes: each tube sees a Poisson number of
+// photoelectrons of mean lambda Q / 3, so it fires with probability
+// 1 - exp(-lambda Q / 3) when one photoelectron crosses its discriminator.
+// Its pulse comes after the first photon, an exponential delay of mean
+// 4 ns / photoelectrons (the scintillator's decay time), so short windows
+// lose some faint coincidences. Each tube also gives single-photoelectron
+// dark pulses at the dark rate.
 //
-// With one photoelectron needed the efficiency for D is about 0.81 and T/D
-// about 0.69; needing two photoelectrons gives about 0.55 and 0.51 and
-// silences the dark pulses.
+// With the default tritium vial and one photoelectron needed the efficiency
+// for D is about 0.55 and T/D about 0.50 in a wide window; needing two
+// photoelectrons lowers both and silences the dark pulses.
 class TdcrScintillationSource {
  public:
   using PulseSink = std::function<void(double timeNs, int channel)>;
 
-  // Starts at time 0 with no pulse pending.
-  TdcrScintillationSource(const TdcrOptions& options, const std::array<int, 3>& photoelectronsNeeded,
-                          std::mt19937& random);
+  // Starts at time 0 with no pulse pending; `light` outlives the source.
+  TdcrScintillationSource(const TdcrOptions& options, const BetaScintillation& light,
+                          const std::array<int, 3>& photoelectronsNeeded, std::mt19937& random);
 
   // Hands `sink` every pulse before `timeNs` not handed before, in time order.
   void EmitUntil(double timeNs, const PulseSink& sink);
@@ -49,6 +50,8 @@ class TdcrScintillationSource {
   double DrawArrivalGap();
 
   std::mt19937& random_;
+  const BetaScintillation& light_;
+  double photoelectronsPerKeV_;
   double decayShare_;  // of all arrivals; the rest are dark pulses
   double arrivalsPerNs_;
   std::array<int, 3> photoelectronsNeeded_;

@@ -1,6 +1,8 @@
 #include "sim/tdcr_sequence.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 #include "sim/tdcr_run_record.h"
 
@@ -14,10 +16,16 @@ constexpr double kNsPerMs = 1e6;
 // towards nothing while the timer's channels are dead.
 constexpr double kLiveStopStepNs = 1000.0;
 
+const BetaEmitter& EmitterNamed(const std::string& name) {
+  const BetaEmitter* emitter = FindBetaEmitter(name);
+  if (emitter == nullptr) throw std::invalid_argument("no beta emitter named " + name);
+  return *emitter;
+}
+
 }  // namespace
 
 TdcrSequence::TdcrSequence(const TdcrOptions& options, std::uint32_t seed)
-    : options_(options), random_(seed) {}
+    : options_(options), light_(EmitterNamed(options.nuclide), options.kbCmPerMeV), random_(seed) {}
 
 void TdcrSequence::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
   if (written.Covers(tdcr_reg::kRuns) && phase_ != Phase::kIdle) ShowRunIndex(memory);
@@ -69,7 +77,7 @@ void TdcrSequence::BeginRun(InstrumentMemory& memory, int runIndex) {
   runIndex_ = runIndex;
   ShowRunIndex(memory);
   const TdcrSettings settings = DecodeTdcrSettings(memory.registers);
-  run_.emplace(Run{TdcrScintillationSource(options_, settings.photoelectronsNeeded, random_),
+  run_.emplace(Run{TdcrScintillationSource(options_, light_, settings.photoelectronsNeeded, random_),
                    TdcrRunCounters(settings)});
   phase_ = Phase::kRun;
   Publish(memory);

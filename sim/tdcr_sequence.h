@@ -5,6 +5,7 @@
 #include <optional>
 #include <random>
 
+#include "sim/beta_scintillation.h"
 #include "sim/instrument_process.h"
 #include "sim/tdcr_options.h"
 #include "sim/tdcr_run_counters.h"
@@ -45,7 +46,11 @@ namespace korva::sim {
 // Instrument time runs `timeScale` times faster than the time passed to Advance.
 class TdcrSequence : public InstrumentProcess {
  public:
+  // Throws std::invalid_argument when the options name no known emitter.
   TdcrSequence(const TdcrOptions& options, std::uint32_t seed);
+  // A run's source keeps a reference to the sequence's light tables.
+  TdcrSequence(const TdcrSequence&) = delete;
+  TdcrSequence& operator=(const TdcrSequence&) = delete;
 
   void OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) override;
   void Advance(InstrumentMemory& memory, std::chrono::microseconds elapsed) override;
@@ -70,6 +75,7 @@ class TdcrSequence : public InstrumentProcess {
   void ShowRunIndex(InstrumentMemory& memory) const;
 
   TdcrOptions options_;
+  BetaScintillation light_;
   std::mt19937 random_;
   Phase phase_ = Phase::kIdle;
   int runIndex_ = 0;

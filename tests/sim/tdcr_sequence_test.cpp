@@ -156,8 +156,9 @@ TEST(TdcrSequence, TheSameSeedGivesTheSameCounts) {
 }
 
 TEST(TdcrCommandLine, SampleOptionsReachTheServerAndBadValuesAreRefused) {
-  const std::vector<std::string_view> args = {"--activity",   "12000", "--dark-rate=0", "--ref-ppm", "-7.5",
-                                              "--time-scale", "10"};
+  const std::vector<std::string_view> args = {
+      "--activity", "12000",     "--dark-rate=0", "--ref-ppm", "-7.5",   "--time-scale",
+      "10",         "--nuclide", "Pm-147",        "--kb",      "0.0125", "--lambda=1.7"};
   const ParsedCommandLine parsed = ParseCommandLine(args);
   ASSERT_TRUE(parsed.options) << parsed.error;
   const TdcrOptions& tdcr = parsed.options->server.tdcr;
@@ -165,10 +166,19 @@ TEST(TdcrCommandLine, SampleOptionsReachTheServerAndBadValuesAreRefused) {
   EXPECT_EQ(tdcr.darkRatePerPmt, 0.0);
   EXPECT_EQ(tdcr.referencePpm, -7.5);
   EXPECT_EQ(tdcr.timeScale, 10.0);
+  EXPECT_EQ(tdcr.nuclide, "Pm-147");
+  EXPECT_EQ(tdcr.kbCmPerMeV, 0.0125);
+  EXPECT_EQ(tdcr.photoelectronsPerKeV, 1.7);
 
-  const std::vector<std::vector<std::string_view>> wrong = {{"--activity", "-1"},    {"--activity", "2e6"},
-                                                            {"--dark-rate", "lots"}, {"--ref-ppm", "2000"},
-                                                            {"--time-scale", "0"},   {"--time-scale", "-2"}};
+  const TdcrOptions defaults = ParseCommandLine({}).options->server.tdcr;
+  EXPECT_EQ(defaults.nuclide, "H-3");
+  EXPECT_EQ(defaults.kbCmPerMeV, 0.010);
+  EXPECT_EQ(defaults.photoelectronsPerKeV, kDefaultPhotoelectronsPerKeV);
+
+  const std::vector<std::vector<std::string_view>> wrong = {
+      {"--activity", "-1"},  {"--activity", "2e6"},  {"--dark-rate", "lots"}, {"--ref-ppm", "2000"},
+      {"--time-scale", "0"}, {"--time-scale", "-2"}, {"--nuclide", "Co-60"},  {"--nuclide", "h-3"},
+      {"--kb", "0.2"},       {"--kb", "-0.01"},      {"--lambda", "0"},       {"--lambda", "many"}};
   for (const auto& bad : wrong) EXPECT_FALSE(ParseCommandLine(bad).options) << bad[0] << " " << bad[1];
 }
 

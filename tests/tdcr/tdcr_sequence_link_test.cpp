@@ -109,8 +109,9 @@ TEST(TdcrSequenceOnTheInstrument, ThreeRunsFromIdleToCompleted) {
     const double realTime = std::stod(measurement.Form().readings.realTime);
     const double tdN1 = std::stod(measurement.Form().readings.ratios[TdcrRates::kN1][TdcrRates::kTOverD]);
     EXPECT_NEAR(realTime, 1.0, 0.002) << "run " << run;
-    EXPECT_GT(tdN1, 0.5) << "run " << run;
-    EXPECT_LT(tdN1, 0.95) << "run " << run;
+    // The default tritium vial: T/D 0.50, a little less in the 10 ns window.
+    EXPECT_GT(tdN1, 0.35) << "run " << run;
+    EXPECT_LT(tdN1, 0.6) << "run " << run;
     RecordProperty("td_n1_run_" + std::to_string(run),
                    measurement.Form().readings.ratios[TdcrRates::kN1][TdcrRates::kTOverD]);
   }

@@ -1,0 +1,67 @@
+#include "analysis/beta_spectrum.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "analysis/fermi_function.h"
+
+namespace korva {
+
+namespace {
+
+double ForbiddennessFactor(Forbiddenness forbiddenness, double electronMomentum, double neutrinoMomentum) {
+  switch (forbiddenness) {
+    case Forbiddenness::kAllowed:
+    case Forbiddenness::kFirstForbiddenNonUnique:
+      return 1.0;
+    case Forbiddenness::kFirstForbiddenUnique:
+      return neutrinoMomentum * neutrinoMomentum + electronMomentum * electronMomentum;
+  }
+  return 1.0;
+}
+
+double SimpsonFactor(int node, int intervals) {
+  if (node == 0 || node == intervals) return 1.0;
+  return node % 2 == 1 ? 4.0 : 2.0;
+}
+
+}  // namespace
+
+double BetaDensity(const Nuclide& nuclide, double energyKeV) {
+  if (energyKeV <= 0.0 || energyKeV >= nuclide.endpointKeV) return 0.0;
+  const double w = 1.0 + energyKeV / kElectronRestKeV;
+  const double w0 = 1.0 + nuclide.endpointKeV / kElectronRestKeV;
+  const double p = std::sqrt(w * w - 1.0);
+  const double q = w0 - w;
+  const ShapeFactor& shape = nuclide.shape;
+  const double experimental = 1.0 + shape.a * w + shape.b / w + shape.c * w * w;
+  return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) *
+         ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
+}
+
+SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals) {
+  intervals = std::max(2, intervals + intervals % 2);
+  SpectrumGrid grid;
+  grid.energyKeV.resize(static_cast<std::size_t>(intervals) + 1);
+  grid.weight.resize(grid.energyKeV.size());
+  const double endpoint = nuclide.endpointKeV;
+  for (int i = 0; i <= intervals; ++i) {
+    const auto node = static_cast<std::size_t>(i);
+    const double u = static_cast<double>(i) / intervals;
+    grid.energyKeV[node] = endpoint * u * u;
+    // dE = 2 E0 u du: the node at u = 0 carries no weight, where p F is finite.
+    grid.weight[node] =
+        SimpsonFactor(i, intervals) * 2.0 * endpoint * u * BetaDensity(nuclide, endpoint * u * u);
+  }
+  const double total = std::accumulate(grid.weight.begin(), grid.weight.end(), 0.0);
+  for (double& w : grid.weight) w /= total;
+  return grid;
+}
+
+double MeanEnergyKeV(const SpectrumGrid& spectrum) {
+  return std::inner_product(spectrum.energyKeV.begin(), spectrum.energyKeV.end(), spectrum.weight.begin(),
+                            0.0);
+}
+
+}  // namespace korva

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+#include "analysis/nuclide.h"
+
+namespace korva {
+
+// The beta spectrum's density at kinetic energy `energyKeV` (0 < E < E0),
+// not normalised: p W (W0 - W)^2 F(Z, W) C(W), momenta and energies in
+// electron masses, F the relativistic Fermi function and C the shape factor
+// of the nuclide's forbiddenness times its experimental shape factor.
+double BetaDensity(const Nuclide& nuclide, double energyKeV);
+
+// The spectrum on quadrature nodes: E = E0 u^2 with u on Simpson's rule over
+// [0, 1], which puts nodes close together at low energies, where quenching
+// and the detection probability change fastest. Each node carries the
+// probability mass of its share of the spectrum, so that a spectrum average
+// is sum(weight f(E)).
+struct SpectrumGrid {
+  std::vector<double> energyKeV;  // increasing, from 0 to the endpoint
+  std::vector<double> weight;     // sums to 1
+};
+
+// Doubling the default interval count moves no detection efficiency of a
+// known nuclide by as much as 1e-5 (P-32 at the lowest yields comes closest,
+// at 3e-6); every efficiency costs one pass over the nodes.
+inline constexpr int kDefaultSpectrumIntervals = 192;
+
+// `intervals` is rounded up to an even number of at least 2.
+SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals = kDefaultSpectrumIntervals);
+
+double MeanEnergyKeV(const SpectrumGrid& spectrum);
+
+}  // namespace korva

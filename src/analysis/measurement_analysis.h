@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/birks_quenching.h"
+#include "analysis/checked.h"
+#include "analysis/rate_corrections.h"
+#include "analysis/run_statistics.h"
+#include "analysis/uncertainty_budget.h"
+#include "tdcr/filetime.h"
+#include "tdcr/measurement_tdc_reader.h"
+#include "tdcr/tdcr_rates.h"
+
+namespace korva {
+
+enum class DetectionModel { kSymmetric, kAsymmetric };
+
+std::string_view DetectionModelName(DetectionModel model);
+
+// What a user chooses for the analysis of a measurement.
+struct AnalysisSettings {
+  std::string nuclide = "H-3";
+  double kb = kDefaultKb;  // cm/MeV, kMinKb..kMaxKb
+  DetectionModel model = DetectionModel::kSymmetric;
+  // The window (0 N, 1 M) and extension (0 or 1 for extensions 1 and 2) of
+  // the main result; the other three combinations enter its budget.
+  std::size_t window = 0;
+  std::size_t extension = 0;
+  // The time the activity is given for, on the clock the file's start times
+  // are on (its START TIME label); empty: the start of run 1.
+  std::optional<StampTime> referenceTime{};
+};
+
+// One run under one window and extension.
+struct RunAnalysis {
+  int run = 0;
+  bool used = false;
+  std::string note;  // why the run is not used; empty when it is
+  double realTime = 0.0;
+  double secondsAfterReference = 0.0;  // from the reference time to the run's start
+  // Net rates: accidental coincidences and background taken off.
+  CoincidenceRates rates;
+  double tdRatio = 0.0;
+  std::array<double, 3> lambdas{};  // tubes A, B, C; all equal under the symmetric model
+  double doublesEfficiency = 0.0;
+  double triplesEfficiency = 0.0;
+  // Activities in Bq at the reference time, from D / eps_D and T / eps_T,
+  // and the standard uncertainty of the first from counting.
+  double activityD = 0.0;
+  double activityT = 0.0;
+  double activityDUncertainty = 0.0;
+  bool flagged = false;  // more than 3 standard uncertainties from the mean
+};
+
+struct CombinationAnalysis {
+  TdcrRates::Combination combination = TdcrRates::kN1;
+  std::vector<RunAnalysis> runs;  // every run of the file
+  RunStatistics doubles;          // activityD of the used runs
+  RunStatistics triples;          // activityT, weighted as activityD
+  std::string error;              // why no run could be used
+  bool Usable() const { return doubles.count > 0; }
+};
+
+struct MeasurementAnalysis {
+  std::string nuclide;
+  double kb = 0.0;
+  DetectionModel model = DetectionModel::kSymmetric;
+  TdcrRates::Combination main = TdcrRates::kN1;
+  StampTime referenceTime;
+  bool backgroundSubtracted = false;
+  std::array<CombinationAnalysis, TdcrRates::kCombinations> combinations;
+  double activity = 0.0;   // Bq: weighted mean of the main combination's D / eps_D
+  double activityT = 0.0;  // Bq: the same from T / eps_T, as a cross-check
+  UncertaintyBudget budget;
+  // What the user should know: flagged runs, budget terms left out.
+  std::vector<std::string> warnings;
+
+  const CombinationAnalysis& Main() const { return combinations[main]; }
+};
+
+// The activity of a measurement: every run under each window and extension,
+// the runs' statistics, and the main result's uncertainty budget. The one
+// analysis both the program's pane and its command line show.
+//
+// Per run: rates are counts over live times; accidental coincidences
+// (resolving time = the window) come off, then the background's rates
+// (corrected the same way) when a background measurement with the same
+// windows and extensions is given; the model's lambda is solved from T/D
+// (symmetric) or T/AB, T/BC, T/AC (asymmetric); the activity is corrected
+// for decay during the run and back to the reference time. Only completed
+// runs are used.
+Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
+                                                const TdcMeasurement* background,
+                                                const AnalysisSettings& settings);
+
+}  // namespace korva

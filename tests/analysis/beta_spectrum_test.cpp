@@ -1,0 +1,145 @@
+#include "analysis/beta_spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "analysis/complex_gamma.h"
+#include "analysis/efficiency_model.h"
+#include "analysis/fermi_function.h"
+#include "analysis/nuclide.h"
+
+namespace korva {
+namespace {
+
+using std::numbers::pi;
+
+TEST(ComplexGamma, ModulusMatchesTheClosedFormsOnTheLinesOneAndOneHalf) {
+  for (const double y : {0.01, 0.3, 1.0, 2.5, 7.0, 20.0}) {
+    SCOPED_TRACE(y);
+    EXPECT_NEAR(GammaModulusSquared(1.0, y) / (pi * y / std::sinh(pi * y)), 1.0, 1e-12);
+    EXPECT_NEAR(GammaModulusSquared(0.5, y) / (pi / std::cosh(pi * y)), 1.0, 1e-12);
+    EXPECT_NEAR(GammaModulusSquared(2.0, y) / ((1.0 + y * y) * pi * y / std::sinh(pi * y)), 1.0, 1e-12);
+  }
+  for (const double x : {0.3, 0.9, 1.7, 4.2, 15.0}) {
+    EXPECT_NEAR(GammaModulusSquared(x, 0.0) / std::exp(2.0 * std::lgamma(x)), 1.0, 1e-12) << x;
+  }
+  // Far up the imaginary axis |Gamma| underflows, but its logarithm follows
+  // ln|Gamma(x + iy)| -> ln(2 pi) / 2 + (x - 1/2) ln y - pi y / 2.
+  const double y = 400.0;
+  EXPECT_NEAR(LogGamma({0.9, y}).real(), 0.5 * std::log(2.0 * pi) + 0.4 * std::log(y) - pi * y / 2.0, 1e-6);
+}
+
+TEST(FermiFunction, IsOneWithoutChargeAndFollowsTheCoulombPullOtherwise) {
+  for (const double w : {1.001, 1.05, 1.5, 4.0}) EXPECT_NEAR(FermiFunction(0, 1, w), 1.0, 1e-12) << w;
+
+  // At Z = 2 the relativistic factor hardly differs from Fermi's
+  // non-relativistic 2 pi eta / (1 - exp(-2 pi eta)).
+  for (const double keV : {0.1, 1.0, 5.0, 18.0}) {
+    const double w = 1.0 + keV / kElectronRestKeV;
+    const double p = std::sqrt(w * w - 1.0);
+    const double twoPiEta = 2.0 * pi * 2.0 * kFineStructure * w / p;
+    EXPECT_NEAR(FermiFunction(2, 3, w) / (twoPiEta / -std::expm1(-twoPiEta)), 1.0, 0.005) << keV;
+  }
+  // It falls with energy, and p F stays finite as p goes to 0 even for Sm.
+  double previous = INFINITY;
+  for (const double keV : {0.001, 0.1, 10.0, 100.0, 1000.0}) {
+    const double f = FermiFunction(62, 147, 1.0 + keV / kElectronRestKeV);
+    EXPECT_LT(f, previous);
+    EXPECT_GT(f, 1.0);
+    previous = f;
+  }
+  const auto pf = [](double keV) {
+    const double w = 1.0 + keV / kElectronRestKeV;
+    return std::sqrt(w * w - 1.0) * FermiFunction(62, 147, w);
+  };
+  EXPECT_TRUE(std::isfinite(pf(1e-9)));
+  EXPECT_NEAR(pf(1e-9) / pf(1e-6), 1.0, 0.01);
+  // For a heavy daughter the relativistic terms raise F well above Fermi's form at low energy.
+  const double w = 1.0 + 10.0 / kElectronRestKeV;
+  const double twoPiEta = 2.0 * pi * 62.0 * kFineStructure * w / std::sqrt(w * w - 1.0);
+  EXPECT_GT(FermiFunction(62, 147, w), 1.2 * twoPiEta / -std::expm1(-twoPiEta));
+}
+
+// The density integrated on a plain uniform grid, independently of the
+// quadrature nodes: the normalised grid must give the same mean.
+double UniformGridMean(const Nuclide& n) {
+  constexpr int kSteps = 200000;
+  double total = 0.0;
+  double moment = 0.0;
+  for (int i = 1; i < kSteps; ++i) {
+    const double e = n.endpointKeV * i / kSteps;
+    total += BetaDensity(n, e);
+    moment += e * BetaDensity(n, e);
+  }
+  return moment / total;
+}
+
+TEST(BetaSpectrum, TheGridIsNormalisedAndAgreesWithAnIndependentIntegration) {
+  for (const Nuclide& n : KnownNuclides()) {
+    SCOPED_TRACE(n.name);
+    const SpectrumGrid grid = MakeSpectrumGrid(n);
+    double sum = 0.0;
+    for (const double w : grid.weight) {
+      EXPECT_GE(w, 0.0);
+      sum += w;
+    }
+    EXPECT_NEAR(sum, 1.0, 1e-12);
+    EXPECT_EQ(grid.energyKeV.front(), 0.0);
+    EXPECT_DOUBLE_EQ(grid.energyKeV.back(), n.endpointKeV);
+    EXPECT_NEAR(MeanEnergyKeV(grid) / UniformGridMean(n), 1.0, 1e-5);
+    EXPECT_EQ(BetaDensity(n, 0.0), 0.0);
+    EXPECT_EQ(BetaDensity(n, n.endpointKeV), 0.0);
+  }
+}
+
+TEST(BetaSpectrum, DoublingTheGridMovesNoEfficiencyByAsMuchAs1e5) {
+  for (const Nuclide& n : KnownNuclides()) {
+    const EfficiencyModel normal(n, 0.010, Toluene());
+    const EfficiencyModel fine(n, 0.010, Toluene(), 2 * kDefaultSpectrumIntervals);
+    for (const double lambda : {0.05, 0.3, 1.0, 3.0, 10.0}) {
+      SCOPED_TRACE(::testing::Message() << n.name << " lambda " << lambda);
+      EXPECT_NEAR(normal.Symmetric(lambda).doubles, fine.Symmetric(lambda).doubles, 1e-5);
+      EXPECT_NEAR(normal.Symmetric(lambda).triples, fine.Symmetric(lambda).triples, 1e-5);
+    }
+  }
+}
+
+TEST(BetaSpectrum, ForbiddenAndExperimentalShapeFactorsMoveTheMeanEnergy) {
+  const Nuclide& allowed = *FindNuclide("P-32");
+  Nuclide unique = allowed;
+  unique.forbiddenness = Forbiddenness::kFirstForbiddenUnique;
+  Nuclide tilted = allowed;
+  tilted.shape = {-0.2, 0.1, 0.01};
+  const double w0 = 1.0 + allowed.endpointKeV / kElectronRestKeV;
+  for (const double keV : {1.0, 300.0, 1000.0, 1700.0}) {
+    const double w = 1.0 + keV / kElectronRestKeV;
+    const double p2 = w * w - 1.0;
+    EXPECT_NEAR(BetaDensity(unique, keV) / BetaDensity(allowed, keV), (w0 - w) * (w0 - w) + p2, 1e-9) << keV;
+    EXPECT_NEAR(BetaDensity(tilted, keV) / BetaDensity(allowed, keV), 1.0 - 0.2 * w + 0.1 / w + 0.01 * w * w,
+                1e-12);
+  }
+  EXPECT_LT(MeanEnergyKeV(MakeSpectrumGrid(tilted)), 0.98 * MeanEnergyKeV(MakeSpectrumGrid(allowed)));
+  EXPECT_EQ(MeanEnergyKeV(MakeSpectrumGrid(*FindNuclide("Pm-147"))), MeanEnergyKeV(MakeSpectrumGrid([] {
+              Nuclide asAllowed = *FindNuclide("Pm-147");
+              asAllowed.forbiddenness = Forbiddenness::kAllowed;
+              return asAllowed;
+            }())))
+      << "first forbidden non-unique is taken with the allowed shape";
+}
+
+TEST(Nuclides, AreFoundByNameWithoutRegardToCase) {
+  ASSERT_EQ(KnownNuclides().size(), 7u);
+  EXPECT_EQ(FindNuclide("h-3"), FindNuclide("H-3"));
+  EXPECT_EQ(FindNuclide("PM-147")->daughterZ, 62);
+  EXPECT_EQ(FindNuclide("Co-60"), nullptr);
+  EXPECT_EQ(FindNuclide("H-"), nullptr);
+  for (const Nuclide& n : KnownNuclides()) {
+    EXPECT_GT(n.halfLifeUncertaintySeconds, 0.0) << n.name;
+    EXPECT_LT(n.halfLifeUncertaintySeconds, 0.02 * n.halfLifeSeconds) << n.name;
+  }
+}
+
+}  // namespace
+}  // namespace korva

@@ -1,0 +1,197 @@
+#include "analysis/measurement_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "analysis/tdcr_solver.h"
+#include "synthetic_measurement.h"
+
+namespace korva {
+namespace {
+
+using test::MakeMeasurement;
+using test::SyntheticVial;
+
+MeasurementAnalysis Analyzed(const TdcMeasurement& m, const AnalysisSettings& settings = {},
+                             const TdcMeasurement* background = nullptr) {
+  const Checked<MeasurementAnalysis> a = AnalyzeMeasurement(m, background, settings);
+  EXPECT_TRUE(a) << a.error;
+  return a ? *a : MeasurementAnalysis{};
+}
+
+TEST(MeasurementAnalysis, RecoversTheActivityOfItsOwnModelInEveryWindowAndExtension) {
+  SyntheticVial vial;
+  vial.lambdas = {0.9, 0.9, 0.9};
+  const MeasurementAnalysis a = Analyzed(MakeMeasurement(vial));
+  EXPECT_NEAR(a.activity / 5000.0, 1.0, 2e-5);
+  EXPECT_NEAR(a.activityT / 5000.0, 1.0, 2e-5);
+  for (const CombinationAnalysis& c : a.combinations) {
+    SCOPED_TRACE(c.combination);
+    ASSERT_TRUE(c.Usable()) << c.error;
+    EXPECT_NEAR(c.doubles.weightedMean / 5000.0, 1.0, 2e-5) << "accidentals of the 200 ns window come off";
+    for (const RunAnalysis& r : c.runs) {
+      EXPECT_TRUE(r.used) << r.note;
+      EXPECT_NEAR(r.lambdas[0], 0.9, 1e-4);
+      EXPECT_NEAR(r.tdRatio, r.triplesEfficiency / r.doublesEfficiency, 1e-12);
+    }
+  }
+  EXPECT_EQ(a.main, TdcrRates::kN1);
+  EXPECT_TRUE(a.warnings.empty());
+}
+
+TEST(MeasurementAnalysis, TheBudgetNamesEveryTermAndCombinesThem) {
+  SyntheticVial vial;
+  vial.poisson = true;
+  AnalysisSettings settings;
+  settings.window = 1;
+  settings.extension = 1;
+  const MeasurementAnalysis a = Analyzed(MakeMeasurement(vial), settings);
+  EXPECT_EQ(a.main, TdcrRates::kM2);
+  const UncertaintyBudget& b = a.budget;
+  std::vector<std::string> names;
+  double squares = 0.0;
+  for (const UncertaintyComponent& c : b.components) {
+    names.push_back(c.name);
+    squares += c.standardUncertainty * c.standardUncertainty;
+    EXPECT_GE(c.standardUncertainty, 0.0) << c.name;
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"counting statistics", "kB +-0.002 cm/MeV",
+                                             "coincidence window N vs M", "dead-time extension 1 vs 2",
+                                             "symmetric vs asymmetric model", "half-life"}));
+  EXPECT_NEAR(b.combined, std::sqrt(squares), 1e-9);
+  EXPECT_DOUBLE_EQ(b.expanded, 2.0 * b.combined);
+  EXPECT_EQ(b.value, a.activity);
+  // Tritium's efficiency leans on kB: about 1 % of the activity for +-0.002.
+  EXPECT_GT(b.Relative(b.components[1].standardUncertainty), 0.004);
+  EXPECT_LT(b.Relative(b.components[1].standardUncertainty), 0.02);
+  // A 12-year half-life barely matters over minutes.
+  EXPECT_LT(b.Relative(b.components[5].standardUncertainty), 1e-8);
+}
+
+TEST(MeasurementAnalysis, CountingStatisticsScatterAsTheRunsUncertaintiesSay) {
+  SyntheticVial vial;
+  vial.poisson = true;
+  vial.runs = 40;
+  vial.liveTime = 20.0;
+  const MeasurementAnalysis a = Analyzed(MakeMeasurement(vial));
+  const RunStatistics& s = a.Main().doubles;
+  EXPECT_EQ(s.count, 40);
+  EXPECT_GT(s.birgeRatio, 0.7);
+  EXPECT_LT(s.birgeRatio, 1.3);
+  EXPECT_NEAR(a.activity, 5000.0, 4.0 * s.Uncertainty());
+  // Per run: 20 s of D at about 0.6 x 5000 cps and the T/D spread through
+  // the efficiency's slope give a little over 1 %.
+  const double relative = a.Main().runs[0].activityDUncertainty / a.Main().runs[0].activityD;
+  EXPECT_GT(relative, 1.0 / std::sqrt(0.6 * 5000.0 * 20.0));
+  EXPECT_LT(relative, 0.03);
+}
+
+TEST(MeasurementAnalysis, TheAsymmetricModelFollowsUnequalTubesAndTheBudgetCountsTheModelChoice) {
+  SyntheticVial vial;
+  vial.lambdas = {0.5, 0.9, 1.6};
+  const TdcMeasurement m = MakeMeasurement(vial);
+  AnalysisSettings asymmetric;
+  asymmetric.model = DetectionModel::kAsymmetric;
+  const MeasurementAnalysis a = Analyzed(m, asymmetric);
+  EXPECT_NEAR(a.activity / 5000.0, 1.0, 5e-5);
+  EXPECT_NEAR(a.activityT / 5000.0, 1.0, 5e-5);
+  EXPECT_NEAR(a.Main().runs[0].lambdas[2], 1.6, 1e-3);
+  const MeasurementAnalysis s = Analyzed(m);
+  const double shift = std::abs(s.activity - a.activity);
+  EXPECT_GT(shift / 5000.0, 1e-4) << "one lambda cannot describe unequal tubes exactly";
+  EXPECT_NEAR(s.budget.components[4].standardUncertainty, shift / std::sqrt(3.0), 1e-6 * shift + 1e-9);
+}
+
+TEST(MeasurementAnalysis, ActivitiesDecayBackToTheReferenceTime) {
+  SyntheticVial vial;
+  vial.nuclide = FindNuclide("P-32");
+  vial.lambdas = {0.05, 0.05, 0.05};  // a heavily quenched vial keeps T/D away from 1
+  vial.liveTime = 86400.0;
+  vial.gap = 86400.0;
+  vial.singlesRate = 2000.0;
+  const TdcMeasurement m = MakeMeasurement(vial);
+  const MeasurementAnalysis a = Analyzed(m, {.nuclide = "P-32"});
+  EXPECT_NEAR(a.activity / 5000.0, 1.0, 1e-4) << "runs spread over 9 days, 35 % decayed by the last";
+  for (const RunAnalysis& r : a.Main().runs) EXPECT_NEAR(r.activityD / 5000.0, 1.0, 1e-4) << r.run;
+
+  const double halfLife = FindNuclide("P-32")->halfLifeSeconds;
+  AnalysisSettings earlier{.nuclide = "P-32"};
+  earlier.referenceTime = test::Later(vial.start, -halfLife);
+  EXPECT_NEAR(Analyzed(m, earlier).activity / 10000.0, 1.0, 1e-4);
+  const UncertaintyBudget& b = a.budget;
+  // 0.25 % on the half-life over about 4.5 days of mean decay time.
+  EXPECT_GT(b.Relative(b.components[5].standardUncertainty), 5e-4);
+  EXPECT_LT(b.Relative(b.components[5].standardUncertainty), 2e-3);
+}
+
+TEST(MeasurementAnalysis, ABackgroundMeasurementWithTheSameSettingsIsTakenOff) {
+  SyntheticVial vial;
+  vial.background = {2.0, 2.0, 2.0};
+  SyntheticVial blank = vial;
+  blank.activityBq = 0.0;
+  blank.runs = 2;
+  const TdcMeasurement m = MakeMeasurement(vial);
+  const TdcMeasurement background = MakeMeasurement(blank);
+  const MeasurementAnalysis with = Analyzed(m, {}, &background);
+  EXPECT_TRUE(with.backgroundSubtracted);
+  EXPECT_NEAR(with.activity / 5000.0, 1.0, 2e-5);
+  const MeasurementAnalysis without = Analyzed(m);
+  EXPECT_GT(without.activity / 5000.0, 1.001);
+
+  TdcMeasurement otherWindows = background;
+  otherWindows.header.windowsNs[0] = 10.0;
+  const Checked<MeasurementAnalysis> refused = AnalyzeMeasurement(m, &otherWindows, {});
+  EXPECT_NE(refused.error.find("background measurement was made with other coincidence windows"),
+            std::string::npos);
+}
+
+TEST(MeasurementAnalysis, OnlyCompletedRunsCountAndAStrayRunIsFlagged) {
+  SyntheticVial vial;
+  vial.runs = 6;
+  TdcMeasurement m = MakeMeasurement(vial);
+  m.header.runsCompleted = 5;
+  for (TdcCount& k : m.runs[2].coincidences[TdcrRates::kN1]) k.counts = k.counts * 11 / 10;
+  const MeasurementAnalysis a = Analyzed(m);
+  const std::vector<RunAnalysis>& runs = a.Main().runs;
+  ASSERT_EQ(runs.size(), 6u);
+  EXPECT_FALSE(runs[5].used);
+  EXPECT_EQ(runs[5].note, "not completed");
+  EXPECT_TRUE(runs[2].flagged);
+  EXPECT_FALSE(runs[1].flagged);
+  EXPECT_EQ(a.Main().doubles.count, 5);
+  ASSERT_EQ(a.warnings.size(), 1u);
+  EXPECT_EQ(a.warnings[0], "run 3 lies more than 3 sigma from the mean");
+  EXPECT_GT(a.Main().doubles.birgeRatio, 3.0);
+}
+
+TEST(MeasurementAnalysis, RefusesWhatItCannotAnalyseWithAReason) {
+  const TdcMeasurement m = MakeMeasurement(SyntheticVial{});
+  const auto error = [&](const AnalysisSettings& s, const TdcMeasurement& input) {
+    const Checked<MeasurementAnalysis> a = AnalyzeMeasurement(input, nullptr, s);
+    EXPECT_FALSE(a);
+    return a.error;
+  };
+  EXPECT_EQ(error({.nuclide = "Co-60"}, m),
+            "unknown nuclide \"Co-60\"; known are H-3, C-14, Ni-63, S-35, P-33, P-32, Pm-147");
+  EXPECT_NE(error({.kb = 0.03}, m).find("outside the accepted range"), std::string::npos);
+  EXPECT_NE(error({.window = 2}, m).find("N or M"), std::string::npos);
+  TdcMeasurement none = m;
+  none.header.runsCompleted = 0;
+  EXPECT_EQ(error({}, none), "the measurement has no completed run");
+  TdcMeasurement silent = m;
+  for (TdcRun& run : silent.runs) {
+    for (auto& c : run.coincidences) {
+      for (TdcCount& k : c) k.counts = 0;
+    }
+  }
+  EXPECT_EQ(error({}, silent), "N1: no run could be analysed: run 1, no net coincidences");
+  TdcMeasurement saturated = m;
+  for (TdcRun& run : saturated.runs) {
+    for (auto& c : run.coincidences) c[TdcrRates::kT].counts = c[TdcrRates::kAB].counts * 6 / 5;
+  }
+  EXPECT_NE(error({}, saturated).find("outside the range"), std::string::npos) << "more triples than pairs";
+}
+
+}  // namespace
+}  // namespace korva
