@@ -60,7 +60,7 @@ TEST(TdcReader, TheGoldenFileReadsBackEveryFieldAndCounterBeyond32Bits) {
   EXPECT_EQ(run1.coincidences[TdcrRates::kM1][TdcrRates::kD].counts, 41000u);
   EXPECT_EQ(run1.coincidences[TdcrRates::kN2][TdcrRates::kT].counts, 24000u);
   EXPECT_EQ(run1.coincidences[TdcrRates::kM2][TdcrRates::kAC].cps, 14529.697);
-  EXPECT_EQ(m.runs[1].start, (StampTime{2024, 3, 7, 14, 5, 10, 416}));
+  EXPECT_EQ(m.runs[1].start, (StampTime{2024, 3, 7, 14, 5, 11, 623}));
   EXPECT_EQ(m.runs[2].realTime, 0.0);
 
   const TdcReadResult lf = ReadTdcText(WithLfEnds(GoldenText()));
@@ -154,7 +154,7 @@ TEST(TdcReader, MalformedTextsAreRefusedWithTheLineAndTheReason) {
       {"count beyond 64 bits", Replaced(golden, "6000000123", "99999999999999999999"), "is not a count"},
       {"rate not a number", Replaced(golden, "Run1: Real Time [s],     2.500", "Run1: Real Time [s], two"),
        "line 27: \"two\" after \"Run1: Real Time [s],\" is not a number"},
-      {"bad date", Replaced(golden, "07/03/2024  14:05:10.416", "31/13/2024  14:05:10.416"),
+      {"bad date", Replaced(golden, "07/03/2024  14:05:11.623", "31/13/2024  14:05:11.623"),
        "is not a start date and time"},
       {"lines out of order",
        Replaced(golden, "Run1: Live Time PMT A E1 [s],     2.400", "Run1: Live Time PMT A E2 [s],     2.400"),
