@@ -29,8 +29,8 @@ namespace {
 // On a first start the window takes this share of the screen's free area.
 constexpr double kFirstStartScreenShare = 0.9;
 // The Events pane keeps a few lines in view on a first start.
-constexpr int kFirstStartEventsHeight = 160;
-constexpr int kFirstStartReservedHeight = 260;
+constexpr int kFirstStartEventsHeight = 100;
+constexpr int kFirstStartReservedHeight = 200;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 

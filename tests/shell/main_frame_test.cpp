@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QtTest/QTest>
 #include <functional>
@@ -200,17 +202,29 @@ TEST_F(MainFrameTest, PortDialogChoiceIsUsedByConnectAndAboutHardwareDescribesTh
   EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
 }
 
+// Without a saved placement the window takes most of the screen, so the
+// measurement settings are in view.
+TEST_F(MainFrameTest, AFirstStartTakesMostOfTheScreen) {
+  auto frame = MakeFrame();
+  const QSize available = frame->screen()->availableGeometry().size();
+  EXPECT_GE(frame->width(), available.width() * 8 / 10);
+  EXPECT_GE(frame->height(), available.height() * 8 / 10);
+}
+
 TEST_F(MainFrameTest, PlacementLayoutAndLookSurviveARestart) {
   {
     auto frame = MakeFrame();
     frame->OnApplicationLook(32880);
     frame->findChild<QToolBar*>("StandardToolBar")->hide();
     frame->findChild<QDockWidget*>("EventsPane")->setFloating(true);
+    frame->Action(command::kStatusBar)->trigger();
     frame->resize(900, 600);
     frame->close();
   }
   auto frame = MakeFrame();
   EXPECT_EQ(frame->ApplicationLookId(), 32880);
+  EXPECT_FALSE(frame->statusBar()->isVisible());
+  EXPECT_FALSE(frame->Action(command::kStatusBar)->isChecked());
   EXPECT_FALSE(frame->findChild<QToolBar*>("StandardToolBar")->isVisible());
   EXPECT_TRUE(frame->findChild<QDockWidget*>("EventsPane")->isFloating());
   EXPECT_EQ(frame->size(), QSize(900, 600));
