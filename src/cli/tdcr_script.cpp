@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "devicelink/device_image.h"
+#include "tdcr/measurement_snapshot.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_settings.h"
 #include "timesync/time_stamp_session.h"
@@ -204,12 +205,9 @@ bool TdcrScript::Save() {
 void TdcrScript::PrintTable() {
   std::printf("%4s %10s %10s %10s %10s %10s %10s %10s\n", "Run", "Real [s]", "D N1 [cps]", "T N1 [cps]",
               "T/D N1", "T/D M1", "T/D N2", "T/D M2");
-  TdcrMeasurement& m = Measurement();
-  const int viewRun = m.ViewRun();
-  for (int run = 1; run <= m.PresetRuns(); ++run) {
-    m.SelectViewRun(run);
-    const TdcrRateTexts& r = m.Form().readings;
-    std::printf("%4d %10s %10s %10s %10s %10s %10s %10s\n", run, r.realTime.c_str(),
+  for (const MeasurementRun& run : ReadMeasurementRuns(Measurement(), session_.Buffer().image)) {
+    const TdcrRateTexts& r = run.readings;
+    std::printf("%4d %10s %10s %10s %10s %10s %10s %10s\n", run.number, r.realTime.c_str(),
                 r.rates[TdcrRates::kN1][TdcrRates::kD].c_str(),
                 r.rates[TdcrRates::kN1][TdcrRates::kT].c_str(),
                 r.ratios[TdcrRates::kN1][TdcrRates::kTOverD].c_str(),
@@ -217,7 +215,6 @@ void TdcrScript::PrintTable() {
                 r.ratios[TdcrRates::kN2][TdcrRates::kTOverD].c_str(),
                 r.ratios[TdcrRates::kM2][TdcrRates::kTOverD].c_str());
   }
-  m.SelectViewRun(viewRun);
   std::fflush(stdout);
 }
 

@@ -101,7 +101,7 @@ bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
   tdcr_.RefreshViews();
   MeasurementSnapshot snapshot{ReadMeasurementSettings(tdcr_, image), {}};
   snapshot.settings.tag = dialogs_.EditTag(kInitialTag).value_or(kInitialTag);
-  snapshot.runs = ReadMeasurementRuns(tdcr_);
+  snapshot.runs = ReadMeasurementRuns(tdcr_, image);
   const std::optional<const char*> failure =
       WriteTexts(files, {TdcFileText(snapshot), CsvFileText(snapshot), XmlFileText(snapshot)});
   if (!failure) return true;

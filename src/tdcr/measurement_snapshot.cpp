@@ -2,6 +2,7 @@
 
 #include "devicelink/device_image.h"
 #include "devicelink/hardware_identity.h"
+#include "tdcr/run_readings.h"
 #include "tdcr/tdcr_format.h"
 #include "tdcr/tdcr_settings.h"
 
@@ -47,15 +48,9 @@ MeasurementSettings ReadMeasurementSettings(const TdcrMeasurement& tdcr, const D
   return settings;
 }
 
-std::vector<MeasurementRun> ReadMeasurementRuns(TdcrMeasurement& tdcr) {
-  const int viewRun = tdcr.ViewRun();
+std::vector<MeasurementRun> ReadMeasurementRuns(const TdcrMeasurement& tdcr, const DeviceImage& image) {
   std::vector<MeasurementRun> runs;
-  for (int run = 1; run <= tdcr.PresetRuns(); ++run) {
-    tdcr.SelectViewRun(run);
-    runs.push_back(
-        MeasurementRun{run, tdcr.StartOffset(), tdcr.RunStartTime(), tdcr.Form().readings, tdcr.Counters()});
-  }
-  tdcr.SelectViewRun(viewRun);
+  for (int run = 1; run <= tdcr.PresetRuns(); ++run) runs.push_back(ReadRun(image, run));
   return runs;
 }
 

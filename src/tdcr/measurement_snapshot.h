@@ -56,9 +56,9 @@ struct MeasurementSnapshot {
 // image; the tag is left for the tag dialog to fill in.
 MeasurementSettings ReadMeasurementSettings(const TdcrMeasurement& tdcr, const DeviceImage& image);
 
-// Runs 1..P, P the preset number of runs whatever the number completed:
-// each is shown in both views in turn and its texts taken from them; the
-// VIEW RUN selection the user had is shown again afterwards.
-std::vector<MeasurementRun> ReadMeasurementRuns(TdcrMeasurement& tdcr);
+// Runs 1..P, P the preset number of runs whatever the number completed,
+// with the texts both views would show for each; the views are not
+// stepped or redrawn.
+std::vector<MeasurementRun> ReadMeasurementRuns(const TdcrMeasurement& tdcr, const DeviceImage& image);
 
 }  // namespace korva

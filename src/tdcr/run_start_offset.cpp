@@ -2,9 +2,21 @@
 
 #include "tdcr/tdcr_rates.h"
 #include "tdcr/tdcr_run_record.h"
+#include "tdcr/tdcr_settings.h"
 #include "tdcr/time_base.h"
 
 namespace korva {
+
+namespace {
+
+constexpr double kZeroGapSeconds = 0.0001;
+
+}  // namespace
+
+double GapSecondsForOffsets(const std::array<std::uint16_t, 128>& registers) {
+  const double stored = PresetSeconds(registers, tdcr_register::kGapTime);
+  return stored == 0 ? kZeroGapSeconds : stored;
+}
 
 double RunStartOffset(std::span<const std::uint32_t> memory, std::size_t runIndex, int source,
                       double gapSeconds) {

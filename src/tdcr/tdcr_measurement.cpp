@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/numeric_entry.h"
+#include "tdcr/run_readings.h"
 #include "tdcr/run_start_offset.h"
 #include "tdcr/tdcr_format.h"
 #include "tdcr/time_base.h"
@@ -17,9 +18,6 @@ constexpr const char* kHardwareNotConnected = "Hardware Not Connected";
 constexpr const char* kWaitingForStart = "Waiting for START";
 constexpr const char* kSaveQuestion = "Measurement not saved. Would you like to save it?";
 constexpr const char* kInitialPresetTimeText = "1.0";
-// A gap of 0 still separates runs by this much in the start offsets.
-constexpr double kZeroGapSeconds = 0.0001;
-constexpr double kTicksPerSecond = 1e7;
 
 std::size_t IndexOf(TdcrEdit edit) { return static_cast<std::size_t>(edit); }
 bool IsThreshold(TdcrEdit edit) { return edit <= TdcrEdit::kThresholdC; }
@@ -266,6 +264,14 @@ void TdcrMeasurement::StepThreshold(std::size_t input, int step) {
   FinishEdit(ThresholdEdit(input));
 }
 
+void TdcrMeasurement::StepEdit(TdcrEdit edit, int arrowSteps) {
+  if (IsThreshold(edit)) {
+    StepThreshold(InputOf(edit), -arrowSteps);
+  } else if (IsExtension(edit)) {
+    StepExtension(ExtensionIndexOf(edit), arrowSteps);
+  }
+}
+
 void TdcrMeasurement::StepExtension(std::size_t extension, int step) {
   ApplyExtension(extension, StepExtensionPosition(form_.extensionPositions[extension], step));
   FinishEdit(ExtensionEdit(extension));
@@ -348,14 +354,10 @@ int TdcrMeasurement::PresetRuns() const { return PresetRunsIndex(Registers()[reg
 StampTime TdcrMeasurement::StartTime() const { return StampTimeFromFileTime(ReadStartTime(Registers())); }
 
 double TdcrMeasurement::StartOffset() const {
-  const double stored = PresetSeconds(Registers(), reg::kGapTime);
-  const double gap = stored == 0 ? kZeroGapSeconds : stored;
-  return RunStartOffset(Image().spectrum, shownIndex_, counters_.ShownSource(), gap);
+  return RunStartOffset(Image().spectrum, shownIndex_, counters_.ShownSource(),
+                        GapSecondsForOffsets(Registers()));
 }
 
-StampTime TdcrMeasurement::RunStartTime() const {
-  const auto offsetTicks = static_cast<std::uint64_t>(StartOffset() * kTicksPerSecond);
-  return StampTimeFromFileTime(ReadStartTime(Registers()) + offsetTicks);
-}
+StampTime TdcrMeasurement::RunStartTime() const { return korva::RunStartTime(Registers(), StartOffset()); }
 
 }  // namespace korva

@@ -145,6 +145,10 @@ class TdcrMeasurement {
   void FinishEdit(TdcrEdit edit);
   // Spin arrows: move the code or position by `step` within its limits.
   void StepThreshold(std::size_t input, int step);
+  // The spin arrows of a threshold or extension edit, `arrowSteps` up
+  // (negative: down). A threshold's millivolts fall as its code rises, so
+  // the up arrow lowers the code.
+  void StepEdit(TdcrEdit edit, int arrowSteps);
   void StepExtension(std::size_t extension, int step);
 
   // A list choice stays in the form as chosen until the next refresh shows

@@ -43,7 +43,6 @@ constexpr std::array<std::string TdcrRecordTexts::*, 4> kRecordFields = {
 
 std::size_t IndexOf(TdcrEdit edit) { return static_cast<std::size_t>(edit); }
 TdcrEdit EditAt(std::size_t index) { return static_cast<TdcrEdit>(index); }
-bool IsThreshold(TdcrEdit edit) { return edit <= TdcrEdit::kThresholdC; }
 bool HasSpin(TdcrEdit edit) { return edit <= TdcrEdit::kExtension2; }
 
 QString Latin(const char* text) { return QString::fromLatin1(text); }
@@ -368,17 +367,7 @@ void CTDCRView::ConnectEdit(TdcrEdit edit) {
     m.SetFocusedEdit(focused ? std::optional<TdcrEdit>(edit) : std::nullopt);
   });
   connect(widget, &NumericEdit::Stepped, this,
-          [this, edit](int step) { Act([this, edit, step] { Step(edit, step); }); });
-}
-
-// The threshold spins run over codes, whose millivolts fall as the code
-// rises: the up arrow lowers the code.
-void CTDCRView::Step(TdcrEdit edit, int step) {
-  if (IsThreshold(edit)) {
-    measurement_.StepThreshold(IndexOf(edit) - IndexOf(TdcrEdit::kThresholdA), -step);
-  } else {
-    measurement_.StepExtension(IndexOf(edit) - IndexOf(TdcrEdit::kExtension1), step);
-  }
+          [this, edit](int step) { Act([this, edit, step] { measurement_.StepEdit(edit, step); }); });
 }
 
 void CTDCRView::TakeRecordTexts() {

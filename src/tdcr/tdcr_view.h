@@ -65,7 +65,6 @@ class CTDCRView : public QScrollArea {
   void ConnectButtons();
   void ConnectLists();
   void ConnectEdit(TdcrEdit edit);
-  void Step(TdcrEdit edit, int step);
   void TakeRecordTexts();
   // Runs a user action on the measurement, then redraws the form.
   void Act(const std::function<void()>& action);
