@@ -305,6 +305,23 @@ TEST_F(CommandEngineTest, AReadBackHoldEndsWithItsWriteOnTheLine) {
   EXPECT_TRUE(image.acceptReadBack);
 }
 
+// A write that times out on the line is not taken for success: the missing
+// reply runs into the time-out and the request goes out again.
+TEST_F(CommandEngineTest, AWriteThatFailsOnTheLineIsRepeatedAfterItsTimeOut) {
+  ConnectAndAnswer();
+  link.writeError = error_code::kTimeout;
+  const std::size_t sent = link.written.size();
+  engine.RequestRegisters(1, 4);
+  EXPECT_EQ(link.written.size(), sent);
+  link.writeError = error_code::kSuccess;
+  for (int tick = 0; tick <= CommandEngine::kTimeoutTicks; ++tick) engine.OnTick();
+  EXPECT_EQ(LogMessages().back(), "Repeat Read Command");
+  host.RunScheduled();
+  ASSERT_EQ(link.written.size(), sent + 1);
+  AnswerLast();
+  EXPECT_FALSE(engine.IsBusy());
+}
+
 TEST_F(CommandEngineTest, AnAbandonedProbeLeavesNoTimeOutOrRepeatBehind) {
   engine.BeginProbe();
   engine.RequestProbeRead();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/fake_serial_link.h"
 #include "devicelink/serial_link.h"
 #include "devicelink/wire_frame.h"
 #include "fpga/bit_reversal.h"
@@ -22,41 +23,19 @@ namespace korva::test {
 // A port wired straight to a virtual instrument in memory: every frame
 // written reaches the instrument at once, and its replies wait to be read.
 // `tamper` may change or drop (clear) a reply on its way.
-class InstrumentLink : public SerialLink {
+class InstrumentLink : public FakeSerialLink {
  public:
-  explicit InstrumentLink(sim::VirtualInstrument& instrument) : instrument_(instrument) {}
+  explicit InstrumentLink(sim::VirtualInstrument& instrument) {
+    onWrite = [this, &instrument](const wire::Frame& frame) {
+      instrument.Receive(frame);
+      for (sim::Reply& reply : instrument.TakeReplies()) {
+        if (tamper) tamper(reply.bytes);
+        incoming.insert(incoming.end(), reply.bytes.begin(), reply.bytes.end());
+      }
+    };
+  }
 
-  std::vector<wire::Frame> written;
-  std::deque<std::uint8_t> incoming;
   std::function<void(wire::Frame&)> tamper;
-  int purges = 0;
-
-  bool IsOpen() const override { return true; }
-  long Write(std::span<const std::uint8_t> data, std::uint32_t) override {
-    written.emplace_back(data.begin(), data.end());
-    instrument_.Receive(data);
-    for (sim::Reply& reply : instrument_.TakeReplies()) {
-      if (tamper) tamper(reply.bytes);
-      incoming.insert(incoming.end(), reply.bytes.begin(), reply.bytes.end());
-    }
-    return error_code::kSuccess;
-  }
-  long Read(std::span<std::uint8_t> buffer, std::size_t& bytesRead) override {
-    bytesRead = 0;
-    while (bytesRead < buffer.size() && !incoming.empty()) {
-      buffer[bytesRead++] = incoming.front();
-      incoming.pop_front();
-    }
-    return error_code::kSuccess;
-  }
-  long Purge() override {
-    ++purges;
-    incoming.clear();
-    return error_code::kSuccess;
-  }
-
- private:
-  sim::VirtualInstrument& instrument_;
 };
 
 // A folder of its own for the design files of one test.

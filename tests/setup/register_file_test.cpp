@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/scratch_files.h"
+
 namespace korva {
 namespace {
 
@@ -34,52 +36,10 @@ std::string Lines(const std::vector<std::string>& lines, const std::string& end 
   return text;
 }
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    path_ = fs::temp_directory_path() / ("korva-rgv-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  fs::path operator/(const char* name) const { return path_ / name; }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// Regular files written by this process may grow to `bytes` at most; a
-// write beyond fails instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    const rlimit limited{bytes, previous_.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    ::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  sighandler_t previousHandler_;
-};
+using test::FileSizeLimit;
+using test::ReadFile;
+using test::WriteFile;
+using TemporaryFolder = test::ScratchFolder;
 
 TEST(RegisterFileTest, TextHasTheTagsAndOneUnsignedValuePerLine) {
   RegisterTable table = Counting(0);
@@ -215,7 +175,7 @@ TEST(RegisterFileTest, SaveThatCannotCreateTheFileSaysUnableToOpen) {
 TEST(RegisterFileTest, FailedWriteKeepsTheEarlierFileAndSaysSo) {
   TemporaryFolder folder;
   const fs::path target = folder / "set.rgv";
-  WriteText(target, "earlier\n");
+  WriteFile(target, "earlier\n");
   {
     FileSizeLimit limit(100);
     const RegisterFileStatus status = SaveRegisterFile(target, Filled(65535));
@@ -223,7 +183,7 @@ TEST(RegisterFileTest, FailedWriteKeepsTheEarlierFileAndSaysSo) {
     EXPECT_FALSE(RegisterFileMessage(status).empty());
     EXPECT_NE(RegisterFileMessage(status), "Unable to Open File");
   }
-  EXPECT_EQ(ReadText(target), "earlier\n");
+  EXPECT_EQ(ReadFile(target), "earlier\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 

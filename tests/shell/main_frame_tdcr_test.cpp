@@ -15,6 +15,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/scripted_save_dialogs.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -30,14 +31,6 @@ namespace {
 
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
-
-class ScriptedSaveDialogs : public MeasurementSaveDialogs {
- public:
-  std::string target;
-  std::optional<std::string> ChooseSaveTarget() override { return target; }
-  bool ConfirmOverwrite(std::string_view) override { return false; }
-  std::optional<std::string> EditTag(std::string_view) override { return std::string("Two short runs"); }
-};
 
 // Answers the "Measurement Time Stamp" dialog with "Use SYSTEM" whenever it
 // comes up.
@@ -61,7 +54,8 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
 
   test::RecordingPrompt prompt;
   test::MemorySettingsStore settings;
-  ScriptedSaveDialogs saveDialogs;
+  test::ScriptedSaveDialogs saveDialogs;
+  saveDialogs.tag = "Two short runs";
   saveDialogs.target = folder.filePath("two-runs").toStdString();
   MainFrameServices services;
   services.prompt = &prompt;

@@ -3,9 +3,9 @@
 #include <functional>
 #include <vector>
 
+#include "../support/scratch_files.h"
 #include "spectrum/kts_reader.h"
 #include "spectrum/kts_writer.h"
-#include "spectrum_test_files.h"
 
 namespace korva {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/scratch_files.h"
 #include "kts_reader_harness.h"
-#include "spectrum_test_files.h"
 
 namespace korva {
 namespace {

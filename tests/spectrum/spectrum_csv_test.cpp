@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "spectrum_test_files.h"
+#include "../support/scratch_files.h"
 
 namespace korva {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "devicelink/serial_link.h"
@@ -10,18 +11,24 @@
 namespace korva::test {
 
 // An in-memory port: records every frame written and hands out the bytes a
-// test queues as if the instrument had sent them.
+// test queues as if the instrument had sent them. A test can make writes
+// fail (`writeError`, e.g. a write time-out: the frame never leaves) and
+// answer frames as they are written (`onWrite`).
 class FakeSerialLink : public SerialLink {
  public:
   bool open = true;
   std::vector<wire::Frame> written;
   std::deque<std::uint8_t> incoming;
   int purges = 0;
+  long writeError = error_code::kSuccess;
+  std::function<void(const wire::Frame&)> onWrite;
 
   bool IsOpen() const override { return open; }
   long Write(std::span<const std::uint8_t> data, std::uint32_t) override {
     if (!open) return error_code::kInvalidHandle;
+    if (writeError != error_code::kSuccess) return writeError;
     written.emplace_back(data.begin(), data.end());
+    if (onWrite) onWrite(written.back());
     return error_code::kSuccess;
   }
   long Read(std::span<std::uint8_t> buffer, std::size_t& bytesRead) override {

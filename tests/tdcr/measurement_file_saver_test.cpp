@@ -15,6 +15,8 @@
 namespace korva {
 namespace {
 
+using test::FileSizeLimit;
+using test::Listing;
 using test::ReadFile;
 using test::WriteFile;
 using Word = TdcrControlWord;
@@ -22,31 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr fs::perms kReadOnlyForOthers =
     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-
-std::set<std::string> Listing(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
-// Regular files written by this process may grow to `bytes` at most; a
-// write beyond fails instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    const rlimit limited{bytes, previous_.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    ::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  sighandler_t previousHandler_;
-};
 
 TEST(MeasurementFileNamesTest, AppendTheThreeExtensionsToTheChosenBase) {
   struct Case {

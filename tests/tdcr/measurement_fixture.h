@@ -11,42 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/scratch_files.h"
+#include "../support/scripted_save_dialogs.h"
 #include "tdcr/measurement_file_saver.h"
 #include "tdcr_rig.h"
 
 namespace korva::test {
-
-// Answers the save's questions from a script and records them in order.
-struct ScriptedSaveDialogs : MeasurementSaveDialogs {
-  std::optional<std::string> target;
-  bool overwrite = false;
-  std::optional<std::string> tag = "Vial 7";
-  std::vector<std::string> asked;
-
-  std::optional<std::string> ChooseSaveTarget() override {
-    asked.emplace_back("Save TDCR");
-    return target;
-  }
-  bool ConfirmOverwrite(std::string_view question) override {
-    asked.emplace_back(question);
-    return overwrite;
-  }
-  std::optional<std::string> EditTag(std::string_view initial) override {
-    asked.push_back("Tag: " + std::string(initial));
-    return tag;
-  }
-};
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // A connected instrument (the second model) holding a finished measurement:
 // a 3-run sequence stopped during run 2, stamped with the UTC reference on

@@ -11,12 +11,13 @@
 
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/scripted_save_dialogs.h"
 #include "common/event_log.h"
 #include "devicelink/link_session.h"
 #include "sim/pty_server.h"
 #include "spectrum/spectrum_record.h"
 #include "tdcr/tdcr_measurement.h"
-#include "tdcr/time_reference_start_source.h"
+#include "tdcr/tdcr_workbench.h"
 #include "timesync/system_time_zone.h"
 #include "timesync/system_utc_clock.h"
 
@@ -26,19 +27,12 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
-class NoQuestions : public TdcrHost {
- public:
-  bool AskYesNo(std::string_view) override { return false; }
-  void SaveMeasurement() override {}
-};
-
-// Refreshes the measurement after every chunk, as the main window does, and
-// keeps every status text the form showed.
+// Keeps every status text the form showed. Added after the workbench, it
+// sees the measurement already refreshed by each chunk.
 class StatusRecorder : public EngineObserver {
  public:
   explicit StatusRecorder(TdcrMeasurement& measurement) : measurement_(measurement) {}
   void OnSpectrumChunk() override {
-    measurement_.RefreshViews();
     const std::string& status = measurement_.Form().status;
     if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
     ++chunks;
@@ -77,9 +71,10 @@ TEST(TdcrSequenceOnTheInstrument, ThreeRunsFromIdleToCompleted) {
   SystemUtcClock utc;
   SystemTimeZoneSource zones;
   TimeReferenceState reference(utc, zones);
-  TimeReferenceStartSource startTimes(reference, [&] { reference.Choose(TimeReferenceKind::kSystem, 0); });
-  NoQuestions host;
-  TdcrMeasurement measurement(link.Engine(), startTimes, host);
+  test::ScriptedSaveDialogs dialogs;
+  TdcrWorkbench workbench(
+      link.Engine(), reference, [&] { reference.Choose(TimeReferenceKind::kSystem, 0); }, dialogs, prompt);
+  TdcrMeasurement& measurement = workbench.Measurement();
   StatusRecorder recorder(measurement);
   link.Engine().AddObserver(&recorder);
   QTimer ticker;

@@ -35,7 +35,7 @@ class ScratchFolder {
   ScratchFolder() {
     static int count = 0;
     path_ = std::filesystem::temp_directory_path() /
-            ("korva-spectrum-" + std::to_string(::getpid()) + "-" + std::to_string(++count));
+            ("korva-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count));
     std::filesystem::create_directories(path_);
   }
   ~ScratchFolder() {
