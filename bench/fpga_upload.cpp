@@ -35,8 +35,7 @@
 #include "devicelink/serial_port_event.h"
 #include "devicelink/serial_port_window.h"
 #include "fpga/fpga_transfer.h"
-
-extern char** environ;
+#include "simulator_process.h"
 
 namespace korva {
 namespace {
@@ -69,65 +68,6 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   }
   if (argc % 2 == 0 || options.bytes == 0 || options.bytes > (std::size_t{2} << 20)) return std::nullopt;
   return options;
-}
-
-// The veltra-sim program serving one pseudo-terminal at kBaud; ended with
-// SIGTERM so that it removes its announcement.
-class SimulatorProcess {
- public:
-  explicit SimulatorProcess(const std::string& program) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::vector<std::string> args = {program, "--baud", std::to_string(kBaud)};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (pid_ > 0) devicePath_ = DevicePathFrom(FirstLine(pipeEnds[0]));
-    ::close(pipeEnds[0]);
-  }
-  ~SimulatorProcess() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  SimulatorProcess(const SimulatorProcess&) = delete;
-  SimulatorProcess& operator=(const SimulatorProcess&) = delete;
-
-  // Empty when the program did not start or did not name its device.
-  const std::string& DevicePath() const { return devicePath_; }
-
- private:
-  static std::string FirstLine(int fd) {
-    std::string text;
-    char c = 0;
-    while (text.size() < 512) {
-      pollfd entry{fd, POLLIN, 0};
-      if (::poll(&entry, 1, 5000) <= 0 || ::read(fd, &c, 1) != 1 || c == '\n') break;
-      text.push_back(c);
-    }
-    return text;
-  }
-  // The program says "Veltra virtual instrument on /dev/pts/N".
-  static std::string DevicePathFrom(const std::string& line) {
-    const auto at = line.rfind(' ');
-    return at == std::string::npos ? std::string() : line.substr(at + 1);
-  }
-
-  pid_t pid_ = -1;
-  std::string devicePath_;
-};
-
-nanoseconds ProcessCpuTime() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + nanoseconds(now.tv_nsec);
 }
 
 // Feeds the port's notifications to the transfer, as the dialog does, and
@@ -171,12 +111,12 @@ std::optional<Measurement> Measure(FpgaTransfer& transfer, TransferDriver& drive
   ticker.callOnTimeout([&] { transfer.OnTick(); });
   ticker.start(FpgaTransfer::kTickMs);
   const auto begin = Clock::now();
-  const nanoseconds cpuBegin = ProcessCpuTime();
+  const nanoseconds cpuBegin = bench::ProcessCpuTime();
   if (start() != FpgaStart::kStarted) return std::nullopt;
   QCoreApplication::exec();
   Measurement result;
   result.seconds = duration<double>(Clock::now() - begin).count();
-  result.cpuSeconds = duration<double>(ProcessCpuTime() - cpuBegin).count();
+  result.cpuSeconds = duration<double>(bench::ProcessCpuTime() - cpuBegin).count();
   result.wireSeconds = static_cast<double>(exchangeBytes * blocks) * kBitsPerByte / kBaud;
   if (driver.outcome != FpgaOutcome::kDone) return std::nullopt;
   return result;
@@ -199,7 +139,7 @@ int Run(const Options& options) {
     for (char& byte : bytes) byte = static_cast<char>(random());
     std::ofstream(design, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-  SimulatorProcess simulator(options.simulator);
+  bench::SimulatorProcess simulator(options.simulator, {"--baud", std::to_string(kBaud)});
   if (simulator.DevicePath().empty()) {
     std::cerr << "fpga_upload: could not start " << options.simulator << "\n";
     return 1;

@@ -69,12 +69,6 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   return options;
 }
 
-nanoseconds ProcessCpuTime() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + nanoseconds(now.tv_nsec);
-}
-
 long VoluntarySwitches() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -116,14 +110,14 @@ class ExchangeMeter : public EngineObserver {
     tally_.payloadBytes += dataBytes;
     if (++tally_.exchanges < wanted_) return;
     tally_.elapsed = Clock::now() - startTime_;
-    tally_.cpu = ProcessCpuTime() - startCpu_;
+    tally_.cpu = bench::ProcessCpuTime() - startCpu_;
     tally_.contextSwitches = VoluntarySwitches() - startSwitches_;
     QCoreApplication::quit();
   }
   void Start() {
     started_ = true;
     startTime_ = Clock::now();
-    startCpu_ = ProcessCpuTime();
+    startCpu_ = bench::ProcessCpuTime();
     startSwitches_ = VoluntarySwitches();
   }
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 
 extern char** environ;
 
@@ -90,6 +91,12 @@ ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::stri
   usage.cpuSeconds = Seconds(resources.ru_utime) + Seconds(resources.ru_stime);
   usage.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return usage;
+}
+
+std::chrono::nanoseconds ProcessCpuTime() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 }  // namespace korva::bench

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,8 @@ struct ChildUsage {
   int exitStatus = -1;
 };
 ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::string>& arguments);
+
+// CPU time this process has used so far.
+std::chrono::nanoseconds ProcessCpuTime();
 
 }  // namespace korva::bench
