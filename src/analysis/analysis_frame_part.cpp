@@ -37,6 +37,7 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
     });
     connect(view, &AnalysisView::ExportRequested, this, &AnalysisFramePart::ExportAnalysis);
     live_.SetSettings(view->Settings());
+    Show();
   }
   connect(&context.instrument.Link(), &LinkSession::Connected, pane_.get(), &QWidget::show);
   engine_.AddObserver(this);
