@@ -9,6 +9,10 @@ std::optional<CommandLine> CommandLine::Parse(const std::vector<std::string>& ar
   CommandLine line;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    if (!argument.starts_with("--") && line.positionals_.size() < grammar.positionals) {
+      line.positionals_.push_back(argument);
+      continue;
+    }
     if (!argument.starts_with("--")) {
       error = "unexpected argument: " + argument;
       return std::nullopt;

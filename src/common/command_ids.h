@@ -20,5 +20,6 @@ inline constexpr int kAboutHardware = 32860;
 
 // TDCR measurement.
 inline constexpr int kSaveTdcrAs = 32844;
+inline constexpr int kExportAnalysis = 33101;
 
 }  // namespace korva::command

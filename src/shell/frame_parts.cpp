@@ -1,5 +1,6 @@
 #include "shell/frame_parts.h"
 
+#include "analysis/analysis_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
@@ -11,6 +12,8 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
                                                          const MainFrameServices& services) {
   std::vector<std::unique_ptr<FramePart>> parts;
   parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
+  parts.push_back(
+      std::make_unique<AnalysisFramePart>(context, static_cast<TdcrFramePart&>(*parts.back()).Workbench()));
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));

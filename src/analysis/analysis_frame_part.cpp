@@ -1,0 +1,111 @@
+#include "analysis/analysis_frame_part.h"
+
+#include <QFileDialog>
+#include <QMainWindow>
+
+#include "analysis/analysis_export.h"
+#include "analysis/analysis_json.h"
+#include "analysis/analysis_report.h"
+#include "analysis/analysis_view.h"
+#include "common/command_ids.h"
+#include "common/prompt.h"
+#include "devicelink/instrument_session.h"
+#include "forms/dock_pane.h"
+#include "tdcr/tdcr_workbench.h"
+
+namespace korva {
+
+AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench& tdcr, FileChooser chooseFile)
+    : engine_(context.instrument.Engine()),
+      prompt_(context.prompt),
+      window_(context.window),
+      chooseFile_(std::move(chooseFile)),
+      live_(tdcr.Measurement(), engine_.Image()),
+      pane_(std::make_unique<DockPane>(
+          QStringLiteral("TDCR ANALYSIS"), QStringLiteral("TdcrAnalysisPane"),
+          [](QWidget* parent) { return new AnalysisView(parent); },
+          QStringLiteral("Failed in creating TDCR Analysis View"), &context.window)) {
+  if (AnalysisView* view = View()) {
+    connect(view, &AnalysisView::SettingsChanged, this, [this, view] {
+      live_.SetSettings(view->Settings());
+      Show();
+    });
+    connect(view, &AnalysisView::BrowseBackground, this, &AnalysisFramePart::BrowseBackground);
+    connect(view, &AnalysisView::ClearBackground, this, [this] {
+      live_.ClearBackground();
+      Show();
+    });
+    connect(view, &AnalysisView::ExportRequested, this, &AnalysisFramePart::ExportAnalysis);
+    live_.SetSettings(view->Settings());
+    Show();
+  }
+  connect(&context.instrument.Link(), &LinkSession::Connected, pane_.get(), &QWidget::show);
+  engine_.AddObserver(this);
+}
+
+AnalysisFramePart::~AnalysisFramePart() { engine_.RemoveObserver(this); }
+
+AnalysisView* AnalysisFramePart::View() const { return qobject_cast<AnalysisView*>(pane_->View()); }
+
+std::vector<FrameCommand> AnalysisFramePart::Commands() {
+  return {{command::kExportAnalysis, QStringLiteral("&File"), QStringLiteral("Export Analysis..."),
+           [this] { ExportAnalysis(); }}};
+}
+
+std::vector<FramePane> AnalysisFramePart::Panes() {
+  return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}};
+}
+
+// The workbench, an observer added before this one, has already refreshed
+// the measurement from the chunk.
+void AnalysisFramePart::OnSpectrumChunk() {
+  if (live_.Update()) Show();
+}
+
+void AnalysisFramePart::Show() {
+  if (AnalysisView* view = View()) view->ShowAnalysis(live_.Result());
+}
+
+void AnalysisFramePart::BrowseBackground() {
+  const std::filesystem::path path = ChooseFile(false);
+  if (path.empty()) return;
+  if (const auto error = live_.LoadBackground(path)) {
+    prompt_.ShowError(*error);
+    return;
+  }
+  if (AnalysisView* view = View()) view->ShowBackground(QString::fromStdString(path.string()));
+  Show();
+}
+
+void AnalysisFramePart::ExportAnalysis() {
+  const std::filesystem::path path = ChooseFile(true);
+  if (!path.empty()) ExportTo(path);
+}
+
+bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
+  live_.Recompute();
+  Show();
+  const Checked<MeasurementAnalysis>& result = live_.Result();
+  if (!result) {
+    prompt_.ShowError("Nothing to export: " + result.error);
+    return false;
+  }
+  const TdcHeader& header = live_.Sample()->header;
+  const auto error =
+      WriteAnalysisExport(AnalysisExportNamesFor(chosen), AnalysisReportText(live_.Inputs(), header, *result),
+                          JsonText(AnalysisJson(live_.Inputs(), header, *result)));
+  if (error) prompt_.ShowError(*error);
+  return !error;
+}
+
+std::filesystem::path AnalysisFramePart::ChooseFile(bool forExport) {
+  if (chooseFile_) return chooseFile_(forExport);
+  const QString name = forExport
+                           ? QFileDialog::getSaveFileName(&window_, QStringLiteral("Export Analysis"), {},
+                                                          QStringLiteral("Analysis report (*.txt *.json)"))
+                           : QFileDialog::getOpenFileName(&window_, QStringLiteral("Background Measurement"),
+                                                          {}, QStringLiteral("TDCR measurement (*.tdc)"));
+  return name.toStdString();
+}
+
+}  // namespace korva

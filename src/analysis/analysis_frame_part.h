@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "analysis/live_analysis.h"
+#include "devicelink/engine_links.h"
+#include "forms/frame_context.h"
+#include "forms/frame_part.h"
+
+namespace korva {
+
+class AnalysisView;
+class CommandEngine;
+class DockPane;
+class TdcrWorkbench;
+
+// The TDCR analysis in the main window: the "TDCR ANALYSIS" pane, which
+// follows the live measurement (taken again after each spectrum chunk that
+// changed the completed runs), and File > "Export Analysis...".
+class AnalysisFramePart : public QObject, public FramePart, private EngineObserver {
+  Q_OBJECT
+
+ public:
+  // Asks for a file: the background to open, or the export's name; an
+  // empty path when the user cancels.
+  using FileChooser = std::function<std::filesystem::path(bool forExport)>;
+
+  // `tdcr` is the TDCR part's workbench, built on the same engine; the
+  // file dialogs when `chooseFile` is empty.
+  AnalysisFramePart(const FrameContext& context, TdcrWorkbench& tdcr, FileChooser chooseFile = {});
+  ~AnalysisFramePart() override;
+
+  std::vector<FrameCommand> Commands() override;
+  std::vector<FramePane> Panes() override;
+
+  DockPane& Pane() { return *pane_; }
+  // The form, or null when it could not be created.
+  AnalysisView* View() const;
+  const LiveAnalysis& Analysis() const { return live_; }
+
+  // The export's two files from the chosen name; false after the failure
+  // was shown.
+  bool ExportTo(const std::filesystem::path& chosen);
+
+ private:
+  void OnSpectrumChunk() override;
+  void Show();
+  void ExportAnalysis();
+  void BrowseBackground();
+  std::filesystem::path ChooseFile(bool forExport);
+
+  CommandEngine& engine_;
+  Prompt& prompt_;
+  QWidget& window_;
+  FileChooser chooseFile_;
+  LiveAnalysis live_;
+  std::unique_ptr<DockPane> pane_;
+};
+
+}  // namespace korva

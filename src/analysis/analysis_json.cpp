@@ -1,0 +1,151 @@
+#include "analysis/analysis_json.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace korva {
+
+namespace {
+
+constexpr std::array<const char*, TdcrRates::kCombinations> kCombinationNames = {"N1", "M1", "N2", "M2"};
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The FPGA version is written right-aligned ("  2.5").
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+template <std::size_t N>
+QJsonArray Numbers(const std::array<double, N>& values) {
+  QJsonArray array;
+  for (const double value : values) array.append(value);
+  return array;
+}
+
+QJsonObject InstrumentJson(const TdcHeader& h) {
+  return {{"hardware", Text(h.hardware)},
+          {"serialNumber", Text(h.serialNumber)},
+          {"firmwareVersion", Text(h.firmware)},
+          {"fpgaVersion", Text(Trimmed(h.fpga))}};
+}
+
+QJsonObject InputsJson(const AnalysisInputs& inputs, const MeasurementAnalysis& a) {
+  const AnalysisSettings& s = inputs.settings;
+  return {{"sample", Text(inputs.sample)},
+          {"background", inputs.background.empty() ? QJsonValue() : QJsonValue(Text(inputs.background))},
+          {"nuclide", Text(a.nuclide)},
+          {"kb", a.kb},
+          {"model", Text(DetectionModelName(a.model))},
+          {"window", s.window == 0 ? "N" : "M"},
+          {"extension", static_cast<int>(s.extension) + 1},
+          {"referenceTime", Text(FormatReferenceTime(a.referenceTime))},
+          {"referenceTimeIsRunStart", !s.referenceTime.has_value()}};
+}
+
+QJsonObject MeasurementJson(const TdcHeader& h) {
+  return {{"tag", Text(h.tag)},
+          {"operator", Text(h.operatorName)},
+          {"nuclides", Text(h.nuclides)},
+          {"cocktail", Text(h.cocktail)},
+          {"highVoltage", Text(h.highVoltage)},
+          {"thresholdsMv", Numbers(h.thresholdsMv)},
+          {"extensionsUs", Numbers(h.extensionsUs)},
+          {"windowsNs", Numbers(h.windowsNs)},
+          {"presetRuns", h.presetRuns},
+          {"timePerRun", h.timePerRun},
+          {"gapTime", h.gapTime},
+          {"runsCompleted", h.runsCompleted}};
+}
+
+QJsonObject StatisticsJson(const RunStatistics& s) {
+  return {{"count", s.count},
+          {"weightedMean", s.weightedMean},
+          {"internalUncertainty", s.internalUncertainty},
+          {"externalUncertainty", s.externalUncertainty},
+          {"birgeRatio", s.birgeRatio},
+          {"mean", s.mean},
+          {"standardDeviation", s.standardDeviation}};
+}
+
+QJsonObject RunJson(const RunAnalysis& r) {
+  QJsonObject run{{"run", r.run}, {"used", r.used}};
+  if (!r.used) {
+    run["note"] = Text(r.note);
+    return run;
+  }
+  run["netRates"] = QJsonObject{
+      {"AB", r.rates.ab}, {"BC", r.rates.bc}, {"AC", r.rates.ac}, {"T", r.rates.t}, {"D", r.rates.D()}};
+  run["realTime"] = r.realTime;
+  run["secondsAfterReference"] = r.secondsAfterReference;
+  run["tdRatio"] = r.tdRatio;
+  run["lambdas"] = Numbers(r.lambdas);
+  run["doublesEfficiency"] = r.doublesEfficiency;
+  run["triplesEfficiency"] = r.triplesEfficiency;
+  run["activityD"] = r.activityD;
+  run["activityDUncertainty"] = r.activityDUncertainty;
+  run["activityT"] = r.activityT;
+  run["flagged"] = r.flagged;
+  return run;
+}
+
+QJsonObject CombinationJson(const CombinationAnalysis& c) {
+  QJsonArray runs;
+  for (const RunAnalysis& r : c.runs) runs.append(RunJson(r));
+  QJsonObject combination{{"combination", kCombinationNames[c.combination]}, {"runs", runs}};
+  if (!c.Usable()) {
+    combination["error"] = Text(c.error);
+    return combination;
+  }
+  combination["doubles"] = StatisticsJson(c.doubles);
+  combination["triples"] = StatisticsJson(c.triples);
+  return combination;
+}
+
+QJsonObject ResultJson(const MeasurementAnalysis& a) {
+  QJsonArray budget;
+  for (const UncertaintyComponent& c : a.budget.components) {
+    budget.append(QJsonObject{{"name", Text(c.name)}, {"standardUncertainty", c.standardUncertainty}});
+  }
+  return {{"combination", kCombinationNames[a.main]},       {"activity", a.activity},
+          {"standardUncertainty", a.budget.combined},       {"coverageFactor", a.budget.coverageFactor},
+          {"expandedUncertainty", a.budget.expanded},       {"activityFromTriples", a.activityT},
+          {"birgeRatio", a.Main().doubles.birgeRatio},      {"runsUsed", a.Main().doubles.count},
+          {"backgroundSubtracted", a.backgroundSubtracted}, {"budget", budget}};
+}
+
+}  // namespace
+
+QJsonObject AnalysisJson(const AnalysisInputs& inputs, const TdcHeader& sample,
+                         const MeasurementAnalysis& a) {
+  QJsonArray combinations;
+  for (const CombinationAnalysis& c : a.combinations) combinations.append(CombinationJson(c));
+  QJsonArray warnings;
+  for (const std::string& warning : a.warnings) warnings.append(Text(warning));
+  return {{"program", Text(kAnalysisProgram)},
+          {"instrument", InstrumentJson(sample)},
+          {"inputs", InputsJson(inputs, a)},
+          {"measurement", MeasurementJson(sample)},
+          {"result", ResultJson(a)},
+          {"combinations", combinations},
+          {"warnings", warnings}};
+}
+
+QJsonObject EfficiencyJson(std::string_view nuclide, double kb, const EfficiencyPoint& point) {
+  return {{"nuclide", Text(nuclide)},
+          {"kb", kb},
+          {"model", "symmetric"},
+          {"lambda", point.lambda},
+          {"doublesEfficiency", point.doubles},
+          {"triplesEfficiency", point.triples},
+          {"tdRatio", point.tdRatio}};
+}
+
+std::string JsonText(const QJsonObject& object) {
+  return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace korva

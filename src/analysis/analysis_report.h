@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/analysis_inputs.h"
+#include "analysis/measurement_analysis.h"
+#include "tdcr/measurement_tdc_reader.h"
+
+namespace korva {
+
+// The runs of one window and extension, one line each: lambda, the
+// efficiencies and both activities, and whether the run is used.
+std::string AnalysisRunTable(const CombinationAnalysis& combination);
+
+// The result: A +- u (k = 1), the expanded uncertainty, the cross-check
+// from T, the runs' statistics and the uncertainty budget line by line.
+std::string AnalysisResultText(const MeasurementAnalysis& analysis);
+
+// The plain-text report of an analysis: the program, the instrument and
+// every input, the main combination's runs, the result and the warnings.
+std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sample,
+                               const MeasurementAnalysis& analysis);
+
+}  // namespace korva

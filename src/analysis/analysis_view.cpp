@@ -1,0 +1,246 @@
+#include "analysis/analysis_view.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "analysis/analysis_plot.h"
+#include "analysis/birks_quenching.h"
+#include "analysis/nuclide.h"
+
+namespace korva {
+
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QTableWidget* MakeTable(const QStringList& headers, const QString& name, QWidget* parent) {
+  auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+  table->setObjectName(name);
+  table->setHorizontalHeaderLabels(headers);
+  table->verticalHeader()->hide();
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->horizontalHeader()->setStretchLastSection(true);
+  return table;
+}
+
+void SetRow(QTableWidget& table, int row, const QStringList& cells) {
+  for (int column = 0; column < cells.size(); ++column) {
+    auto* item = new QTableWidgetItem(cells[column]);
+    item->setTextAlignment(column == 0 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
+    table.setItem(row, column, item);
+  }
+}
+
+QComboBox* MakeList(const QStringList& items, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->addItems(items);
+  return list;
+}
+
+}  // namespace
+
+AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
+  auto* layout = new QHBoxLayout(this);
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->addWidget(BuildChoices());
+  splitter->addWidget(BuildResults());
+  splitter->setStretchFactor(1, 1);
+  layout->addWidget(splitter);
+}
+
+QWidget* AnalysisView::BuildChoices() {
+  auto* box = new QWidget(this);
+  auto* form = new QFormLayout(box);
+  QStringList names;
+  for (const Nuclide& n : KnownNuclides()) names << Text(n.name);
+  nuclide_ = MakeList(names, box);
+  kb_ = new QDoubleSpinBox(box);
+  kb_->setDecimals(4);
+  kb_->setRange(kMinKb, kMaxKb);
+  kb_->setSingleStep(0.001);
+  kb_->setValue(kDefaultKb);
+  kb_->setSuffix(QStringLiteral(" cm/MeV"));
+  model_ = MakeList({QStringLiteral("symmetric"), QStringLiteral("asymmetric")}, box);
+  window_ = MakeList({QStringLiteral("N"), QStringLiteral("M")}, box);
+  extension_ = MakeList({QStringLiteral("1"), QStringLiteral("2")}, box);
+  useReference_ = new QCheckBox(QStringLiteral("at"), box);
+  reference_ = new QDateTimeEdit(QDateTime::currentDateTime(), box);
+  reference_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  reference_->setEnabled(false);
+  auto* referenceRow = new QHBoxLayout;
+  referenceRow->addWidget(useReference_);
+  referenceRow->addWidget(reference_, 1);
+  background_ = new QLineEdit(box);
+  background_->setReadOnly(true);
+  background_->setPlaceholderText(QStringLiteral("none"));
+  auto* browse = new QPushButton(QStringLiteral("Browse..."), box);
+  auto* clear = new QPushButton(QStringLiteral("Clear"), box);
+  auto* backgroundRow = new QHBoxLayout;
+  backgroundRow->addWidget(background_, 1);
+  backgroundRow->addWidget(browse);
+  backgroundRow->addWidget(clear);
+  auto* exportButton = new QPushButton(QStringLiteral("Export Analysis..."), box);
+
+  form->addRow(QStringLiteral("Nuclide"), nuclide_);
+  form->addRow(QStringLiteral("kB"), kb_);
+  form->addRow(QStringLiteral("Model"), model_);
+  form->addRow(QStringLiteral("Window"), window_);
+  form->addRow(QStringLiteral("Extension"), extension_);
+  form->addRow(QStringLiteral("Reference time"), referenceRow);
+  form->addRow(QStringLiteral("Background"), backgroundRow);
+  form->addRow(exportButton);
+
+  const auto changed = [this] {
+    if (!showing_) emit SettingsChanged();
+  };
+  connect(nuclide_, &QComboBox::currentIndexChanged, this, changed);
+  connect(kb_, &QDoubleSpinBox::valueChanged, this, changed);
+  connect(model_, &QComboBox::currentIndexChanged, this, changed);
+  connect(window_, &QComboBox::currentIndexChanged, this, changed);
+  connect(extension_, &QComboBox::currentIndexChanged, this, changed);
+  connect(reference_, &QDateTimeEdit::dateTimeChanged, this, changed);
+  connect(useReference_, &QCheckBox::toggled, this, [this, changed](bool on) {
+    reference_->setEnabled(on);
+    changed();
+  });
+  connect(browse, &QPushButton::clicked, this, &AnalysisView::BrowseBackground);
+  connect(clear, &QPushButton::clicked, this, &AnalysisView::ClearBackground);
+  connect(exportButton, &QPushButton::clicked, this, &AnalysisView::ExportRequested);
+  return box;
+}
+
+QWidget* AnalysisView::BuildResults() {
+  auto* box = new QWidget(this);
+  auto* column = new QVBoxLayout(box);
+  runs_ = MakeTable({QStringLiteral("Run"), QStringLiteral("T/D"), QStringLiteral("λ"), QStringLiteral("ε_D"),
+                     QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("A from T [Bq]"),
+                     QStringLiteral("Note")},
+                    QStringLiteral("AnalysisRuns"), box);
+  summary_ = new QLabel(box);
+  summary_->setObjectName(QStringLiteral("AnalysisSummary"));
+  summary_->setWordWrap(true);
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  budget_ = MakeTable({QStringLiteral("Component"), QStringLiteral("u [Bq]"), QStringLiteral("u [%]")},
+                      QStringLiteral("AnalysisBudget"), box);
+  plot_ = new AnalysisPlot(box);
+  auto* lower = new QHBoxLayout;
+  lower->addWidget(budget_, 1);
+  lower->addWidget(plot_, 1);
+  column->addWidget(runs_, 1);
+  column->addWidget(summary_);
+  column->addLayout(lower, 1);
+  return box;
+}
+
+AnalysisSettings AnalysisView::Settings() const {
+  AnalysisSettings settings;
+  settings.nuclide = nuclide_->currentText().toStdString();
+  settings.kb = kb_->value();
+  settings.model = model_->currentIndex() == 0 ? DetectionModel::kSymmetric : DetectionModel::kAsymmetric;
+  settings.window = static_cast<std::size_t>(window_->currentIndex());
+  settings.extension = static_cast<std::size_t>(extension_->currentIndex());
+  if (useReference_->isChecked()) {
+    const QDateTime t = reference_->dateTime();
+    settings.referenceTime = StampTime{t.date().year(),   t.date().month(),  t.date().day(), t.time().hour(),
+                                       t.time().minute(), t.time().second(), t.time().msec()};
+  }
+  return settings;
+}
+
+void AnalysisView::ShowSettings(const AnalysisSettings& settings) {
+  showing_ = true;
+  nuclide_->setCurrentText(Text(settings.nuclide));
+  kb_->setValue(settings.kb);
+  model_->setCurrentIndex(settings.model == DetectionModel::kSymmetric ? 0 : 1);
+  window_->setCurrentIndex(static_cast<int>(settings.window));
+  extension_->setCurrentIndex(static_cast<int>(settings.extension));
+  useReference_->setChecked(settings.referenceTime.has_value());
+  if (const auto& t = settings.referenceTime) {
+    reference_->setDateTime(
+        QDateTime(QDate(t->year, t->month, t->day), QTime(t->hour, t->minute, t->second, t->millisecond)));
+  }
+  showing_ = false;
+}
+
+void AnalysisView::ShowBackground(const QString& path) { background_->setText(path); }
+
+void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
+  if (!result) {
+    runs_->setRowCount(0);
+    budget_->setRowCount(0);
+    plot_->SetData({}, 0.0, 0.0);
+    summary_->setText(QStringLiteral("No result: ") + Text(result.error));
+    return;
+  }
+  const MeasurementAnalysis& a = *result;
+  ShowRuns(a.Main());
+  ShowBudget(a.budget);
+  ShowPlot(a);
+  QString text =
+      QStringLiteral(
+          "A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   A from T %7 Bq")
+          .arg(a.activity, 0, 'f', 2)
+          .arg(a.budget.combined, 0, 'f', 2)
+          .arg(100.0 * a.budget.Relative(a.budget.combined), 0, 'f', 2)
+          .arg(a.budget.expanded, 0, 'f', 2)
+          .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
+          .arg(a.Main().doubles.count)
+          .arg(a.activityT, 0, 'f', 2);
+  for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
+  summary_->setText(text);
+}
+
+void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {
+  runs_->setRowCount(static_cast<int>(combination.runs.size()));
+  int row = 0;
+  for (const RunAnalysis& r : combination.runs) {
+    if (!r.used) {
+      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, {}, Text(r.note)});
+      continue;
+    }
+    SetRow(*runs_, row++,
+           {QString::number(r.run), QString::number(r.tdRatio, 'f', 5), QString::number(r.lambdas[0], 'f', 4),
+            QString::number(r.doublesEfficiency, 'f', 5), QString::number(r.triplesEfficiency, 'f', 5),
+            QStringLiteral("%1 ± %2").arg(r.activityD, 0, 'f', 2).arg(r.activityDUncertainty, 0, 'f', 2),
+            QString::number(r.activityT, 'f', 2),
+            r.flagged ? QStringLiteral("more than 3 u from the mean") : QString()});
+  }
+}
+
+void AnalysisView::ShowBudget(const UncertaintyBudget& budget) {
+  budget_->setRowCount(static_cast<int>(budget.components.size()) + 2);
+  int row = 0;
+  const auto line = [&](const QString& name, double u) {
+    SetRow(*budget_, row++,
+           {name, QString::number(u, 'f', 3), QString::number(100.0 * budget.Relative(u), 'f', 3)});
+    budget_->item(row - 1, 0)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  };
+  for (const UncertaintyComponent& c : budget.components) line(Text(c.name), c.standardUncertainty);
+  line(QStringLiteral("combined (k = 1)"), budget.combined);
+  line(QStringLiteral("expanded (k = 2)"), budget.expanded);
+}
+
+void AnalysisView::ShowPlot(const MeasurementAnalysis& a) {
+  std::vector<AnalysisPlot::Point> points;
+  for (const RunAnalysis& r : a.Main().runs) {
+    if (r.used) points.push_back({r.run, r.activityD, r.activityDUncertainty, r.flagged});
+  }
+  plot_->SetData(std::move(points), a.activity, a.budget.combined);
+}
+
+}  // namespace korva

@@ -1,0 +1,52 @@
+#include "analysis/live_analysis.h"
+
+#include "devicelink/device_image.h"
+#include "tdcr/tdcr_measurement.h"
+
+namespace korva {
+
+namespace {
+constexpr const char* kLiveSample = "live measurement";
+}
+
+LiveAnalysis::LiveAnalysis(TdcrMeasurement& tdcr, const DeviceImage& image) : tdcr_(tdcr), image_(image) {
+  inputs_.sample = kLiveSample;
+}
+
+void LiveAnalysis::SetSettings(const AnalysisSettings& settings) {
+  inputs_.settings = settings;
+  Recompute();
+}
+
+std::optional<std::string> LiveAnalysis::LoadBackground(const std::filesystem::path& path) {
+  TdcReadResult read = ReadTdcFile(path);
+  if (!read.measurement) return path.string() + ": " + read.error;
+  background_ = std::move(read.measurement);
+  inputs_.background = path.string();
+  Recompute();
+  return std::nullopt;
+}
+
+void LiveAnalysis::ClearBackground() {
+  background_.reset();
+  inputs_.background.clear();
+  Recompute();
+}
+
+bool LiveAnalysis::Update() {
+  if (!watch_.Changed(tdcr_.Form().completedRuns, image_.spectrum)) return false;
+  Recompute();
+  return true;
+}
+
+void LiveAnalysis::Recompute() {
+  TdcReadResult read = ReadLiveMeasurement(tdcr_, image_);
+  sample_ = std::move(read.measurement);
+  if (!sample_) {
+    result_ = Checked<MeasurementAnalysis>::Failure("the live measurement could not be read: " + read.error);
+    return;
+  }
+  result_ = AnalyzeMeasurement(*sample_, background_ ? &*background_ : nullptr, inputs_.settings);
+}
+
+}  // namespace korva

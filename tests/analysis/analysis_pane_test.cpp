@@ -1,0 +1,179 @@
+// The TDCR ANALYSIS pane in the main window, following a measurement of
+// the virtual instrument's tritium vial, and its export read back.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
+#include "../support/recording_prompt.h"
+#include "analysis/analysis_plot.h"
+#include "analysis/analysis_view.h"
+#include "common/command_ids.h"
+#include "devicelink/link_session.h"
+#include "forms/numeric_edit.h"
+#include "shell/main_frame.h"
+#include "sim/pty_server.h"
+#include "tdcr/measurement_save_dialogs.h"
+#include "tdcr/tdcr_panes.h"
+#include "tdcr/tdcr_view.h"
+#include "timesync/time_stamp_dialog.h"
+
+namespace korva {
+namespace {
+
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
+
+class ScriptedSaveDialogs : public MeasurementSaveDialogs {
+ public:
+  std::string target;
+  std::optional<std::string> ChooseSaveTarget() override { return target; }
+  bool ConfirmOverwrite(std::string_view) override { return false; }
+  std::optional<std::string> EditTag(std::string_view) override { return std::string("vial"); }
+};
+
+// Answers the time stamp dialog with "Use SYSTEM" and a file dialog with
+// `file`, whenever one comes up.
+void AnswerDialogs(QObject* owner, const QString& file) {
+  auto* poll = new QTimer(owner);
+  QObject::connect(poll, &QTimer::timeout, [file] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* stamp = qobject_cast<CTimeUTC*>(modal)) {
+      stamp->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      dialog->selectFile(file);
+      static_cast<QDialog*>(dialog)->accept();
+    }
+  });
+  poll->start(50);
+}
+
+int UsedRows(const QTableWidget& table) {
+  int used = 0;
+  for (int row = 0; row < table.rowCount(); ++row) {
+    const QTableWidgetItem* td = table.item(row, 1);
+    used += td != nullptr && !td->text().isEmpty() ? 1 : 0;
+  }
+  return used;
+}
+
+TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
+  sim::ServerOptions options;
+  options.baud = 0;
+  options.tdcr.timeScale = 10.0;
+  options.tdcr.activityBq = 5000.0;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  QTemporaryDir folder;
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  ScriptedSaveDialogs saveDialogs;
+  saveDialogs.target = folder.filePath("vial").toStdString();
+  MainFrameServices services;
+  services.prompt = &prompt;
+  services.settings = &settings;
+  services.saveDialogs = &saveDialogs;
+  services.enumerate = [&] {
+    SerialPortRecord record;
+    record.portName = instrument.DevicePath().substr(5);
+    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
+    return std::vector<SerialPortRecord>{record};
+  };
+  CMainFrame frame(services);
+  frame.resize(1600, 1000);
+  frame.show();
+  AnswerDialogs(&frame, folder.filePath("export.json"));
+
+  AnalysisView* view = frame.findChild<AnalysisView*>();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->Summary().text().startsWith("No result")) << view->Summary().text().toStdString();
+
+  frame.Trigger(command::kAutoConnect);
+  CTDCRView& form = *frame.findChild<CTDCRWnd*>()->TdcrView();
+  auto status = [&] { return form.findChild<QLineEdit*>(QStringLiteral("STATUS"))->text().trimmed(); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Reset - Idle"; }, 5000)) << status().toStdString();
+  form.findChild<QComboBox*>(QStringLiteral("SEQUENTIAL RUNS"))->setCurrentIndex(2);
+  // 40 ns: the 10 ns window loses coincidences of the slow tritium pulses.
+  form.findChild<QComboBox*>(QStringLiteral("WINDOW N [ns]"))->setCurrentIndex(3);
+  auto* timePerRun = form.findChild<NumericEdit*>(QStringLiteral("TIME PER RUN [s]"));
+  timePerRun->setFocus();
+  timePerRun->selectAll();
+  QTest::keyClicks(timePerRun, "4");
+  QTest::keyClick(timePerRun, Qt::Key_Return);
+  form.findChild<QPushButton*>(QStringLiteral("START"))->click();
+
+  // The runs fill in one by one as they complete.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) == 1; }, 20000));
+  EXPECT_EQ(view->RunTable().rowCount(), 3);
+  // KORVA_ANALYSIS_SHOT names a PNG of the window taken while the runs fill in.
+  if (const QString shot = qEnvironmentVariable("KORVA_ANALYSIS_SHOT"); !shot.isEmpty()) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) >= 2; }, 20000));
+    EXPECT_TRUE(frame.grab().save(shot));
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) == 3; }, 5000));
+  QTest::qWait(1000);  // the last record is a chunk behind the end of the sequence
+  EXPECT_EQ(view->Plot().Points().size(), 3u);
+  EXPECT_GT(view->BudgetTable().rowCount(), 2);
+
+  // The pane shows what the analysis of the saved file gives.
+  form.findChild<QPushButton*>(QStringLiteral("SAVE"))->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Saved"; }, 5000));
+  const TdcReadResult file = ReadTdcFile(folder.filePath("vial.tdc").toStdString());
+  ASSERT_TRUE(file.measurement) << file.error;
+  const Checked<MeasurementAnalysis> fromFile =
+      AnalyzeMeasurement(*file.measurement, nullptr, view->Settings());
+  ASSERT_TRUE(fromFile) << fromFile.error;
+  EXPECT_TRUE(view->Summary().text().startsWith(QStringLiteral("A = %1 ± %2 Bq")
+                                                    .arg(fromFile->activity, 0, 'f', 2)
+                                                    .arg(fromFile->budget.combined, 0, 'f', 2)))
+      << view->Summary().text().toStdString();
+  EXPECT_NEAR(fromFile->activity, 5000.0, fromFile->budget.expanded)
+      << file.measurement->header.windowTexts[0];
+
+  // The export: the JSON read back holds the inputs, every run and the budget.
+  frame.Trigger(command::kExportAnalysis);
+  QFile json(folder.filePath("export.json"));
+  ASSERT_TRUE(json.open(QIODevice::ReadOnly)) << prompt.errors.size();
+  const QJsonObject exported = QJsonDocument::fromJson(json.readAll()).object();
+  EXPECT_EQ(exported["program"].toString(), "Korva-TDCR, Version 7.0");
+  EXPECT_EQ(exported["instrument"]["hardware"].toString(), "Veltra RQ3102");
+  EXPECT_EQ(exported["inputs"]["sample"].toString(), "live measurement");
+  EXPECT_EQ(exported["inputs"]["nuclide"].toString(), "H-3");
+  EXPECT_EQ(exported["measurement"]["runsCompleted"].toInt(), 3);
+  const QJsonObject result = exported["result"].toObject();
+  EXPECT_DOUBLE_EQ(result["activity"].toDouble(), fromFile->activity);
+  EXPECT_DOUBLE_EQ(result["expandedUncertainty"].toDouble(), fromFile->budget.expanded);
+  const QJsonArray budget = result["budget"].toArray();
+  ASSERT_EQ(budget.size(), static_cast<qsizetype>(fromFile->budget.components.size()));
+  for (qsizetype i = 0; i < budget.size(); ++i) {
+    const UncertaintyComponent& c = fromFile->budget.components[static_cast<std::size_t>(i)];
+    EXPECT_EQ(budget[i]["name"].toString().toStdString(), c.name);
+    EXPECT_DOUBLE_EQ(budget[i]["standardUncertainty"].toDouble(), c.standardUncertainty);
+  }
+  const QJsonArray runs = exported["combinations"][0]["runs"].toArray();
+  ASSERT_EQ(runs.size(), 3);
+  EXPECT_DOUBLE_EQ(runs[2]["activityD"].toDouble(), fromFile->Main().runs[2].activityD);
+  EXPECT_TRUE(QFile::exists(folder.filePath("export.txt")));
+  EXPECT_TRUE(prompt.errors.empty());
+  frame.close();
+}
+
+}  // namespace
+}  // namespace korva
