@@ -5,6 +5,9 @@
 #   korva_platform_sources - Qt Core / SerialPort / Network / DBus adapters.
 #   korva_gui_sources      - Qt Widgets views and dialogs.
 
+# No test may hang a build: one that runs this long has failed.
+set(KORVA_TEST_TIMEOUT 300)
+
 function(korva_declare_libraries)
   add_library(korva_core STATIC)
   target_include_directories(korva_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
@@ -41,7 +44,8 @@ function(korva_core_test name)
   if(TARGET veltra_sim)
     target_link_libraries(${name} PRIVATE veltra_sim)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." PROPERTIES LABELS core)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." PROPERTIES LABELS core
+    TIMEOUT ${KORVA_TEST_TIMEOUT})
 endfunction()
 
 # A test that needs Qt (platform adapters, widgets run offscreen).
@@ -53,6 +57,6 @@ function(korva_qt_test name)
       target_link_libraries(${name} PRIVATE veltra_sim)
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
-      PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${KORVA_TEST_TIMEOUT})
   endif()
 endfunction()

@@ -10,9 +10,9 @@
 
 namespace korva {
 
-TdcReadResult ReadLiveMeasurement(TdcrMeasurement& tdcr, const DeviceImage& image) {
+TdcReadResult ReadLiveMeasurement(const TdcrMeasurement& tdcr, const DeviceImage& image) {
   MeasurementSnapshot snapshot{ReadMeasurementSettings(tdcr, image), {}};
-  snapshot.runs = ReadMeasurementRuns(tdcr);
+  snapshot.runs = ReadMeasurementRuns(tdcr, image);
   return ReadTdcText(TdcFileText(snapshot));
 }
 

@@ -17,7 +17,7 @@ class TdcrMeasurement;
 // of its saved file see the same numbers. The tag is left empty. Walking the
 // runs shows each in the TDCR views in turn; the user's VIEW RUN selection
 // is shown again afterwards.
-TdcReadResult ReadLiveMeasurement(TdcrMeasurement& tdcr, const DeviceImage& image);
+TdcReadResult ReadLiveMeasurement(const TdcrMeasurement& tdcr, const DeviceImage& image);
 
 // Tells when a live analysis is out of date: the number of completed runs
 // changed, or a completed run's record in the data memory did. (The end of

@@ -12,8 +12,8 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
                                                          const MainFrameServices& services) {
   std::vector<std::unique_ptr<FramePart>> parts;
   parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
-  parts.push_back(
-      std::make_unique<AnalysisFramePart>(context, static_cast<TdcrFramePart&>(*parts.back()).Workbench()));
+  parts.push_back(std::make_unique<AnalysisFramePart>(
+      context, static_cast<TdcrFramePart&>(*parts.back()).Workbench(), services.analysisFiles));
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,6 +35,9 @@ struct MainFrameServices {
   std::function<std::vector<SerialPortRecord>()> enumerate;  // the computer's ports when empty
   SettingsStore* settings = nullptr;                         // the user's settings when null
   MeasurementSaveDialogs* saveDialogs = nullptr;             // file and tag dialogs when null
+  // The TDCR analysis's file names (background to open, or the export); the
+  // file dialogs when empty.
+  std::function<std::filesystem::path(bool forExport)> analysisFiles;
 };
 
 // The program's single top-level window. It owns what every subsystem

@@ -21,6 +21,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/scripted_save_dialogs.h"
 #include "analysis/analysis_plot.h"
 #include "analysis/analysis_view.h"
 #include "common/command_ids.h"
@@ -39,25 +40,13 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
-class ScriptedSaveDialogs : public MeasurementSaveDialogs {
- public:
-  std::string target;
-  std::optional<std::string> ChooseSaveTarget() override { return target; }
-  bool ConfirmOverwrite(std::string_view) override { return false; }
-  std::optional<std::string> EditTag(std::string_view) override { return std::string("vial"); }
-};
-
-// Answers the time stamp dialog with "Use SYSTEM" and a file dialog with
-// `file`, whenever one comes up.
-void AnswerDialogs(QObject* owner, const QString& file) {
+// Answers the time stamp dialog with "Use SYSTEM" whenever it comes up.
+void AnswerDialogs(QObject* owner) {
   auto* poll = new QTimer(owner);
-  QObject::connect(poll, &QTimer::timeout, [file] {
+  QObject::connect(poll, &QTimer::timeout, [] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* stamp = qobject_cast<CTimeUTC*>(modal)) {
       stamp->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
-    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-      dialog->selectFile(file);
-      static_cast<QDialog*>(dialog)->accept();
     }
   });
   poll->start(50);
@@ -83,12 +72,16 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
 
   test::RecordingPrompt prompt;
   test::MemorySettingsStore settings;
-  ScriptedSaveDialogs saveDialogs;
+  test::ScriptedSaveDialogs saveDialogs;
+  saveDialogs.tag = "vial";
   saveDialogs.target = folder.filePath("vial").toStdString();
   MainFrameServices services;
   services.prompt = &prompt;
   services.settings = &settings;
   services.saveDialogs = &saveDialogs;
+  services.analysisFiles = [&folder](bool) {
+    return std::filesystem::path(folder.filePath("export.json").toStdString());
+  };
   services.enumerate = [&] {
     SerialPortRecord record;
     record.portName = instrument.DevicePath().substr(5);
@@ -98,7 +91,7 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   CMainFrame frame(services);
   frame.resize(1600, 1000);
   frame.show();
-  AnswerDialogs(&frame, folder.filePath("export.json"));
+  AnswerDialogs(&frame);
 
   AnalysisView* view = frame.findChild<AnalysisView*>();
   ASSERT_NE(view, nullptr);
