@@ -73,6 +73,7 @@ class CMainFrame : public QMainWindow {
   void AddPartCommands();
   void AddCommand(const FrameCommand& command);
   QMenu* Menu(const QString& caption);
+  QMenu* Submenu(QMenu* menu, const QString& caption);
   QToolBar* ToolBar(const QString& title);
   void CreatePanes();
   void AddPane(DockPane* pane, Qt::DockWidgetArea area);
@@ -106,6 +107,7 @@ class CMainFrame : public QMainWindow {
   QAction* statusBarToggle_ = nullptr;
   std::vector<std::pair<int, QAction*>> commands_;
   std::vector<std::pair<QAction*, std::function<bool()>>> enableRules_;
+  std::vector<std::pair<QAction*, std::function<bool()>>> checkRules_;
 
   PowerEvents* powerEvents_;
   bool timerPending_ = true;
