@@ -26,6 +26,7 @@ class MeasurementSaveDialogs;
 class PowerEvents;
 class Prompt;
 class SettingsStore;
+class SpectrumFileDialogs;
 
 // What the main window is built with; tests replace the prompt, the port
 // list, the settings store and the measurement's save dialogs.
@@ -34,6 +35,7 @@ struct MainFrameServices {
   std::function<std::vector<SerialPortRecord>()> enumerate;  // the computer's ports when empty
   SettingsStore* settings = nullptr;                         // the user's settings when null
   MeasurementSaveDialogs* saveDialogs = nullptr;             // file and tag dialogs when null
+  SpectrumFileDialogs* spectrumDialogs = nullptr;            // spectrum file dialogs when null
 };
 
 // The program's single top-level window. It owns what every subsystem
