@@ -33,5 +33,6 @@ bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
 // The commands of the device link and of the TDCR measurement.
 std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
+std::vector<CliCommand> SpectrumFileCommands();
 
 }  // namespace korva

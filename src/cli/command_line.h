@@ -16,6 +16,8 @@ class CommandLine {
   struct Grammar {
     std::set<std::string> valued;
     std::set<std::string> flags;
+    // How many plain arguments (file names) the subcommand takes.
+    std::size_t positionals = 0;
   };
 
   // `arguments` excludes the program name and the subcommand.
@@ -24,10 +26,12 @@ class CommandLine {
 
   bool Has(const std::string& name) const { return values_.count(name) != 0 || flags_.count(name) != 0; }
   std::optional<std::string> Value(const std::string& name) const;
+  const std::vector<std::string>& Positionals() const { return positionals_; }
 
  private:
   std::map<std::string, std::string> values_;
   std::set<std::string> flags_;
+  std::vector<std::string> positionals_;
 };
 
 // Reads a whole decimal number or a decimal fraction; nullopt for any other text.
