@@ -72,6 +72,7 @@ class SpectrumPlotView : public QAbstractScrollArea {
   void DrawRun(QPainter& painter, std::span<const PlotColumn> columns, std::size_t first, std::size_t last);
   void DrawColumn(QPainter& painter, std::span<const PlotColumn> columns, std::size_t index);
   void ClearPlotStrip(QPainter& painter, int x0, int x1);
+  void FillPixels(const QRect& area, const QColor& colour);
   QRect CursorStrip(int x) const;
   void SyncScrollBars();
   void OnHorizontalAction(int action);
