@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDockWidget>
 #include <QLabel>
+#include <QPixmap>
 #include <QTabWidget>
 #include <QtTest/QTest>
 
@@ -91,6 +92,7 @@ TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   written.DeriveHalfSelector();  // the half its registers select, as a recorded spectrum has it
   FillHump(written, 1000);
   written.softSize = 1024;
+  for (std::size_t i = 600; i < 700; ++i) written.roiMarks[i] = 1;
   written.tag = "H-3 vial";
   ASSERT_EQ(SaveSpectrumFile(written, folder_ / "vial.kts", {}), SpectrumFileStatus::kDone);
   dialogs_.openTarget = (folder_ / "vial.kts").string();
@@ -107,6 +109,11 @@ TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   EXPECT_EQ(StatusText("CursorPane"), QStringLiteral("CURSOR: 2048    COUNTS: %1").arg(underCursor, -10));
   EXPECT_TRUE(frame_->Action(command::kSoftSize4096)->isChecked());
 
+  // With KORVA_SCREENSHOT_DIR set the window is kept as a picture there.
+  if (const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); !shots.isEmpty()) {
+    QTest::qWait(100);
+    frame_->grab().save(shots + QStringLiteral("/spectrum_file_tab.png"));
+  }
   pane_->Tabs().setCurrentIndex(CSpectrumWnd::kBufferTab);
   EXPECT_TRUE(frame_->Spectra().BufferActive());
   EXPECT_EQ(pane_->windowTitle(), "PMT A - DPP");
