@@ -34,5 +34,6 @@ bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
 std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
 std::vector<CliCommand> AnalysisCommands();
+std::vector<CliCommand> SpectrumFileCommands();
 
 }  // namespace korva

@@ -9,13 +9,13 @@ std::optional<CommandLine> CommandLine::Parse(const std::vector<std::string>& ar
   CommandLine line;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (!argument.starts_with("--") && line.positionals_.size() < grammar.positionals) {
+    if (!argument.starts_with("--")) {
+      if (line.positionals_.size() >= grammar.positionals) {
+        error = "unexpected argument: " + argument;
+        return std::nullopt;
+      }
       line.positionals_.push_back(argument);
       continue;
-    }
-    if (!argument.starts_with("--")) {
-      error = "unexpected argument: " + argument;
-      return std::nullopt;
     }
     const std::string name = argument.substr(2);
     if (line.Has(name)) {

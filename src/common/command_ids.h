@@ -22,4 +22,31 @@ inline constexpr int kAboutHardware = 32860;
 inline constexpr int kSaveTdcrAs = 32844;
 inline constexpr int kExportAnalysis = 33101;
 
+// Spectrum files and display.
+inline constexpr int kOpenSpectrum = 32771;
+inline constexpr int kSaveSpectrumAs = 32775;
+inline constexpr int kExportCsvHardSize = 32850;
+inline constexpr int kExportCsvSoftSize = 32851;
+inline constexpr int kSoftSize4096 = 32816;
+inline constexpr int kSoftSize2048 = 32810;
+inline constexpr int kSoftSize1365 = 32818;
+inline constexpr int kSoftSize1024 = 32812;
+inline constexpr int kSoftSize682 = 32819;
+inline constexpr int kSoftSize512 = 32814;
+inline constexpr int kSpectrumColour = 32789;
+inline constexpr int kRoiMarkOver = 32898;
+inline constexpr int kRoiFromCursor = 32899;
+inline constexpr int kCopyRoiFileToBuffer = 32835;
+inline constexpr int kCopyRoiBufferToFile = 32836;
+inline constexpr int kExpandAroundCursor = 32777;
+inline constexpr int kCompressAroundCursor = 32778;
+inline constexpr int kExpandFromLeft = 32780;
+inline constexpr int kCompressFromLeft = 32782;
+inline constexpr int kExpandVerticalScale = 32783;
+inline constexpr int kCompressVerticalScale = 32784;
+inline constexpr int kAutomaticVerticalScale = 32785;
+inline constexpr int kLinearVerticalScale = 32786;
+inline constexpr int kLogarithmicVerticalScale = 32787;
+inline constexpr int kShowFullSpectrum = 32788;
+
 }  // namespace korva::command

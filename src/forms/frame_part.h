@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QString>
+#include <QStringList>
 #include <QStyle>
 #include <functional>
 #include <optional>
@@ -25,6 +26,11 @@ struct FrameCommand {
   QString toolBar = {};  // "Standard", "Hardware Control", or none
   bool separatorBefore = false;
   std::function<bool()> enabled = {};  // always enabled when empty
+  // Submenus of `menu` the entry lies in, outermost first ("Export Spectrum
+  // To", "CSV File"); the entry lies in `menu` itself when empty.
+  QStringList submenu = {};
+  // A check mark that follows this rule; no check mark when empty.
+  std::function<bool()> checked = {};
 };
 
 // A pane a subsystem docks into the main window. The pane is the part's

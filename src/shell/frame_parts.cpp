@@ -4,6 +4,7 @@
 #include "devicelink/serial_port_enumerator.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
+#include "spectrum/spectrum_frame_part.h"
 #include "tdcr/tdcr_frame_part.h"
 
 namespace korva {
@@ -11,6 +12,7 @@ namespace korva {
 std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& context,
                                                          const MainFrameServices& services) {
   std::vector<std::unique_ptr<FramePart>> parts;
+  parts.push_back(std::make_unique<SpectrumFramePart>(context, services.spectrumDialogs));
   parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
   parts.push_back(std::make_unique<AnalysisFramePart>(
       context, static_cast<TdcrFramePart&>(*parts.back()).Workbench(), services.analysisFiles));

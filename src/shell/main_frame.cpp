@@ -145,10 +145,15 @@ void CMainFrame::AddCommand(const FrameCommand& command) {
     UpdateCommandStates();
   });
   QMenu* menu = Menu(command.menu);
+  for (const QString& caption : command.submenu) menu = Submenu(menu, caption);
   if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
   menu->addAction(action);
   if (!command.toolBar.isEmpty()) ToolBar(command.toolBar)->addAction(action);
   if (command.enabled) enableRules_.emplace_back(action, command.enabled);
+  if (command.checked) {
+    action->setCheckable(true);
+    checkRules_.emplace_back(action, command.checked);
+  }
   commands_.emplace_back(command.id, action);
 }
 
@@ -159,6 +164,13 @@ QMenu* CMainFrame::Menu(const QString& caption) {
   QMenu* menu = menuBar()->addMenu(caption);
   menus_.emplace_back(caption, menu);
   return menu;
+}
+
+QMenu* CMainFrame::Submenu(QMenu* menu, const QString& caption) {
+  for (QAction* entry : menu->actions()) {
+    if (entry->menu() != nullptr && entry->text() == caption) return entry->menu();
+  }
+  return menu->addMenu(caption);
 }
 
 QToolBar* CMainFrame::ToolBar(const QString& title) {
@@ -182,6 +194,7 @@ void CMainFrame::Trigger(int commandId) { Action(commandId)->trigger(); }
 
 void CMainFrame::UpdateCommandStates() {
   for (const auto& [action, enabled] : enableRules_) action->setEnabled(enabled());
+  for (const auto& [action, checked] : checkRules_) action->setChecked(checked());
 }
 
 void CMainFrame::AddPane(DockPane* pane, Qt::DockWidgetArea area) {

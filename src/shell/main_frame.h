@@ -27,6 +27,7 @@ class MeasurementSaveDialogs;
 class PowerEvents;
 class Prompt;
 class SettingsStore;
+class SpectrumFileDialogs;
 
 // What the main window is built with; tests replace the prompt, the port
 // list, the settings store and the measurement's save dialogs.
@@ -38,6 +39,7 @@ struct MainFrameServices {
   // The TDCR analysis's file names (background to open, or the export); the
   // file dialogs when empty.
   std::function<std::filesystem::path(bool forExport)> analysisFiles;
+  SpectrumFileDialogs* spectrumDialogs = nullptr;            // spectrum file dialogs when null
 };
 
 // The program's single top-level window. It owns what every subsystem
@@ -77,6 +79,7 @@ class CMainFrame : public QMainWindow {
   void AddPartCommands();
   void AddCommand(const FrameCommand& command);
   QMenu* Menu(const QString& caption);
+  QMenu* Submenu(QMenu* menu, const QString& caption);
   QToolBar* ToolBar(const QString& title);
   void CreatePanes();
   void AddPane(DockPane* pane, Qt::DockWidgetArea area);
@@ -110,6 +113,7 @@ class CMainFrame : public QMainWindow {
   QAction* statusBarToggle_ = nullptr;
   std::vector<std::pair<int, QAction*>> commands_;
   std::vector<std::pair<QAction*, std::function<bool()>>> enableRules_;
+  std::vector<std::pair<QAction*, std::function<bool()>>> checkRules_;
 
   PowerEvents* powerEvents_;
   bool timerPending_ = true;

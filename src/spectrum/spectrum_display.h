@@ -95,6 +95,8 @@ class SpectrumDisplay {
   // changed since the last Columns or ColumnChanges, or nothing when the
   // layout changed (or the automatic scale moved) and a full redraw is due.
   std::optional<std::span<const ColumnChange>> ColumnChanges();
+  // The columns as the last Columns or ColumnChanges left them.
+  std::span<const PlotColumn> LastColumns() const { return columns_.Columns(); }
 
   int CursorX() const { return geometry_.CursorX(window_.Cursor(), window_.First(), window_.Span()); }
   std::string ScaleLabel() const { return scale_.Label(); }

@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "tdcr/tag_dialog.h"
+#include "forms/tag_dialog.h"
 
 namespace korva {
 

@@ -1,4 +1,4 @@
-#include "tdcr/tag_dialog.h"
+#include "forms/tag_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

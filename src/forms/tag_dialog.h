@@ -6,8 +6,8 @@ class QLineEdit;
 
 namespace korva {
 
-// "Tag": the measurement tag asked for while the files are saved, in one
-// edit of at most 100 characters.
+// "Tag": the tag of a measurement or a spectrum, asked for while its files
+// are saved, in one edit of at most 100 characters.
 class CDialogTag : public QDialog {
   Q_OBJECT
 

@@ -1,0 +1,31 @@
+#include "spectrum/spectrum_file_context.h"
+
+#include "setup/amplifier_input.h"
+#include "spectrum/acquisition_start_stamp.h"
+#include "spectrum/acquisition_times.h"
+
+namespace korva {
+
+AcquisitionValues AcquisitionValuesOf(const CSpectrum& spectrum) {
+  const RegisterImage& registers = spectrum.image.registers;
+  const RunTimes times = DecodeRunTimes(registers);
+  AcquisitionValues values;
+  values.realTime = times.realSeconds;
+  values.liveTime = times.liveSeconds;
+  values.deadPercent = times.deadPercent;
+  values.startDateTime = StartStampText(registers);
+  values.startTimeLabel = StartReferenceLabel(registers[16]);
+  return values;
+}
+
+std::string InputNameOf(const CSpectrum& spectrum) { return kMcaInputTexts[spectrum.CurrentInput()]; }
+
+KtsWriteContext KtsContextOf(const CSpectrum& spectrum, std::uint16_t modelCode) {
+  return {modelCode, AcquisitionValuesOf(spectrum)};
+}
+
+SpectrumCsvContext CsvContextOf(const CSpectrum& spectrum) {
+  return {InputNameOf(spectrum), AcquisitionValuesOf(spectrum)};
+}
+
+}  // namespace korva

@@ -1,0 +1,62 @@
+#include "spectrum/spectrum_file_flow.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/prompt.h"
+#include "spectrum/kts_reader.h"
+#include "spectrum/spectrum_file_context.h"
+
+namespace korva {
+
+namespace {
+
+// The target of a save, once the user has agreed to replace an existing
+// file; none when the command ends here.
+std::optional<std::filesystem::path> SaveTarget(SpectrumSaveKind kind, SpectrumFileDialogs& dialogs) {
+  const std::optional<std::string> chosen = dialogs.ChooseSaveTarget(kind);
+  if (!chosen || chosen->empty()) return std::nullopt;
+  std::filesystem::path path(*chosen);
+  if (kind == SpectrumSaveKind::kSpectrumFile && !path.has_extension()) path += ".kts";
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !dialogs.ConfirmOverwrite(kOverwriteQuestion))
+    return std::nullopt;
+  return path;
+}
+
+// OK keeps the edited tag; Cancel names the spectrum by its start stamp.
+void AskTag(CSpectrum& spectrum, SpectrumFileDialogs& dialogs) {
+  const std::optional<std::string> edited = dialogs.EditTag(spectrum.tag);
+  spectrum.tag = edited ? *edited : AcquisitionValuesOf(spectrum).startDateTime;
+}
+
+bool Report(SpectrumFileStatus status, Prompt& prompt) {
+  if (status == SpectrumFileStatus::kDone) return true;
+  prompt.ShowError(SpectrumFileMessage(status));
+  return false;
+}
+
+}  // namespace
+
+bool OpenSpectrum(CSpectrum& file, SpectrumFileDialogs& dialogs, Prompt& prompt) {
+  const std::optional<std::string> chosen = dialogs.ChooseOpenTarget();
+  if (!chosen || chosen->empty()) return false;
+  return Report(LoadSpectrumFile(file, *chosen), prompt);
+}
+
+bool SaveSpectrumAs(CSpectrum& active, std::uint16_t modelCode, SpectrumFileDialogs& dialogs,
+                    Prompt& prompt) {
+  const std::optional<std::filesystem::path> path = SaveTarget(SpectrumSaveKind::kSpectrumFile, dialogs);
+  if (!path) return false;
+  AskTag(active, dialogs);
+  return Report(SaveSpectrumFile(active, *path, KtsContextOf(active, modelCode)), prompt);
+}
+
+bool ExportSpectrumAs(CSpectrum& active, bool hardSize, SpectrumFileDialogs& dialogs, Prompt& prompt) {
+  const std::optional<std::filesystem::path> path = SaveTarget(SpectrumSaveKind::kCsv, dialogs);
+  if (!path) return false;
+  AskTag(active, dialogs);
+  return Report(ExportSpectrumCsv(active, *path, hardSize, CsvContextOf(active)), prompt);
+}
+
+}  // namespace korva

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "spectrum/kts_writer.h"
+
+namespace korva {
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QByteArray out;
+};
+
+Result RunReadSpectrum(const QStringList& arguments) {
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
+  EXPECT_TRUE(tool.waitForFinished(30000));
+  return {tool.exitCode(), tool.readAllStandardOutput()};
+}
+
+TEST(HeadlessSpectrumFile, ReadSpectrumPrintsWhatTheReaderLoadedAndExportsCsv) {
+  QTemporaryDir folder;
+  CSpectrum written;
+  written.image.registers[18] = 0x8000;  // input E: the lower half
+  written.DeriveHalfSelector();
+  written.image.spectrum[5] = 1234;
+  written.image.spectrum[6] = 4294967295u;
+  written.roiMarks[5] = 1;
+  written.softSize = 1365;
+  written.tag = "Tritium  std";
+  written.image.serialNumber = 42;
+  written.image.firmwareVersion = 123;
+  written.image.temperature = -3;
+  CalibrationRecord& calibration = written.FileCalibration(written.CurrentInput());
+  calibration.enabled = 1;
+  calibration.pointCount = 1;
+  calibration.channel[0] = 400.0;
+  calibration.energy[0] = 18.6;
+  calibration.use[0] = 1;
+  const QString path = folder.filePath("h3.kts");
+  ASSERT_EQ(SaveSpectrumFile(written, path.toStdString(), {}), SpectrumFileStatus::kDone);
+
+  const QString csv = folder.filePath("h3.csv");
+  const Result result = RunReadSpectrum({"read-spectrum", path, "--csv", csv, "--soft"});
+  ASSERT_EQ(result.exitCode, 0);
+  const QJsonObject json = QJsonDocument::fromJson(result.out).object();
+  EXPECT_EQ(json["serial"].toInt(), 42);
+  EXPECT_EQ(json["tag"].toString(), "Tritium  std");
+  EXPECT_EQ(json["caption"].toString(), "FILE: h3.kts  (Tritium  std)");
+  EXPECT_EQ(json["hardSize"].toInt(), 4096);
+  EXPECT_EQ(json["softSize"].toInt(), 1365);
+  EXPECT_EQ(json["offset"].toInt(), 0);
+  EXPECT_EQ(json["counts"].toArray().size(), 4096);
+  EXPECT_EQ(json["counts"].toArray()[5].toInteger(), 1234);
+  EXPECT_EQ(json["counts"].toArray()[6].toInteger(), 4294967295LL);
+  EXPECT_EQ(json["roi"].toArray(), QJsonArray{5});
+  EXPECT_EQ(json["registers"].toArray().size(), 128);
+  EXPECT_EQ(json["registers"].toArray()[18].toInt(), 0x8000);
+  EXPECT_EQ(json["calibration"].toObject()["input"].toInt(), 8);
+  EXPECT_TRUE(json["calibration"].toObject()["enabled"].toBool());
+  EXPECT_EQ(json["calibration"].toObject()["points"].toArray(), (QJsonArray{QJsonArray{400.0, 18.6, 1}}));
+  EXPECT_DOUBLE_EQ(json["firmware"].toDouble(), 1.23);
+  EXPECT_EQ(json["temperature"].toInt(), -3);
+
+  QFile exported(csv);
+  ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = exported.readAll().split('\n');
+  EXPECT_EQ(lines[0], "Spectrum from Input,PMT E - DPP");
+  // Soft size 1365 sums three channels a row.
+  EXPECT_EQ(lines[8], "0, 0");
+  EXPECT_EQ(lines[9], "1, 1234");
+  EXPECT_EQ(lines[10], "2, 4294967295");
+  EXPECT_EQ(lines.size(), 8 + 1365 + 1);
+}
+
+TEST(HeadlessSpectrumFile, ReadSpectrumFailuresHaveTheirExitCodes) {
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum", "/nonexistent/x.kts"}).exitCode, 1);
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum"}).exitCode, 2);
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum", "a.kts", "b.kts"}).exitCode, 2);
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum", "a.kts", "--soft"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace korva
