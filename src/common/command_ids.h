@@ -21,4 +21,9 @@ inline constexpr int kAboutHardware = 32860;
 // TDCR measurement.
 inline constexpr int kSaveTdcrAs = 32844;
 
+// Spectrum acquisition.
+inline constexpr int kEraseSpectrum = 32802;
+inline constexpr int kStartAcquisition = 32820;
+inline constexpr int kStopAcquisition = 32821;
+
 }  // namespace korva::command
