@@ -31,9 +31,7 @@ void AmplifierFramePart::OnRegistersRead(bool) {
   if (CAmplifierView* view = View()) view->Refresh();
 }
 
-// On the right, below the acquisition form.
-std::vector<FramePane> AmplifierFramePart::Panes() {
-  return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}};
-}
+// Beside the acquisition form.
+std::vector<FramePane> AmplifierFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }
 
 }  // namespace korva

@@ -52,16 +52,14 @@ CAmplifierView::CAmplifierView(CommandEngine& engine, SpectrumDocuments& spectra
   ConnectControls();
 }
 
+// One narrow column, so the form fits beside the acquisition form.
 void CAmplifierView::LayOut(QWidget* form) {
-  auto* left = new QVBoxLayout;
-  left->addWidget(BuildInput(form));
-  left->addWidget(BuildGain(form));
-  left->addWidget(BuildOffsets(form));
-  left->addStretch();
-  auto* top = new QHBoxLayout(form);
-  top->addLayout(left);
-  top->addWidget(BuildDigitalIo(form), 0, Qt::AlignTop);
-  top->addStretch();
+  auto* layout = new QVBoxLayout(form);
+  layout->addWidget(BuildInput(form));
+  layout->addWidget(BuildGain(form));
+  layout->addWidget(BuildOffsets(form));
+  layout->addWidget(BuildDigitalIo(form));
+  layout->addStretch();
 }
 
 QWidget* CAmplifierView::BuildInput(QWidget* form) {

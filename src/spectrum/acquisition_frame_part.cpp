@@ -100,9 +100,9 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
   };
 }
 
-// On the right of the TDCR panes, above the amplifier form.
+// Beside the TDCR panes, with the amplifier form beside it.
 std::vector<FramePane> AcquisitionFramePart::Panes() {
-  return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}};
+  return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}};
 }
 
 }  // namespace korva

@@ -59,17 +59,13 @@ CAcquisitionView::CAcquisitionView(const AcquisitionViewLinks& links, QWidget* p
 
 CAcquisitionView::~CAcquisitionView() = default;
 
+// One narrow column, so the form fits beside the TDCR panes: the run
+// controls, the run's readings, then the gating.
 void CAcquisitionView::LayOut(QWidget* form) {
   auto* layout = new QVBoxLayout(form);
-  auto* top = new QHBoxLayout;
-  top->addWidget(BuildRun(form), 0, Qt::AlignTop);
-  top->addWidget(BuildTimes(form), 0, Qt::AlignTop);
-  top->addStretch();
-  layout->addLayout(top);
-  auto* gating = new QHBoxLayout;
-  gating->addWidget(BuildGating(form), 0, Qt::AlignTop);
-  gating->addStretch();
-  layout->addLayout(gating);
+  layout->addWidget(BuildRun(form));
+  layout->addWidget(BuildTimes(form));
+  layout->addWidget(BuildGating(form));
   layout->addStretch();
 }
 
@@ -132,16 +128,17 @@ QWidget* CAcquisitionView::BuildGating(QWidget* form) {
   window_ = NewList(QStringLiteral("Window"), ListEntries(kWindowTexts), group.box);
   mode_ = NewList(QStringLiteral("Mode"), ListEntries(kModeTexts), group.box);
   AddField(*group.grid, 0, 0, QStringLiteral("Coincidence Source"), source_);
-  AddField(*group.grid, 0, 1, QStringLiteral("Source"), secondSource_);
-  AddField(*group.grid, 1, 0, QStringLiteral("Window"), window_);
-  AddField(*group.grid, 1, 1, QStringLiteral("Mode"), mode_);
+  AddField(*group.grid, 1, 0, QStringLiteral("Source"), secondSource_);
+  AddField(*group.grid, 2, 0, QStringLiteral("Window"), window_);
+  AddField(*group.grid, 3, 0, QStringLiteral("Mode"), mode_);
   for (int d = 0; d < kDelays; ++d) {
     const auto index = static_cast<std::size_t>(d);
     const QString caption = QString::fromLatin1(kDelayCaptions[index]);
     delays_[index] = new NumericEdit(NumericEdit::Arrows::kSpin, caption, group.box);
     microseconds_[index] = NewReadingBox(caption + QStringLiteral(" [us]"), kMicrosecondWidth, group.box);
-    AddField(*group.grid, 2 + d, 0, caption, delays_[index]);
-    AddField(*group.grid, 2 + d, 1, QStringLiteral("[us]"), microseconds_[index]);
+    microseconds_[index]->setToolTip(QStringLiteral("microseconds"));
+    AddField(*group.grid, 4 + d, 0, caption, delays_[index]);
+    group.grid->addWidget(microseconds_[index], 4 + d, 2);
   }
   return group.box;
 }
