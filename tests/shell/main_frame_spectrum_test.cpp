@@ -192,5 +192,42 @@ TEST_F(SpectrumWindow, DoublingTheCoarseGainDoublesWhereTheTritiumSpectrumLies) 
   EXPECT_TRUE(prompt.errors.empty());
 }
 
+TEST_F(SpectrumWindow, GatingAndDelaysReachTheRegistersAsTypedAndAFileSpectrumCannotBeChanged) {
+  Connect();
+  auto* s1 = Control<NumericEdit>(acquisition, "TDCR S1 delay");
+  s1->setFocus();
+  QTest::keyClick(s1, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(s1, "8205");
+  EXPECT_EQ(Control<QLineEdit>(acquisition, "TDCR S1 delay [us]")->text(), " 65.6400");
+  auto* width = Control<NumericEdit>(acquisition, "Window width");
+  width->setFocus();
+  QTest::keyClick(width, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(width, "5000");
+  EXPECT_EQ(width->text(), "4095") << "clamped as typed";
+  Control<QComboBox>(acquisition, "Coincidence Source")->setCurrentIndex(2);  // TDCR-EXT1
+  EXPECT_EQ(Control<QComboBox>(acquisition, "Second Source")->itemText(0), "MCA PKDT");
+  Control<QComboBox>(acquisition, "Mode")->setCurrentIndex(1);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return Register(100) == 80 && Register(102) == 8125 && (Register(69) & 0x7FFF) == 0x4FFF &&
+               (Register(16) & 0x4000) != 0 && (Register(96) & 0x0600) == 0x0400;
+      },
+      5000))
+      << "read back from the instrument";
+
+  SpectrumDocuments& spectra = frame->Spectra();
+  spectra.Activate(spectra.file);
+  QTest::qWait(300);  // a tick updates the commands
+  EXPECT_FALSE(frame->Action(command::kStartAcquisition)->isEnabled()) << "FILE tab shown";
+  EXPECT_FALSE(acquisition->isEnabled());
+  EXPECT_FALSE(amplifier->isEnabled());
+  const std::uint16_t coarse = Register(18);
+  Control<QComboBox>(amplifier, "COARSE")->setCurrentIndex((coarse & 3) == 3 ? 0 : 3);
+  QTest::qWait(500);
+  EXPECT_EQ(Register(18), coarse) << "nothing composed into the buffer spectrum";
+  spectra.Activate(spectra.buffer);
+  EXPECT_TRUE(acquisition->isEnabled());
+}
+
 }  // namespace
 }  // namespace korva
