@@ -30,10 +30,12 @@ int ReportUsageError(const std::string& message);
 // was reported.
 bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
 
-// The commands of the device link and of the TDCR measurement.
+// The commands of the device link, the TDCR measurement and the spectrum
+// acquisition.
 std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
 std::vector<CliCommand> AnalysisCommands();
 std::vector<CliCommand> SpectrumFileCommands();
+std::vector<CliCommand> SpectrumCommands();
 
 }  // namespace korva

@@ -49,4 +49,9 @@ inline constexpr int kLinearVerticalScale = 32786;
 inline constexpr int kLogarithmicVerticalScale = 32787;
 inline constexpr int kShowFullSpectrum = 32788;
 
+// Spectrum acquisition.
+inline constexpr int kEraseSpectrum = 32802;
+inline constexpr int kStartAcquisition = 32820;
+inline constexpr int kStopAcquisition = 32821;
+
 }  // namespace korva::command

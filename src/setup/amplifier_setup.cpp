@@ -59,8 +59,11 @@ void AmplifierSetup::FillCoarseList(const AmplifierSpectrumFields& active) {
 bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFields& active) {
   const int previousInput = inputNumber_;
   inputNumber_ = McaInputNumber(registers[reg::kMcaInput]);
+  // The first read-back after a first update takes every field, even one
+  // that happens to equal a copy left from before (a reconnect).
+  const bool takeAll = !inputDecoded_;
 
-  if (registers[reg::kFineGain] != register17Copy_) {
+  if (takeAll || registers[reg::kFineGain] != register17Copy_) {
     register17Copy_ = registers[reg::kFineGain];
     ShowFine(FineOfRegister(register17Copy_), true);
   }
@@ -77,7 +80,7 @@ bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFi
     FillCoarseList(active);
   }
 
-  if (registers[reg::kAmplifierOffset] != register12Copy_) {
+  if (takeAll || registers[reg::kAmplifierOffset] != register12Copy_) {
     register12Copy_ = registers[reg::kAmplifierOffset];
     controls_.amplifierOffset = AmplifierOffsetOfRegister(register12Copy_, inputE_);
   }
@@ -86,11 +89,11 @@ bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFi
   if (controls_.adcOffset == kDefaultAdcOffset) controls_.adcDefault = true;
   EnableOffsets();
 
-  if (registers[reg::kDigitalIoFlags] != register75Copy_) {
+  if (takeAll || registers[reg::kDigitalIoFlags] != register75Copy_) {
     register75Copy_ = registers[reg::kDigitalIoFlags];
     digitalIoFlags_ = static_cast<std::uint16_t>(register75Copy_ & kDigitalIoFlagMask);
   }
-  if (registers[reg::kDigitalIoFunctions] != register76Copy_) {
+  if (takeAll || registers[reg::kDigitalIoFunctions] != register76Copy_) {
     register76Copy_ = registers[reg::kDigitalIoFunctions];
     for (std::size_t i = 0; i < kOutputLines.size(); ++i) {
       controls_.function[i] = FunctionPosition(register76Copy_, kOutputLines[i]);

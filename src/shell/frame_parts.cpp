@@ -2,8 +2,10 @@
 
 #include "analysis/analysis_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
+#include "setup/amplifier_frame_part.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
+#include "spectrum/acquisition_frame_part.h"
 #include "spectrum/spectrum_frame_part.h"
 #include "tdcr/tdcr_frame_part.h"
 
@@ -19,6 +21,8 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
+  parts.push_back(std::make_unique<AcquisitionFramePart>(context));
+  parts.push_back(std::make_unique<AmplifierFramePart>(context));
   return parts;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "devicelink/device_image.h"
+#include "setup/amplifier_spectrum_fields.h"
 #include "spectrum/calibration_record.h"
 
 namespace korva {
@@ -75,6 +76,9 @@ class CSpectrum {
   // One per displayed channel, derived from roiMarks and the compression
   // factor.
   std::array<std::uint8_t, kChannels> displayRoiMarks{};
+  // The amplifier's view of this record's input: remembered coarse gains,
+  // input class and label, and the shadow of register 18.
+  AmplifierSpectrumFields amplifier;
 };
 
 }  // namespace korva

@@ -268,6 +268,31 @@ TEST(AmplifierSetupLifecycle, NothingIsChangedBeforeTheFirstUpdateAndTheFirstRea
   EXPECT_EQ(registers[kInput] & 3, 1);
 }
 
+// A first update on reconnect shows the form's start values; the next
+// read-back must bring back every field, also those the instrument still
+// holds at the value decoded before (the copies would call them unchanged).
+TEST(AmplifierSetupLifecycle, AReconnectReadBackTakesFieldsEqualToTheirOldCopies) {
+  AmplifierSetup setup;
+  AmplifierSpectrumFields fields;
+  RegisterImage registers{};
+  registers[kFine] = 0;  // fine 4095
+  registers[kAmpOffset] = 65535 - 1234;
+  registers[kIoFlags] = 0x4000;  // Rout push-pull
+  registers[kIoFunctions] = 0x0030;
+  setup.FirstUpdate(fields);
+  setup.Refresh(registers, fields);
+  ASSERT_EQ(setup.Controls().fine, 4095);
+
+  setup.FirstUpdate(fields);
+  EXPECT_EQ(setup.Controls().fine, 0) << "the form's start value";
+  setup.Refresh(registers, fields);
+  EXPECT_EQ(setup.Controls().fine, 4095);
+  EXPECT_EQ(setup.Controls().fineText, "1.20000");
+  EXPECT_EQ(setup.Controls().amplifierOffset, 1234);
+  EXPECT_EQ(setup.Controls().drive[0], 1);
+  EXPECT_EQ(setup.Controls().function[0], 3);
+}
+
 TEST(AmplifierMcaInput, ListEntriesMapToInputNumberPhaAndE) {
   for (int i = 0; i < 9; ++i) {
     const McaInput input = McaInputOfListIndex(i);

@@ -1,0 +1,231 @@
+#include "cli/spectrum_script.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+#include <numeric>
+
+#include "common/safe_file_writer.h"
+#include "setup/amplifier_input.h"
+#include "setup/amplifier_send.h"
+#include "spectrum/acquisition_registers.h"
+#include "spectrum/kts_writer.h"
+#include "spectrum/spectrum_csv.h"
+#include "timesync/time_stamp_session.h"
+
+namespace korva {
+
+namespace {
+
+// Chunks in one walk through the whole data memory.
+constexpr int kChunksPerMemoryWalk = 8;
+constexpr int kProgressPeriodMs = 2000;
+constexpr int kReplyWaitMs = 120000;
+constexpr int kMemoryWalkWaitMs = 600000;
+// The model code sits in register 15 bits 12-15.
+constexpr std::size_t kModelRegister = 15;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+bool Fail(const std::string& message) {
+  std::cerr << message << '\n';
+  return false;
+}
+
+std::vector<std::filesystem::path> OutputFiles(const SpectrumOptions& options) {
+  std::vector<std::filesystem::path> files{options.out};
+  if (options.csv) files.emplace_back(*options.csv);
+  return files;
+}
+
+}  // namespace
+
+SpectrumScript::SpectrumScript(const SpectrumOptions& options)
+    : options_(options), reference_(services_.Clock(), services_.Zones()) {
+  session_.Engine().AddObserver(this);
+}
+
+SpectrumScript::~SpectrumScript() { session_.Engine().RemoveObserver(this); }
+
+void SpectrumScript::Interrupt() { interrupted = 1; }
+bool SpectrumScript::Interrupted() { return interrupted != 0; }
+
+bool SpectrumScript::Running() {
+  return (session_.Buffer().image.registers[acquisition_register::kControl] & acquisition_bit::kRun) != 0;
+}
+
+bool SpectrumScript::CheckOutputFiles() {
+  for (const std::filesystem::path& path : OutputFiles(options_)) {
+    if (!options_.overwrite && std::filesystem::exists(path)) {
+      return Fail("File already exists: " + path.string() + " (use --overwrite to replace it)");
+    }
+    SafeFileWriter probe(path);
+    if (!probe.Open())
+      return Fail(std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate)) + " " + path.string());
+  }
+  return true;
+}
+
+bool SpectrumScript::ConnectAndRead() {
+  if (!session_.ConnectAndWait(options_.port, options_.baud)) return false;
+  const int reads = registerReads_;
+  return session_.WaitUntil([&] { return registerReads_ > reads; }, kReplyWaitMs) ||
+         Fail("The instrument's registers could not be read.");
+}
+
+// The amplifier takes the instrument's settings first, so only what the
+// options name changes.
+bool SpectrumScript::EraseAndWriteSettings() {
+  CSpectrum& buffer = session_.Buffer();
+  RegisterImage& registers = buffer.image.registers;
+  AcquisitionSettings settings = ReadAcquisitionSettings(registers);
+  settings.stopTimer = options_.liveTimer ? 1 : 0;
+  settings.presetSeconds = options_.presetSeconds.value_or(0);
+  AcquisitionRunContext context = RunContext();
+  EraseAcquisition(context, settings);
+
+  amplifier_.FirstUpdate(buffer.amplifier);
+  amplifier_.Refresh(registers, buffer.amplifier);
+  if (options_.input) amplifier_.SelectMcaInput(*options_.input, buffer.amplifier);
+  if (options_.coarse) amplifier_.SelectCoarse(*options_.coarse, buffer.amplifier);
+  if (options_.fine) amplifier_.SetFine(*FineOfTypedFactor(*options_.fine));
+  SendAmplifierChange(session_.Engine(), amplifier_, buffer.amplifier, true, RegisterBlock::kSettings);
+  buffer.DeriveHalfSelector();
+  return Settle() || Fail("The settings could not be written.");
+}
+
+// Every queued write is out and the registers were read back twice after
+// it, so the image holds what the instrument took.
+bool SpectrumScript::Settle() {
+  CommandEngine& engine = session_.Engine();
+  const auto writing = [&engine] {
+    return engine.WritePending() ||
+           (engine.IsBusy() && engine.Kind() == CommandEngine::TransactionKind::kRegisterWrite);
+  };
+  if (!session_.WaitUntil([&writing] { return !writing(); }, kReplyWaitMs)) {
+    return false;
+  }
+  const int reads = registerReads_;
+  return session_.WaitUntil([&] { return registerReads_ >= reads + 2; }, kReplyWaitMs);
+}
+
+bool SpectrumScript::ChooseReference() {
+  if (options_.reference != TimeReferenceKind::kUtc) {
+    reference_.Choose(options_.reference, 0);
+    return true;
+  }
+  TimeStampSession query(services_.Tools());
+  for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
+  if (!query.QueryGood()) return Fail("Failed to retreive time from: " + options_.ntpServer);
+  reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
+  return true;
+}
+
+// The wait for an even second runs the event loop, so the link goes on
+// meanwhile (its read-backs are held off until the start is written).
+AcquisitionRunContext SpectrumScript::RunContext() {
+  return {session_.Engine(), reference_, session_.Log(), [this] { ChooseReference(); },
+          [](std::chrono::milliseconds wait) {
+            QEventLoop loop;
+            QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+            loop.exec();
+          }};
+}
+
+bool SpectrumScript::Start() {
+  AcquisitionRunContext context = RunContext();
+  const StartTexts texts = StartAcquisition(context);
+  std::cout << texts.label << "  " << texts.stamp << '\n';
+  return session_.WaitUntil([this] { return Running() || Interrupted(); }, kReplyWaitMs) ||
+         Fail("The instrument did not start the acquisition.");
+}
+
+void SpectrumScript::PrintProgress(double elapsedSeconds) {
+  CSpectrum& buffer = session_.Buffer();
+  std::uint64_t counts = 0;
+  for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) counts += buffer.Channel(i);
+  const RunTimes times = DecodeRunTimes(buffer.image.registers);
+  std::printf("elapsed %8.1f s  real %s s  live %s s  counts %llu\n", elapsedSeconds,
+              RunTimeText(times.realSeconds).c_str(), RunTimeText(times.liveSeconds).c_str(),
+              static_cast<unsigned long long>(counts));
+  std::fflush(stdout);
+}
+
+bool SpectrumScript::FollowRun() {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  qint64 lastPrint = 0;
+  bool stopped = false;
+  const bool ended = session_.WaitUntil(
+      [&] {
+        if (Interrupted() && !stopped) {
+          AcquisitionRunContext context = RunContext();
+          StopAcquisition(context);
+          stopped = true;
+        }
+        if (elapsed.elapsed() - lastPrint >= kProgressPeriodMs) {
+          lastPrint = elapsed.elapsed();
+          PrintProgress(static_cast<double>(lastPrint) / 1000.0);
+        }
+        return !Running();
+      },
+      std::numeric_limits<int>::max());
+  return (ended || Fail("The link was lost during the acquisition.")) && ReadWholeMemory();
+}
+
+bool SpectrumScript::ReadWholeMemory() {
+  const int start = chunks_;
+  return session_.WaitUntil([&] { return chunks_ >= start + kChunksPerMemoryWalk + 1; }, kMemoryWalkWaitMs) ||
+         Fail("The spectrum memory could not be read.");
+}
+
+bool SpectrumScript::Save() {
+  CSpectrum& buffer = session_.Buffer();
+  const RegisterImage& registers = buffer.image.registers;
+  if (options_.tag) buffer.tag = *options_.tag;
+  const AcquisitionReadout readout =
+      ReadAcquisition(registers, buffer.image.temperature, buffer.image.slowAdc);
+  const AcquisitionValues values{readout.times.realSeconds, readout.times.liveSeconds,
+                                 readout.times.deadPercent, readout.startStamp, readout.startLabel};
+  buffer.DeriveHalfSelector();
+  const KtsWriteContext kts{static_cast<std::uint16_t>(registers[kModelRegister] >> 12), values};
+  if (const SpectrumFileStatus status = SaveSpectrumFile(buffer, options_.out, kts);
+      status != SpectrumFileStatus::kDone) {
+    return Fail(std::string(SpectrumFileMessage(status)) + " " + options_.out);
+  }
+  std::cout << "Saved: " << options_.out << '\n';
+  if (options_.csv) {
+    buffer.SetSizes(CSpectrum::kMaxSize, options_.softSize.value_or(CSpectrum::kMaxSize), true);
+    const SpectrumCsvContext csv{buffer.amplifier.inputLabel, values};
+    if (const SpectrumFileStatus status = ExportSpectrumCsv(buffer, *options_.csv, !options_.softSize, csv);
+        status != SpectrumFileStatus::kDone) {
+      return Fail(std::string(SpectrumFileMessage(status)) + " " + *options_.csv);
+    }
+    std::cout << "Saved: " << *options_.csv << '\n';
+  }
+  PrintSummary();
+  return true;
+}
+
+void SpectrumScript::PrintSummary() {
+  CSpectrum& buffer = session_.Buffer();
+  const RunTimes times = DecodeRunTimes(buffer.image.registers);
+  std::uint64_t total = 0;
+  std::size_t peak = 0;
+  for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) {
+    total += buffer.Channel(i);
+    if (buffer.Channel(i) > buffer.Channel(peak)) peak = i;
+  }
+  std::printf("Real [s]: %s\nLive [s]: %s\nDead %%: %s\nTotal counts: %llu\nMaximum at channel: %zu\n",
+              RunTimeText(times.realSeconds).c_str(), RunTimeText(times.liveSeconds).c_str(),
+              DeadPercentText(times.deadPercent).c_str(), static_cast<unsigned long long>(total), peak);
+  std::fflush(stdout);
+}
+
+}  // namespace korva

@@ -1,0 +1,11 @@
+#include "spectrum/tdcr_delay_limit.h"
+
+#include "tdcr/tdcr_settings.h"
+
+namespace korva {
+
+int TdcrDelayExtension(const RegisterImage& registers, std::size_t signal) {
+  return ExtensionPosition(registers[tdcr_register::kExtension1 + (signal == 0 ? 0 : 1)]);
+}
+
+}  // namespace korva

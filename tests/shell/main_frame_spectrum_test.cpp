@@ -1,0 +1,233 @@
+// Spectrum acquisition the way a user runs it: the ACQUISITION and SIGNALS
+// forms of the main window on a virtual instrument.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
+#include "../support/recording_prompt.h"
+#include "common/command_ids.h"
+#include "devicelink/link_session.h"
+#include "forms/numeric_edit.h"
+#include "setup/amplifier_view.h"
+#include "shell/main_frame.h"
+#include "sim/pty_server.h"
+#include "spectrum/acquisition_view.h"
+#include "timesync/time_stamp_dialog.h"
+
+namespace korva {
+namespace {
+
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
+
+// Answers the "Measurement Time Stamp" dialog with "Use SYSTEM".
+void AnswerTimeStampDialogs(QObject* owner) {
+  auto* poll = new QTimer(owner);
+  QObject::connect(poll, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<CTimeUTC*>(QApplication::activeModalWidget())) {
+      dialog->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
+    }
+  });
+  poll->start(50);
+}
+
+// The main window connected to an unpaced virtual instrument, with both
+// forms filled from its first register read.
+struct SpectrumWindow : ::testing::Test {
+  SpectrumWindow() : instrument(Options()) {
+    instrument.Start();
+    services.prompt = &prompt;
+    services.settings = &settings;
+    services.enumerate = [this] {
+      SerialPortRecord record;
+      record.portName = instrument.DevicePath().substr(5);
+      record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
+      return std::vector<SerialPortRecord>{record};
+    };
+    frame = std::make_unique<CMainFrame>(services);
+    frame->show();
+    AnswerTimeStampDialogs(frame.get());
+  }
+  ~SpectrumWindow() override { frame->close(); }
+
+  static sim::ServerOptions Options() {
+    sim::ServerOptions options;
+    options.baud = 0;
+    return options;
+  }
+
+  void Connect() {
+    frame->Trigger(command::kAutoConnect);
+    ASSERT_TRUE(frame->Session().Engine().IsConnected());
+    acquisition = frame->findChild<CAcquisitionView*>();
+    amplifier = frame->findChild<CAmplifierView*>();
+    ASSERT_NE(acquisition, nullptr);
+    ASSERT_NE(amplifier, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acquisition->Initialised(); }, 5000));
+  }
+  template <typename T>
+  T* Control(QWidget* view, const char* name) {
+    return view->findChild<T*>(QString::fromLatin1(name));
+  }
+  std::uint16_t Register(std::size_t index) const { return frame->BufferSpectrum().image.registers[index]; }
+  bool Running() const { return (Register(16) & 1) != 0; }
+  std::uint64_t Counts() const {
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) total += frame->BufferSpectrum().Channel(i);
+    return total;
+  }
+  // The mean channel of the counts: where the spectrum's bulk lies.
+  double MeanChannel() const {
+    double sum = 0, weighted = 0;
+    for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) {
+      sum += frame->BufferSpectrum().Channel(i);
+      weighted += static_cast<double>(i) * frame->BufferSpectrum().Channel(i);
+    }
+    return sum > 0 ? weighted / sum : 0.0;
+  }
+  // Erases, acquires for `seconds` of real time and waits until the whole
+  // memory was read after the run stopped.
+  void Acquire(int seconds) {
+    NumericEdit* preset = Control<NumericEdit>(acquisition, "Preset Time [s]");
+    preset->setFocus();
+    QTest::keyClick(preset, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(preset, QString::number(seconds));
+    Control<QPushButton>(acquisition, "MCA-RESET")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Counts() == 0; }, 5000));
+    Control<QPushButton>(acquisition, "MCA-START")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Running(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Running(); }, (seconds + 5) * 1000));
+    QTest::qWait(1500);  // one more walk through the memory
+  }
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  sim::PtyServer instrument;
+  MainFrameServices services;
+  std::unique_ptr<CMainFrame> frame;
+  CAcquisitionView* acquisition = nullptr;
+  CAmplifierView* amplifier = nullptr;
+};
+
+TEST_F(SpectrumWindow, StartStopAndEraseReachTheInstrumentAndTheFormFollowsIt) {
+  Connect();
+  auto text = [&](const char* name) { return Control<QLineEdit>(acquisition, name)->text().trimmed(); };
+  EXPECT_FALSE(frame->Action(command::kStopAcquisition)->isEnabled());
+
+  Control<QPushButton>(acquisition, "MCA-START")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Running(); }, 5000));
+  EXPECT_EQ(Control<QLabel>(acquisition, "START TIME")->text(), "START TIME: SYSTEM");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text("REAL [s]").toDouble() > 0.5 && Counts() > 100; }, 5000));
+  EXPECT_FALSE(frame->Action(command::kStartAcquisition)->isEnabled());
+  EXPECT_TRUE(frame->Action(command::kStopAcquisition)->isEnabled());
+  EXPECT_TRUE(
+      text("START STAMP").contains(QRegularExpression("^\\d\\d/\\d\\d/\\d{4}  \\d\\d:\\d\\d:\\d\\d$")));
+
+  frame->Trigger(command::kStopAcquisition);
+  QTest::qWait(600);  // the write and a read-back after it
+  EXPECT_FALSE(Running());
+  const QString stoppedAt = text("REAL [s]");
+  QTest::qWait(600);
+  EXPECT_EQ(text("REAL [s]"), stoppedAt) << "the instrument's clock stopped";
+
+  frame->Trigger(command::kEraseSpectrum);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return Counts() == 0 && text("START STAMP") == "WAITING FOR START"; }, 5000));
+  EXPECT_EQ(text("REAL [s]"), "0.00");
+  EXPECT_EQ(Register(16) & 0x34, 0x10) << "erase handshake completed";
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(SpectrumWindow, AutoUpdateSwitchesSpectrumPolling) {
+  Connect();
+  CommandEngine& engine = frame->Session().Engine();
+  auto* autoUpdate = Control<QCheckBox>(acquisition, "AUTO UPDATE");
+  EXPECT_TRUE(autoUpdate->isChecked());
+  EXPECT_TRUE(engine.SpectrumPolling());
+  autoUpdate->click();
+  EXPECT_FALSE(engine.SpectrumPolling());
+  // Without polling no acquisition reaches the window's counts.
+  Control<QPushButton>(acquisition, "MCA-START")->click();
+  QTest::qWait(1000);
+  EXPECT_EQ(Counts(), 0u);
+  autoUpdate->click();
+  EXPECT_TRUE(engine.SpectrumPolling());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Counts() > 0; }, 5000));
+  frame->Trigger(command::kDisconnect);
+  EXPECT_FALSE(autoUpdate->isChecked());
+}
+
+TEST_F(SpectrumWindow, DoublingTheCoarseGainDoublesWhereTheTritiumSpectrumLies) {
+  Connect();
+  auto* coarse = Control<QComboBox>(amplifier, "COARSE");
+  coarse->setCurrentIndex(0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (Register(18) & 3) == 0; }, 5000));
+  Acquire(2);
+  const double single = MeanChannel();
+  ASSERT_GT(single, 5.0);
+
+  coarse->setCurrentIndex(2);
+  EXPECT_EQ(Control<QLineEdit>(amplifier, "TOTAL")->text(), "2.00000");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (Register(18) & 3) == 2; }, 5000))
+      << "read back from the instrument";
+  Acquire(2);
+  EXPECT_NEAR(MeanChannel() / single, 2.0, 0.25) << single << " -> " << MeanChannel();
+
+  // The fine gain's spin reaches register 17 the same way.
+  auto* fine = Control<NumericEdit>(amplifier, "FINE");
+  fine->stepBy(1);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Register(17) == (4095 - amplifier->Setup().Controls().fine) * 16; }, 5000));
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(SpectrumWindow, GatingAndDelaysReachTheRegistersAsTypedAndAFileSpectrumCannotBeChanged) {
+  Connect();
+  auto* s1 = Control<NumericEdit>(acquisition, "TDCR S1 delay");
+  s1->setFocus();
+  QTest::keyClick(s1, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(s1, "8205");
+  EXPECT_EQ(Control<QLineEdit>(acquisition, "TDCR S1 delay [us]")->text(), " 65.6400");
+  auto* width = Control<NumericEdit>(acquisition, "Window width");
+  width->setFocus();
+  QTest::keyClick(width, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(width, "5000");
+  EXPECT_EQ(width->text(), "4095") << "clamped as typed";
+  Control<QComboBox>(acquisition, "Coincidence Source")->setCurrentIndex(2);  // TDCR-EXT1
+  EXPECT_EQ(Control<QComboBox>(acquisition, "Second Source")->itemText(0), "MCA PKDT");
+  Control<QComboBox>(acquisition, "Mode")->setCurrentIndex(1);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return Register(100) == 80 && Register(102) == 8125 && (Register(69) & 0x7FFF) == 0x4FFF &&
+               (Register(16) & 0x4000) != 0 && (Register(96) & 0x0600) == 0x0400;
+      },
+      5000))
+      << "read back from the instrument";
+
+  SpectrumDocuments& spectra = frame->Spectra();
+  spectra.Activate(spectra.file);
+  QTest::qWait(300);  // a tick updates the commands
+  EXPECT_FALSE(frame->Action(command::kStartAcquisition)->isEnabled()) << "FILE tab shown";
+  EXPECT_FALSE(acquisition->isEnabled());
+  EXPECT_FALSE(amplifier->isEnabled());
+  const std::uint16_t coarse = Register(18);
+  Control<QComboBox>(amplifier, "COARSE")->setCurrentIndex((coarse & 3) == 3 ? 0 : 3);
+  QTest::qWait(500);
+  EXPECT_EQ(Register(18), coarse) << "nothing composed into the buffer spectrum";
+  spectra.Activate(spectra.buffer);
+  EXPECT_TRUE(acquisition->isEnabled());
+}
+
+}  // namespace
+}  // namespace korva
