@@ -30,8 +30,11 @@ int ReportUsageError(const std::string& message);
 // was reported.
 bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
 
-// The commands of the device link and of the TDCR measurement.
+// The commands of the device link, the TDCR measurement, the register
+// files and the FPGA programming.
 std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
+std::vector<CliCommand> RegisterCommands();
+std::vector<CliCommand> FpgaCommands();
 
 }  // namespace korva

@@ -10,8 +10,12 @@ std::optional<CommandLine> CommandLine::Parse(const std::vector<std::string>& ar
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!argument.starts_with("--")) {
-      error = "unexpected argument: " + argument;
-      return std::nullopt;
+      if (line.positionals_.size() >= grammar.positionals) {
+        error = "unexpected argument: " + argument;
+        return std::nullopt;
+      }
+      line.positionals_.push_back(argument);
+      continue;
     }
     const std::string name = argument.substr(2);
     if (line.Has(name)) {

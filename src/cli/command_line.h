@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
@@ -8,14 +9,17 @@
 
 namespace korva {
 
-// A subcommand with "--name value" options and "--flag" switches. Parsing
-// fails (with a message) on an unknown option, a missing value or a value
-// given twice, so a typing error never runs a measurement with defaults.
+// A subcommand with "--name value" options, "--flag" switches and up to
+// `positionals` plain words (a second command word, a file name). Parsing
+// fails (with a message) on an unknown option, a missing value, a value
+// given twice or a word too many, so a typing error never runs a
+// measurement with defaults.
 class CommandLine {
  public:
   struct Grammar {
     std::set<std::string> valued;
     std::set<std::string> flags;
+    std::size_t positionals = 0;
   };
 
   // `arguments` excludes the program name and the subcommand.
@@ -24,10 +28,13 @@ class CommandLine {
 
   bool Has(const std::string& name) const { return values_.count(name) != 0 || flags_.count(name) != 0; }
   std::optional<std::string> Value(const std::string& name) const;
+  // The plain words, in the order given.
+  const std::vector<std::string>& Positionals() const { return positionals_; }
 
  private:
   std::map<std::string, std::string> values_;
   std::set<std::string> flags_;
+  std::vector<std::string> positionals_;
 };
 
 // Reads a whole decimal number or a decimal fraction; nullopt for any other text.

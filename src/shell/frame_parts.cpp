@@ -1,6 +1,8 @@
 #include "shell/frame_parts.h"
 
 #include "devicelink/serial_port_enumerator.h"
+#include "fpga/fpga_frame_part.h"
+#include "setup/setup_registers_frame_part.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
 #include "tdcr/tdcr_frame_part.h"
@@ -14,6 +16,8 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
+  parts.push_back(std::make_unique<FpgaFramePart>(context));
+  parts.push_back(std::make_unique<SetupRegistersFramePart>(context));
   return parts;
 }
 
