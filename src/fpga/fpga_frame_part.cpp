@@ -22,13 +22,17 @@ void FpgaFramePart::OnProgramFpga() {
     context_.prompt.ShowError(fpga_text::kNoDevice);
     return;
   }
+  // The dialog comes only once the link is handed over, so nothing can be
+  // sent from it while the engine still has a transaction in flight.
+  const FpgaLinkHold hold(
+      link,
+      [this] {
+        if (dialog_) dialog_->Transfer().OnReplyBytes();
+      },
+      true);
   CProgramFPGA dialog(link.Port(), context_.prompt, context_.settings, chooseFile_, &context_.window);
   dialog_ = &dialog;
-  {
-    const FpgaLinkHold hold(
-        link, [&dialog] { dialog.Transfer().OnReplyBytes(); }, true);
-    dialog.exec();
-  }
+  dialog.exec();
   dialog_ = nullptr;
 }
 
