@@ -35,6 +35,12 @@ std::string ReadAll(const QString& path) {
   return text.str();
 }
 
+// Saves a picture of `widget` when KORVA_SCREENSHOT_DIR names a folder.
+void Screenshot(QWidget& widget, const QString& name) {
+  const QString folder = qEnvironmentVariable("KORVA_SCREENSHOT_DIR");
+  if (!folder.isEmpty()) widget.grab().save(QDir(folder).filePath(name));
+}
+
 class DebugViewTest : public ::testing::Test {
  protected:
   DebugViewTest() {
@@ -125,6 +131,9 @@ TEST_F(DebugViewTest, ShowsTheInstrumentsRegistersAndWritesOneBack) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return Dec() == "77"; }, 5000));
   Click("bit8");
   EXPECT_EQ(Dec(), "333");
+  pane_->resize(320, 300);
+  pane_->show();
+  Screenshot(*pane_, "registers_view.png");
   EXPECT_TRUE(QTest::qWaitFor([this] { return InstrumentRegister(5) == 333; }, 5000));
 
   // Typed values beyond the field's range are stored clamped and shown so.
