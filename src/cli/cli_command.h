@@ -30,12 +30,13 @@ int ReportUsageError(const std::string& message);
 // was reported.
 bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud);
 
-// The commands of the device link, the TDCR measurement and the spectrum
-// acquisition.
+// The commands of each subsystem.
 std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
 std::vector<CliCommand> AnalysisCommands();
 std::vector<CliCommand> SpectrumFileCommands();
 std::vector<CliCommand> SpectrumCommands();
+std::vector<CliCommand> RegisterCommands();
+std::vector<CliCommand> FpgaCommands();
 
 }  // namespace korva

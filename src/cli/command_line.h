@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
@@ -8,9 +9,11 @@
 
 namespace korva {
 
-// A subcommand with "--name value" options and "--flag" switches. Parsing
-// fails (with a message) on an unknown option, a missing value or a value
-// given twice, so a typing error never runs a measurement with defaults.
+// A subcommand with "--name value" options, "--flag" switches and up to
+// `positionals` plain words (a second command word, a file name). Parsing
+// fails (with a message) on an unknown option, a missing value, a value
+// given twice or a word too many, so a typing error never runs a
+// measurement with defaults.
 class CommandLine {
  public:
   struct Grammar {

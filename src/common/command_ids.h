@@ -17,6 +17,11 @@ inline constexpr int kAutoConnect = 32794;
 inline constexpr int kConnect = 32895;
 inline constexpr int kDisconnect = 32893;
 inline constexpr int kAboutHardware = 32860;
+inline constexpr int kCopyRegistersBufferToFile = 32842;
+inline constexpr int kCopyRegistersFileToBuffer = 32843;
+
+// Utility.
+inline constexpr int kFpga = 32890;
 
 // TDCR measurement.
 inline constexpr int kSaveTdcrAs = 32844;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,9 @@ class SettingsStore {
                            std::span<const std::uint8_t> value) = 0;
   virtual std::optional<std::uint32_t> ReadDword(std::string_view path, std::string_view name) = 0;
   virtual void WriteDword(std::string_view path, std::string_view name, std::uint32_t value) = 0;
+  // Text values (a folder name, say), UTF-8.
+  virtual std::optional<std::string> ReadString(std::string_view path, std::string_view name) = 0;
+  virtual void WriteString(std::string_view path, std::string_view name, std::string_view value) = 0;
 };
 
 // Where the main frame keeps its own values.

@@ -86,8 +86,13 @@ void LinkSession::ScheduleAfter(int delayMs, std::function<void()> action) {
 bool LinkSession::event(QEvent* event) {
   if (event->type() == port_.MessageType()) {
     const auto& note = static_cast<const SerialPortEvent&>(*event);
-    HandleSerialNotification(note.Events(), note.LineErrors(), serialEventsSuppressed_ && !searching_, log_,
-                             [this] { engine_.OnReplyBytes(); });
+    const bool suppressed = serialEventsSuppressed_ && !searching_;
+    if (suppressed && rawReplySink_) {
+      if (note.Events() & serial_event::kCharactersReceived) rawReplySink_();
+    } else {
+      HandleSerialNotification(note.Events(), note.LineErrors(), suppressed, log_,
+                               [this] { engine_.OnReplyBytes(); });
+    }
     emit SerialNotificationHandled();
     return true;
   }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "devicelink/command_engine.h"
@@ -53,6 +54,10 @@ class LinkSession : public QObject, public EngineHost {
   // While the Port Finder searches it takes the notifications as they come,
   // whatever the suppressed flag says.
   void SetSearching(bool searching) { searching_ = searching; }
+  // While serial events are suppressed, received characters go to `sink`
+  // instead of the engine (the FPGA transfer reads the port itself); an
+  // empty sink ignores them again.
+  void SetRawReplySink(std::function<void()> sink) { rawReplySink_ = std::move(sink); }
 
  signals:
   // Connect is about to (re)open the port: the time stamp choice and the
@@ -83,6 +88,7 @@ class LinkSession : public QObject, public EngineHost {
   bool portOpen_ = false;
   bool serialEventsSuppressed_ = false;
   bool searching_ = false;
+  std::function<void()> rawReplySink_;
 };
 
 }  // namespace korva

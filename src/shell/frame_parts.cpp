@@ -2,7 +2,9 @@
 
 #include "analysis/analysis_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
+#include "fpga/fpga_frame_part.h"
 #include "setup/amplifier_frame_part.h"
+#include "setup/setup_registers_frame_part.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
 #include "spectrum/acquisition_frame_part.h"
@@ -23,6 +25,8 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
   parts.push_back(std::make_unique<AcquisitionFramePart>(context));
   parts.push_back(std::make_unique<AmplifierFramePart>(context));
+  parts.push_back(std::make_unique<FpgaFramePart>(context));
+  parts.push_back(std::make_unique<SetupRegistersFramePart>(context));
   return parts;
 }
 

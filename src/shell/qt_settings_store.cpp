@@ -41,4 +41,14 @@ void QtSettingsStore::WriteDword(std::string_view path, std::string_view name, s
   settings_.setValue(Key(path, name), value);
 }
 
+std::optional<std::string> QtSettingsStore::ReadString(std::string_view path, std::string_view name) {
+  const QVariant value = settings_.value(Key(path, name));
+  if (!value.isValid()) return std::nullopt;
+  return value.toString().toStdString();
+}
+
+void QtSettingsStore::WriteString(std::string_view path, std::string_view name, std::string_view value) {
+  settings_.setValue(Key(path, name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
+
 }  // namespace korva

@@ -20,10 +20,13 @@ TEST(QtSettingsStore, KeepsValuesUnderTheCompanyKeyAcrossInstances) {
     EXPECT_FALSE(store.ReadDword("\\Korva-TDCR\\App", "AppLook"));
     store.WriteBinary("\\Korva-TDCR\\WindowPos", "WinPos", placement);
     store.WriteDword("\\Korva-TDCR\\App", "AppLook", 32880);
+    EXPECT_FALSE(store.ReadString("\\ConfigKorva\\LastPath", "FPGAFile"));
+    store.WriteString("\\ConfigKorva\\LastPath", "FPGAFile", "/home/lab/designs \u00e9");
   }
   QtSettingsStore reopened;
   EXPECT_EQ(reopened.ReadBinary("\\Korva-TDCR\\WindowPos", "WinPos"), placement);
   EXPECT_EQ(reopened.ReadDword("\\Korva-TDCR\\App", "AppLook"), 32880u);
+  EXPECT_EQ(reopened.ReadString("\\ConfigKorva\\LastPath", "FPGAFile"), "/home/lab/designs \u00e9");
   EXPECT_TRUE(QFile::exists(home.path() + "/Korva/Korva-TDCR 7.0.conf"));
 }
 

@@ -12,6 +12,7 @@ class MemorySettingsStore : public SettingsStore {
  public:
   std::map<std::string, std::vector<std::uint8_t>> binaries;
   std::map<std::string, std::uint32_t> dwords;
+  std::map<std::string, std::string> strings;
 
   static std::string Key(std::string_view path, std::string_view name) {
     return std::string(path) + "|" + std::string(name);
@@ -32,6 +33,14 @@ class MemorySettingsStore : public SettingsStore {
   }
   void WriteDword(std::string_view path, std::string_view name, std::uint32_t value) override {
     dwords[Key(path, name)] = value;
+  }
+  std::optional<std::string> ReadString(std::string_view path, std::string_view name) override {
+    const auto found = strings.find(Key(path, name));
+    if (found == strings.end()) return std::nullopt;
+    return found->second;
+  }
+  void WriteString(std::string_view path, std::string_view name, std::string_view value) override {
+    strings[Key(path, name)] = std::string(value);
   }
 };
 

@@ -1,0 +1,113 @@
+#include <QEventLoop>
+#include <QTimer>
+#include <iostream>
+
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "fpga/fpga_link_hold.h"
+#include "fpga/fpga_transfer.h"
+
+namespace korva {
+
+namespace {
+
+constexpr const char* kFpgaUsage = "fpga upload|verify|configure [FILE] --port DEVICE [--baud N]";
+constexpr std::uint64_t kPercent = 100;
+
+// Prints the transfer's log lines on standard output and its progress on
+// standard error as they come, and ends the event loop with the operation.
+class ConsoleTransfer : private FpgaTransferObserver, private FpgaLog::Listener {
+ public:
+  explicit ConsoleTransfer(FpgaTransfer& transfer) : transfer_(transfer) {
+    transfer_.SetObserver(this);
+    transfer_.Log().SetListener(this);
+  }
+  ~ConsoleTransfer() override {
+    transfer_.SetObserver(nullptr);
+    transfer_.Log().SetListener(nullptr);
+  }
+  ConsoleTransfer(const ConsoleTransfer&) = delete;
+  ConsoleTransfer& operator=(const ConsoleTransfer&) = delete;
+
+  // Runs the event loop, the transfer's 100 ms timer ticking, until the
+  // operation under way ends.
+  FpgaOutcome RunToEnd() {
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.callOnTimeout([this] { transfer_.OnTick(); });
+    ticker.start(FpgaTransfer::kTickMs);
+    loop_ = &loop;
+    if (transfer_.IsBusy()) loop.exec();
+    loop_ = nullptr;
+    return outcome_;
+  }
+
+ private:
+  void OnLineAdded(const std::string& line) override { std::cout << line << std::endl; }
+  void OnFirstLineRemoved() override {}
+  void OnProgress(const FpgaProgress& progress) override {
+    if (progress.range == 0 || progress.position == 0) return;
+    const std::uint64_t percent = std::min(progress.position, progress.range) * kPercent / progress.range;
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    std::cerr << "Progress: " << percent << "%" << std::endl;
+  }
+  void OnFinished(FpgaOperation, FpgaOutcome outcome) override {
+    outcome_ = outcome;
+    lastPercent_ = kPercent + 1;
+    if (loop_ != nullptr) loop_->quit();
+  }
+
+  FpgaTransfer& transfer_;
+  QEventLoop* loop_ = nullptr;
+  FpgaOutcome outcome_ = FpgaOutcome::kStopped;
+  std::uint64_t lastPercent_ = kPercent + 1;
+};
+
+FpgaStart StartOperation(FpgaTransfer& transfer, const std::string& operation, const std::string& file) {
+  if (operation == "upload") return transfer.Upload(file);
+  if (operation == "verify") return transfer.Verify(file);
+  return transfer.Configure();
+}
+
+// The operation the FPGA dialog runs, on the instrument's port taken from
+// the engine as the dialog takes it. Success is a finished operation, and
+// for a verify one without a differing byte.
+int Fpga(const CommandLine& line) {
+  const std::vector<std::string>& words = line.Positionals();
+  if (words.empty()) return ReportUsageError("fpga needs upload, verify or configure");
+  const std::string& operation = words[0];
+  const bool needsFile = operation == "upload" || operation == "verify";
+  if (!needsFile && operation != "configure") return ReportUsageError("unknown fpga command: " + operation);
+  if (needsFile && words.size() != 2) return ReportUsageError("fpga " + operation + " needs a FILE");
+  if (!needsFile && words.size() != 1) return ReportUsageError("fpga configure takes no FILE");
+  const std::optional<std::string> port = line.Value("port");
+  if (!port) return ReportUsageError("fpga needs --port DEVICE");
+  std::uint32_t baud = 0;
+  if (!ReadBaudOption(line, baud)) return kExitUsage;
+
+  CliSession session;
+  if (!session.ConnectAndWait(*port, baud)) {
+    session.Disconnect();
+    return kExitFailure;
+  }
+  FpgaTransfer transfer(session.Link().Port(), session.Prompt());
+  ConsoleTransfer console(transfer);
+  bool done = false;
+  {
+    const FpgaLinkHold hold(
+        session.Link(), [&transfer] { transfer.OnReplyBytes(); }, false);
+    if (StartOperation(transfer, operation, needsFile ? words[1] : std::string()) == FpgaStart::kStarted) {
+      done =
+          console.RunToEnd() == FpgaOutcome::kDone && (operation != "verify" || transfer.VerifyErrors() == 0);
+    }
+  }
+  session.Disconnect();
+  return done ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+std::vector<CliCommand> FpgaCommands() { return {{"fpga", kFpgaUsage, {{"port", "baud"}, {}, 2}, Fpga}}; }
+
+}  // namespace korva

@@ -1,0 +1,158 @@
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "devicelink/register_edit.h"
+#include "setup/register_file.h"
+
+namespace korva {
+
+namespace {
+
+constexpr const char* kRegistersUsage =
+    "registers save FILE.rgv --port DEVICE [--baud N] [--overwrite]\n"
+    "       korva-tdcr-cli registers write FILE --port DEVICE [--baud N]";
+constexpr int kExchangeWaitMs = 30000;
+// Register 0 is written with the whole set but never read back.
+constexpr std::size_t kFirstReadBack = 1;
+
+// Counts what the engine reports, so a command can wait for the next one.
+class EngineEvents : public EngineObserver {
+ public:
+  explicit EngineEvents(CommandEngine& engine) : engine_(engine) { engine_.AddObserver(this); }
+  ~EngineEvents() override { engine_.RemoveObserver(this); }
+  EngineEvents(const EngineEvents&) = delete;
+  EngineEvents& operator=(const EngineEvents&) = delete;
+
+  int reads = 0;
+  int writes = 0;
+
+ private:
+  void OnRegistersRead(bool) override { ++reads; }
+  void OnRegistersWritten() override { ++writes; }
+  CommandEngine& engine_;
+};
+
+struct Target {
+  std::string port;
+  std::uint32_t baud = 0;
+};
+
+std::optional<Target> ReadTarget(const CommandLine& line, int& exitCode) {
+  exitCode = kExitUsage;
+  const std::optional<std::string> port = line.Value("port");
+  if (!port) {
+    ReportUsageError("registers needs --port DEVICE");
+    return std::nullopt;
+  }
+  Target target{*port};
+  if (!ReadBaudOption(line, target.baud)) return std::nullopt;
+  return target;
+}
+
+// Connects and waits for the first register read to land in the image;
+// spectrum polling stays off, so nothing but registers crosses the line.
+bool ConnectAndReadRegisters(CliSession& session, EngineEvents& events, const Target& target) {
+  if (!session.ConnectAndWait(target.port, target.baud)) return false;
+  session.Engine().SetSpectrumPolling(false);
+  return session.WaitUntil([&events] { return events.reads > 0; }, kExchangeWaitMs);
+}
+
+RegisterTable ImageTable(CommandEngine& engine) {
+  RegisterTable table{};
+  std::copy_n(engine.Image().registers.begin(), table.size(), table.begin());
+  return table;
+}
+
+int Finish(CliSession& session, int exitCode) {
+  session.Disconnect();
+  return exitCode;
+}
+
+// The registers as the instrument holds them, written as SAVE FILE writes
+// the REGISTERS view's table.
+int SaveRegisters(const CommandLine& line, const std::string& file) {
+  int usage = kExitOk;
+  const std::optional<Target> target = ReadTarget(line, usage);
+  if (!target) return usage;
+  const std::filesystem::path path = RegisterFileNameFor(file);
+  std::error_code ignored;
+  if (std::filesystem::exists(path, ignored) && !line.Has("overwrite")) {
+    std::cerr << "File already exists: " << path.string() << " (--overwrite replaces it)\n";
+    return kExitFailure;
+  }
+  CliSession session;
+  EngineEvents events(session.Engine());
+  if (!ConnectAndReadRegisters(session, events, *target)) return Finish(session, kExitFailure);
+  const RegisterFileStatus status = SaveRegisterFile(path, ImageTable(session.Engine()));
+  if (status != RegisterFileStatus::kDone) {
+    std::cerr << RegisterFileMessage(status) << ": " << path.string() << '\n';
+    return Finish(session, kExitFailure);
+  }
+  std::cout << path.string() << '\n';
+  return Finish(session, kExitOk);
+}
+
+// Loads the file as LOAD FILE does over the instrument's own values (so
+// entries the file does not give are written back unchanged), writes all
+// 128 registers, reads them back and lists each register that came back
+// different: read-only and instrument-kept registers show up here.
+int WriteRegisters(const CommandLine& line, const std::string& file) {
+  int usage = kExitOk;
+  const std::optional<Target> target = ReadTarget(line, usage);
+  if (!target) return usage;
+  RegisterTable probe{};
+  if (const RegisterFileStatus status = LoadRegisterFile(file, probe); status != RegisterFileStatus::kDone) {
+    std::cerr << RegisterFileMessage(status) << ": " << file << '\n';
+    return kExitFailure;
+  }
+  CliSession session;
+  CommandEngine& engine = session.Engine();
+  EngineEvents events(engine);
+  if (!ConnectAndReadRegisters(session, events, *target)) return Finish(session, kExitFailure);
+
+  RegisterTable written = ImageTable(engine);
+  if (LoadRegisterFile(file, written) != RegisterFileStatus::kDone) {
+    std::cerr << RegisterFileMessage(RegisterFileStatus::kUnableToOpen) << ": " << file << '\n';
+    return Finish(session, kExitFailure);
+  }
+  EditRegisters(
+      engine, [&written](RegisterImage& registers) { registers = written; }, RegisterBlock::kAll);
+  if (!session.WaitUntil([&events] { return events.writes > 0; }, kExchangeWaitMs)) {
+    return Finish(session, kExitFailure);
+  }
+  const int readsBefore = events.reads;
+  engine.RequestAllRegisters();
+  if (!session.WaitUntil([&] { return events.reads > readsBefore; }, kExchangeWaitMs)) {
+    return Finish(session, kExitFailure);
+  }
+  const RegisterTable readBack = ImageTable(engine);
+  for (std::size_t i = kFirstReadBack; i < readBack.size(); ++i) {
+    if (readBack[i] == written[i]) continue;
+    std::printf("Register %zu: written %u, read back %u\n", i, static_cast<unsigned>(written[i]),
+                static_cast<unsigned>(readBack[i]));
+  }
+  std::fflush(stdout);
+  return Finish(session, kExitOk);
+}
+
+int Registers(const CommandLine& line) {
+  const std::vector<std::string>& words = line.Positionals();
+  if (words.size() != 2) return ReportUsageError("registers needs save or write and a FILE");
+  if (words[0] == "save") return SaveRegisters(line, words[1]);
+  if (words[0] == "write") {
+    if (line.Has("overwrite")) return ReportUsageError("registers write takes no --overwrite");
+    return WriteRegisters(line, words[1]);
+  }
+  return ReportUsageError("unknown registers command: " + words[0]);
+}
+
+}  // namespace
+
+std::vector<CliCommand> RegisterCommands() {
+  return {{"registers", kRegistersUsage, {{"port", "baud"}, {"overwrite"}, 2}, Registers}};
+}
+
+}  // namespace korva

@@ -1,0 +1,69 @@
+// Hardware > Copy Registers in the main window, on a virtual instrument.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
+#include "../support/recording_prompt.h"
+#include "common/command_ids.h"
+#include "shell/main_frame.h"
+#include "sim/pty_server.h"
+
+namespace korva {
+namespace {
+
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
+
+TEST(CopyRegisters, FileToBufferAsksFirstAndSendsTheWholeSet) {
+  sim::ServerOptions options;
+  options.baud = 0;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  MainFrameServices services;
+  services.prompt = &prompt;
+  services.settings = &settings;
+  services.enumerate = [&] {
+    SerialPortRecord record;
+    record.portName = instrument.DevicePath().substr(5);
+    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
+    return std::vector<SerialPortRecord>{record};
+  };
+  CMainFrame frame(services);
+  EXPECT_FALSE(frame.Action(command::kCopyRegistersFileToBuffer)->isEnabled());
+  frame.Trigger(command::kAutoConnect);
+  ASSERT_TRUE(frame.Action(command::kCopyRegistersFileToBuffer)->isEnabled());
+
+  // Before the instrument has answered nothing is sent.
+  frame.Trigger(command::kCopyRegistersFileToBuffer);
+  EXPECT_EQ(prompt.messages, std::vector<std::string>{"Info|The transfer was aborted!\nPlease, connect the "
+                                                      "hardware\nand execute the transfer again."});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame.Session().Engine().DeviceAnswered(); }, 5000));
+
+  frame.Trigger(command::kCopyRegistersBufferToFile);
+  EXPECT_EQ(frame.Spectra().file.image.registers, frame.Spectra().buffer.image.registers);
+  frame.Spectra().file.image.registers[5] = 4444;
+  frame.Spectra().file.image.registers[70] = 777;
+
+  frame.Trigger(command::kCopyRegistersFileToBuffer);  // answered No
+  ASSERT_EQ(prompt.questions.size(), 1u);
+  EXPECT_NE(frame.BufferSpectrum().image.registers[70], 777);
+  prompt.answerYes = true;
+  frame.Trigger(command::kCopyRegistersFileToBuffer);
+  auto instrumentRegister = [&](std::size_t index) {
+    std::uint16_t value = 0;
+    instrument.Inspect([&](sim::VirtualInstrument& device) { value = device.Memory().registers[index]; });
+    return value;
+  };
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return instrumentRegister(70) == 777 && instrumentRegister(5) == 4444; }, 5000));
+  frame.close();
+}
+
+}  // namespace
+}  // namespace korva
