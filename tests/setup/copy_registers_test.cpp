@@ -15,9 +15,6 @@
 namespace korva {
 namespace {
 
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
-
 TEST(CopyRegisters, FileToBufferAsksFirstAndSendsTheWholeSet) {
   sim::ServerOptions options;
   options.baud = 0;

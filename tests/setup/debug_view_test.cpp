@@ -25,9 +25,6 @@
 namespace korva {
 namespace {
 
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
-
 std::string ReadAll(const QString& path) {
   std::ifstream file(path.toStdString());
   std::stringstream text;

@@ -218,7 +218,7 @@ TEST_F(MainFrameTest, PlacementLayoutAndLookSurviveARestart) {
     frame->findChild<QToolBar*>("StandardToolBar")->hide();
     frame->findChild<QDockWidget*>("EventsPane")->setFloating(true);
     frame->Action(command::kStatusBar)->trigger();
-    frame->resize(900, 600);
+    frame->resize(1200, 900);
     frame->close();
   }
   auto frame = MakeFrame();
@@ -227,7 +227,7 @@ TEST_F(MainFrameTest, PlacementLayoutAndLookSurviveARestart) {
   EXPECT_FALSE(frame->Action(command::kStatusBar)->isChecked());
   EXPECT_FALSE(frame->findChild<QToolBar*>("StandardToolBar")->isVisible());
   EXPECT_TRUE(frame->findChild<QDockWidget*>("EventsPane")->isFloating());
-  EXPECT_EQ(frame->size(), QSize(900, 600));
+  EXPECT_EQ(frame->size(), QSize(1200, 900));
 
   frame->OnDefaultLayout();
   EXPECT_TRUE(frame->findChild<QToolBar*>("StandardToolBar")->isVisible());

@@ -21,7 +21,7 @@
 #include "spectrum/spectrum_file_dialogs.h"
 #include "spectrum/spectrum_plot_view.h"
 #include "spectrum/spectrum_wnd.h"
-#include "spectrum_test_files.h"
+#include "../support/scratch_files.h"
 
 namespace korva {
 namespace {

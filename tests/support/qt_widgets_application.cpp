@@ -1,6 +1,6 @@
-// The widget tests of the TDCR views share one QApplication for the whole run.
+// A widget test program links this once: one QApplication for the whole run.
 
-#include "../support/qt_application.h"
+#include "qt_application.h"
 
 #include <QApplication>
 
