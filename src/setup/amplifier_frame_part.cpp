@@ -32,6 +32,6 @@ void AmplifierFramePart::OnRegistersRead(bool) {
 }
 
 // Beside the acquisition form.
-std::vector<FramePane> AmplifierFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }
+std::vector<FramePane> AmplifierFramePart::Panes() { return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}}; }
 
 }  // namespace korva

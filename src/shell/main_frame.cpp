@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <map>
 
 #include "common/command_ids.h"
 #include "common/prompt.h"
@@ -203,19 +204,27 @@ void CMainFrame::AddPane(DockPane* pane, Qt::DockWidgetArea area) {
   panes_.push_back(pane);
 }
 
+// Panes of one dock area share it as tabs: each joins the first pane of its
+// area unless its part names the pane it goes beside. The pane others join
+// is shown in front.
 void CMainFrame::CreatePanes() {
   eventsPane_ = std::make_unique<DockPane>(
       QStringLiteral("Events"), QStringLiteral("EventsPane"),
       [this](QWidget* parent) { return eventsView_ = new COutputWnd(Log(), parent); },
       QStringLiteral("Failed to create output windows"), this);
   AddPane(eventsPane_.get(), Qt::BottomDockWidgetArea);
+  std::map<Qt::DockWidgetArea, DockPane*> firstInArea = {{Qt::BottomDockWidgetArea, eventsPane_.get()}};
   std::vector<DockPane*> tabGroupFronts;
   for (const auto& part : parts_) {
     for (const FramePane& pane : part->Panes()) {
       AddPane(pane.pane, pane.area);
-      if (pane.tabifyWith == nullptr) continue;
-      tabifyDockWidget(pane.tabifyWith, pane.pane);
-      tabGroupFronts.push_back(pane.tabifyWith);
+      DockPane* beside = pane.tabifyWith != nullptr ? pane.tabifyWith : firstInArea[pane.area];
+      if (beside == nullptr) {
+        firstInArea[pane.area] = pane.pane;
+        continue;
+      }
+      tabifyDockWidget(beside, pane.pane);
+      tabGroupFronts.push_back(beside);
     }
   }
   for (DockPane* front : tabGroupFronts) front->raise();

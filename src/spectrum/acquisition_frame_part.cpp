@@ -102,7 +102,7 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
 
 // Beside the TDCR panes, with the amplifier form beside it.
 std::vector<FramePane> AcquisitionFramePart::Panes() {
-  return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}};
+  return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}};
 }
 
 }  // namespace korva
