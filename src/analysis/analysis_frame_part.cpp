@@ -52,9 +52,7 @@ std::vector<FrameCommand> AnalysisFramePart::Commands() {
            [this] { ExportAnalysis(); }}};
 }
 
-std::vector<FramePane> AnalysisFramePart::Panes() {
-  return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}};
-}
+std::vector<FramePane> AnalysisFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }
 
 // The workbench, an observer added before this one, has already refreshed
 // the measurement from the chunk.

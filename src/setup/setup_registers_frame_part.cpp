@@ -60,7 +60,7 @@ std::vector<FrameCommand> SetupRegistersFramePart::Commands() {
 }
 
 std::vector<FramePane> SetupRegistersFramePart::Panes() {
-  return {{debugPane_.get(), Qt::BottomDockWidgetArea, nullptr}};
+  return {{debugPane_.get(), Qt::TopDockWidgetArea, nullptr}};
 }
 
 // The frame puts every command straight into its top-level menu; the two

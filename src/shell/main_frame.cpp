@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <map>
 
 #include "common/command_ids.h"
@@ -32,6 +33,8 @@ constexpr double kFirstStartScreenShare = 0.9;
 // The Events pane keeps a few lines in view on a first start.
 constexpr int kFirstStartEventsHeight = 100;
 constexpr int kFirstStartReservedHeight = 200;
+// The set-up forms on the right take this share of the width.
+constexpr double kFirstStartRightShare = 0.2;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 
@@ -57,6 +60,9 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   setWindowTitle(QStringLiteral("Korva-TDCR"));
   setObjectName(QStringLiteral("MainFrame"));
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks | QMainWindow::AllowNestedDocks);
+  // The set-up forms on the right run the window's full height.
+  setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+  setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
   if (!IsApplicationLook(applicationLook_)) applicationLook_ = kDefaultApplicationLook;
   ApplyApplicationLook(applicationLook_);
 
@@ -220,14 +226,17 @@ void CMainFrame::CreatePanes() {
       AddPane(pane.pane, pane.area);
       DockPane* beside = pane.tabifyWith != nullptr ? pane.tabifyWith : firstInArea[pane.area];
       if (beside == nullptr) {
-        firstInArea[pane.area] = pane.pane;
+        firstInArea[pane.area] = frontInArea_[pane.area] = pane.pane;
         continue;
       }
       tabifyDockWidget(beside, pane.pane);
-      tabGroupFronts.push_back(beside);
+      if (std::ranges::find(tabGroupFronts, beside) == tabGroupFronts.end()) tabGroupFronts.push_back(beside);
     }
   }
-  for (DockPane* front : tabGroupFronts) front->raise();
+  for (DockPane* front : tabGroupFronts) {
+    front->raise();
+    frontInArea_[dockWidgetArea(front)] = front;
+  }
 }
 
 void CMainFrame::RestoreSettings() {
@@ -282,14 +291,16 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
 
-// On a first start the panes at the top get the room and the log keeps a
-// few lines in view; later starts show the layout the user left.
+// On a first start the measurement panes get the room and the log and the
+// panes beside it keep a few lines in view; later starts show the layout
+// the user left.
 void CMainFrame::GiveMeasurementPanesTheRoom() {
-  for (DockPane* pane : panes_) {
-    if (dockWidgetArea(pane) != Qt::TopDockWidgetArea) continue;
-    resizeDocks({pane, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
+  if (DockPane* top = frontInArea_[Qt::TopDockWidgetArea]) {
+    resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
                 Qt::Vertical);
-    return;
+  }
+  if (DockPane* right = frontInArea_[Qt::RightDockWidgetArea]) {
+    resizeDocks({right}, {static_cast<int>(width() * kFirstStartRightShare)}, Qt::Horizontal);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -39,7 +40,7 @@ struct MainFrameServices {
   // The TDCR analysis's file names (background to open, or the export); the
   // file dialogs when empty.
   std::function<std::filesystem::path(bool forExport)> analysisFiles;
-  SpectrumFileDialogs* spectrumDialogs = nullptr;            // spectrum file dialogs when null
+  SpectrumFileDialogs* spectrumDialogs = nullptr;  // spectrum file dialogs when null
 };
 
 // The program's single top-level window. It owns what every subsystem
@@ -105,6 +106,8 @@ class CMainFrame : public QMainWindow {
   COutputWnd* eventsView_ = nullptr;
   std::vector<std::unique_ptr<FramePart>> parts_;
   std::vector<DockPane*> panes_;
+  // The pane in front in each dock area once the panes are placed.
+  std::map<Qt::DockWidgetArea, DockPane*> frontInArea_;
 
   std::vector<std::pair<QString, QMenu*>> menus_;
   std::vector<std::pair<QString, QToolBar*>> toolBars_;
