@@ -3,34 +3,11 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/csv_text.h"
 #include "common/safe_file_writer.h"
 #include "spectrum/plain_number.h"
 
 namespace korva {
-
-namespace {
-
-// The reference word after the start-time label's colon, blank included
-// (" UTC"); empty when the label has no colon yet.
-std::string_view ReferenceWord(std::string_view label) {
-  const std::size_t colon = label.find(':');
-  return colon == std::string_view::npos ? std::string_view() : label.substr(colon + 1);
-}
-
-// A free text as one field of a line: a text holding a comma, a double
-// quote or a line break is quoted with its quotes doubled; any other text is
-// written as it is.
-std::string CommaField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
-}  // namespace
 
 std::string SpectrumCsvText(CSpectrum& spectrum, bool hardSize, const SpectrumCsvContext& context) {
   spectrum.hardSize = std::clamp(spectrum.hardSize, CSpectrum::kMinSize, CSpectrum::kMaxSize);
@@ -38,7 +15,7 @@ std::string SpectrumCsvText(CSpectrum& spectrum, bool hardSize, const SpectrumCs
   spectrum.RebuildCompressedSpectrum();
 
   const AcquisitionValues& acquisition = context.acquisition;
-  const std::string_view reference = ReferenceWord(acquisition.startTimeLabel);
+  const std::string reference = ReferenceWord(acquisition.startTimeLabel);
   const std::string_view dateTime = acquisition.startDateTime;
   const std::size_t blank = std::min(dateTime.find(' '), dateTime.size());
   const std::string_view date = dateTime.substr(0, blank);

@@ -22,21 +22,6 @@ std::string MeasurementTime(const StampTime& time) {
   return text;
 }
 
-std::string ReferenceWord(const std::string& startReferenceLabel) {
-  const std::size_t colon = startReferenceLabel.find(':');
-  return colon == std::string::npos ? std::string() : startReferenceLabel.substr(colon + 1);
-}
-
-std::string CommaField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 void WriteHardwareLines(LineText& out, const MeasurementSettings& settings) {
   out.Line("Hardware, " + settings.modelName);
   out.Line("Serial Number," + settings.serialNumber);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/csv_text.h"
 #include "tdcr/filetime.h"
 #include "tdcr/measurement_snapshot.h"
 #include "tdcr/tdcr_rates.h"
@@ -27,14 +28,6 @@ std::string MeasurementDate(const StampTime& time);
 // "%02d:%02d:%02d.%03d": hour, minute, second, millisecond.
 std::string MeasurementTime(const StampTime& time);
 
-// The reference word: what follows the colon of the start-time label,
-// leading blank included (" UTC", " SYSTEM" or " LOCAL").
-std::string ReferenceWord(const std::string& startReferenceLabel);
-
-// A free text as a field of a comma-separated line. A text holding a comma,
-// a double quote or a line break is quoted, its quotes doubled, so that it
-// stays one field; any other text is written as it is.
-std::string CommaField(std::string_view text);
 
 // Names of the coincidence kinds, indexed by TdcrRates::Kind.
 inline constexpr std::array<const char*, TdcrRates::kKinds> kKindNames = {"AB", "BC", "AC", "T", "D"};
