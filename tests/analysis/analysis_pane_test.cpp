@@ -22,6 +22,7 @@
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scripted_save_dialogs.h"
+#include "../support/virtual_instrument_ports.h"
 #include "analysis/analysis_plot.h"
 #include "analysis/analysis_view.h"
 #include "common/command_ids.h"
@@ -82,12 +83,7 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   services.analysisFiles = [&folder](bool) {
     return std::filesystem::path(folder.filePath("export.json").toStdString());
   };
-  services.enumerate = [&] {
-    SerialPortRecord record;
-    record.portName = instrument.DevicePath().substr(5);
-    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
-    return std::vector<SerialPortRecord>{record};
-  };
+  services.enumerate = test::VirtualInstrumentPorts(instrument);
   CMainFrame frame(services);
   frame.resize(1600, 1000);
   frame.show();

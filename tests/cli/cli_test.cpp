@@ -11,31 +11,18 @@
 #include <memory>
 
 #include "../support/qt_application.h"
+#include "cli_tool.h"
 #include "sim/pty_server.h"
 
 namespace korva {
 namespace {
 
+using test::Finished;
+using test::Outcome;
+using test::RunTool;
+
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
-
-struct Outcome {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Outcome Finished(QProcess& tool, int timeoutMs) {
-  EXPECT_TRUE(tool.waitForFinished(timeoutMs));
-  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
-          QString::fromUtf8(tool.readAllStandardError())};
-}
-
-Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
-  return Finished(tool, timeoutMs);
-}
 
 // An instrument whose TDCR sequence runs ten times faster than real time.
 std::unique_ptr<sim::PtyServer> FastInstrument() {

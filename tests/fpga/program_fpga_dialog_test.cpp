@@ -18,6 +18,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "devicelink/serial_event.h"
 #include "devicelink/serial_port_event.h"
@@ -78,12 +79,7 @@ TEST(FpgaFromTheMainWindow, UploadVerifyAndConfigureThenTheLinkComesBack) {
   MainFrameServices services;
   services.prompt = &prompt;
   services.settings = &settings;
-  services.enumerate = [&] {
-    SerialPortRecord record;
-    record.portName = instrument->DevicePath().substr(5);
-    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
-    return std::vector<SerialPortRecord>{record};
-  };
+  services.enumerate = test::VirtualInstrumentPorts(*instrument);
   CMainFrame frame(services);
   frame.show();
 

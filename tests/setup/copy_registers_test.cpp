@@ -8,6 +8,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
@@ -25,12 +26,7 @@ TEST(CopyRegisters, FileToBufferAsksFirstAndSendsTheWholeSet) {
   MainFrameServices services;
   services.prompt = &prompt;
   services.settings = &settings;
-  services.enumerate = [&] {
-    SerialPortRecord record;
-    record.portName = instrument.DevicePath().substr(5);
-    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
-    return std::vector<SerialPortRecord>{record};
-  };
+  services.enumerate = test::VirtualInstrumentPorts(instrument);
   CMainFrame frame(services);
   EXPECT_FALSE(frame.Action(command::kCopyRegistersFileToBuffer)->isEnabled());
   frame.Trigger(command::kAutoConnect);

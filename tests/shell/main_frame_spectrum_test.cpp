@@ -16,6 +16,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/time_stamp_answers.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -30,17 +31,6 @@ namespace {
 
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
-
-// Answers the "Measurement Time Stamp" dialog with "Use SYSTEM".
-void AnswerTimeStampDialogs(QObject* owner) {
-  auto* poll = new QTimer(owner);
-  QObject::connect(poll, &QTimer::timeout, [] {
-    if (auto* dialog = qobject_cast<CTimeUTC*>(QApplication::activeModalWidget())) {
-      dialog->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
-    }
-  });
-  poll->start(50);
-}
 
 // The main window connected to an unpaced virtual instrument, with both
 // forms filled from its first register read.
@@ -57,7 +47,7 @@ struct SpectrumWindow : ::testing::Test {
     };
     frame = std::make_unique<CMainFrame>(services);
     frame->show();
-    AnswerTimeStampDialogs(frame.get());
+    test::AnswerTimeStampDialogs(frame.get());
   }
   ~SpectrumWindow() override { frame->close(); }
 

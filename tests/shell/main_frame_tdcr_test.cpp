@@ -16,6 +16,8 @@
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scripted_save_dialogs.h"
+#include "../support/time_stamp_answers.h"
+#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -31,18 +33,6 @@ namespace {
 
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
-
-// Answers the "Measurement Time Stamp" dialog with "Use SYSTEM" whenever it
-// comes up.
-void AnswerTimeStampDialogs(QObject* owner) {
-  auto* poll = new QTimer(owner);
-  QObject::connect(poll, &QTimer::timeout, [] {
-    if (auto* dialog = qobject_cast<CTimeUTC*>(QApplication::activeModalWidget())) {
-      dialog->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
-    }
-  });
-  poll->start(50);
-}
 
 TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   sim::ServerOptions options;
@@ -61,15 +51,10 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   services.prompt = &prompt;
   services.settings = &settings;
   services.saveDialogs = &saveDialogs;
-  services.enumerate = [&] {
-    SerialPortRecord record;
-    record.portName = instrument.DevicePath().substr(5);
-    record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
-    return std::vector<SerialPortRecord>{record};
-  };
+  services.enumerate = test::VirtualInstrumentPorts(instrument);
   CMainFrame frame(services);
   frame.show();
-  AnswerTimeStampDialogs(&frame);
+  test::AnswerTimeStampDialogs(&frame);
 
   frame.Trigger(command::kAutoConnect);
   ASSERT_TRUE(frame.Session().Engine().IsConnected());
