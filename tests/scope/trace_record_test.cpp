@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
+
+#include "sim/register_bank.h"
+#include "sim/trace_synthesis.h"
 
 namespace korva {
 namespace {
@@ -107,6 +111,38 @@ TEST(TraceDisplay, GeometryOfLinesAndSlider) {
   EXPECT_EQ(outside.base, 800);
   EXPECT_EQ(OffsetFromSlider(800, -3, 6), 788);
   EXPECT_EQ(OffsetFromSlider(0, -3, 3), -2);  // arithmetic shift
+}
+
+// The virtual instrument reads the composed registers and records the
+// pulse at the composed delay; the decoded record shows it there.
+TEST(TraceRecord, ReadsWhatTheInstrumentCaptures) {
+  TraceControls controls;  // time base 1.28 us: one sample every 10 periods
+  controls.input = kTraceAdc;
+  controls.roiScaLow = 100;
+  controls.roiScaHigh = 200;
+  const TraceRegisters composed = ComposeTrace(controls, {.compression = 1});
+  sim::RegisterBank bank;
+  std::array<std::uint16_t, 128> image{};
+  StoreTraceRegisters(composed, image);
+  for (std::size_t i = 24; i <= 28; ++i) bank.Set(i, image[i]);
+  bank.Set(2, 40);
+  bank.Set(3, 20);
+  std::mt19937 random(7);
+  const auto trace = DecodeTraceRecord(sim::SynthesizeTrace(bank, 150, random));
+  ASSERT_TRUE(trace);
+
+  const std::size_t arrival = composed.delay;
+  EXPECT_EQ(arrival, 48u);
+  EXPECT_NEAR((*trace)[arrival - 1].analog, 200, 40);  // baseline before the pulse
+  EXPECT_GT((*trace)[arrival].analog, 1000);
+  int stores = 0;
+  for (std::size_t i = arrival; i < kTraceSamples; ++i) {
+    if (LineIsSet((*trace)[i], 3)) {
+      ++stores;
+      EXPECT_TRUE(LineIsSet((*trace)[i], kRoiScaLine));
+    }
+  }
+  EXPECT_EQ(stores, 1);
 }
 
 }  // namespace
