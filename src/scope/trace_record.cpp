@@ -85,6 +85,15 @@ int TraceDisplayValue(int x, int baseline, const TraceDisplay& display) {
   return static_cast<int>(std::clamp(value, -limit, limit));
 }
 
+std::array<int, kTraceSamples> TraceDisplayValues(const Trace& trace, bool peak,
+                                                  const TraceDisplay& display) {
+  const int baseline = TraceBaseline(trace, peak);
+  std::array<int, kTraceSamples> values{};
+  for (std::size_t i = 0; i < kTraceSamples; ++i)
+    values[i] = TraceDisplayValue(trace[i].analog, baseline, display);
+  return values;
+}
+
 int TraceOrdinate(int value, int plotWidth) { return plotWidth <= 256 ? -value / 2 : -value; }
 
 int LogicLineOrdinate(int line, bool set, int plotHeight) {

@@ -69,6 +69,9 @@ int TraceBaseline(const Trace& trace, bool peak);
 // line, positive values lie above it.
 int TraceDisplayValue(int x, int baseline, const TraceDisplay& display);
 
+// The display values of a whole trace, with the "PEAK" baseline when `peak`.
+std::array<int, kTraceSamples> TraceDisplayValues(const Trace& trace, bool peak, const TraceDisplay& display);
+
 // The screen ordinate relative to the centre line (positive downwards):
 // half the value on a plot of at most 256 points, the value itself on a
 // wider one.

@@ -93,6 +93,10 @@ TEST(TraceDisplay, ScalingOffsetAndClipping) {
   trace[9].analog = 70;
   EXPECT_EQ(TraceBaseline(trace, true), 70);
   EXPECT_EQ(TraceBaseline(trace, false), 0);
+  const TraceDisplay unity{.input = kTraceAdc, .verticalIndex = kVerticalUnityIndex};
+  const auto peaked = TraceDisplayValues(trace, true, unity);
+  EXPECT_EQ(peaked[9], 0);  // the peak sits on the centre line
+  EXPECT_EQ(peaked[0], -130);
 }
 
 TEST(TraceDisplay, GeometryOfLinesAndSlider) {
