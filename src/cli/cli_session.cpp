@@ -1,6 +1,7 @@
 #include "cli/cli_session.h"
 
 #include <QEventLoop>
+#include <iostream>
 
 namespace korva {
 
@@ -11,6 +12,11 @@ constexpr int kCalibrationWaitMs = 120000;
 constexpr int kFirstAnswerWaitMs = 60000;
 
 }  // namespace
+
+bool ReportFailure(const std::string& message) {
+  std::cerr << message << '\n';
+  return false;
+}
 
 CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
   instrument_.StartTicking();

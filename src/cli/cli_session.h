@@ -10,6 +10,17 @@
 
 namespace korva {
 
+// How long the headless tool waits for what its commands follow. Replies
+// at 2400 baud take seconds; a walk of the whole data memory (eight
+// chunks) takes minutes.
+inline constexpr int kChunksPerMemoryWalk = 8;
+inline constexpr int kProgressPeriodMs = 2000;
+inline constexpr int kReplyWaitMs = 120000;
+inline constexpr int kMemoryWalkWaitMs = 600000;
+
+// Prints `message` on standard error; returns false, for a step that failed.
+bool ReportFailure(const std::string& message);
+
 // Everything the headless tool needs to talk to an instrument: the buffer
 // spectrum with the device image, the instrument session the program also
 // holds, its event log echoed on standard error, and waits on the event

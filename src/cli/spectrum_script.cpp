@@ -23,20 +23,10 @@ namespace korva {
 
 namespace {
 
-// Chunks in one walk through the whole data memory.
-constexpr int kChunksPerMemoryWalk = 8;
-constexpr int kProgressPeriodMs = 2000;
-constexpr int kReplyWaitMs = 120000;
-constexpr int kMemoryWalkWaitMs = 600000;
 // The model code sits in register 15 bits 12-15.
 constexpr std::size_t kModelRegister = 15;
 
 volatile std::sig_atomic_t interrupted = 0;
-
-bool Fail(const std::string& message) {
-  std::cerr << message << '\n';
-  return false;
-}
 
 std::vector<std::filesystem::path> OutputFiles(const SpectrumOptions& options) {
   std::vector<std::filesystem::path> files{options.out};
@@ -63,11 +53,12 @@ bool SpectrumScript::Running() {
 bool SpectrumScript::CheckOutputFiles() {
   for (const std::filesystem::path& path : OutputFiles(options_)) {
     if (!options_.overwrite && std::filesystem::exists(path)) {
-      return Fail("File already exists: " + path.string() + " (use --overwrite to replace it)");
+      return ReportFailure("File already exists: " + path.string() + " (use --overwrite to replace it)");
     }
     SafeFileWriter probe(path);
     if (!probe.Open())
-      return Fail(std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate)) + " " + path.string());
+      return ReportFailure(std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate)) + " " +
+                           path.string());
   }
   return true;
 }
@@ -76,7 +67,7 @@ bool SpectrumScript::ConnectAndRead() {
   if (!session_.ConnectAndWait(options_.port, options_.baud)) return false;
   const int reads = registerReads_;
   return session_.WaitUntil([&] { return registerReads_ > reads; }, kReplyWaitMs) ||
-         Fail("The instrument's registers could not be read.");
+         ReportFailure("The instrument's registers could not be read.");
 }
 
 // The amplifier takes the instrument's settings first, so only what the
@@ -97,7 +88,7 @@ bool SpectrumScript::EraseAndWriteSettings() {
   if (options_.fine) amplifier_.SetFine(*FineOfTypedFactor(*options_.fine));
   SendAmplifierChange(session_.Engine(), amplifier_, buffer.amplifier, true, RegisterBlock::kSettings);
   buffer.DeriveHalfSelector();
-  return Settle() || Fail("The settings could not be written.");
+  return Settle() || ReportFailure("The settings could not be written.");
 }
 
 // Every queued write is out and the registers were read back twice after
@@ -122,7 +113,7 @@ bool SpectrumScript::ChooseReference() {
   }
   TimeStampSession query(services_.Tools());
   for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
-  if (!query.QueryGood()) return Fail("Failed to retreive time from: " + options_.ntpServer);
+  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + options_.ntpServer);
   reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
   return true;
 }
@@ -143,7 +134,7 @@ bool SpectrumScript::Start() {
   const StartTexts texts = StartAcquisition(context);
   std::cout << texts.label << "  " << texts.stamp << '\n';
   return session_.WaitUntil([this] { return Running() || Interrupted(); }, kReplyWaitMs) ||
-         Fail("The instrument did not start the acquisition.");
+         ReportFailure("The instrument did not start the acquisition.");
 }
 
 void SpectrumScript::PrintProgress(double elapsedSeconds) {
@@ -176,13 +167,13 @@ bool SpectrumScript::FollowRun() {
         return !Running();
       },
       std::numeric_limits<int>::max());
-  return (ended || Fail("The link was lost during the acquisition.")) && ReadWholeMemory();
+  return (ended || ReportFailure("The link was lost during the acquisition.")) && ReadWholeMemory();
 }
 
 bool SpectrumScript::ReadWholeMemory() {
   const int start = chunks_;
   return session_.WaitUntil([&] { return chunks_ >= start + kChunksPerMemoryWalk + 1; }, kMemoryWalkWaitMs) ||
-         Fail("The spectrum memory could not be read.");
+         ReportFailure("The spectrum memory could not be read.");
 }
 
 bool SpectrumScript::Save() {
@@ -197,7 +188,7 @@ bool SpectrumScript::Save() {
   const KtsWriteContext kts{static_cast<std::uint16_t>(registers[kModelRegister] >> 12), values};
   if (const SpectrumFileStatus status = SaveSpectrumFile(buffer, options_.out, kts);
       status != SpectrumFileStatus::kDone) {
-    return Fail(std::string(SpectrumFileMessage(status)) + " " + options_.out);
+    return ReportFailure(std::string(SpectrumFileMessage(status)) + " " + options_.out);
   }
   std::cout << "Saved: " << options_.out << '\n';
   if (options_.csv) {
@@ -205,7 +196,7 @@ bool SpectrumScript::Save() {
     const SpectrumCsvContext csv{buffer.amplifier.inputLabel, values};
     if (const SpectrumFileStatus status = ExportSpectrumCsv(buffer, *options_.csv, !options_.softSize, csv);
         status != SpectrumFileStatus::kDone) {
-      return Fail(std::string(SpectrumFileMessage(status)) + " " + *options_.csv);
+      return ReportFailure(std::string(SpectrumFileMessage(status)) + " " + *options_.csv);
     }
     std::cout << "Saved: " << *options_.csv << '\n';
   }

@@ -17,19 +17,7 @@ namespace korva {
 
 namespace {
 
-// Chunks in one walk through the whole data memory.
-constexpr int kChunksPerMemoryWalk = 8;
-constexpr int kProgressPeriodMs = 2000;
-// Replies at 2400 baud take seconds; a walk of the memory takes minutes.
-constexpr int kReplyWaitMs = 120000;
-constexpr int kMemoryWalkWaitMs = 600000;
-
 volatile std::sig_atomic_t interrupted = 0;
-
-bool Fail(const std::string& message) {
-  std::cerr << message << '\n';
-  return false;
-}
 
 }  // namespace
 
@@ -51,12 +39,12 @@ bool TdcrScript::Running() {
 bool TdcrScript::CheckOutputFiles() {
   const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
   if (const auto path = FirstUncreatableFile(names)) {
-    return Fail(std::string(MeasurementFileSaver::kTdcFailure) + " " + path->string());
+    return ReportFailure(std::string(MeasurementFileSaver::kTdcFailure) + " " + path->string());
   }
   if (options_.overwrite) return true;
   for (const auto& path : {names.tdc, names.csv, names.xml}) {
     if (std::filesystem::exists(path)) {
-      return Fail("File already exists: " + path.string() + " (use --overwrite to replace it)");
+      return ReportFailure("File already exists: " + path.string() + " (use --overwrite to replace it)");
     }
   }
   return true;
@@ -66,7 +54,8 @@ bool TdcrScript::CheckOutputFiles() {
 // image before anything is judged, converted or changed.
 bool TdcrScript::ConnectAndRead() {
   if (!session_.ConnectAndWait(options_.port, options_.baud)) return false;
-  if (!session_.SettleThresholdCalibration()) return Fail("The threshold calibration could not be read.");
+  if (!session_.SettleThresholdCalibration())
+    return ReportFailure("The threshold calibration could not be read.");
   if (!session_.Buffer().image.calibration.valid) {
     std::cerr << "The instrument's threshold calibration is not valid: thresholds use the nominal scale.\n";
   }
@@ -79,9 +68,10 @@ bool TdcrScript::ConnectAndRead() {
 
 bool TdcrScript::ReturnToIdle() {
   const TdcrControlWord control{session_.Buffer().image.registers[tdcr_register::kControlWord]};
-  if (control.Running()) return Fail("A measurement is in progress on the instrument; it was left running.");
+  if (control.Running())
+    return ReportFailure("A measurement is in progress on the instrument; it was left running.");
   if (!control.Saved() && !control.Idle() && !options_.discardUnsaved) {
-    return Fail(
+    return ReportFailure(
         "The instrument holds a measurement that was never saved (save it with the save command, or use "
         "--discard-unsaved to discard it).");
   }
@@ -146,7 +136,7 @@ bool TdcrScript::ChooseReference() {
   }
   TimeStampSession query(services_.Tools());
   for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
-  if (!query.QueryGood()) return Fail("Failed to retreive time from: " + options_.ntpServer);
+  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + options_.ntpServer);
   reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
   return true;
 }
@@ -165,7 +155,7 @@ bool TdcrScript::FollowRuns() {
   QElapsedTimer elapsed;
   elapsed.start();
   if (!session_.WaitUntil([this] { return Running() || Interrupted(); }, kReplyWaitMs)) {
-    return Fail("The instrument did not start the measurement.");
+    return ReportFailure("The instrument did not start the measurement.");
   }
   int lastRun = -1;
   qint64 lastPrint = 0;
@@ -193,7 +183,8 @@ bool TdcrScript::ReadWholeMemory() {
 
 bool TdcrScript::Save() {
   const SaveOutcome outcome = workbench_.SaveAs();
-  if (outcome == SaveOutcome::kRefused) return Fail("The instrument holds no measurement that can be saved.");
+  if (outcome == SaveOutcome::kRefused)
+    return ReportFailure("The instrument holds no measurement that can be saved.");
   if (outcome != SaveOutcome::kSaved || !Settle()) return false;
   PrintTable();
   const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
