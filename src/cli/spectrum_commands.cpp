@@ -49,7 +49,7 @@ std::optional<SpectrumOptions> ReadSpectrumOptions(const CommandLine& line, std:
   options.port = *line.Value("port");
   options.out = *line.Value("out");
   options.csv = line.Value("csv");
-  if (!ReadIndex(line, "time", 1, kMaxPresetSeconds, options.presetSeconds, error) ||
+  if (!ReadIndex(line, "time", 1, kMaxAcquisitionPresetSeconds, options.presetSeconds, error) ||
       !ReadIndex(line, "input", 0, 8, options.input, error) ||
       !ReadIndex(line, "coarse", 0, kCoarseGainSteps - 1, options.coarse, error) ||
       !ReadIndex(line, "soft-size", CSpectrum::kMinSize, CSpectrum::kMaxSize, options.softSize, error)) {

@@ -46,7 +46,8 @@ int PresetSeconds(const RegisterImage& registers) {
 }
 
 void WritePresetSeconds(RegisterImage& registers, int seconds) {
-  const auto value = static_cast<std::uint32_t>(std::clamp(seconds, 0, kMaxPresetSeconds)) * kPresetScale;
+  const auto value =
+      static_cast<std::uint32_t>(std::clamp(seconds, 0, kMaxAcquisitionPresetSeconds)) * kPresetScale;
   registers[acquisition_register::kPresetLow] = static_cast<std::uint16_t>(value & 0xFFFF);
   registers[acquisition_register::kPresetLow + 1] = static_cast<std::uint16_t>(value >> 16);
 }

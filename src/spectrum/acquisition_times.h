@@ -25,7 +25,7 @@ std::string DeadPercentText(double percent);
 
 // The stop-timer preset (registers 42/43) holds seconds x 100. The Preset
 // Time edit takes whole seconds, limited to what the register pair holds.
-inline constexpr int kMaxPresetSeconds = 42949672;
+inline constexpr int kMaxAcquisitionPresetSeconds = 42949672;
 int PresetSeconds(const RegisterImage& registers);
 void WritePresetSeconds(RegisterImage& registers, int seconds);
 

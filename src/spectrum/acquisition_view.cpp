@@ -249,7 +249,7 @@ void CAcquisitionView::TypePreset(const QString& text) {
   if (!initialised_ || refreshing_) return;
   const std::optional<int> seconds = WholeNumber(text);
   if (!seconds) return;
-  settings_->presetSeconds = std::clamp(*seconds, 0, kMaxPresetSeconds);
+  settings_->presetSeconds = std::clamp(*seconds, 0, kMaxAcquisitionPresetSeconds);
   if (settings_->presetSeconds != *seconds) preset_->ShowText(QString::number(settings_->presetSeconds));
   Apply();
 }

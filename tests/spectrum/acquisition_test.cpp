@@ -37,7 +37,7 @@ TEST(AcquisitionPreset, SecondsAreStoredInHundredthsAndReadBackWhole) {
   WritePresetSeconds(registers, -5);
   EXPECT_EQ(PresetSeconds(registers), 0);
   WritePresetSeconds(registers, 2'000'000'000);
-  EXPECT_EQ(PresetSeconds(registers), kMaxPresetSeconds) << "what the register pair holds";
+  EXPECT_EQ(PresetSeconds(registers), kMaxAcquisitionPresetSeconds) << "what the register pair holds";
   EXPECT_EQ(registers[43], 0xFFFF);
 }
 
