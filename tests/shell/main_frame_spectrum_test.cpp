@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -173,6 +174,14 @@ TEST_F(SpectrumWindow, DoublingTheCoarseGainDoublesWhereTheTritiumSpectrumLies) 
       << "read back from the instrument";
   Acquire(2);
   EXPECT_NEAR(MeanChannel() / single, 2.0, 0.25) << single << " -> " << MeanChannel();
+  // With KORVA_SCREENSHOT_DIR set the window is kept there as a picture,
+  // the spectrum pane in front.
+  if (const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); !shots.isEmpty()) {
+    frame->findChild<QDockWidget*>(QStringLiteral("SpectrumPane"))->raise();
+    frame->resize(1600, 1000);
+    QTest::qWait(500);
+    EXPECT_TRUE(frame->grab().save(shots + QStringLiteral("/sim_spectrum_gain2.png")));
+  }
 
   // The fine gain's spin reaches register 17 the same way.
   auto* fine = Control<NumericEdit>(amplifier, "FINE");
