@@ -6,6 +6,7 @@
 #include "analysis/analysis_export.h"
 #include "analysis/analysis_json.h"
 #include "analysis/analysis_report.h"
+#include "analysis/analysis_settings_store.h"
 #include "analysis/analysis_view.h"
 #include "common/command_ids.h"
 #include "common/prompt.h"
@@ -18,6 +19,7 @@ namespace korva {
 AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench& tdcr, FileChooser chooseFile)
     : engine_(context.instrument.Engine()),
       prompt_(context.prompt),
+      settings_(context.settings),
       window_(context.window),
       chooseFile_(std::move(chooseFile)),
       live_(tdcr.Measurement(), engine_.Image()),
@@ -50,6 +52,18 @@ AnalysisView* AnalysisFramePart::View() const { return qobject_cast<AnalysisView
 std::vector<FrameCommand> AnalysisFramePart::Commands() {
   return {{command::kExportAnalysis, QStringLiteral("&File"), QStringLiteral("Export Analysis..."),
            [this] { ExportAnalysis(); }}};
+}
+
+void AnalysisFramePart::RestoreSettings() {
+  AnalysisView* view = View();
+  if (view == nullptr) return;
+  view->ShowSettings(LoadAnalysisSettings(settings_));
+  live_.SetSettings(view->Settings());
+  Show();
+}
+
+void AnalysisFramePart::SaveSettings() {
+  if (const AnalysisView* view = View()) SaveAnalysisSettings(settings_, view->Settings());
 }
 
 std::vector<FramePane> AnalysisFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }

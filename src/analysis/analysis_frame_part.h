@@ -12,6 +12,8 @@
 
 namespace korva {
 
+class SettingsStore;
+
 class AnalysisView;
 class CommandEngine;
 class DockPane;
@@ -35,6 +37,8 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
 
   std::vector<FrameCommand> Commands() override;
   std::vector<FramePane> Panes() override;
+  void RestoreSettings() override;
+  void SaveSettings() override;
 
   DockPane& Pane() { return *pane_; }
   // The form, or null when it could not be created.
@@ -54,6 +58,7 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
 
   CommandEngine& engine_;
   Prompt& prompt_;
+  SettingsStore& settings_;
   QWidget& window_;
   FileChooser chooseFile_;
   LiveAnalysis live_;

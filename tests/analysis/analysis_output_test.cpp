@@ -9,9 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/memory_settings_store.h"
 #include "analysis/analysis_export.h"
 #include "analysis/analysis_inputs.h"
 #include "analysis/analysis_report.h"
+#include "analysis/analysis_settings_store.h"
 #include "analysis/live_measurement.h"
 #include "synthetic_measurement.h"
 #include "tdcr/measurement_tdc_reader.h"
@@ -117,6 +119,36 @@ TEST(CompletedRunsWatch, SeesTheCountAndTheCompletedRecordsOnly) {
   // A memory too short for the records, or a count beyond 64, is no fault.
   EXPECT_TRUE(watch.Changed(99, std::span<const std::uint32_t>(memory).first(100)));
   EXPECT_FALSE(watch.Changed(99, std::span<const std::uint32_t>(memory).first(100)));
+}
+
+// The pane's choices come back after a restart; values that make no
+// sense fall back to the defaults instead of reaching the model.
+TEST(AnalysisSettingsStore, ChoicesComeBackAndNonsenseGivesTheDefaults) {
+  test::MemorySettingsStore store;
+  AnalysisSettings chosen;
+  chosen.nuclide = "C-14";
+  chosen.kb = 0.012;
+  chosen.model = DetectionModel::kAsymmetric;
+  chosen.window = 1;
+  chosen.extension = 1;
+  SaveAnalysisSettings(store, chosen);
+  const AnalysisSettings back = LoadAnalysisSettings(store);
+  EXPECT_EQ(back.nuclide, "C-14");
+  EXPECT_DOUBLE_EQ(back.kb, 0.012);
+  EXPECT_EQ(back.model, DetectionModel::kAsymmetric);
+  EXPECT_EQ(back.window, 1u);
+  EXPECT_EQ(back.extension, 1u);
+
+  const std::string path = "\\Korva-TDCR\\Analysis";
+  store.strings[test::MemorySettingsStore::Key(path, "Nuclide")] = "Xx-999";
+  store.dwords[test::MemorySettingsStore::Key(path, "KbMicro")] = 90000;
+  store.dwords[test::MemorySettingsStore::Key(path, "Window")] = 7;
+  const AnalysisSettings defaults;
+  const AnalysisSettings repaired = LoadAnalysisSettings(store);
+  EXPECT_EQ(repaired.nuclide, defaults.nuclide);
+  EXPECT_DOUBLE_EQ(repaired.kb, defaults.kb);
+  EXPECT_EQ(repaired.window, defaults.window);
+  EXPECT_EQ(repaired.extension, 1u);
 }
 
 }  // namespace
