@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <iostream>
 
+#include "timesync/time_stamp_session.h"
+
 namespace korva {
 
 namespace {
@@ -16,6 +18,19 @@ constexpr int kFirstAnswerWaitMs = 60000;
 bool ReportFailure(const std::string& message) {
   std::cerr << message << '\n';
   return false;
+}
+
+bool ChooseScriptReference(TimeReferenceState& reference, SystemTimeServices& services,
+                           TimeReferenceKind kind, const std::string& ntpServer) {
+  if (kind != TimeReferenceKind::kUtc) {
+    reference.Choose(kind, 0);
+    return true;
+  }
+  TimeStampSession query(services.Tools());
+  for (const std::string& line : query.GetUtc(ntpServer)) std::cerr << line << '\n';
+  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + ntpServer);
+  reference.Choose(TimeReferenceKind::kUtc, query.LastOffset());
+  return true;
 }
 
 CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
@@ -61,6 +76,19 @@ bool CliSession::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   deadline.start(timeoutMs);
   loop.exec();
   return held;
+}
+
+bool CliSession::SettleWrites(const std::function<int()>& registerReads) {
+  CommandEngine& engine = Engine();
+  const bool sent = WaitUntil(
+      [&engine] {
+        return !engine.WritePending() &&
+               !(engine.IsBusy() && engine.Kind() == CommandEngine::TransactionKind::kRegisterWrite);
+      },
+      kReplyWaitMs);
+  if (!sent) return false;
+  const int readsBefore = registerReads();
+  return WaitUntil([&] { return registerReads() >= readsBefore + 2; }, kReplyWaitMs);
 }
 
 void CliSession::Disconnect() {

@@ -7,6 +7,8 @@
 #include "cli/console_prompt.h"
 #include "devicelink/instrument_session.h"
 #include "spectrum/spectrum_record.h"
+#include "timesync/system_time_services.h"
+#include "timesync/time_reference.h"
 
 namespace korva {
 
@@ -20,6 +22,11 @@ inline constexpr int kMemoryWalkWaitMs = 600000;
 
 // Prints `message` on standard error; returns false, for a step that failed.
 bool ReportFailure(const std::string& message);
+
+// Chooses the start-time reference a script asked for: SYSTEM and LOCAL at
+// once, UTC after a query of `ntpServer` (its report on standard error).
+bool ChooseScriptReference(TimeReferenceState& reference, SystemTimeServices& services,
+                           TimeReferenceKind kind, const std::string& ntpServer);
 
 // Everything the headless tool needs to talk to an instrument: the buffer
 // spectrum with the device image, the instrument session the program also
@@ -51,6 +58,10 @@ class CliSession {
   // after every port notification and every 200 ms tick, and the process
   // sleeps in between.
   bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+  // Waits until no register write is queued or on the line, then for two
+  // more register reads (counted by `registerReads`), so the image holds
+  // what the instrument took.
+  bool SettleWrites(const std::function<int()>& registerReads);
   // Closes the link if it is open.
   void Disconnect();
 

@@ -17,7 +17,6 @@
 #include "spectrum/acquisition_registers.h"
 #include "spectrum/kts_writer.h"
 #include "spectrum/spectrum_csv.h"
-#include "timesync/time_stamp_session.h"
 
 namespace korva {
 
@@ -91,31 +90,12 @@ bool SpectrumScript::EraseAndWriteSettings() {
   return Settle() || ReportFailure("The settings could not be written.");
 }
 
-// Every queued write is out and the registers were read back twice after
-// it, so the image holds what the instrument took.
 bool SpectrumScript::Settle() {
-  CommandEngine& engine = session_.Engine();
-  const auto writing = [&engine] {
-    return engine.WritePending() ||
-           (engine.IsBusy() && engine.Kind() == CommandEngine::TransactionKind::kRegisterWrite);
-  };
-  if (!session_.WaitUntil([&writing] { return !writing(); }, kReplyWaitMs)) {
-    return false;
-  }
-  const int reads = registerReads_;
-  return session_.WaitUntil([&] { return registerReads_ >= reads + 2; }, kReplyWaitMs);
+  return session_.SettleWrites([this] { return registerReads_; });
 }
 
 bool SpectrumScript::ChooseReference() {
-  if (options_.reference != TimeReferenceKind::kUtc) {
-    reference_.Choose(options_.reference, 0);
-    return true;
-  }
-  TimeStampSession query(services_.Tools());
-  for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
-  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + options_.ntpServer);
-  reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
-  return true;
+  return ChooseScriptReference(reference_, services_, options_.reference, options_.ntpServer);
 }
 
 // The wait for an even second runs the event loop, so the link goes on

@@ -11,7 +11,6 @@
 #include "tdcr/measurement_snapshot.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_settings.h"
-#include "timesync/time_stamp_session.h"
 
 namespace korva {
 
@@ -112,17 +111,7 @@ void TdcrScript::WriteSettings() {
 }
 
 bool TdcrScript::Settle() {
-  CommandEngine& engine = session_.Engine();
-  if (!session_.WaitUntil(
-          [&engine] {
-            return !engine.IsPending(CommandEngine::kSendSettingsSlot) &&
-                   !(engine.IsBusy() && engine.Kind() == CommandEngine::TransactionKind::kRegisterWrite);
-          },
-          kReplyWaitMs)) {
-    return false;
-  }
-  const int readsBefore = workbench_.RegisterReadsTaken();
-  return session_.WaitUntil([&] { return workbench_.RegisterReadsTaken() >= readsBefore + 2; }, kReplyWaitMs);
+  return session_.SettleWrites([this] { return workbench_.RegisterReadsTaken(); });
 }
 
 // START asks for a reference only when none was chosen since connecting;
@@ -130,15 +119,7 @@ bool TdcrScript::Settle() {
 void TdcrScript::ChooseReferenceFromOptions() { ChooseReference(); }
 
 bool TdcrScript::ChooseReference() {
-  if (options_.reference != TimeReferenceKind::kUtc) {
-    reference_.Choose(options_.reference, 0);
-    return true;
-  }
-  TimeStampSession query(services_.Tools());
-  for (const std::string& line : query.GetUtc(options_.ntpServer)) std::cerr << line << '\n';
-  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + options_.ntpServer);
-  reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset());
-  return true;
+  return ChooseScriptReference(reference_, services_, options_.reference, options_.ntpServer);
 }
 
 void TdcrScript::PrintProgress(int run, double elapsedSeconds) {
