@@ -173,10 +173,13 @@ void CAmplifierView::ConnectDigitalIo() {
 void CAmplifierView::Send(const std::optional<AmplifierChange>& change) {
   if (showing_ || !change) return;
   CSpectrum& buffer = spectra_.buffer;
-  SendAmplifierChange(engine_, setup_, buffer.amplifier, spectra_.BufferActive(), change->send);
+  const SetupLinks& links = spectra_.setupLinks;
+  SendAmplifierChange(engine_, setup_, buffer.amplifier, spectra_.BufferActive(), change->send,
+                      {links.traceCompose, links.normalisationCompose});
   if (change->inputChanged && spectra_.BufferActive()) {
     buffer.DeriveHalfSelector();
     buffer.RebuildCompressedSpectrum();
+    if (links.inputClassChanged) links.inputClassChanged(buffer.amplifier.inputE);
   }
   Show();
 }
@@ -186,6 +189,8 @@ void CAmplifierView::Refresh() {
   if (setup_.Refresh(active.image.registers, active.amplifier)) {
     active.DeriveHalfSelector();
     active.RebuildCompressedSpectrum();
+    const SetupLinks& links = spectra_.setupLinks;
+    if (links.inputClassChanged) links.inputClassChanged(active.amplifier.inputE);
   }
   setEnabled(spectra_.BufferActive());
   Show();

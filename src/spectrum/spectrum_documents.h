@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "spectrum/setup_links.h"
 #include "spectrum/spectrum_record.h"
 
 namespace korva {
@@ -26,6 +27,7 @@ struct SpectrumDocuments {
     for (const auto& listener : activationListeners) listener();
   }
   std::vector<std::function<void()>> activationListeners;
+  SetupLinks setupLinks;
 };
 
 }  // namespace korva
