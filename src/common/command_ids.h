@@ -43,6 +43,10 @@ inline constexpr int kRoiMarkOver = 32898;
 inline constexpr int kRoiFromCursor = 32899;
 inline constexpr int kCopyRoiFileToBuffer = 32835;
 inline constexpr int kCopyRoiBufferToFile = 32836;
+inline constexpr int kCopyCalibrationFileToBuffer = 32903;
+inline constexpr int kCopyCalibrationBufferToFile = 32839;
+inline constexpr int kCopySpectrumPlot = 32858;
+inline constexpr int kCopySpectrumWindow = 32859;
 inline constexpr int kExpandAroundCursor = 32777;
 inline constexpr int kCompressAroundCursor = 32778;
 inline constexpr int kExpandFromLeft = 32780;
@@ -53,6 +57,12 @@ inline constexpr int kAutomaticVerticalScale = 32785;
 inline constexpr int kLinearVerticalScale = 32786;
 inline constexpr int kLogarithmicVerticalScale = 32787;
 inline constexpr int kShowFullSpectrum = 32788;
+
+// Trace viewer.
+inline constexpr int kExportTracesRaw = 32873;
+inline constexpr int kExportTracesNormalized = 32874;
+inline constexpr int kCopyTraceViewer = 32856;
+inline constexpr int kCopyTraceTraces = 32857;
 
 // Spectrum acquisition.
 inline constexpr int kEraseSpectrum = 32802;
