@@ -8,6 +8,7 @@
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
 #include "spectrum/acquisition_frame_part.h"
+#include "spectrum/calibration_frame_part.h"
 #include "spectrum/spectrum_frame_part.h"
 #include "tdcr/tdcr_frame_part.h"
 
@@ -23,7 +24,11 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
-  parts.push_back(std::make_unique<AcquisitionFramePart>(context));
+  auto acquisition = std::make_unique<AcquisitionFramePart>(context);
+  CAcquisitionView* acquisitionView = acquisition->View();
+  parts.push_back(std::move(acquisition));
+  parts.push_back(std::make_unique<CalibrationFramePart>(
+      context, static_cast<SpectrumFramePart&>(*parts.front()).Pane(), acquisitionView));
   parts.push_back(std::make_unique<AmplifierFramePart>(context));
   parts.push_back(std::make_unique<FpgaFramePart>(context));
   parts.push_back(std::make_unique<SetupRegistersFramePart>(context));

@@ -47,7 +47,10 @@ std::optional<int> WholeNumber(const QString& text) {
 }  // namespace
 
 CAcquisitionView::CAcquisitionView(const AcquisitionViewLinks& links, QWidget* parent)
-    : QScrollArea(parent), links_(links), settings_(std::make_unique<AcquisitionSettings>()) {
+    : QScrollArea(parent),
+      links_(links),
+      settings_(std::make_unique<AcquisitionSettings>()),
+      readout_(std::make_unique<AcquisitionReadout>()) {
   setObjectName(QStringLiteral("AcquisitionView"));
   LayOut(NewScrolledForm(*this, kColours));
   ShowSettings();
@@ -296,8 +299,8 @@ void CAcquisitionView::UpdateAcquisitionFromRegisters() {
   refreshing_ = true;
   *settings_ = ReadAcquisitionSettings(registers);
   ShowSettings();
-  const AcquisitionReadout readout =
-      ReadAcquisition(registers, spectrum.image.temperature, spectrum.image.slowAdc);
+  *readout_ = ReadAcquisition(registers, spectrum.image.temperature, spectrum.image.slowAdc);
+  const AcquisitionReadout& readout = *readout_;
   ShowText(*real_, readout.realTime);
   ShowText(*live_, readout.liveTime);
   ShowText(*dead_, readout.deadPercent);
@@ -311,6 +314,7 @@ void CAcquisitionView::UpdateAcquisitionFromRegisters() {
   setEnabled(links_.spectra.BufferActive());
   initialised_ = true;
   refreshing_ = false;
+  emit Decoded();
 }
 
 // An edit the user is typing in keeps its text.

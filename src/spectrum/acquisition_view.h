@@ -20,6 +20,7 @@ class CommandEngine;
 class EventLog;
 class NumericEdit;
 class TimeReferenceState;
+struct AcquisitionReadout;
 struct AcquisitionRunContext;
 struct AcquisitionSettings;
 struct SpectrumDocuments;
@@ -67,6 +68,13 @@ class CAcquisitionView : public QScrollArea {
   bool Initialised() const { return initialised_; }
   // The run's times and start stamp as shown; the spectrum files write them.
   const AcquisitionValues& Values() const { return values_; }
+  // What the last decode read from the registers: the times' texts and the
+  // counting rates the spectrum info form shows too.
+  const AcquisitionReadout& Readout() const { return *readout_; }
+
+ signals:
+  // A decode of the active spectrum's registers has finished.
+  void Decoded();
 
  private:
   enum Delay { kDelay, kStrobe, kTdcr1, kTdcr2, kWidth, kDelays };
@@ -95,6 +103,7 @@ class CAcquisitionView : public QScrollArea {
   AcquisitionViewLinks links_;
   // Held apart so this header stays free of the register codecs.
   std::unique_ptr<AcquisitionSettings> settings_;
+  std::unique_ptr<AcquisitionReadout> readout_;
   AcquisitionValues values_;
   bool initialised_ = false;
   bool refreshing_ = false;

@@ -189,11 +189,25 @@ LoadedCalibration LoadPointsIntoView(CalibrationRecord& set1, CalibrationRecord&
   if (set1.units < 0 || static_cast<std::size_t>(set1.units) >= kCalibrationUnits.size()) set1.units = 0;
   set2.units = set1.units;
   set2.enabled = set1.enabled;
+  set2.a = 0.0;
+  set2.b = 1.0;
+  set2.c = 0.0;
   if (RebuildPoints(set2, loaded.rows, 1.0) > 1) {
     loaded.fitted = true;
     loaded.fit = FitCalibration(set1, set2, loaded.rows, compressionFactor, set2.useAll);
+  } else {
+    loaded.fit = {FitOutcome::kTooFewPoints,
+                  kNotCalibratedCaption,
+                  {kUnknownCoefficientTexts[0], kUnknownCoefficientTexts[1], kUnknownCoefficientTexts[2]},
+                  {}};
   }
   return loaded;
+}
+
+void ApplyCheckStates(CalibrationRecord& set1, CalibrationRecord& set2,
+                      const std::vector<CalibrationRow>& rows) {
+  const std::size_t count = std::min(rows.size(), CalibrationRecord::kMaxPoints);
+  for (std::size_t i = 0; i < count; ++i) set1.use[i] = set2.use[i] = rows[i].checked ? 1 : 0;
 }
 
 }  // namespace korva

@@ -28,6 +28,7 @@ inline constexpr const char* kCalibrationSelectedCaption = "CALIBRATION w/ SELEC
 inline constexpr const char* kTooFewPointsMessage = "Calibration requires at least two points";
 inline constexpr const char* kUndefinedCurveMessage = "The calibration points do not define a curve";
 inline constexpr const char* kMaxPointsMessage = "Maximum number of %d points has been reached";
+inline constexpr std::array<const char*, 3> kUnknownCoefficientTexts = {"a = ?", "b = ?", "c = ?"};
 
 // The row a new point gets: the channel and energy texts converted to reals
 // and formatted as the list shows them, unchecked.
@@ -78,8 +79,10 @@ std::array<std::string, 3> CoefficientTexts(const CalibrationRecord& record);
 // What the view holds after loading a spectrum's calibration.
 struct LoadedCalibration {
   std::vector<CalibrationRow> rows;
-  // Present when set 2 had more than one usable point and was fitted again.
+  // Set when set 2 had more than one usable point and a fit was tried.
   bool fitted = false;
+  // The caption and coefficient texts to show: the fit's, or "Not
+  // Calibrated" with "a = ?", "b = ?", "c = ?" when no fit was tried.
   CalibrationFit fit;
 };
 
@@ -87,6 +90,16 @@ struct LoadedCalibration {
 // compression factor), mends an out-of-range unit index to "chn", and refits
 // set 2 when it has at least two usable points. The rows are the list the
 // view shows, checked where the point's use flag is set.
+//
+// Set 2's curve starts again from EN = CH before the fit: a record whose
+// points give no curve (too few, or not three distinct channels) must not
+// go on showing energies of a curve fitted to other points, such as those
+// of a spectrum file read into the same record before.
 LoadedCalibration LoadPointsIntoView(CalibrationRecord& set1, CalibrationRecord& set2, int compressionFactor);
+
+// Saving a spectrum file: the list's check boxes become the use flags of
+// the points in both sets, row i giving point i.
+void ApplyCheckStates(CalibrationRecord& set1, CalibrationRecord& set2,
+                      const std::vector<CalibrationRow>& rows);
 
 }  // namespace korva

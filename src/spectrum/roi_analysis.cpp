@@ -125,6 +125,18 @@ RoiAnalysis AnalyseRoi(std::span<const std::uint32_t> compressed, std::span<cons
   return analysis;
 }
 
+PeakValues PeakValuesOf(const RoiAnalysis& analysis, const EnergyCurve& curve) {
+  PeakValues values;
+  if (analysis.result != RoiAnalysis::Result::kPeak) return values;
+  if (analysis.centroid) values.centroid = curve.Energy(*analysis.centroid);
+  values.fwhm = Span(curve, analysis.rightHalf, analysis.leftHalf);
+  values.fwtm = Span(curve, analysis.rightTenth, analysis.leftTenth);
+  if (values.centroid && values.fwhm) {
+    values.resolution = *values.centroid > 0.0 ? *values.fwhm * 100.0 / *values.centroid : 0.0;
+  }
+  return values;
+}
+
 std::array<std::string, 6> PeakFieldTexts(const RoiAnalysis& analysis, const EnergyCurve& curve) {
   std::array<std::string, 6> fields;
   fields.fill(kNoValueText);
@@ -132,13 +144,11 @@ std::array<std::string, 6> PeakFieldTexts(const RoiAnalysis& analysis, const Ene
   fields[0] = Fixed("%5.0f", analysis.gross);
   if (analysis.result == RoiAnalysis::Result::kRoiWithoutPeak) return fields;
   fields[1] = Fixed("%5.0f", analysis.area);
-  std::optional<double> centroid;
-  if (analysis.centroid) centroid = curve.Energy(*analysis.centroid);
-  const std::optional<double> fwhm = Span(curve, analysis.rightHalf, analysis.leftHalf);
-  fields[2] = Fixed(centroid);
-  fields[3] = Fixed(fwhm);
-  fields[4] = Fixed(Span(curve, analysis.rightTenth, analysis.leftTenth));
-  if (centroid && fwhm) fields[5] = Fixed("%8.2f", *centroid > 0.0 ? *fwhm * 100.0 / *centroid : 0.0);
+  const PeakValues values = PeakValuesOf(analysis, curve);
+  fields[2] = Fixed(values.centroid);
+  fields[3] = Fixed(values.fwhm);
+  fields[4] = Fixed(values.fwtm);
+  fields[5] = Fixed(values.resolution);
   return fields;
 }
 

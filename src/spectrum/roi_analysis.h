@@ -45,6 +45,19 @@ struct EnergyCurve {
   double Energy(double channel) const { return (a * channel + b) * channel + c; }
 };
 
+// The peak's values as the info view shows them, in energies of `curve`:
+// the centroid, the widths between the half- and tenth-maximum positions,
+// and the resolution FWHM × 100 ÷ centroid (0 when the centroid is not
+// above 0). A value whose positions were not found is absent; so are all
+// of them without a peak.
+struct PeakValues {
+  std::optional<double> centroid;
+  std::optional<double> fwhm;
+  std::optional<double> fwtm;
+  std::optional<double> resolution;
+};
+PeakValues PeakValuesOf(const RoiAnalysis& analysis, const EnergyCurve& curve);
+
 // The six peak fields of the info view in order INTEGRAL, AREA, CENTROID,
 // FWHM, FWTM, RESOLUTION %; a field without a value holds "-----------".
 inline constexpr const char* kNoValueText = "-----------";

@@ -27,6 +27,12 @@ struct SpectrumDocuments {
     for (const auto& listener : activationListeners) listener();
   }
   std::vector<std::function<void()>> activationListeners;
+  // Run before the active spectrum is written to a spectrum file, so a view
+  // can put what it holds back into the record first.
+  void PrepareSave() {
+    for (const auto& listener : beforeSaveListeners) listener();
+  }
+  std::vector<std::function<void()>> beforeSaveListeners;
   SetupLinks setupLinks;
 };
 

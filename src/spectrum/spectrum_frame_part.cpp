@@ -91,6 +91,7 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
        kFileMenu,
        QStringLiteral("&Save Spectrum As..."),
        [this, &spectra] {
+         spectra.PrepareSave();
          if (SaveSpectrumAs(*spectra.active, spectra.buffer.image.ModelCode(), dialogs_, context_.prompt)) {
            pane_->ActiveWindow().Apply(Repaint::kFull);
          }

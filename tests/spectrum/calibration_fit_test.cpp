@@ -91,18 +91,37 @@ TEST(CalibrationPoints, NewestFirstAtMostTenAndTheSoftSizeFactor) {
   EXPECT_EQ(reloaded.enabled, 1);
 }
 
-TEST(CalibrationPoints, ReloadWithoutTwoUsablePointsLeavesTheCurve) {
+// A record whose points give no curve shows channels again, not the curve
+// of points it held before (a file read into the same record, say).
+TEST(CalibrationPoints, ReloadWithoutTwoUsablePointsDropsTheEarlierCurve) {
   CalibrationRecord set1;
   set1.pointCount = 2;
   set1.channel[0] = 10;
   set1.use[0] = 1;
   CalibrationRecord set2;
+  set2.a = 0.5;
   set2.b = 3.0;
+  set2.c = 7.0;
   const LoadedCalibration loaded = LoadPointsIntoView(set1, set2, 1);
   EXPECT_FALSE(loaded.fitted);
   EXPECT_TRUE(loaded.rows[0].checked);
   EXPECT_FALSE(loaded.rows[1].checked);
-  EXPECT_DOUBLE_EQ(set2.b, 3.0);
+  EXPECT_EQ(loaded.fit.caption, "Not Calibrated");
+  EXPECT_EQ(loaded.fit.coefficientTexts[1], "b = ?");
+  EXPECT_DOUBLE_EQ(set2.a, 0.0);
+  EXPECT_DOUBLE_EQ(set2.b, 1.0);
+  EXPECT_DOUBLE_EQ(set2.c, 0.0);
+
+  // Three points on two channels: no parabola, and no earlier curve either.
+  set1.pointCount = 3;
+  set1.useAll = 1;
+  set1.channel = {10, 10, 20};
+  set1.energy = {1, 2, 3};
+  set2.b = 3.0;
+  const LoadedCalibration undefined = LoadPointsIntoView(set1, set2, 1);
+  EXPECT_EQ(undefined.fit.outcome, FitOutcome::kUndefinedCurve);
+  EXPECT_EQ(undefined.fit.caption, "CALIBRATION");
+  EXPECT_DOUBLE_EQ(set2.b, 1.0);
 }
 
 void ExpectParabola(const CalibrationRecord& record, double a, double b, double c) {

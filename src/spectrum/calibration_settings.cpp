@@ -1,0 +1,33 @@
+#include "spectrum/calibration_settings.h"
+
+#include "common/settings_store.h"
+#include "spectrum/calibration_value.h"
+#include "spectrum/spectrum_record.h"
+
+namespace korva {
+
+namespace {
+
+constexpr std::string_view kValueName = "Calibration";
+
+}  // namespace
+
+void RestoreCalibration(SettingsStore& store, CSpectrum& buffer) {
+  const std::optional<std::vector<std::uint8_t>> stored =
+      store.ReadBinary(settings_path::kSpectrum, kValueName);
+  if (!stored) return;
+  const DecodedCalibration decoded = DecodeCalibrationValue(*stored);
+  if (!decoded.error.empty()) return;
+  for (std::size_t input = 0; input < kAnalyserInputs; ++input) {
+    buffer.FileCalibration(input) = decoded.records[input];
+  }
+}
+
+void SaveCalibration(SettingsStore& store, const CSpectrum& buffer) {
+  CalibrationSet records;
+  for (std::size_t input = 0; input < kAnalyserInputs; ++input)
+    records[input] = buffer.FileCalibration(input);
+  store.WriteBinary(settings_path::kSpectrum, kValueName, EncodeCalibrationValue(records));
+}
+
+}  // namespace korva
