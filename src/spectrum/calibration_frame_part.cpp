@@ -116,7 +116,7 @@ void CalibrationFramePart::CopyCalibrationBetween(bool fileToBuffer) {
 
 void CalibrationFramePart::UpdateSpectrumInfo() {
   CSpectrumInfoView* info = InfoView();
-  if (info == nullptr || !info->isVisible()) return;
+  if (info == nullptr) return;
   SpectrumPlotView& window = spectrumPane_.ActiveWindow();
   info->ShowSpectrumInfo(ReadSpectrumInfo(window.Spectrum(), window.Display().Window().Cursor()));
 }

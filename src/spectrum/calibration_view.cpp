@@ -69,6 +69,8 @@ QPushButton* CCalibrationView::AddButton(const QString& caption, QWidget* parent
   return button;
 }
 
+// One narrow column, so the form fits beside the spectrum: each edit over
+// the buttons that fill it or take its point.
 QWidget* CCalibrationView::BuildPointEntry(QWidget* form) {
   auto* box = new QWidget(form);
   auto* grid = new QGridLayout(box);
@@ -80,14 +82,15 @@ QWidget* CCalibrationView::BuildPointEntry(QWidget* form) {
   units_ = NewList(QStringLiteral("Units"), ListEntries(kCalibrationUnits), box);
   addPoint_ = AddButton(QStringLiteral("ADD POINT"), box);
   grid->addWidget(new QLabel(QStringLiteral("CHANNEL"), box), 0, 0);
-  grid->addWidget(channel_, 0, 1);
-  grid->addWidget(peak_, 0, 2);
-  grid->addWidget(cursor_, 0, 3);
-  grid->addWidget(new QLabel(QStringLiteral("ENERGY"), box), 1, 0);
-  grid->addWidget(energy_, 1, 1);
-  grid->addWidget(units_, 1, 2);
-  grid->addWidget(addPoint_, 1, 3);
+  grid->addWidget(channel_, 0, 1, 1, 2);
+  grid->addWidget(peak_, 1, 1);
+  grid->addWidget(cursor_, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("ENERGY"), box), 2, 0);
+  grid->addWidget(energy_, 2, 1, 1, 2);
+  grid->addWidget(units_, 3, 1);
+  grid->addWidget(addPoint_, 3, 2);
   grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(2, 1);
   return box;
 }
 
@@ -98,19 +101,17 @@ QWidget* CCalibrationView::BuildPointList(QWidget* form) {
   // Room for the ten points without scrolling.
   points_->setMinimumHeight(points_->header()->sizeHint().height() + 11 * points_->fontMetrics().height() +
                             2 * points_->frameWidth());
-  group.grid->addWidget(points_, 0, 0, 1, 3);
+  group.grid->addWidget(points_, 0, 0);
   editSelected_ = AddButton(QStringLiteral("Edit Selected Points"), group.box);
   removeSelected_ = AddButton(QStringLiteral("Remove Selected Points"), group.box);
   removeAll_ = AddButton(QStringLiteral("Remove All Points"), group.box);
-  group.grid->addWidget(editSelected_, 1, 0);
-  group.grid->addWidget(removeSelected_, 1, 1);
-  group.grid->addWidget(removeAll_, 1, 2);
   fitSelected_ = AddButton(QStringLiteral("Calibrate with Selected Points"), group.box);
   fitAll_ = AddButton(QStringLiteral("Calibrate with All Points"), group.box);
-  auto* fits = new QHBoxLayout;
-  fits->addWidget(fitSelected_);
-  fits->addWidget(fitAll_);
-  group.grid->addLayout(fits, 2, 0, 1, 3);
+  int row = 1;
+  for (QPushButton* button : {editSelected_, removeSelected_, removeAll_})
+    group.grid->addWidget(button, row++, 0);
+  group.grid->setRowMinimumHeight(row++, 6);
+  for (QPushButton* button : {fitSelected_, fitAll_}) group.grid->addWidget(button, row++, 0);
   return group.box;
 }
 
