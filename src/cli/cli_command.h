@@ -35,6 +35,7 @@ std::vector<CliCommand> LinkCommands();
 std::vector<CliCommand> TdcrCommands();
 std::vector<CliCommand> AnalysisCommands();
 std::vector<CliCommand> SpectrumFileCommands();
+std::vector<CliCommand> SpectrumAnalysisCommands();
 std::vector<CliCommand> SpectrumCommands();
 std::vector<CliCommand> RegisterCommands();
 std::vector<CliCommand> FpgaCommands();
