@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QGroupBox>
@@ -288,6 +289,18 @@ TEST_F(CalibrationPanes, CopyCalibrationReloadsTheSpectrumInViewAndTheInfoFormSh
   EXPECT_EQ(Info("INCOMING"), "9999");
   EXPECT_EQ(Control<QProgressBar>(info_, "LOSSES %")->value(), 19);
   EXPECT_EQ(Info("DEAD %"), QString::fromStdString(acquisition->Readout().deadPercent));
+}
+
+TEST_F(CalibrationPanes, CopySpectrumPutsThePlotOrTheWholePaneOnTheClipboard) {
+  Open();
+  pane_->raise();
+  QTest::qWait(50);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  frame_->Trigger(command::kCopySpectrumPlot);
+  EXPECT_EQ(clipboard->image().size(), pane_->BufferWindow().viewport()->size());
+  frame_->Trigger(command::kCopySpectrumWindow);
+  EXPECT_EQ(clipboard->image().size(), pane_->size()) << "the pane with its caption";
+  EXPECT_GT(pane_->height(), pane_->BufferWindow().height());
 }
 
 // With KORVA_SCREENSHOT_DIR set, both panes are kept as pictures there
