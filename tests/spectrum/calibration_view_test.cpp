@@ -163,8 +163,16 @@ TEST_F(CalibrationPanes, FitsShowTheirCaptionAndMessagesAndKeepTheCurveWhenTheyF
   AddPoint(QStringLiteral("100"), QStringLiteral("10"));
   AddPoint(QStringLiteral("300"), QStringLiteral("50"));
   AddPoint(QStringLiteral("999"), QStringLiteral("1"));
+  // Check boxes reach the records when the list loses the focus.
+  frame_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+  list_->setFocus();
   list_->SetChecked(1, true);
   list_->SetChecked(2, true);
+  EXPECT_EQ(Set1().use[1], 0);
+  Control<QLineEdit>(view_, "ENERGY")->setFocus();
+  EXPECT_EQ(Set1().use[1], 1);
+  EXPECT_EQ(Set2().use[2], 1);
   Click("Calibrate with Selected Points");
   EXPECT_EQ(Caption(), "CALIBRATION w/ SELECTED");
   EXPECT_EQ(Coefficient('b'), "b =   0.20000000") << "the line through the two checked points";
