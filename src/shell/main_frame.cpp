@@ -87,7 +87,10 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
 CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::CreateFrameCommands() {
+  // The menus every window has keep their usual order, whichever part asks
+  // for them first.
   Menu(QStringLiteral("&File"));
+  Menu(QStringLiteral("&Edit"));
   QMenu* view = Menu(QStringLiteral("&View"));
   windowsMenu_ = view->addMenu(QStringLiteral("Toolbars and Docking Windows"));
   AddPartCommands();
