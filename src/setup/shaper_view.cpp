@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 #include "forms/numeric_edit.h"
 #include "setup/drop_down_list.h"
@@ -52,19 +53,19 @@ CShaperView::CShaperView(CommandEngine& engine, SpectrumDocuments& spectra, QWid
   Show();
 }
 
-// Two columns: the shaper times and unfolding on the left, what acts on the
-// shaped pulses on the right.
+// One narrow column, so the form fits beside the acquisition and
+// amplifier forms: the shaper times and unfolding first, then what acts on
+// the shaped pulses.
 void CShaperView::LayOut(QWidget* form) {
-  auto* layout = new QGridLayout(form);
-  layout->addWidget(BuildShaper(form, true), 0, 0);
-  layout->addWidget(BuildShaper(form, false), 1, 0);
-  layout->addWidget(BuildUnfolding(form), 2, 0);
-  layout->addWidget(BuildPileUpAndEstimates(form), 3, 0);
-  layout->addWidget(BuildThresholds(form), 0, 1);
-  layout->addWidget(BuildBlr(form), 1, 1);
-  layout->addWidget(BuildNormalisation(form), 2, 1, 2, 1);
-  layout->setRowStretch(4, 1);
-  layout->setColumnStretch(2, 1);
+  auto* layout = new QVBoxLayout(form);
+  layout->addWidget(BuildShaper(form, true));
+  layout->addWidget(BuildShaper(form, false));
+  layout->addWidget(BuildUnfolding(form));
+  layout->addWidget(BuildThresholds(form));
+  layout->addWidget(BuildBlr(form));
+  layout->addWidget(BuildNormalisation(form));
+  layout->addWidget(BuildPileUpAndEstimates(form));
+  layout->addStretch();
 }
 
 NumericEdit* CShaperView::NewField(ShaperField field, const QString& objectName, QWidget* parent) {
@@ -128,6 +129,7 @@ QWidget* CShaperView::BuildShaper(QWidget* form, bool slow) {
 QWidget* CShaperView::BuildUnfolding(QWidget* form) {
   const FormGroup group = NewGroup(QString(), form);
   unfolding_ = group.box;
+  unfolding_->setObjectName(QStringLiteral("UNFOLDING"));
   for (std::size_t set = 0; set < unfoldingSets_.size(); ++set) {
     const bool e = set == 1;
     const QString suffix = e ? QStringLiteral(" E") : QStringLiteral(" ABC");
@@ -152,7 +154,8 @@ QWidget* CShaperView::BuildUnfolding(QWidget* form) {
 
 QWidget* CShaperView::BuildThresholds(QWidget* form) {
   const FormGroup group = NewGroup(QStringLiteral("THRESHOLD (0 = AUTO)"), form);
-  group.grid->addWidget(new QLabel(QStringLiteral("Auto Margin"), group.box), 0, 3);
+  marginHeader_ = new QLabel(QStringLiteral("Auto Margin"), group.box);
+  group.grid->addWidget(marginHeader_, 0, 3);
   const QStringList margins = Entries(kMarginEntries, MarginText);
   for (const bool slow : {true, false}) {
     const QString name = slow ? QStringLiteral("SLOW") : QStringLiteral("FAST");
@@ -280,6 +283,7 @@ void CShaperView::Show() {
         std::pair{estimatedSlow_, &c.estimatedSlow}, std::pair{estimatedFast_, &c.estimatedFast}}) {
     ShowText(*box, *text);
   }
+  marginHeader_->setVisible(c.slowAuto || c.fastAuto);
   slowAuto_->setVisible(c.slowAuto);
   lists_[static_cast<std::size_t>(ShaperList::kSlowMargin)]->setVisible(c.slowAuto);
   fastAuto_->setVisible(c.fastAuto);

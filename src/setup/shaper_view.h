@@ -76,6 +76,7 @@ class CShaperView : public QScrollArea {
   QLineEdit* fastFlatTopUs_ = nullptr;
   QLineEdit* longTcUs_ = nullptr;
   QLineEdit* shortTcNs_ = nullptr;
+  QLabel* marginHeader_ = nullptr;
   QLabel* slowAuto_ = nullptr;
   QLabel* fastAuto_ = nullptr;
   QLineEdit* estimatedSlow_ = nullptr;
