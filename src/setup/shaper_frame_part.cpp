@@ -15,6 +15,9 @@ ShaperFramePart::ShaperFramePart(const FrameContext& context)
                                                        &context.window)),
       phaPane_(
           std::make_unique<CDocablePHAPane>(context.instrument.Engine(), context.spectra, &context.window)) {
+  // The shaper is the form of the instrument's usual mode; the first
+  // register read shows the pane of its actual mode.
+  phaPane_->hide();
   context_.instrument.Engine().AddObserver(this);
   SetupLinks& links = context_.spectra.setupLinks;
   if (CShaperView* shaper = ShaperView()) {
@@ -94,10 +97,10 @@ void ShaperFramePart::OnInputClassChanged(bool inputE) {
   shaper->SetUnfoldingSet(inputE);
 }
 
-// Beside the amplifier form; the two share a place, one shown at a time.
+// Beside the amplifier form, one of the two shown at a time.
 std::vector<FramePane> ShaperFramePart::Panes() {
   return {{shaperPane_.get(), Qt::RightDockWidgetArea, nullptr},
-          {phaPane_.get(), Qt::RightDockWidgetArea, shaperPane_.get()}};
+          {phaPane_.get(), Qt::RightDockWidgetArea, nullptr}};
 }
 
 }  // namespace korva
