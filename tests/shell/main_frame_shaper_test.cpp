@@ -27,6 +27,7 @@
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 #include "sim/virtual_instrument.h"
+#include "spectrum/spectrum_documents.h"
 
 namespace korva {
 namespace {
@@ -162,6 +163,16 @@ TEST_F(ShaperWindow, AShaperChangeReachesTheInstrumentAndTheModeSwitchesTheForms
   EXPECT_EQ(Control<QGroupBox>(shaper, QStringLiteral("UNFOLDING"))->title(), "UNFOLDING Input ABC");
   EXPECT_TRUE(Control<NumericEdit>(shaper, QStringLiteral("LONG TC ABC"))->isVisible());
   EXPECT_FALSE(Control<NumericEdit>(shaper, QStringLiteral("LONG TC E"))->isVisible());
+
+  // A spectrum from a file shows its settings but cannot change them.
+  SpectrumDocuments& spectra = frame->Spectra();
+  spectra.Activate(spectra.file);
+  EXPECT_FALSE(shaper->isEnabled());
+  EXPECT_FALSE(pha->isEnabled());
+  EXPECT_EQ(Field("SLOW RISE TIME [sa]"), "0") << "the empty file record's registers";
+  spectra.Activate(spectra.buffer);
+  EXPECT_TRUE(shaper->isEnabled());
+  EXPECT_EQ(Field("SLOW RISE TIME [sa]"), "100");
   EXPECT_TRUE(prompt.errors.empty());
 }
 
