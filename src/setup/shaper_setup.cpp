@@ -137,8 +137,11 @@ void ShaperSetup::RefreshNormalisation(const RegisterImage& registers) {
 void ShaperSetup::TakeMultipliers(const RegisterImage& registers, std::uint32_t factor) {
   composedFactor_ = factor;
   if (const std::uint16_t slowRise = registers[reg::kSlowRise]; slowRise != 0) {
+    // A fast rise far above the slow one (a file's registers) would give a
+    // fast factor beyond what the multiplier holds: it stops at the
+    // largest factor.
     const double fast = std::trunc(static_cast<double>(registers[reg::kFastRise]) * factor / slowRise);
-    fastFactor_ = std::max<std::uint32_t>(static_cast<std::uint32_t>(fast), 1);
+    fastFactor_ = std::max<std::uint32_t>(static_cast<std::uint32_t>(std::min(fast, double{kFactorBits})), 1);
   }
   fastFactor_ = std::max<std::uint32_t>(fastFactor_, 1);
   ns_ = 4 * factor;

@@ -73,6 +73,22 @@ TEST_F(ShaperFixture, ShaperTimesDeriveTheTimingRegistersAndTheAutomaticNormalis
   EXPECT_EQ(registers[20], 270000 & 0xFFFF);
   EXPECT_EQ(registers[21], 270000 >> 16);
   EXPECT_EQ(setup.FastMultiplier(), 4u * (16 * 270000 / 240));
+
+  // A read-back with the largest factor, a fast rise far above the slow one,
+  // or no slow rise at all keeps the multipliers in range.
+  registers[2] = 1;
+  registers[4] = 0xFFFF;
+  registers[20] = 0xFFFF;
+  registers[21] = 0x3FFF;
+  ReadBack();
+  EXPECT_EQ(setup.SlowMultiplier(), 0xFFFFFFFCu);
+  EXPECT_EQ(setup.FastMultiplier(), 0xFFFFFFFCu);
+  registers[2] = 0;
+  registers[20] = 0;
+  registers[21] = 0;
+  ReadBack();
+  EXPECT_EQ(setup.SlowMultiplier(), 4u) << "a factor of 0 is 1";
+  EXPECT_EQ(setup.FastMultiplier(), 0xFFFFFFFCu) << "no slow rise: the last fast factor";
 }
 
 TEST_F(ShaperFixture, ThresholdsRoundTripThroughAutomaticScaledAndOutOfRangeCodes) {
