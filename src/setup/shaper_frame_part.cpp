@@ -1,6 +1,7 @@
 #include "setup/shaper_frame_part.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "devicelink/instrument_session.h"
 #include "setup/pha_view.h"
@@ -32,7 +33,12 @@ ShaperFramePart::ShaperFramePart(const FrameContext& context)
       shaper->Show();
     };
   }
-  context_.spectra.activationListeners.push_back([this] { RefreshBoth(); });
+  // The listener may outlive the forms (the documents outlive the panes).
+  context_.spectra.activationListeners.push_back(
+      [shaper = QPointer<CShaperView>(ShaperView()), pha = QPointer<CPHAView>(PhaView())] {
+        if (shaper) shaper->Refresh();
+        if (pha) pha->UpdatePhaFromRegisters();
+      });
   connect(&context_.instrument.Link(), &LinkSession::Connected, this, [this] {
     if (CShaperView* shaper = ShaperView()) shaper->Setup().MarkFullRefresh();
     if (CPHAView* pha = PhaView()) pha->Setup().MarkThreshold();
@@ -78,11 +84,6 @@ void ShaperFramePart::ShowMode(bool phaMode) {
   phaPane_->setVisible(phaMode);
   shaperPane_->setVisible(!phaMode);
   (phaMode ? static_cast<QWidget*>(phaPane_.get()) : shaperPane_.get())->raise();
-}
-
-void ShaperFramePart::RefreshBoth() {
-  if (CShaperView* shaper = ShaperView()) shaper->Refresh();
-  if (CPHAView* pha = PhaView()) pha->UpdatePhaFromRegisters();
 }
 
 // The amplifier's input class changed: the shaper shows that class's

@@ -36,7 +36,6 @@ class ShaperFramePart : public QObject, public FramePart, private EngineObserver
  private:
   void OnRegistersRead(bool phaMode) override;
   void ShowMode(bool phaMode);
-  void RefreshBoth();
   void OnInputClassChanged(bool inputE);
 
   FrameContext context_;
