@@ -13,6 +13,7 @@ namespace r {
 constexpr std::size_t kSlowRise = 2;
 constexpr std::size_t kSlowFlatTop = 3;
 constexpr std::size_t kFastRise = 4;
+constexpr std::size_t kPileUp = 13;
 constexpr std::size_t kFineGain = 17;
 constexpr std::size_t kNormalisationLow = 20;
 constexpr std::size_t kNormalisationHigh = 21;
@@ -27,6 +28,9 @@ constexpr std::uint16_t kLowerHalf = 1u << 15;
 constexpr std::uint16_t kPhaMode = 1u << 14;
 constexpr double kPhaScale = 12.0;
 constexpr double kTickNs = 8.0;
+constexpr std::uint16_t kPileUpOff = 1u << 15;
+// The peak detector's conversion in PHA mode.
+constexpr std::int64_t kPhaConversionNs = 4000;
 
 // Noise of the shapers in channels at gain 1 and their power-on rise times.
 constexpr double kSlowNoiseChannels = 2.0;
@@ -79,7 +83,10 @@ AnalyserSettings ReadAnalyserSettings(const RegisterBank& registers) {
   s.slowScale = s.pha ? kPhaScale : 4.0 * static_cast<double>(factor);
   s.fastScale = 4.0 * fastFactor;
 
-  s.slowNoise = Noise(kSlowNoiseChannels, kSlowNoiseRise, slowRise, s.gain);
+  // Without the shaper the noise is the amplifier's own, as with the
+  // power-on shaper.
+  s.slowNoise = Noise(kSlowNoiseChannels, kSlowNoiseRise,
+                      s.pha ? static_cast<std::uint16_t>(kSlowNoiseRise) : slowRise, s.gain);
   const double fastNoise = Noise(kFastNoiseChannels, kFastNoiseRise, registers[r::kFastRise], s.gain);
   s.estimatedSlowThreshold = Margin(registers[r::kMargins], 0) * s.slowNoise;
   s.estimatedFastThreshold = Margin(registers[r::kMargins], 5) * fastNoise;
@@ -87,8 +94,14 @@ AnalyserSettings ReadAnalyserSettings(const RegisterBank& registers) {
                               s.estimatedSlowThreshold);
   s.fastThreshold = Threshold(registers, r::kFastThresholdLow, s.fastScale, s.estimatedFastThreshold);
 
+  if (s.pha) {
+    s.fastThreshold = 0.0;
+    s.deadTimeNs = kPhaConversionNs;
+    return s;
+  }
   const int pulseTicks = 2 * std::max<int>(slowRise, 1) + std::max<int>(registers[r::kSlowFlatTop], 1);
   s.deadTimeNs = static_cast<std::int64_t>(pulseTicks * kTickNs);
+  s.pileUpRejection = !registers.Test(r::kPileUp, kPileUpOff);
   return s;
 }
 

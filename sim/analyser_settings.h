@@ -26,7 +26,15 @@ inline constexpr double kChannelsPerPhotoelectron = 24.0;
 //               channels grows with the gain and falls with the rise time
 //               (registers 2 and 4);
 //   dead time   one slow shaper pulse per processed event,
-//               (2 x rise + flat top) ticks (registers 2, 3).
+//               (2 x rise + flat top) ticks (registers 2, 3);
+//   pile-up     register 13 bit 15 clear: a pulse that arrives while the
+//               slow shaper is still busy spoils the pulse being shaped,
+//               and the rejector drops both;
+//   PHA mode    register 18 bit 14: the plain pulse-height path, a peak
+//               detector behind the amplifier with a fixed conversion time
+//               and no shaper: the shaper times, the fast threshold and the
+//               pile-up rejector take no part, the LLD (registers 72/73)
+//               triggers.
 // Ns = 4F and Nf = 4G follow the gain normalisation factor F of registers
 // 20/21 and G = register 4 x F / register 2, each at least 1.
 struct AnalyserSettings {
@@ -40,6 +48,7 @@ struct AnalyserSettings {
   double slowThreshold = 0.0;
   double fastThreshold = 0.0;
   std::int64_t deadTimeNs = 0;
+  bool pileUpRejection = false;
   // Channels to the units of the threshold registers: Ns, or 12 in PHA mode.
   double slowScale = 4.0;
   double fastScale = 4.0;  // Nf

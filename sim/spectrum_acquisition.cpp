@@ -64,7 +64,7 @@ void SpectrumAcquisition::Advance(InstrumentMemory& memory, std::chrono::microse
   const Nanoseconds end = now_ + std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
   while (nextDecay_ < end) {
     RunClockTo(memory, nextDecay_);
-    Detect(memory, settings);
+    Detect(settings);
     const Nanoseconds gap = DecayGap();
     nextDecay_ = gap == kNever ? kNever : nextDecay_ + gap;
   }
@@ -82,11 +82,15 @@ void SpectrumAcquisition::Erase(InstrumentMemory& memory) {
   memory.registers.SetBits(reg::kControl, control_bit::kEraseDone);
 }
 
+// The clocks stop where a shaped pulse ends, so it is counted in its own
+// rate gate.
 void SpectrumAcquisition::RunClockTo(InstrumentMemory& memory, Nanoseconds until) {
   while (now_ < until) {
-    const Nanoseconds stepEnd = std::min(until, gateEnd_);
+    Nanoseconds stepEnd = std::min(until, gateEnd_);
+    if (shaping_) stepEnd = std::min(stepEnd, std::max(shaping_->end, now_ + 1));
     if (Running(memory)) CountRunTime(memory, stepEnd);
     now_ = stepEnd;
+    if (shaping_ && shaping_->end <= now_) PutThrough(memory);
     if (now_ == gateEnd_) CloseRateGate(memory);
   }
 }
@@ -131,18 +135,34 @@ void SpectrumAcquisition::CloseRateGate(InstrumentMemory& memory) {
   gateEnd_ += kRateGateNs;
 }
 
-void SpectrumAcquisition::Detect(InstrumentMemory& memory, const AnalyserSettings& settings) {
+void SpectrumAcquisition::Detect(const AnalyserSettings& settings) {
   const double signal = settings.Signal(source_.Decay(random_));
   if (signal <= 0.0) return;
   double height = signal * kChannelsPerPhotoelectron * settings.gain;
   if (settings.slowNoise > 0.0) height += std::normal_distribution<double>(0.0, settings.slowNoise)(random_);
   if (height < settings.fastThreshold) return;
   ++incomingCounts_;
-  if (now_ < busyUntil_) return;
+  if (now_ < busyUntil_) {
+    if (!shaping_) {
+      if (settings.pileUpRejection) busyUntil_ = std::max(busyUntil_, now_ + settings.deadTimeNs);
+    } else if (settings.pileUpRejection) {
+      shaping_.reset();
+      busyUntil_ = std::max(busyUntil_, now_ + settings.deadTimeNs);
+    } else {
+      shaping_->height += height;
+    }
+    return;
+  }
   busyUntil_ = now_ + settings.deadTimeNs;
+  shaping_ = ShapedPulse{busyUntil_, height, std::max(settings.slowThreshold, 0.0), settings.firstEntry};
+}
+
+void SpectrumAcquisition::PutThrough(InstrumentMemory& memory) {
+  const ShapedPulse pulse = *shaping_;
+  shaping_.reset();
   ++throughputCounts_;
-  if (!Running(memory) || height < std::max(settings.slowThreshold, 0.0) || height >= kChannels) return;
-  ++memory.data[settings.firstEntry + static_cast<std::size_t>(height)];
+  if (!Running(memory) || pulse.height < pulse.slowThreshold || pulse.height >= kChannels) return;
+  ++memory.data[pulse.firstEntry + static_cast<std::size_t>(pulse.height)];
 }
 
 SpectrumAcquisition::Nanoseconds SpectrumAcquisition::DecayGap() {

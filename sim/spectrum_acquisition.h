@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <random>
 
 #include "sim/analyser_settings.h"
@@ -16,10 +17,14 @@ namespace korva::sim {
 // Decays arrive as a Poisson process of the vial's activity, one at a time.
 // A decay whose pulse on the selected input (AnalyserSettings) reaches the
 // fast threshold comes in; the processor takes it unless it is still busy
-// with the last one (a non-extending dead time of one slow pulse), and while
-// the run bit (register 16 bit 0) is set it adds a processed pulse above the
-// slow threshold to its channel of the selected half. Channels are the pulse
-// height times the gain, plus the slow shaper's noise.
+// with the last one (a non-extending dead time of one slow pulse). A taken
+// pulse is put through when its slow pulse ends, and while the run bit
+// (register 16 bit 0) is set a pulse put through above the slow threshold
+// goes to its channel of the selected half. Channels are the pulse height
+// times the gain, plus the slow shaper's noise. A pulse that comes in while
+// one is being shaped piles up on it: without the rejector the two leave as
+// one pulse of their summed height; with it both are dropped and the
+// processor stays busy until the later one's slow pulse has ended.
 //
 // While running the real time counts and the live time counts whenever the
 // processor is not busy; both are published in registers 56-61 (10 ms units
@@ -57,7 +62,16 @@ class SpectrumAcquisition : public InstrumentProcess {
   void RunClockTo(InstrumentMemory& memory, Nanoseconds until);
   void CountRunTime(InstrumentMemory& memory, Nanoseconds until);
   void CloseRateGate(InstrumentMemory& memory);
-  void Detect(InstrumentMemory& memory, const AnalyserSettings& settings);
+  // A pulse taken by the processor, put through when its slow pulse ends.
+  struct ShapedPulse {
+    Nanoseconds end = 0;
+    double height = 0.0;
+    double slowThreshold = 0.0;
+    std::size_t firstEntry = 0;
+  };
+
+  void Detect(const AnalyserSettings& settings);
+  void PutThrough(InstrumentMemory& memory);
   Nanoseconds DecayGap();
   void PublishTimes(InstrumentMemory& memory) const;
   void PublishEstimates(InstrumentMemory& memory, const AnalyserSettings& settings) const;
@@ -67,6 +81,7 @@ class SpectrumAcquisition : public InstrumentProcess {
   Nanoseconds now_ = 0;
   Nanoseconds nextDecay_ = 0;
   Nanoseconds busyUntil_ = 0;
+  std::optional<ShapedPulse> shaping_;
   Nanoseconds realTime_ = 0;
   Nanoseconds liveTime_ = 0;
   Nanoseconds gateEnd_ = kRateGateNs;

@@ -26,6 +26,7 @@ constexpr PowerOnValue kPowerOnValues[] = {
     {3, 40},       // slow shaper flat top
     {4, 20},       // fast shaper rise time
     {5, 4},        // fast shaper flat top
+    {13, 0x8000},  // pile-up rejector off
     {17, 0xFFF0},  // fine gain 1.0
     {18, 0x8000},  // input E, lower spectrum half
     {20, 150},     // gain normalisation of a 240-sample rise time

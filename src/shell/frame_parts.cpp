@@ -5,6 +5,7 @@
 #include "fpga/fpga_frame_part.h"
 #include "setup/amplifier_frame_part.h"
 #include "setup/setup_registers_frame_part.h"
+#include "setup/shaper_frame_part.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
 #include "spectrum/acquisition_frame_part.h"
@@ -30,6 +31,7 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   parts.push_back(std::make_unique<CalibrationFramePart>(
       context, static_cast<SpectrumFramePart&>(*parts.front()).Pane(), acquisitionView));
   parts.push_back(std::make_unique<AmplifierFramePart>(context));
+  parts.push_back(std::make_unique<ShaperFramePart>(context));
   parts.push_back(std::make_unique<FpgaFramePart>(context));
   parts.push_back(std::make_unique<SetupRegistersFramePart>(context));
   return parts;

@@ -203,6 +203,75 @@ TEST(SpectrumPhysics, RateMetersCountWhatComesInAndWhatGoesThroughRunningOrNot) 
   EXPECT_EQ(analyser.CountsAndMean().first, 0.0) << "nothing stored while not running";
 }
 
+// One second of acquisition from an erased memory: the rates of the last
+// gate, the share of live time and what was stored.
+struct Throughput {
+  double putThrough, incoming, liveShare, stored;
+};
+
+Throughput Measure(Analyser& analyser) {
+  analyser.Erase();
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+  const RegisterImage image = analyser.Registers();
+  const CountingRates rates = DecodeCountingRates(image);
+  const RunTimes times = DecodeRunTimes(image);
+  return {rates.rate1, rates.rate2, times.liveSeconds / times.realSeconds, analyser.CountsAndMean().first};
+}
+
+TEST(SpectrumPhysics, TheSlowShaperSetsTheDeadTimeAndThePileUpRejectorDropsOverlaps) {
+  Analyser analyser({Nuclide::kH3, 0.010, 100000.0, 1.0});
+  const Throughput slow = Measure(analyser);         // 2 x 240 + 40 ticks: 4.16 us a pulse
+  WriteRegisters(analyser.instrument, 2, {60, 10});  // 2 x 60 + 10 ticks: 1.04 us
+  const Throughput quick = Measure(analyser);
+
+  EXPECT_NEAR(slow.putThrough, slow.incoming / (1.0 + slow.incoming * 4.16e-6), 0.05 * slow.putThrough);
+  EXPECT_NEAR(quick.putThrough, quick.incoming / (1.0 + quick.incoming * 1.04e-6), 0.05 * quick.putThrough);
+  EXPECT_GT(quick.putThrough, 1.2 * slow.putThrough);
+  EXPECT_GT(quick.liveShare, slow.liveShare + 0.15) << slow.liveShare << " -> " << quick.liveShare;
+  EXPECT_GT(quick.stored, 1.2 * slow.stored);
+
+  // The rejector on: a pulse is kept only when no other came within one
+  // slow pulse before or after it.
+  WriteRegisters(analyser.instrument, 2, {240, 40});
+  WriteRegisters(analyser.instrument, 13, {0});
+  const Throughput rejecting = Measure(analyser);
+  const double tau = 4.16e-6;
+  EXPECT_NEAR(rejecting.putThrough, rejecting.incoming * std::exp(-2.0 * rejecting.incoming * tau),
+              0.1 * rejecting.putThrough);
+  EXPECT_LT(rejecting.putThrough, 0.8 * slow.putThrough);
+  EXPECT_LT(rejecting.liveShare, slow.liveShare);
+  EXPECT_LT(rejecting.stored, 0.8 * slow.stored);
+}
+
+TEST(SpectrumPhysics, PulsesBelowTheSlowThresholdAreNotStoredAndPhaModeIgnoresTheShaper) {
+  Analyser analyser({Nuclide::kH3, 0.010, 20000.0, 1.0});
+  const auto lowest = [&] {
+    const auto& data = analyser.instrument.Memory().data;
+    std::size_t channel = 0;
+    while (channel < 4096 && data[channel] == 0) ++channel;
+    return channel;
+  };
+  WriteRegisters(analyser.instrument, 34, {30 * 600, 0});  // 30 channels x Ns
+  EXPECT_GT(Measure(analyser).stored, 1000.0);
+  EXPECT_EQ(lowest(), 30u);
+  WriteRegisters(analyser.instrument, 34, {0xFFFF, 0xFFFF});  // the estimate: margin 3 x 2 channels of noise
+  EXPECT_GT(Measure(analyser).stored, 1000.0);
+  EXPECT_EQ(lowest(), 6u);
+
+  // PHA: the peak detector's 4 us whatever the shaper times, and the LLD.
+  WriteRegisters(analyser.instrument, 18, {static_cast<std::uint16_t>(kLowerHalf | 0x4000)});
+  WriteRegisters(analyser.instrument, 72, {12 * 40, 0});
+  const Throughput pha = Measure(analyser);
+  EXPECT_EQ(lowest(), 40u);
+  EXPECT_NEAR(1.0 - pha.liveShare, pha.putThrough * 4e-6, 0.25 * pha.putThrough * 4e-6);
+  WriteRegisters(analyser.instrument, 2, {2000, 200});
+  WriteRegisters(analyser.instrument, 13, {0});
+  const Throughput stillPha = Measure(analyser);
+  EXPECT_NEAR(1.0 - stillPha.liveShare, 1.0 - pha.liveShare, 0.3 * (1.0 - pha.liveShare));
+}
+
 TEST(SpectrumPhysics, EstimatedThresholdsReadBackInTheUnitsOfTheThresholdRegisters) {
   Analyser analyser;
   // Power-on: F = 150, so Ns = 600 and Nf = 4 x trunc(20 x 150 / 240) = 48; margins 3;
