@@ -214,9 +214,11 @@ void SpectrumFramePart::OnSpectrumChunk() {
   if (SpectrumPlotView* window = ShownBufferWindow()) window->RefreshBars();
 }
 
-// While the instrument's memory is polled the shown buffer window follows
-// it on every tick, readouts included.
+// The caption follows an input the instrument's registers changed. While
+// the instrument's memory is polled the shown buffer window follows it on
+// every tick, readouts included.
 void SpectrumFramePart::OnTick() {
+  pane_->UpdateCaption();
   if (!context_.instrument.Engine().SpectrumPolling()) return;
   if (SpectrumPlotView* window = ShownBufferWindow()) {
     window->RefreshBars();
