@@ -38,5 +38,6 @@ std::vector<CliCommand> SpectrumFileCommands();
 std::vector<CliCommand> SpectrumCommands();
 std::vector<CliCommand> RegisterCommands();
 std::vector<CliCommand> FpgaCommands();
+std::vector<CliCommand> TraceCommands();
 
 }  // namespace korva
