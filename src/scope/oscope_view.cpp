@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "devicelink/command_engine.h"
@@ -81,7 +82,7 @@ COscopeView::COscopeView(const OscopeViewLinks& links, QWidget* parent)
   left->addStretch(1);
   auto* centre = new QVBoxLayout;
   centre->addWidget(plot_, 1);
-  centre->addWidget(position_);
+  centre->addWidget(position_, 0, Qt::AlignHCenter);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addLayout(centre, 1);
@@ -207,6 +208,11 @@ void COscopeView::ConnectControls() {
   connect(button("VERTICAL +"), &QPushButton::clicked, this, [this] { StepVertical(1); });
   connect(button("OFFSET 0"), &QPushButton::clicked, this, &COscopeView::ZeroOffset);
   connect(offsetSlider_, &QSlider::valueChanged, this, &COscopeView::MoveOffset);
+  // The trigger position slider spans the plot, its ends under the first
+  // and the last sample.
+  connect(plot_, &TracePlot::SideChanged, this, [this](int side) {
+    position_->setFixedWidth(side + position_->style()->pixelMetric(QStyle::PM_SliderLength));
+  });
   connect(position_, &QSlider::valueChanged, this, [this](int position) {
     cycle_.SetTriggerPosition(position);
     Redraw();

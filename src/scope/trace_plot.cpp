@@ -125,6 +125,11 @@ int TracePlot::Side() const { return TracePlotSide(std::min(width(), height()));
 QSize TracePlot::sizeHint() const { return {kLargeSide, kLargeSide}; }
 QSize TracePlot::minimumSizeHint() const { return {kSmallSide, kSmallSide}; }
 
+void TracePlot::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  emit SideChanged(Side());
+}
+
 void TracePlot::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());

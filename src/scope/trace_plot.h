@@ -60,8 +60,13 @@ class TracePlot : public QWidget {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
+ signals:
+  // The plot's side changed (256 or 512 points).
+  void SideChanged(int side);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TracePicture picture_;
