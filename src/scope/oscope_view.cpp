@@ -60,14 +60,15 @@ QString CaptionText(RunCaption caption) {
 }  // namespace
 
 COscopeView::COscopeView(const OscopeViewLinks& links, QWidget* parent)
-    : QWidget(parent),
+    : QScrollArea(parent),
       links_(links),
       cycle_(links.engine, {[this] { Redraw(); }, [this] { ShowRun(); }, [this] { ShowRoiSca(); },
                             [this](bool on) {
                               if (links_.showAutoUpdate) links_.showAutoUpdate(on);
                             }}) {
-  plot_ = new TracePlot(this);
-  position_ = new QSlider(Qt::Horizontal, this);
+  form_ = new QWidget(this);
+  plot_ = new TracePlot(form_);
+  position_ = new QSlider(Qt::Horizontal, form_);
   position_->setObjectName(QStringLiteral("TRIGGER POSITION"));
   position_->setRange(0, 255);
   position_->setTickInterval(16);
@@ -83,11 +84,14 @@ COscopeView::COscopeView(const OscopeViewLinks& links, QWidget* parent)
   auto* centre = new QVBoxLayout;
   centre->addWidget(plot_, 1);
   centre->addWidget(position_, 0, Qt::AlignHCenter);
-  auto* layout = new QHBoxLayout(this);
+  auto* layout = new QHBoxLayout(form_);
   layout->addLayout(left);
   layout->addLayout(centre, 1);
   layout->addWidget(BuildTrigger());
 
+  setWidget(form_);
+  setWidgetResizable(true);
+  setFrameShape(QFrame::NoFrame);
   ConnectControls();
   ShowRun();
   RefreshLegend();
@@ -98,7 +102,7 @@ COscopeView::COscopeView(const OscopeViewLinks& links, QWidget* parent)
 COscopeView::~COscopeView() { links_.engine.SetTraceViewer(nullptr); }
 
 QWidget* COscopeView::BuildTimeBase() {
-  auto* box = new QGroupBox(QStringLiteral("TIME BASE"), this);
+  auto* box = new QGroupBox(QStringLiteral("TIME BASE"), form_);
   auto* row = new QHBoxLayout(box);
   timeBase_ = ReadOnlyField(QStringLiteral("TIME BASE"), box);
   timeBase_->setText(Text(TimeBaseCaption(cycle_.Controls().timeBaseIndex)));
@@ -109,7 +113,7 @@ QWidget* COscopeView::BuildTimeBase() {
 }
 
 QWidget* COscopeView::BuildVertical() {
-  auto* box = new QGroupBox(QStringLiteral("VERTICAL"), this);
+  auto* box = new QGroupBox(QStringLiteral("VERTICAL"), form_);
   auto* grid = new QGridLayout(box);
   vertical_ = ReadOnlyField(QStringLiteral("VERTICAL"), box);
   vertical_->setText(Text(VerticalScaleCaption(verticalIndex_)));
@@ -131,7 +135,7 @@ QWidget* COscopeView::BuildVertical() {
 }
 
 QWidget* COscopeView::BuildInput() {
-  auto* box = new QGroupBox(QStringLiteral("INPUT"), this);
+  auto* box = new QGroupBox(QStringLiteral("INPUT"), form_);
   auto* grid = new QGridLayout(box);
   inputs_ = new QButtonGroup(box);
   for (int input = 0; input < kInputs; ++input) {
@@ -151,7 +155,7 @@ QWidget* COscopeView::BuildInput() {
 }
 
 QWidget* COscopeView::BuildRun() {
-  auto* box = new QGroupBox(QStringLiteral("CAPTURE"), this);
+  auto* box = new QGroupBox(QStringLiteral("CAPTURE"), form_);
   auto* grid = new QGridLayout(box);
   mode_ = new QPushButton(Text(TraceModeName(cycle_.Controls().mode)), box);
   mode_->setObjectName(QStringLiteral("MODE"));
@@ -179,7 +183,7 @@ QWidget* COscopeView::BuildRun() {
 // The trigger radios double as the legend: each is written in its line's
 // colour, in the order the lines are drawn from the centre down.
 QWidget* COscopeView::BuildTrigger() {
-  auto* box = new QGroupBox(QStringLiteral("TRIGGER"), this);
+  auto* box = new QGroupBox(QStringLiteral("TRIGGER"), form_);
   auto* column = new QVBoxLayout(box);
   triggers_ = new QButtonGroup(box);
   for (int line = 0; line < kTraceLines; ++line) {

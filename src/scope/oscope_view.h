@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QScrollArea>
 #include <array>
 #include <functional>
 #include <optional>
@@ -39,8 +39,9 @@ struct OscopeViewLinks {
 // which also runs the engine's capture cycle; the vertical scale, offset
 // and PEAK only change the display. Each new trace is averaged (in the
 // averaging modes), turned into display values and drawn on the plot,
-// which repaints from what it keeps.
-class COscopeView : public QWidget {
+// which repaints from what it keeps. The form scrolls when the pane is
+// smaller than it.
+class COscopeView : public QScrollArea {
   Q_OBJECT
 
  public:
@@ -79,6 +80,7 @@ class COscopeView : public QWidget {
 
   OscopeViewLinks links_;
   TraceCaptureCycle cycle_;
+  QWidget* form_ = nullptr;
   int verticalIndex_ = kVerticalInitialIndex;
   int offset_ = 0;
   int offsetBase_ = 0;

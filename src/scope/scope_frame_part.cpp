@@ -7,6 +7,7 @@
 
 #include "common/command_ids.h"
 #include "devicelink/instrument_session.h"
+#include "devicelink/link_session.h"
 #include "forms/clipboard_picture.h"
 #include "scope/oscope_view.h"
 #include "scope/qt_trace_export_dialogs.h"
@@ -43,6 +44,10 @@ ScopeFramePart::ScopeFramePart(const FrameContext& context, std::function<int()>
                               [this] { return TdcrExtStorage(); }, [this](bool on) { ShowAutoUpdate(on); }};
   pane_ = std::make_unique<CDocableOscopePane>(links, &context.window);
   context_.instrument.Engine().AddObserver(this);
+  // A run does not outlive its link: after a reconnect RUN starts afresh.
+  connect(&context_.instrument.Link(), &LinkSession::Disconnected, this, [this] {
+    if (COscopeView* view = View()) view->Cycle().Stop();
+  });
   SetupLinks& setup = context_.spectra.setupLinks;
   setup.traceCompose = [view = QPointer<COscopeView>(View())](RegisterImage& registers) {
     if (view) view->Cycle().Compose(registers);

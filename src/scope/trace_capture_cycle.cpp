@@ -74,12 +74,13 @@ void TraceCaptureCycle::ClickRun() {
   TellAutoUpdate();
 }
 
+// Without a link the spectrum polling stays as the disconnect left it (off).
 void TraceCaptureCycle::Stop() {
   const bool wasCapturing = running_ || singleShots_ != 0;
   running_ = false;
   singleShots_ = 0;
   SetCaption(RunCaption::kRun);
-  if (wasCapturing) TellAutoUpdate();
+  if (wasCapturing && engine_.IsConnected()) TellAutoUpdate();
 }
 
 // Entering SGL ends a continuous run; the spectrum's automatic update comes

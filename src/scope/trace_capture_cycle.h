@@ -67,7 +67,7 @@ class TraceCaptureCycle : public TraceViewerLink {
   // The RUN button.
   void ClickRun();
   // Stops a continuous run or a pending single capture (the computer
-  // suspends, or the host closes).
+  // suspends, the link closes, or the headless capture is done).
   void Stop();
   // The mode button: the next mode; SGL stops a continuous run.
   void AdvanceMode();

@@ -157,6 +157,15 @@ TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
   EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1) << "the first trace after arming is discarded";
   QTest::qWait(300);
   EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1);
+
+  // A run ends with its link.
+  ClickMode(TraceMode::kAv2);
+  Button("RUN")->click();
+  EXPECT_EQ(RunCaptionShown(), "STOP");
+  frame->Trigger(command::kDisconnect);
+  EXPECT_EQ(RunCaptionShown(), "RUN");
+  EXPECT_FALSE(view->Cycle().IsRunning());
+  EXPECT_FALSE(frame->Session().Engine().SpectrumPolling());
   EXPECT_TRUE(prompt.errors.empty());
 }
 
