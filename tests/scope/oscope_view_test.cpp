@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QtTest/QTest>
 #include <algorithm>
 
@@ -29,6 +30,8 @@
 #include "scope/trace_export_flow.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
+#include "spectrum/spectrum_plot_view.h"
+#include "spectrum/spectrum_wnd.h"
 
 namespace korva {
 namespace {
@@ -188,6 +191,18 @@ TEST_F(TraceViewer, InputRTwiceTogglesTheCoincidenceLegendAndRndReachesRegisterA
       << "written to the instrument";
   inputR->click();
   EXPECT_EQ(inputR->text(), "INPUT R");
+
+  // ROI-SCA takes the region of interest under the buffer window's cursor.
+  CSpectrum& buffer = frame->BufferSpectrum();
+  const int cursor = frame->findChild<CSpectrumWnd*>()->BufferWindow().Display().Window().Cursor();
+  for (int channel = cursor - 5; channel <= cursor + 7; ++channel) {
+    buffer.displayRoiMarks[static_cast<std::size_t>(channel)] = 1;
+  }
+  Control<QRadioButton>("ROI-SCA")->click();
+  EXPECT_EQ(Control<QSpinBox>("ROI-SCA LOW")->value(), cursor - 5);
+  EXPECT_EQ(Control<QSpinBox>("ROI-SCA HIGH")->value(), cursor + 7);
+  EXPECT_EQ(Register(27), cursor - 5);
+  EXPECT_EQ(Register(28), cursor + 7);
 
   ClickMode(TraceMode::kRnd);
   EXPECT_EQ(Button("MODE")->text(), "RND");
