@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -181,27 +182,49 @@ QWidget* COscopeView::BuildRun() {
 }
 
 // The trigger radios double as the legend: each is written in its line's
-// colour, in the order the lines are drawn from the centre down.
+// colour and stands beside the plot at the height of its line, between its
+// low and its high level.
 QWidget* COscopeView::BuildTrigger() {
-  auto* box = new QGroupBox(QStringLiteral("TRIGGER"), form_);
-  auto* column = new QVBoxLayout(box);
-  triggers_ = new QButtonGroup(box);
+  legend_ = new QWidget(form_);
+  legend_->setObjectName(QStringLiteral("TRIGGER"));
+  auto* title = new QLabel(QStringLiteral("TRIGGER"), legend_);
+  title->setObjectName(QStringLiteral("TRIGGER TITLE"));
+  triggers_ = new QButtonGroup(legend_);
+  int width = title->sizeHint().width();
   for (int line = 0; line < kTraceLines; ++line) {
-    auto* button = new QRadioButton(box);
+    auto* button = new QRadioButton(Text(TraceLineName(line, false)), legend_);
     button->setObjectName(Text(TraceLineName(line, false)));
-    QPalette palette = button->palette();
     const QColor colour = plot_->Colours().lineColours[static_cast<std::size_t>(line)];
-    palette.setColor(QPalette::WindowText, colour.darker(130));
-    button->setPalette(palette);
     button->setStyleSheet(
         QStringLiteral("QRadioButton { color: %1; font-weight: bold; }").arg(colour.darker(150).name()));
     triggers_->addButton(button, line);
     triggerButtons_[static_cast<std::size_t>(line)] = button;
-    column->addWidget(button);
+    width = std::max(width, button->sizeHint().width());
   }
+  // Room for the longest relabelled names as well.
+  legend_->setMinimumWidth(width + QFontMetrics(legend_->font()).horizontalAdvance(QStringLiteral("WW")) + 8);
+  legend_->setMinimumHeight(title->sizeHint().height() +
+                            kTraceLines * triggerButtons_[0]->sizeHint().height());
   triggers_->button(cycle_.Controls().triggerSource)->setChecked(true);
-  column->addStretch(1);
-  return box;
+  return legend_;
+}
+
+void COscopeView::PlaceLegend() {
+  const int side = plot_->Side();
+  const int plotTop = plot_->mapTo(form_, QPoint(0, (plot_->height() - side) / 2)).y();
+  const int top = plotTop - legend_->mapTo(form_, QPoint(0, 0)).y();
+  const int row = side / 16;
+  for (int line = 0; line < kTraceLines; ++line) {
+    QRadioButton* button = triggerButtons_[static_cast<std::size_t>(line)];
+    button->adjustSize();
+    const int level = top + side / 2 + (line + 1) * row - row / 4;
+    button->move(0, std::max(0, level - button->height() / 2));
+  }
+  // The title heads the column, just above the first line's name.
+  if (auto* title = legend_->findChild<QLabel*>(QStringLiteral("TRIGGER TITLE"))) {
+    title->adjustSize();
+    title->move(2, std::max(0, triggerButtons_[0]->y() - title->height() - 6));
+  }
 }
 
 void COscopeView::ConnectControls() {
@@ -214,6 +237,7 @@ void COscopeView::ConnectControls() {
   connect(offsetSlider_, &QSlider::valueChanged, this, &COscopeView::MoveOffset);
   // The trigger position slider spans the plot, its ends under the first
   // and the last sample.
+  connect(plot_, &TracePlot::SideChanged, this, &COscopeView::PlaceLegend, Qt::QueuedConnection);
   connect(plot_, &TracePlot::SideChanged, this, [this](int side) {
     position_->setFixedWidth(side + position_->style()->pixelMetric(QStyle::PM_SliderLength));
   });

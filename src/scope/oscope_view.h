@@ -65,6 +65,7 @@ class COscopeView : public QScrollArea {
   QWidget* BuildTrigger();
   QWidget* BuildRun();
   void ConnectControls();
+  void PlaceLegend();
 
   void StepTimeBase(int step);
   void StepVertical(int step);
@@ -93,6 +94,7 @@ class COscopeView : public QScrollArea {
   QSlider* position_ = nullptr;
   QButtonGroup* inputs_ = nullptr;
   QButtonGroup* triggers_ = nullptr;
+  QWidget* legend_ = nullptr;
   std::array<QRadioButton*, kTraceLines> triggerButtons_{};
   QCheckBox* invert_ = nullptr;
   QCheckBox* peak_ = nullptr;
