@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDockWidget>
 #include <QFile>
 #include <QPushButton>
@@ -215,6 +216,12 @@ TEST_F(TraceViewer, InputRTwiceTogglesTheCoincidenceLegendAndRndReachesRegisterA
   dialogs.target = (folder / "random").string();
   frame->Trigger(command::kExportTracesRaw);
   const std::string text = test::ReadFile(folder / "random.csv");
+
+  // The pictures: the plot alone, and the whole viewer.
+  frame->Trigger(command::kCopyTraceTraces);
+  EXPECT_EQ(QApplication::clipboard()->pixmap().size(), view->Plot().size());
+  frame->Trigger(command::kCopyTraceViewer);
+  EXPECT_EQ(QApplication::clipboard()->pixmap().size(), view->size());
   EXPECT_NE(text.find("Trigger Source: RANDOM\n"), std::string::npos) << text.substr(0, 200);
   EXPECT_NE(text.find("Traces Averaged: SINGLE TRACE\n"), std::string::npos);
   EXPECT_TRUE(prompt.errors.empty());
