@@ -7,90 +7,89 @@ namespace korva::sim {
 
 namespace {
 
-constexpr std::size_t kSamples = wire::kTraceBytes / 4;
-constexpr double kAmplitudePerChannel = 8.0;
 constexpr double kPreamplifierDecayTicks = 2000.0;
 constexpr double kAdcBaseline = 200.0;
-constexpr double kNoiseSigma = 6.0;
-constexpr double kDiscriminatorFraction = 0.05;
-
-namespace line {
-constexpr std::uint16_t kFastLld = 1u << 0;
-constexpr std::uint16_t kSlowLld = 1u << 1;
-constexpr std::uint16_t kPeakDetect = 1u << 2;
-constexpr std::uint16_t kStore = 1u << 3;
-constexpr std::uint16_t kRoiSca = 1u << 7;
-}  // namespace line
+constexpr double kAdcNoiseSigma = 6.0;
+constexpr double kShaperNoiseSigma = 2.0;
+constexpr std::uint16_t kInputE = 1u << 15;
 
 enum AnalogInput { kSlow = 0, kFast = 1, kAdc = 2, kAux = 3 };
 
-struct Trapezoid {
-  double rise;
-  double flat;
-
-  double At(double t) const {
-    if (t < 0.0) return 0.0;
-    if (t < rise) return t / rise;
-    if (t < rise + flat) return 1.0;
-    if (t < 2.0 * rise + flat) return 1.0 - (t - rise - flat) / rise;
-    return 0.0;
-  }
-  bool OnFlatTop(double t) const { return t >= rise && t < rise + flat; }
-};
+double Trapezoid(double t, double rise, double flat) {
+  if (t < 0.0) return 0.0;
+  if (t < rise) return t / rise;
+  if (t < rise + flat) return 1.0;
+  if (t < 2.0 * rise + flat) return 1.0 - (t - rise - flat) / rise;
+  return 0.0;
+}
 
 double Ticks(std::uint16_t value) { return std::max(1.0, static_cast<double>(value)); }
 
-}  // namespace
+// What one pulse adds to a sample spanning [start, start + span): its value
+// at the instant of the span nearest to its own peak.
+struct PulseShape {
+  AnalogInput input;
+  double rise;
+  double flat;
+  double gain;  // analog units per ADC unit of pulse height
 
-std::array<std::uint8_t, wire::kTraceBytes> SynthesizeTrace(const RegisterBank& registers,
-                                                            std::uint32_t channel, std::mt19937& random) {
-  const Trapezoid slow{Ticks(registers[2]), static_cast<double>(registers[3])};
-  const Trapezoid fast{Ticks(registers[4]), static_cast<double>(registers[5])};
-  const double ticksPerSample = registers[reg::kTraceDecimation] + 1.0;
+  double Peak() const { return input == kAdc ? 0.0 : rise + flat / 2.0; }
+  double At(double t) const {
+    if (input == kAdc) return t < 0.0 ? 0.0 : std::exp(-t / kPreamplifierDecayTicks);
+    return Trapezoid(t, rise, flat);
+  }
+  double Length() const { return input == kAdc ? 12.0 * kPreamplifierDecayTicks : 2.0 * rise + flat; }
+};
+
+PulseShape ShapeOf(const RegisterBank& registers) {
   const std::uint16_t setup = registers[reg::kTraceSetup];
   const auto input = static_cast<AnalogInput>(setup & 3u);
-  const bool randomTrigger = (setup & 0x80u) != 0;
-  const bool inRoi = channel >= registers[reg::kRoiScaLow] && channel <= registers[reg::kRoiScaHigh];
+  const int extra = (registers[reg::kAmplifierInput] & kInputE) != 0 ? 0 : 2;
+  const auto scale = [&](double rise, int shift) { return 2.0 * rise / std::ldexp(1.0, shift + extra); };
+  const double slowRise = Ticks(registers[2]);
+  const double fastRise = Ticks(registers[4]);
+  switch (input) {
+    case kFast:
+      return {kFast, fastRise, static_cast<double>(registers[5]), scale(fastRise, (setup >> 12) & 0xF)};
+    case kAdc:
+      return {kAdc, 0.0, 0.0, 1.0};
+    case kAux:
+      return {kAux, slowRise, static_cast<double>(registers[3]), scale(slowRise, (setup >> 8) & 0xF) / 4.0};
+    case kSlow:
+      break;
+  }
+  return {kSlow, slowRise, static_cast<double>(registers[3]), scale(slowRise, (setup >> 8) & 0xF)};
+}
 
-  std::uniform_int_distribution<std::size_t> anywhere(0, kSamples - 1);
-  const std::size_t arrival =
-      randomTrigger ? anywhere(random) : std::min<std::size_t>(registers[reg::kTraceDelay], kSamples - 1);
-  const double amplitude = kAmplitudePerChannel * channel;
-  std::normal_distribution<double> noise(0.0, kNoiseSigma);
+}  // namespace
+
+double TicksPerSample(const RegisterBank& registers) { return registers[reg::kTraceDecimation] + 1.0; }
+
+std::array<std::uint8_t, wire::kTraceBytes> SynthesizeTrace(const RegisterBank& registers,
+                                                            const std::vector<TracePulse>& pulses,
+                                                            const LineIntervals& lines, double windowStart,
+                                                            std::mt19937& random) {
+  const double span = TicksPerSample(registers);
+  const PulseShape shape = ShapeOf(registers);
+  std::normal_distribution<double> noise(0.0, shape.input == kAdc ? kAdcNoiseSigma : kShaperNoiseSigma);
 
   std::array<std::uint8_t, wire::kTraceBytes> record{};
-  for (std::size_t i = 0; i < kSamples; ++i) {
-    const double t = (static_cast<double>(i) - static_cast<double>(arrival)) * ticksPerSample;
-    const double slowValue = amplitude * slow.At(t);
-    const double fastValue = amplitude * fast.At(t);
-    double analog = 0.0;
-    switch (input) {
-      case kSlow:
-        analog = slowValue;
-        break;
-      case kFast:
-        analog = fastValue;
-        break;
-      case kAdc:
-        analog = kAdcBaseline + (t < 0.0 ? 0.0 : amplitude * std::exp(-t / kPreamplifierDecayTicks));
-        break;
-      case kAux:
-        analog = slowValue / 4.0;
-        break;
+  for (std::size_t i = 0; i < kTraceRecordSamples; ++i) {
+    const double start = windowStart + static_cast<double>(i) * span;
+    double analog = shape.input == kAdc ? kAdcBaseline : 0.0;
+    for (const TracePulse& pulse : pulses) {
+      if (pulse.arrival >= start + span || pulse.arrival + shape.Length() < start) continue;
+      const double instant = std::clamp(pulse.arrival + shape.Peak(), start, start + span - 1.0);
+      analog += shape.gain * kAdcPerChannel * pulse.height * shape.At(instant - pulse.arrival);
     }
-    const double afterFlatTop = t - (slow.rise + slow.flat);
-    const bool store = afterFlatTop >= 0.0 && afterFlatTop < ticksPerSample;
-
-    std::uint16_t lines = 0;
-    if (fastValue > kDiscriminatorFraction * amplitude) lines |= line::kFastLld;
-    if (slowValue > kDiscriminatorFraction * amplitude) lines |= line::kSlowLld;
-    if (slow.OnFlatTop(t)) lines |= line::kPeakDetect;
-    if (store) lines |= line::kStore;
-    if (store && inRoi) lines |= line::kRoiSca;
-
+    std::uint16_t word = 0;
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+      if (LineSetWithin(lines[line], start, start + span))
+        word = static_cast<std::uint16_t>(word | (1u << line));
+    }
     const double sample = std::clamp(std::round(analog + noise(random)), -32768.0, 32767.0);
     wire::WriteU16(record, 4 * i, static_cast<std::uint16_t>(static_cast<std::int16_t>(sample)));
-    wire::WriteU16(record, 4 * i + 2, lines);
+    wire::WriteU16(record, 4 * i + 2, word);
   }
   return record;
 }

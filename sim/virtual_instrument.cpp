@@ -26,6 +26,10 @@ constexpr PowerOnValue kPowerOnValues[] = {
     {3, 40},       // slow shaper flat top
     {4, 20},       // fast shaper rise time
     {5, 4},        // fast shaper flat top
+    {8, 16},       // unfolding short time constant, inputs A/B/C
+    {9, 2000},     // unfolding long time constant, inputs A/B/C
+    {10, 32},      // unfolding short time constant, input E
+    {11, 4000},    // unfolding long time constant, input E
     {13, 0x8000},  // pile-up rejector off
     {17, 0xFFF0},  // fine gain 1.0
     {18, 0x8000},  // input E, lower spectrum half
@@ -69,7 +73,7 @@ VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::ui
 
   // Each process draws from its own stream, so adding one leaves the others' unchanged.
   processes_.push_back(std::make_unique<SpectrumAcquisition>(seed, spectrum));
-  processes_.push_back(std::make_unique<TraceCapture>(seed ^ 0x9E3779B9u));
+  processes_.push_back(std::make_unique<TraceCapture>(seed ^ 0x9E3779B9u, spectrum));
   processes_.push_back(std::make_unique<TdcrSequence>(tdcr, seed ^ 0x85EBCA6Bu));
 }
 

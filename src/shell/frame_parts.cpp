@@ -3,6 +3,7 @@
 #include "analysis/analysis_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
 #include "fpga/fpga_frame_part.h"
+#include "scope/scope_frame_part.h"
 #include "setup/amplifier_frame_part.h"
 #include "setup/setup_registers_frame_part.h"
 #include "setup/shaper_frame_part.h"
@@ -11,6 +12,8 @@
 #include "spectrum/acquisition_frame_part.h"
 #include "spectrum/calibration_frame_part.h"
 #include "spectrum/spectrum_frame_part.h"
+#include "spectrum/spectrum_plot_view.h"
+#include "spectrum/spectrum_wnd.h"
 #include "tdcr/tdcr_frame_part.h"
 
 namespace korva {
@@ -34,6 +37,12 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   parts.push_back(std::make_unique<ShaperFramePart>(context));
   parts.push_back(std::make_unique<FpgaFramePart>(context));
   parts.push_back(std::make_unique<SetupRegistersFramePart>(context));
+  parts.push_back(std::make_unique<ScopeFramePart>(
+      context,
+      [&spectrum = static_cast<SpectrumFramePart&>(*parts.front())] {
+        return spectrum.Pane().BufferWindow().Display().Window().Cursor();
+      },
+      services.traceDialogs));
   return parts;
 }
 

@@ -28,6 +28,7 @@ class MeasurementSaveDialogs;
 class PowerEvents;
 class Prompt;
 class SettingsStore;
+class TraceExportDialogs;
 class SpectrumFileDialogs;
 
 // What the main window is built with; tests replace the prompt, the port
@@ -41,6 +42,7 @@ struct MainFrameServices {
   // file dialogs when empty.
   std::function<std::filesystem::path(bool forExport)> analysisFiles;
   SpectrumFileDialogs* spectrumDialogs = nullptr;  // spectrum file dialogs when null
+  TraceExportDialogs* traceDialogs = nullptr;      // the trace export's dialogs when null
 };
 
 // The program's single top-level window. It owns what every subsystem

@@ -132,7 +132,9 @@ TEST(TraceRecord, ReadsWhatTheInstrumentCaptures) {
   bank.Set(2, 40);
   bank.Set(3, 20);
   std::mt19937 random(7);
-  const auto trace = DecodeTraceRecord(sim::SynthesizeTrace(bank, 150, random));
+  const std::vector<sim::TracePulse> pulses{{0.0, 150.0}};
+  const auto lines = sim::TraceLineIntervals(pulses, sim::ReadTraceShapes(bank, sim::AnalyserSettings{}));
+  const auto trace = DecodeTraceRecord(sim::SynthesizeTrace(bank, pulses, lines, -48.0 * 10, random));
   ASSERT_TRUE(trace);
 
   const std::size_t arrival = composed.delay;

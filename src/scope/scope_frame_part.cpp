@@ -1,0 +1,130 @@
+#include "scope/scope_frame_part.h"
+
+#include <QCheckBox>
+#include <QMainWindow>
+#include <QPointer>
+#include <QSignalBlocker>
+
+#include "common/command_ids.h"
+#include "devicelink/instrument_session.h"
+#include "devicelink/link_session.h"
+#include "forms/clipboard_picture.h"
+#include "scope/oscope_view.h"
+#include "scope/qt_trace_export_dialogs.h"
+#include "scope/trace_export_flow.h"
+#include "spectrum/acquisition_gating.h"
+#include "spectrum/spectrum_documents.h"
+
+namespace korva {
+
+namespace {
+
+const QString kFileMenu = QStringLiteral("&File");
+const QString kEditMenu = QStringLiteral("&Edit");
+constexpr std::size_t kControlRegister = 16;
+constexpr std::size_t kCoincidenceInputRegister = 96;
+// "DISABLED" and "MCA" come before the TDCR-EXT modes in the source list.
+constexpr int kFirstTdcrExtSource = 2;
+
+TraceExportDialogs& DialogsOrOwn(TraceExportDialogs* given, std::unique_ptr<TraceExportDialogs>& own,
+                                 QWidget* parent) {
+  if (given != nullptr) return *given;
+  own = std::make_unique<QtTraceExportDialogs>(parent);
+  return *own;
+}
+
+}  // namespace
+
+ScopeFramePart::ScopeFramePart(const FrameContext& context, std::function<int()> bufferCursor,
+                               TraceExportDialogs* dialogs)
+    : context_(context),
+      bufferCursor_(std::move(bufferCursor)),
+      dialogs_(DialogsOrOwn(dialogs, ownDialogs_, &context.window)) {
+  const OscopeViewLinks links{context.instrument.Engine(), [this] { return RoiAtCursor(); },
+                              [this] { return TdcrExtStorage(); }, [this](bool on) { ShowAutoUpdate(on); }};
+  pane_ = std::make_unique<CDocableOscopePane>(links, &context.window);
+  context_.instrument.Engine().AddObserver(this);
+  // A run does not outlive its link: after a reconnect RUN starts afresh.
+  connect(&context_.instrument.Link(), &LinkSession::Disconnected, this, [this] {
+    if (COscopeView* view = View()) view->Cycle().Stop();
+  });
+  SetupLinks& setup = context_.spectra.setupLinks;
+  setup.traceCompose = [view = QPointer<COscopeView>(View())](RegisterImage& registers) {
+    if (view) view->Cycle().Compose(registers);
+  };
+  setup.traceViewRefresh = [view = QPointer<COscopeView>(View())] {
+    if (view) view->RefreshTimeBase();
+  };
+}
+
+ScopeFramePart::~ScopeFramePart() {
+  context_.instrument.Engine().RemoveObserver(this);
+  context_.spectra.setupLinks.traceCompose = {};
+  context_.spectra.setupLinks.traceViewRefresh = {};
+}
+
+COscopeView* ScopeFramePart::View() const { return pane_->OscopeView(); }
+
+void ScopeFramePart::OnRegistersRead(bool) {
+  if (COscopeView* view = View()) view->RefreshLegend();
+}
+
+void ScopeFramePart::OnSuspend() {
+  if (COscopeView* view = View()) view->Cycle().Stop();
+}
+
+std::vector<FrameCommand> ScopeFramePart::Commands() {
+  const QStringList exportMenu{QStringLiteral("Export Trace Viewer...")};
+  const QStringList copyMenu{QStringLiteral("Copy Trace View")};
+  std::vector<FrameCommand> commands{
+      {command::kExportTracesRaw, kFileMenu, QString::fromLatin1(trace_export_text::kRawCommand),
+       [this] { Export(false); }},
+      {command::kExportTracesNormalized, kFileMenu,
+       QString::fromLatin1(trace_export_text::kNormalizedCommand), [this] { Export(true); }},
+      {command::kCopyTraceViewer, kEditMenu, QStringLiteral("Viewer"),
+       [this] {
+         if (COscopeView* view = View()) CopyPictureToClipboard(*view);
+       }},
+      {command::kCopyTraceTraces, kEditMenu, QStringLiteral("Traces"),
+       [this] {
+         if (COscopeView* view = View()) CopyPictureToClipboard(view->Plot());
+       }},
+  };
+  const auto hasView = [this] { return View() != nullptr; };
+  for (FrameCommand& command : commands) command.enabled = hasView;
+  commands[0].submenu = commands[1].submenu = exportMenu;
+  commands[2].submenu = commands[3].submenu = copyMenu;
+  return commands;
+}
+
+std::vector<FramePane> ScopeFramePart::Panes() { return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}}; }
+
+void ScopeFramePart::Export(bool normalized) {
+  COscopeView* view = View();
+  if (view == nullptr) return;
+  ExportTraces(dialogs_, context_.prompt, view->Cycle().ExportSource(),
+               normalized ? TraceExportKind::kNormalized : TraceExportKind::kRaw);
+}
+
+std::optional<ChannelWindow> ScopeFramePart::RoiAtCursor() const {
+  if (!bufferCursor_) return std::nullopt;
+  const CSpectrum& buffer = context_.spectra.buffer;
+  return RoiAroundCursor(buffer.displayRoiMarks, buffer.softSize, bufferCursor_());
+}
+
+bool ScopeFramePart::TdcrExtStorage() const {
+  const auto& registers = context_.spectra.buffer.image.registers;
+  return CoincidenceSource(registers[kControlRegister], registers[kCoincidenceInputRegister]) >=
+         kFirstTdcrExtSource;
+}
+
+// The acquisition form's box shows the engine's spectrum polling, which the
+// capture cycle has already set.
+void ScopeFramePart::ShowAutoUpdate(bool on) {
+  if (auto* box = context_.window.findChild<QCheckBox*>(QStringLiteral("AUTO UPDATE"))) {
+    const QSignalBlocker blocker(box);
+    box->setChecked(on);
+  }
+}
+
+}  // namespace korva

@@ -1,0 +1,251 @@
+// The trace viewer in the main window against a virtual instrument: RUN
+// shows traces and hands the spectrum polling back, SGL shows one trace
+// and returns to RUN, the INPUT R radio toggles the coincidence display,
+// and the RND mode reaches register 26 and the export. With
+// KORVA_SCREENSHOT_DIR set, pictures of the pane are kept there.
+
+#include "scope/oscope_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDockWidget>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QtTest/QTest>
+#include <algorithm>
+
+#include "../support/memory_settings_store.h"
+#include "../support/qt_application.h"
+#include "../support/recording_prompt.h"
+#include "../support/scratch_files.h"
+#include "../support/time_stamp_answers.h"
+#include "../support/virtual_instrument_ports.h"
+#include "common/command_ids.h"
+#include "devicelink/link_session.h"
+#include "scope/trace_export_flow.h"
+#include "shell/main_frame.h"
+#include "sim/pty_server.h"
+#include "spectrum/spectrum_plot_view.h"
+#include "spectrum/spectrum_wnd.h"
+
+namespace korva {
+namespace {
+
+[[maybe_unused]] const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
+
+struct ScriptedExportDialogs : TraceExportDialogs {
+  std::optional<std::string> target;
+  std::optional<std::string> ChooseExportTarget() override { return target; }
+  bool ConfirmOverwrite(std::string_view) override { return true; }
+};
+
+sim::ServerOptions Unpaced() {
+  sim::ServerOptions options;
+  options.baud = 0;
+  return options;
+}
+
+// The main window connected to an unpaced virtual instrument, the trace
+// viewer's settings valid after the first register read.
+struct TraceViewer : ::testing::Test {
+  TraceViewer() : instrument(Unpaced()) {
+    instrument.Start();
+    services.prompt = &prompt;
+    services.settings = &settings;
+    services.enumerate = test::VirtualInstrumentPorts(instrument);
+    services.traceDialogs = &dialogs;
+    frame = std::make_unique<CMainFrame>(services);
+    frame->show();
+    test::AnswerTimeStampDialogs(frame.get());
+  }
+  ~TraceViewer() override { frame->close(); }
+
+  void Connect() {
+    frame->Trigger(command::kAutoConnect);
+    ASSERT_TRUE(frame->Session().Engine().IsConnected());
+    view = frame->findChild<COscopeView*>();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Cycle().SettingsValid(); }, 5000));
+  }
+  template <typename T>
+  T* Control(const char* name) {
+    return view->findChild<T*>(QString::fromLatin1(name));
+  }
+  QPushButton* Button(const char* name) { return Control<QPushButton>(name); }
+  std::uint16_t Register(std::size_t index) const { return frame->BufferSpectrum().image.registers[index]; }
+  QString RunCaptionShown() { return Button("RUN")->text(); }
+  bool AutoUpdateTicked() { return frame->findChild<QCheckBox*>(QStringLiteral("AUTO UPDATE"))->isChecked(); }
+  void ClickMode(TraceMode mode) {
+    while (view->Cycle().Controls().mode != mode) Button("MODE")->click();
+  }
+  void StepVerticalTo(int index) {
+    while (view->VerticalIndex() > index) Button("VERTICAL -")->click();
+    while (view->VerticalIndex() < index) Button("VERTICAL +")->click();
+  }
+  void StepTimeBaseTo(int index) {
+    while (view->Cycle().Controls().timeBaseIndex > index) Button("TIME BASE -")->click();
+    while (view->Cycle().Controls().timeBaseIndex < index) Button("TIME BASE +")->click();
+  }
+  // Runs until a new trace arrives whose highest drawn point lies at least
+  // `height` display units above the lowest and below the clipping limit,
+  // with `pulses` steep rises (40 units from one sample to the next), then
+  // stops.
+  void RunUntilPulse(int height, int pulses = 1) {
+    const int before = view->Cycle().TracesTaken();
+    Button("RUN")->click();
+    ASSERT_EQ(RunCaptionShown(), "STOP");
+    const auto tall = [&] {
+      const auto& values = view->Plot().Picture().values;
+      const auto [low, high] = std::minmax_element(values.begin(), values.end());
+      int rises = 0;
+      for (std::size_t i = 1; i < values.size(); ++i) rises += values[i] - values[i - 1] > 40 ? 1 : 0;
+      return view->Cycle().TracesTaken() > before && *high - *low >= height && *high < 240 &&
+             (pulses <= 1 || rises >= pulses);
+    };
+    ASSERT_TRUE(QTest::qWaitFor(tall, 10000));
+    Button("RUN")->click();
+    ASSERT_EQ(RunCaptionShown(), "RUN");
+  }
+  void KeepPicture(const char* name) {
+    const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR");
+    if (shots.isEmpty()) return;
+    auto* pane = frame->findChild<QDockWidget*>(QStringLiteral("TraceViewerPane"));
+    pane->setFloating(true);
+    pane->resize(900, 640);
+    pane->raise();
+    QTest::qWait(300);
+    EXPECT_TRUE(pane->grab().save(shots + QLatin1Char('/') + QLatin1String(name)));
+  }
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  ScriptedExportDialogs dialogs;
+  sim::PtyServer instrument;
+  MainFrameServices services;
+  std::unique_ptr<CMainFrame> frame;
+  COscopeView* view = nullptr;
+};
+
+TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
+  Connect();
+  EXPECT_TRUE(AutoUpdateTicked());
+  Button("RUN")->click();
+  EXPECT_EQ(RunCaptionShown(), "STOP");
+  EXPECT_TRUE(Button("RUN")->isChecked());
+  EXPECT_FALSE(AutoUpdateTicked()) << "the spectrum is not polled while traces run";
+  EXPECT_FALSE(frame->Session().Engine().SpectrumPolling());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->Cycle().TracesTaken() >= 5; }, 10000));
+  Button("RUN")->click();
+  EXPECT_EQ(RunCaptionShown(), "RUN");
+  EXPECT_FALSE(Button("RUN")->isChecked());
+  EXPECT_TRUE(AutoUpdateTicked());
+  QTest::qWait(300);
+  const int taken = view->Cycle().TracesTaken();
+  QTest::qWait(300);
+  EXPECT_EQ(view->Cycle().TracesTaken(), taken) << "stopped";
+
+  ClickMode(TraceMode::kSgl);
+  EXPECT_EQ(Button("MODE")->text(), "SGL");
+  Button("RUN")->click();
+  EXPECT_EQ(RunCaptionShown(), "ACQ");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return RunCaptionShown() == "RUN"; }, 10000));
+  EXPECT_FALSE(Button("RUN")->isChecked());
+  EXPECT_EQ(view->Cycle().SingleShotCount(), 0);
+  EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1) << "the first trace after arming is discarded";
+  QTest::qWait(300);
+  EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1);
+
+  // A run ends with its link.
+  ClickMode(TraceMode::kAv2);
+  Button("RUN")->click();
+  EXPECT_EQ(RunCaptionShown(), "STOP");
+  frame->Trigger(command::kDisconnect);
+  EXPECT_EQ(RunCaptionShown(), "RUN");
+  EXPECT_FALSE(view->Cycle().IsRunning());
+  EXPECT_FALSE(frame->Session().Engine().SpectrumPolling());
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(TraceViewer, InputRTwiceTogglesTheCoincidenceLegendAndRndReachesRegisterAndExport) {
+  Connect();
+  auto* inputR = Control<QRadioButton>("INPUT R");
+  inputR->click();
+  EXPECT_FALSE(Register(26) & (1u << 2));
+  inputR->click();
+  EXPECT_TRUE(Register(26) & (1u << 2));
+  EXPECT_EQ(inputR->text(), "COINC S");
+  EXPECT_EQ(Control<QRadioButton>("INHIBIT")->text(), "COINC W");
+  EXPECT_EQ(Control<QRadioButton>("STORE")->text(), "STORE") << "no TDCR-EXT storage";
+  const auto instrumentRegister26 = [&] {
+    std::uint16_t value = 0;
+    instrument.Inspect([&](sim::VirtualInstrument& unit) { value = unit.Memory().registers[26]; });
+    return value;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (instrumentRegister26() & (1u << 2)) != 0; }, 5000))
+      << "written to the instrument";
+  inputR->click();
+  EXPECT_EQ(inputR->text(), "INPUT R");
+
+  // ROI-SCA takes the region of interest under the buffer window's cursor.
+  CSpectrum& buffer = frame->BufferSpectrum();
+  const int cursor = frame->findChild<CSpectrumWnd*>()->BufferWindow().Display().Window().Cursor();
+  for (int channel = cursor - 5; channel <= cursor + 7; ++channel) {
+    buffer.displayRoiMarks[static_cast<std::size_t>(channel)] = 1;
+  }
+  Control<QRadioButton>("ROI-SCA")->click();
+  EXPECT_EQ(Control<QSpinBox>("ROI-SCA LOW")->value(), cursor - 5);
+  EXPECT_EQ(Control<QSpinBox>("ROI-SCA HIGH")->value(), cursor + 7);
+  EXPECT_EQ(Register(27), cursor - 5);
+  EXPECT_EQ(Register(28), cursor + 7);
+
+  ClickMode(TraceMode::kRnd);
+  EXPECT_EQ(Button("MODE")->text(), "RND");
+  EXPECT_TRUE(Register(26) & (1u << 7));
+  Button("RUN")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->Cycle().TracesTaken() >= 2; }, 10000));
+  Button("RUN")->click();
+
+  test::ScratchFolder folder;
+  dialogs.target = (folder / "random").string();
+  frame->Trigger(command::kExportTracesRaw);
+  const std::string text = test::ReadFile(folder / "random.csv");
+
+  // The pictures: the plot alone, and the whole viewer.
+  frame->Trigger(command::kCopyTraceTraces);
+  EXPECT_EQ(QApplication::clipboard()->pixmap().size(), view->Plot().size());
+  frame->Trigger(command::kCopyTraceViewer);
+  EXPECT_EQ(QApplication::clipboard()->pixmap().size(), view->size());
+  EXPECT_NE(text.find("Trigger Source: RANDOM\n"), std::string::npos) << text.substr(0, 200);
+  EXPECT_NE(text.find("Traces Averaged: SINGLE TRACE\n"), std::string::npos);
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+// The two pictures the manual shows: the slow shaper triggered by S LLD,
+// and the raw ADC with the random trigger over a longer time base.
+TEST_F(TraceViewer, PicturesOfRealPulses) {
+  Connect();
+  Control<QRadioButton>("S LLD")->click();
+  StepVerticalTo(6);
+  RunUntilPulse(120);
+  KeepPicture("trace_slow_slld.png");
+
+  Control<QRadioButton>("ADC")->click();
+  ClickMode(TraceMode::kRnd);
+  StepTimeBaseTo(12);
+  StepVerticalTo(5);
+  Control<QSlider>("OFFSET")->setValue(200);  // the ADC baseline of 200 on the centre line
+  EXPECT_EQ(view->Offset(), 400);
+  RunUntilPulse(60, 3);
+  KeepPicture("trace_adc_random.png");
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+}  // namespace
+}  // namespace korva
