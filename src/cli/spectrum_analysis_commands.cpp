@@ -11,9 +11,10 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
-#include "spectrum/kts_reader.h"
+#include "cli/spectrum_file_argument.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_info.h"
+#include "spectrum/spectrum_record.h"
 
 namespace korva {
 
@@ -66,11 +67,7 @@ int AnalyzeSpectrum(const CommandLine& line) {
   if (!softSize) return ReportUsageError(kSoftSizeError);
   CSpectrum spectrum;
   const std::string path = line.Positionals().front();
-  if (const SpectrumFileStatus status = LoadSpectrumFile(spectrum, path);
-      status != SpectrumFileStatus::kDone) {
-    std::cerr << "korva-tdcr-cli: " << path << ": " << SpectrumFileMessage(status) << '\n';
-    return kExitFailure;
-  }
+  if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
   spectrum.SetSizes(CSpectrum::kMaxSize, *softSize, true);
   const LoadedCalibration loaded = LoadCurrentCalibration(spectrum);
   const EnergyCurve curve = WorkingCurve(spectrum);

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/spectrum_file_argument.h"
 #include "spectrum/kts_reader.h"
 #include "spectrum/spectrum_csv.h"
 #include "spectrum/spectrum_file_context.h"
@@ -60,11 +61,7 @@ int ReadSpectrum(const CommandLine& line) {
   if (line.Has("soft") && !csv) return ReportUsageError("--soft needs --csv");
   CSpectrum spectrum;
   const std::string path = line.Positionals().front();
-  if (const SpectrumFileStatus status = LoadSpectrumFile(spectrum, path);
-      status != SpectrumFileStatus::kDone) {
-    std::cerr << "korva-tdcr-cli: " << path << ": " << SpectrumFileMessage(status) << '\n';
-    return kExitFailure;
-  }
+  if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
   std::cout << QJsonDocument(SpectrumJson(spectrum)).toJson(QJsonDocument::Compact).toStdString() << '\n';
   if (!csv) return kExitOk;
   const SpectrumFileStatus status =
