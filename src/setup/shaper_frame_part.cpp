@@ -34,10 +34,18 @@ ShaperFramePart::ShaperFramePart(const FrameContext& context)
     };
   }
   // The listener may outlive the forms (the documents outlive the panes).
+  // The thresholds are shown again whatever their cache holds: the newly
+  // active spectrum, or its new soft size, may have another channel width.
   context_.spectra.activationListeners.push_back(
       [shaper = QPointer<CShaperView>(ShaperView()), pha = QPointer<CPHAView>(PhaView())] {
-        if (shaper) shaper->Refresh();
-        if (pha) pha->UpdatePhaFromRegisters();
+        if (shaper) {
+          shaper->Setup().MarkThresholds();
+          shaper->Refresh();
+        }
+        if (pha) {
+          pha->Setup().MarkThreshold();
+          pha->UpdatePhaFromRegisters();
+        }
       });
   connect(&context_.instrument.Link(), &LinkSession::Connected, this, [this] {
     if (CShaperView* shaper = ShaperView()) shaper->Setup().MarkFullRefresh();

@@ -110,8 +110,12 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
 std::vector<FrameCommand> SpectrumFramePart::SpectrumCommands() {
   std::vector<FrameCommand> commands;
   for (const SoftSizeCommand& entry : kSoftSizeCommands) {
+    // A new channel width changes every channel shown: the views that show
+    // channels (thresholds, calibration points) decode again on activation.
     FrameCommand command{entry.id, kSpectrumMenu, QString::number(entry.size), [this, size = entry.size] {
-                           pane_->ActiveWindow().SetSpectrumSizes(CSpectrum::kMaxSize, size);
+                           SpectrumPlotView& window = pane_->ActiveWindow();
+                           window.SetSpectrumSizes(CSpectrum::kMaxSize, size);
+                           pane_->ActivateWindow(window);
                          }};
     command.submenu = {QStringLiteral("Soft Size")};
     command.checked = [this, size = entry.size] { return context_.spectra.active->softSize == size; };

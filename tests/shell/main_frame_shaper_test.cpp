@@ -132,6 +132,13 @@ TEST_F(ShaperWindow, AShaperChangeReachesTheInstrumentAndTheModeSwitchesTheForms
   ASSERT_TRUE(QTest::qWaitFor([&] { return InstrumentRegister(34) == 5 * 4 * 250; }, 5000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Register(34) == 5 * 4 * 250 && PhaThreshold() == 5; }, 5000))
       << "read back, and the PHA form took the shaper's threshold";
+  // Halving the soft size doubles the channel width: the same threshold is
+  // shown in the wider channels, and the instrument's value stays.
+  frame->Trigger(command::kSoftSize2048);
+  EXPECT_EQ(shaper->Setup().Controls().Field(ShaperField::kSlowThreshold), 2);
+  EXPECT_EQ(InstrumentRegister(34), 5 * 4 * 250);
+  frame->Trigger(command::kSoftSize4096);
+  EXPECT_EQ(shaper->Setup().Controls().Field(ShaperField::kSlowThreshold), 5);
   // 0 is the automatic threshold: the margin list takes the field's place.
   Type(Control<NumericEdit>(shaper, QStringLiteral("FAST THRESHOLD")), QStringLiteral("0"));
   EXPECT_FALSE(Control<QLabel>(shaper, QStringLiteral("FAST AUTO"))->isHidden());
