@@ -39,5 +39,6 @@ std::vector<CliCommand> SpectrumAnalysisCommands();
 std::vector<CliCommand> SpectrumCommands();
 std::vector<CliCommand> RegisterCommands();
 std::vector<CliCommand> FpgaCommands();
+std::vector<CliCommand> ShaperCommands();
 
 }  // namespace korva

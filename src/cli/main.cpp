@@ -21,6 +21,7 @@ std::vector<CliCommand> AllCommands() {
                     SpectrumAnalysisCommands, SpectrumCommands, RegisterCommands, FpgaCommands}) {
     for (CliCommand& command : part()) commands.push_back(std::move(command));
   }
+  for (CliCommand& command : ShaperCommands()) commands.push_back(std::move(command));
   return commands;
 }
 
