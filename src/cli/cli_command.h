@@ -39,6 +39,7 @@ std::vector<CliCommand> SpectrumAnalysisCommands();
 std::vector<CliCommand> SpectrumCommands();
 std::vector<CliCommand> RegisterCommands();
 std::vector<CliCommand> FpgaCommands();
+std::vector<CliCommand> ShaperCommands();
 std::vector<CliCommand> TraceCommands();
 
 }  // namespace korva

@@ -19,7 +19,7 @@ std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> commands;
   for (auto part :
        {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands, SpectrumAnalysisCommands,
-        SpectrumCommands, RegisterCommands, FpgaCommands, TraceCommands}) {
+        SpectrumCommands, ShaperCommands, RegisterCommands, FpgaCommands, TraceCommands}) {
     for (CliCommand& command : part()) commands.push_back(std::move(command));
   }
   return commands;
