@@ -70,7 +70,7 @@ TEST(HeadlessShaper, OptionsReachTheInstrumentWithTheRegistersTheFormDerives) {
   EXPECT_EQ(Register(*instrument, 38), 200);
   // Input E: the long constant goes to the E pair; the A/B/C pair stays.
   EXPECT_EQ(Register(*instrument, 11), 3000);
-  EXPECT_EQ(Register(*instrument, 9), 0);
+  EXPECT_EQ(Register(*instrument, 9), 2000) << "the power-on A/B/C constant";
   // F = 100 x 40960 / 2^14 = 250, so the slow threshold 5 is 5 x 4F.
   EXPECT_EQ(Register(*instrument, 20), 250);
   EXPECT_EQ(Register(*instrument, 34), 5000);
