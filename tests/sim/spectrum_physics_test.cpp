@@ -272,6 +272,91 @@ TEST(SpectrumPhysics, PulsesBelowTheSlowThresholdAreNotStoredAndPhaModeIgnoresTh
   EXPECT_NEAR(1.0 - stillPha.liveShare, 1.0 - pha.liveShare, 0.3 * (1.0 - pha.liveShare));
 }
 
+// Counts, mean channel and rms width of the lower half between `low` and `high`.
+struct Peak {
+  double counts = 0, mean = 0, sigma = 0;
+};
+
+Peak PeakWithin(Analyser& analyser, std::size_t low, std::size_t high) {
+  const auto& data = analyser.instrument.Memory().data;
+  Peak peak;
+  double sum = 0, squares = 0;
+  for (std::size_t c = low; c < high; ++c) {
+    const double centre = static_cast<double>(c) + 0.5;
+    peak.counts += data[c];
+    sum += data[c] * centre;
+    squares += data[c] * centre * centre;
+  }
+  if (peak.counts == 0) return peak;
+  peak.mean = sum / peak.counts;
+  peak.sigma = std::sqrt(std::max(squares / peak.counts - peak.mean * peak.mean, 0.0));
+  return peak;
+}
+
+constexpr std::uint16_t kPulserOff = 0x0200;
+
+TEST(SpectrumPhysics, TheDigitalPulserMakesOneNarrowPeakThatFollowsTheGain) {
+  Analyser analyser({Nuclide::kH3, 0.010, 0.0, 1.0});  // an empty vial
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kPulserOff)});
+  analyser.Erase();
+  analyser.Start();
+  analyser.Wait(milliseconds(2000));
+  const Peak unit = PeakWithin(analyser, 0, 4096);
+  EXPECT_NEAR(unit.counts, 2000.0, 1.0) << "1000 pulses a second";
+  EXPECT_NEAR(unit.mean, 2000.0, 0.3);
+  // The slow shaper's 2 channels of noise, widened a little by the channels' own width.
+  EXPECT_NEAR(unit.sigma, std::sqrt(4.0 + 1.0 / 12.0), 0.15);
+  const RegisterImage image = analyser.Registers();
+  EXPECT_NEAR(DecodeCountingRates(image).rate1, 1000.0, 15.0) << "the rate meters count the pulser";
+  const RunTimes times = DecodeRunTimes(image);
+  EXPECT_NEAR(1.0 - times.liveSeconds / times.realSeconds, 1000 * 4.16e-6, 2e-4) << "one slow pulse each";
+
+  for (const auto& [code, factor] : {std::pair{1, std::sqrt(2.0)}, std::pair{2, 2.0}}) {
+    SCOPED_TRACE(code);
+    WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+    analyser.Erase();
+    analyser.SetCoarseGain(static_cast<std::uint16_t>(code));
+    analyser.Start();
+    analyser.Wait(milliseconds(1000));
+    const Peak raised = PeakWithin(analyser, 0, 4096);
+    EXPECT_NEAR(raised.counts, 1000.0, 1.0);
+    EXPECT_NEAR(raised.mean / unit.mean, factor, 0.001);
+    EXPECT_NEAR(raised.sigma, std::sqrt(4.0 * factor * factor + 1.0 / 12.0), 0.25) << "the noise grows too";
+  }
+
+  // A slow threshold above the peak keeps it out of the spectrum, not out of the meters.
+  WriteRegisters(analyser.instrument, 34,
+                 {static_cast<std::uint16_t>(4050 * 600 & 0xFFFF), 4050 * 600 >> 16});
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+  analyser.Erase();
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  EXPECT_EQ(PeakWithin(analyser, 0, 4096).counts, 0.0);
+  EXPECT_NEAR(DecodeCountingRates(analyser.Registers()).rate1, 1000.0, 15.0);
+}
+
+TEST(SpectrumPhysics, ThePulserPeakStandsAboveTheVialAndGoesWithTheBit) {
+  Analyser analyser({Nuclide::kH3, 0.010, 20000.0, 1.0});
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  EXPECT_GT(PeakWithin(analyser, 0, 1000).counts, 10000.0);
+  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, 0.0) << "power-on: the pulser is off";
+
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kPulserOff)});
+  analyser.Wait(milliseconds(1000));
+  // A pulser pulse that piles up on a decay leaves summed, a little higher.
+  const double all = PeakWithin(analyser, 1000, 4096).counts;
+  EXPECT_NEAR(all, 1000.0, 5.0);
+  const Peak pulser = PeakWithin(analyser, 1980, 2020);
+  EXPECT_GT(pulser.counts, 0.8 * all);
+  EXPECT_NEAR(pulser.mean, 2000.0, 0.5);
+  EXPECT_LT(pulser.sigma, 2.5);
+
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() | kPulserOff)});
+  analyser.Wait(milliseconds(1000));
+  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, all) << "off again: the peak stops growing";
+}
+
 TEST(SpectrumPhysics, EstimatedThresholdsReadBackInTheUnitsOfTheThresholdRegisters) {
   Analyser analyser;
   // Power-on: F = 150, so Ns = 600 and Nf = 4 x trunc(20 x 150 / 240) = 48; margins 3;
