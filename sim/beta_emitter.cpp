@@ -9,7 +9,7 @@ namespace {
 
 // Endpoint energies of the nuclear data tables, rounded to what a vial's
 // spectrum can tell apart.
-constexpr std::array<BetaEmitter, 7> kEmitters = {{
+constexpr std::array<BetaEmitter, 8> kEmitters = {{
     {"H-3", 2, 18.59},
     {"C-14", 7, 156.48},
     {"Ni-63", 29, 66.98},
@@ -17,6 +17,7 @@ constexpr std::array<BetaEmitter, 7> kEmitters = {{
     {"P-33", 16, 248.5},
     {"P-32", 16, 1710.7},
     {"Pm-147", 62, 224.1},
+    {"Bi-207", 82, 0.0},
 }};
 
 }  // namespace

@@ -5,8 +5,9 @@
 
 namespace korva::sim {
 
-// A pure beta-minus emitter the virtual vial can hold: the daughter's
-// charge and the endpoint energy.
+// A nuclide the virtual vial can hold: the daughter's charge and the
+// endpoint energy of its beta branch (0 for Bi-207, which has none and
+// gives conversion electrons instead, conversion_electrons.h).
 struct BetaEmitter {
   std::string_view name;
   int daughterZ = 0;

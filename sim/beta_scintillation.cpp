@@ -38,7 +38,9 @@ double StoppingMevPerCm(double energyKeV) {
 
 }  // namespace
 
-BetaScintillation::BetaScintillation(const BetaEmitter& emitter, double kbCmPerMeV) {
+BetaScintillation::BetaScintillation(const BetaEmitter& emitter, double kbCmPerMeV)
+    : conversion_(ConversionTransitionsOf(emitter.name)), beta_(emitter.endpointKeV > 0.0) {
+  const double top = std::max({emitter.endpointKeV, HighestConversionKeV(conversion_), 1.0});
   const std::size_t nodes = kTableIntervals + 1;
   energyKeV_.resize(nodes);
   cumulative_.resize(nodes);
@@ -46,7 +48,7 @@ BetaScintillation::BetaScintillation(const BetaEmitter& emitter, double kbCmPerM
   const auto light = [kbCmPerMeV](double e) { return 1.0 / (1.0 + kbCmPerMeV * StoppingMevPerCm(e)); };
   for (std::size_t i = 1; i < nodes; ++i) {
     const double u = static_cast<double>(i) / kTableIntervals;
-    energyKeV_[i] = emitter.endpointKeV * u * u;
+    energyKeV_[i] = top * u * u;
     const double from = energyKeV_[i - 1];
     const double to = energyKeV_[i];
     const double middle = 0.5 * (from + to);
@@ -57,10 +59,29 @@ BetaScintillation::BetaScintillation(const BetaEmitter& emitter, double kbCmPerM
     quenchedKeV_[i] =
         quenchedKeV_[i - 1] + (to - from) / 6.0 * (light(from) + 4.0 * light(middle) + light(to));
   }
-  for (double& c : cumulative_) c /= cumulative_.back();
+  if (beta_) {
+    for (double& c : cumulative_) c /= cumulative_.back();
+  }
+}
+
+double BetaScintillation::QuenchedKeV(double energyKeV) const {
+  const double u = std::sqrt(std::clamp(energyKeV / energyKeV_.back(), 0.0, 1.0));
+  const auto i = std::min(static_cast<std::size_t>(u * kTableIntervals), std::size_t{kTableIntervals - 1});
+  const double span = energyKeV_[i + 1] - energyKeV_[i];
+  const double fraction = span > 0.0 ? (energyKeV - energyKeV_[i]) / span : 0.0;
+  return quenchedKeV_[i] + std::clamp(fraction, 0.0, 1.0) * (quenchedKeV_[i + 1] - quenchedKeV_[i]);
 }
 
 double BetaScintillation::DrawQuenchedKeV(std::mt19937& random) const {
+  double light = beta_ ? DrawBetaQuenchedKeV(random) : 0.0;
+  if (!conversion_.empty()) {
+    light +=
+        DrawConversionElectrons(conversion_, random, [this](double e) { return QuenchedKeV(e); }).quenchedKeV;
+  }
+  return light;
+}
+
+double BetaScintillation::DrawBetaQuenchedKeV(std::mt19937& random) const {
   const double draw = std::uniform_real_distribution<double>(0.0, 1.0)(random);
   const auto above = std::upper_bound(cumulative_.begin(), cumulative_.end(), draw);
   if (above == cumulative_.begin()) return 0.0;

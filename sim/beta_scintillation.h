@@ -1,9 +1,11 @@
 #pragma once
 
 #include <random>
+#include <span>
 #include <vector>
 
 #include "sim/beta_emitter.h"
+#include "sim/conversion_electrons.h"
 
 namespace korva::sim {
 
@@ -20,7 +22,9 @@ namespace korva::sim {
 //
 // Both are tabulated once, on energies that crowd towards 0 where the light
 // changes fastest; a draw looks the energy up in the cumulative spectrum and
-// reads Q off the same table.
+// reads Q off the same table. The emitter's conversion electrons
+// (conversion_electrons.h) add their own light, each quenched on its own;
+// an emitter without a beta branch gives only theirs.
 class BetaScintillation {
  public:
   // `kbCmPerMeV` >= 0.
@@ -29,7 +33,10 @@ class BetaScintillation {
   // The quenched energy of one decay, in keV.
   double DrawQuenchedKeV(std::mt19937& random) const;
 
-  // The spectrum average of f(Q); for checks against the tables.
+  // The quenched energy of an electron of `energyKeV`, up to the table's top.
+  double QuenchedKeV(double energyKeV) const;
+
+  // The beta spectrum's average of f(Q); for checks against the tables.
   template <typename F>
   double Average(F f) const {
     double sum = 0.0;
@@ -40,9 +47,13 @@ class BetaScintillation {
   }
 
  private:
+  double DrawBetaQuenchedKeV(std::mt19937& random) const;
+
   std::vector<double> energyKeV_;
   std::vector<double> cumulative_;  // from 0 to 1
   std::vector<double> quenchedKeV_;
+  std::span<const ConversionTransition> conversion_;
+  bool beta_ = false;
 };
 
 }  // namespace korva::sim

@@ -25,6 +25,7 @@ constexpr NuclideData kNuclides[] = {
     {Nuclide::kH3, "H-3", 18.591, 2},       // to He-3
     {Nuclide::kC14, "C-14", 156.476, 7},    // to N-14
     {Nuclide::kNi63, "Ni-63", 66.977, 29},  // to Cu-63
+    {Nuclide::kBi207, "Bi-207", 0.0, 82},   // electron capture only: no beta
 };
 
 const NuclideData& DataOf(Nuclide nuclide) {
@@ -57,6 +58,7 @@ std::optional<Nuclide> NuclideOfName(std::string_view name) {
 
 BetaSpectrum::BetaSpectrum(Nuclide nuclide)
     : endpointKeV_(DataOf(nuclide).endpointKeV), daughterZ_(DataOf(nuclide).daughterZ) {
+  if (!(endpointKeV_ > 0.0)) return;
   // Trapezoidal running integral of the density over the table's energies.
   cumulative_.resize(kTablePoints, 0.0);
   const double step = endpointKeV_ / (kTablePoints - 1);
@@ -81,6 +83,7 @@ double BetaSpectrum::Density(double energyKeV) const {
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {
+  if (cumulative_.empty()) return 0.0;
   const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
   const auto above = std::upper_bound(cumulative_.begin(), cumulative_.end(), u);
   if (above == cumulative_.begin()) return 0.0;

@@ -55,6 +55,14 @@ TEST(SimOptions, EveryOptionReachesItsSetting) {
   EXPECT_EQ(faults.only, RequestKind::kRegisterWrite);
 }
 
+TEST(SimOptions, TheCalibrationSourceFillsBothVials) {
+  const ParsedCommandLine parsed = Parse({"--nuclide", "Bi-207"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->server.tdcr.nuclide, "Bi-207");
+  EXPECT_EQ(parsed.options->server.spectrum.nuclide, Nuclide::kBi207);
+  EXPECT_NE(UsageText().find("Bi-207"), std::string_view::npos);
+}
+
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string_view>> wrong = {
       {"--drop", "1.5"},     {"--corrupt", "-0.1"},      {"--serial", "70000"}, {"--model", "RQ3103"},

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "sim/beta_pulse_source.h"
 #include "sim/beta_spectrum.h"
 #include "sim/ionisation_quenching.h"
 #include "sim/spectrum_acquisition.h"
@@ -355,6 +356,65 @@ TEST(SpectrumPhysics, ThePulserPeakStandsAboveTheVialAndGoesWithTheBit) {
   WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() | kPulserOff)});
   analyser.Wait(milliseconds(1000));
   EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, all) << "off again: the peak stops growing";
+}
+
+// The centroid of the peak nearest `guess`: the highest 8-channel bin within
+// `reach` of it, then the mean over `halfWidth` channels either side,
+// centred again on that mean.
+double PeakChannel(Analyser& analyser, double guess, double reach, double halfWidth) {
+  const auto& data = analyser.instrument.Memory().data;
+  const auto bin = [&](std::size_t first) {
+    double sum = 0;
+    for (std::size_t c = first; c < first + 8 && c < 4096; ++c) sum += data[c];
+    return sum;
+  };
+  std::size_t best = static_cast<std::size_t>(guess - reach);
+  for (auto first = best; first + 8 < static_cast<std::size_t>(guess + reach); first += 4) {
+    if (bin(first) > bin(best)) best = first;
+  }
+  double centre = static_cast<double>(best) + 4.0;
+  for (int pass = 0; pass < 3; ++pass) {
+    centre = PeakWithin(analyser, static_cast<std::size_t>(centre - halfWidth),
+                        static_cast<std::size_t>(centre + halfWidth))
+                 .mean;
+  }
+  return centre;
+}
+
+TEST(SpectrumPhysics, ConversionLinesMakePeaksAtTheirQuenchedEnergies) {
+  const SpectrumSourceOptions bismuth{Nuclide::kBi207, 0.010, 100000.0, 1.0};
+  Analyser analyser(bismuth);
+  analyser.Start();
+  analyser.Wait(milliseconds(6000));
+  const BetaPulseSource vial(bismuth);
+  // Channels of an electron's mean light: photoelectrons x the tubes' gain x 24 at gain 1.
+  const auto channel = [&](double energyKeV) {
+    return vial.Quenching().QuenchedKeV(energyKeV) * vial.TubeGain() * kChannelsPerPhotoelectron;
+  };
+  // The width of the photoelectron statistics: Poisson numbers of charges of relative variance 0.3.
+  const auto sigma = [&](double energyKeV) {
+    return channel(energyKeV) * std::sqrt(1.3 / vial.Quenching().QuenchedKeV(energyKeV));
+  };
+
+  const double k976 = PeakChannel(analyser, channel(975.65), 150.0, 0.8 * sigma(975.65));
+  const double k482 = PeakChannel(analyser, channel(481.69), 100.0, 0.8 * sigma(481.69));
+  EXPECT_NEAR(k976 / channel(975.65), 1.0, 0.015) << k976;
+  EXPECT_NEAR(k482 / channel(481.69), 1.0, 0.015) << k482;
+  EXPECT_NEAR(k976 / k482, channel(975.65) / channel(481.69), 0.02 * channel(975.65) / channel(481.69));
+  EXPECT_GT(k976 / k482, 975.65 / 481.69) << "quenching bends the energy axis";
+  EXPECT_LT(channel(1059.81), 4095.0);
+
+  // The lower flank of the 976 keV peak, free of the L line, has the width of
+  // the statistics: a Gaussian falls from half its height to a tenth of it
+  // over 0.9686 sigma.
+  const double top =
+      PeakWithin(analyser, static_cast<std::size_t>(k976 - 8), static_cast<std::size_t>(k976 + 8)).counts;
+  const auto below = [&](double share) {
+    auto c = static_cast<std::size_t>(k976);
+    while (PeakWithin(analyser, c - 8, c + 8).counts > share * top) --c;
+    return static_cast<double>(c);
+  };
+  EXPECT_NEAR((below(0.5) - below(0.1)) / 0.9686, sigma(975.65), 0.12 * sigma(975.65));
 }
 
 TEST(SpectrumPhysics, EstimatedThresholdsReadBackInTheUnitsOfTheThresholdRegisters) {
