@@ -1,7 +1,5 @@
 #include "sim/beta_pulse_source.h"
 
-#include <algorithm>
-
 namespace korva::sim {
 
 namespace {
@@ -21,26 +19,17 @@ double PulseHeight(int photoelectrons, std::mt19937& random) {
 }  // namespace
 
 BetaPulseSource::BetaPulseSource(const SpectrumSourceOptions& options)
-    : options_(options),
-      spectrum_(options.nuclide),
-      conversion_(ConversionTransitionsOf(NuclideName(options.nuclide))),
-      quenching_(options.kB, std::max(spectrum_.EndpointKeV(), HighestConversionKeV(conversion_))) {
-  const double top = std::max(spectrum_.EndpointKeV(), HighestConversionKeV(conversion_));
-  if (top > kStandardTopKeV) {
-    tubeGain_ = quenching_.QuenchedKeV(kStandardTopKeV) / quenching_.QuenchedKeV(top);
+    : options_(options), light_(EmitterOf(options.nuclide), options.kB) {
+  if (light_.HighestKeV() > kStandardTopKeV) {
+    tubeGain_ = light_.QuenchedKeV(kStandardTopKeV) / light_.QuenchedKeV(light_.HighestKeV());
   }
 }
 
 PmtPulses BetaPulseSource::Decay(std::mt19937& random) const {
   PmtPulses pulses;
-  pulses.energyKeV = spectrum_.Draw(random);
-  pulses.quenchedKeV = pulses.energyKeV > 0.0 ? quenching_.QuenchedKeV(pulses.energyKeV) : 0.0;
-  if (!conversion_.empty()) {
-    const ConversionDeposit electrons = DrawConversionElectrons(
-        conversion_, random, [this](double energyKeV) { return quenching_.QuenchedKeV(energyKeV); });
-    pulses.energyKeV += electrons.energyKeV;
-    pulses.quenchedKeV += electrons.quenchedKeV;
-  }
+  const BetaScintillation::Deposit deposit = light_.Draw(random);
+  pulses.energyKeV = deposit.energyKeV;
+  pulses.quenchedKeV = deposit.quenchedKeV;
   const double meanPerTube = pulses.quenchedKeV * options_.photoelectronsPerKeV / kTubes;
   for (double& height : pulses.heights) {
     const int photoelectrons = meanPerTube > 0.0 ? std::poisson_distribution<int>(meanPerTube)(random) : 0;

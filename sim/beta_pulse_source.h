@@ -2,11 +2,8 @@
 
 #include <array>
 #include <random>
-#include <span>
 
-#include "sim/beta_spectrum.h"
-#include "sim/conversion_electrons.h"
-#include "sim/ionisation_quenching.h"
+#include "sim/beta_scintillation.h"
 #include "sim/spectrum_source_options.h"
 
 namespace korva::sim {
@@ -20,10 +17,9 @@ struct PmtPulses {
   std::array<double, 3> heights{};
 };
 
-// The vial of the spectrum acquisition. Each decay deposits a beta energy of
-// the nuclide's spectrum and the energies of its conversion electrons
-// (conversion_electrons.h); ionisation quenching turns each electron's
-// energy into light on its own; each tube sees a Poisson number of
+// The vial of the spectrum acquisition. Each decay deposits its electrons'
+// energy and gives their light as the TDCR counter's vial does
+// (BetaScintillation); each tube sees a Poisson number of
 // photoelectrons, a third of the light's mean each; and each
 // photoelectron's charge varies from one to the next (a gamma-distributed
 // single-electron response of relative variance 0.3), so a tube's pulse
@@ -40,8 +36,8 @@ class BetaPulseSource {
   explicit BetaPulseSource(const SpectrumSourceOptions& options);
 
   const SpectrumSourceOptions& Options() const { return options_; }
-  const BetaSpectrum& Spectrum() const { return spectrum_; }
-  const IonisationQuenching& Quenching() const { return quenching_; }
+  const BetaSpectrum& Spectrum() const { return light_.Spectrum(); }
+  const IonisationQuenching& Quenching() const { return light_.Quenching(); }
   // The tubes' gain relative to their standard voltage, at most 1.
   double TubeGain() const { return tubeGain_; }
 
@@ -49,9 +45,7 @@ class BetaPulseSource {
 
  private:
   SpectrumSourceOptions options_;
-  BetaSpectrum spectrum_;
-  std::span<const ConversionTransition> conversion_;
-  IonisationQuenching quenching_;
+  BetaScintillation light_;
   double tubeGain_ = 1.0;
 };
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "sim/spectrum_source_options.h"
+#include "sim/beta_emitter.h"
 
 namespace korva::sim {
 
@@ -15,7 +15,8 @@ namespace korva::sim {
 // mean and every draw 0.
 class BetaSpectrum {
  public:
-  explicit BetaSpectrum(Nuclide nuclide);
+  explicit BetaSpectrum(const BetaEmitter& emitter);
+  explicit BetaSpectrum(Nuclide nuclide) : BetaSpectrum(EmitterOf(nuclide)) {}
 
   double EndpointKeV() const { return endpointKeV_; }
   // Relative number of betas per keV at `energyKeV`, 0 outside 0..endpoint.

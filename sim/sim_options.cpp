@@ -8,7 +8,6 @@
 #include <map>
 
 #include "sim/beta_emitter.h"
-#include "sim/spectrum_source_options.h"
 
 namespace korva::sim {
 
@@ -33,9 +32,8 @@ constexpr std::string_view kUsage =
     "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
     "  --nuclide NAME       what the vial holds: the beta emitter H-3, C-14, Ni-63, S-35, P-33, P-32\n"
     "                       or Pm-147, or Bi-207, whose conversion electrons (482, 554, 976 and\n"
-    "                       1048 keV) give the spectrum peaks to calibrate its energy axis with;\n"
-    "                       the analyser's spectrum knows H-3, C-14, Ni-63 and Bi-207 and shows\n"
-    "                       H-3 for the others (default H-3)\n"
+    "                       1048 keV) give the spectrum peaks to calibrate its energy axis with\n"
+    "                       (default H-3)\n"
     "  --kb K               Birks' constant of the cocktail, 0-0.05 cm/MeV (default 0.010)\n"
     "  --lambda L           photoelectrons per keV of quenched energy over the three tubes,\n"
     "                       0-100 (default 0.83: tritium gives T/D 0.50)\n"
@@ -163,8 +161,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](SimOptions& o, std::string_view v) {
          if (FindBetaEmitter(v) == nullptr) return false;
          o.server.tdcr.nuclide = v;
-         // The analyser's vial holds the same nuclide where it knows its spectrum.
-         if (const auto nuclide = NuclideOfName(v)) o.server.spectrum.nuclide = *nuclide;
+         o.server.spectrum.nuclide = FindBetaEmitter(v)->nuclide;  // the analyser's vial holds the same
          return true;
        }},
       {"--kb",

@@ -60,6 +60,10 @@ TEST(ConversionSource, BothPathsQuenchTheLinesAlikeAndTheTubesStayOnScale) {
   EXPECT_EQ(carbon.TubeGain(), 1.0);
   EXPECT_NEAR(bismuth.TubeGain() * bismuth.Quenching().QuenchedKeV(1059.81),
               carbon.Quenching().QuenchedKeV(156.476), 0.5);
+  const BetaPulseSource phosphorus({Nuclide::kP32, 0.010, 1.0, 1.0});
+  EXPECT_NEAR(phosphorus.TubeGain() * phosphorus.Quenching().QuenchedKeV(1710.7),
+              carbon.Quenching().QuenchedKeV(156.476), 0.5)
+      << "a hard beta emitter too";
 }
 
 }  // namespace

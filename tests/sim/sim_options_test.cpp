@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "sim/beta_emitter.h"
+
 namespace korva::sim {
 namespace {
 
@@ -55,12 +57,16 @@ TEST(SimOptions, EveryOptionReachesItsSetting) {
   EXPECT_EQ(faults.only, RequestKind::kRegisterWrite);
 }
 
-TEST(SimOptions, TheCalibrationSourceFillsBothVials) {
-  const ParsedCommandLine parsed = Parse({"--nuclide", "Bi-207"});
-  ASSERT_TRUE(parsed.options) << parsed.error;
-  EXPECT_EQ(parsed.options->server.tdcr.nuclide, "Bi-207");
-  EXPECT_EQ(parsed.options->server.spectrum.nuclide, Nuclide::kBi207);
-  EXPECT_NE(UsageText().find("Bi-207"), std::string_view::npos);
+TEST(SimOptions, EveryNuclideFillsBothVials) {
+  for (const BetaEmitter& emitter : BetaEmitters()) {
+    SCOPED_TRACE(emitter.name);
+    const ParsedCommandLine parsed = Parse({"--nuclide", emitter.name});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->server.tdcr.nuclide, emitter.name);
+    EXPECT_EQ(parsed.options->server.spectrum.nuclide, emitter.nuclide) << "the analyser sees the same vial";
+    EXPECT_NE(UsageText().find(emitter.name), std::string_view::npos);
+  }
+  EXPECT_EQ(Parse({"--nuclide", "Bi-207"}).options->server.spectrum.nuclide, Nuclide::kBi207);
 }
 
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
