@@ -29,6 +29,7 @@ constexpr std::uint16_t kPhaMode = 1u << 14;
 constexpr double kPhaScale = 12.0;
 constexpr double kTickNs = 8.0;
 constexpr std::uint16_t kPileUpOff = 1u << 15;
+constexpr std::uint16_t kPulserOff = 1u << 9;
 // The peak detector's conversion in PHA mode.
 constexpr std::int64_t kPhaConversionNs = 4000;
 
@@ -72,6 +73,7 @@ AnalyserSettings ReadAnalyserSettings(const RegisterBank& registers) {
   s.firstEntry = registers.Test(reg::kAmplifierInput, kLowerHalf) ? 0 : kSpectrumHalfEntries;
   s.pha = registers.Test(reg::kAmplifierInput, kPhaMode);
   s.gain = Gain(registers);
+  s.pulser = !registers.Test(reg::kControl, kPulserOff);
 
   const std::uint32_t factor = std::max<std::uint32_t>(
       1, registers[r::kNormalisationLow] | (registers[r::kNormalisationHigh] & 0x3FFFu) << 16);

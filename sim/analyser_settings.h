@@ -30,6 +30,7 @@ inline constexpr double kChannelsPerPhotoelectron = 24.0;
 //   pile-up     register 13 bit 15 clear: a pulse that arrives while the
 //               slow shaper is still busy spoils the pulse being shaped,
 //               and the rejector drops both;
+//   pulser      register 16 bit 9 clear: the digital pulser is on;
 //   PHA mode    register 18 bit 14: the plain pulse-height path, a peak
 //               detector behind the amplifier with a fixed conversion time
 //               and no shaper: the shaper times, the fast threshold and the
@@ -49,6 +50,7 @@ struct AnalyserSettings {
   double fastThreshold = 0.0;
   std::int64_t deadTimeNs = 0;
   bool pileUpRejection = false;
+  bool pulser = false;
   // Channels to the units of the threshold registers: Ns, or 12 in PHA mode.
   double slowScale = 4.0;
   double fastScale = 4.0;  // Nf

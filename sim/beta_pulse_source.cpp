@@ -5,6 +5,8 @@ namespace korva::sim {
 namespace {
 
 constexpr double kTubes = 3.0;
+// The standard voltage is set for the C-14 endpoint.
+constexpr double kStandardTopKeV = 156.476;
 
 // Sum of `photoelectrons` single-electron charges of mean 1: a gamma
 // distribution of shape photoelectrons / variance and scale variance.
@@ -17,16 +19,21 @@ double PulseHeight(int photoelectrons, std::mt19937& random) {
 }  // namespace
 
 BetaPulseSource::BetaPulseSource(const SpectrumSourceOptions& options)
-    : options_(options), spectrum_(options.nuclide), quenching_(options.kB, spectrum_.EndpointKeV()) {}
+    : options_(options), light_(EmitterOf(options.nuclide), options.kB) {
+  if (light_.HighestKeV() > kStandardTopKeV) {
+    tubeGain_ = light_.QuenchedKeV(kStandardTopKeV) / light_.QuenchedKeV(light_.HighestKeV());
+  }
+}
 
 PmtPulses BetaPulseSource::Decay(std::mt19937& random) const {
   PmtPulses pulses;
-  pulses.energyKeV = spectrum_.Draw(random);
-  pulses.quenchedKeV = quenching_.QuenchedKeV(pulses.energyKeV);
+  const BetaScintillation::Deposit deposit = light_.Draw(random);
+  pulses.energyKeV = deposit.energyKeV;
+  pulses.quenchedKeV = deposit.quenchedKeV;
   const double meanPerTube = pulses.quenchedKeV * options_.photoelectronsPerKeV / kTubes;
   for (double& height : pulses.heights) {
     const int photoelectrons = meanPerTube > 0.0 ? std::poisson_distribution<int>(meanPerTube)(random) : 0;
-    height = PulseHeight(photoelectrons, random);
+    height = tubeGain_ * PulseHeight(photoelectrons, random);
   }
   return pulses;
 }

@@ -1,48 +1,64 @@
 #pragma once
 
 #include <random>
-#include <vector>
+#include <span>
 
 #include "sim/beta_emitter.h"
+#include "sim/beta_spectrum.h"
+#include "sim/conversion_electrons.h"
+#include "sim/ionisation_quenching.h"
 
 namespace korva::sim {
 
-// What one decay in the vial gives the tubes: the beta's kinetic energy,
-// drawn from an allowed spectrum p W (E0 - E)^2 F with the non-relativistic
-// Fermi factor F = 2 pi eta / (1 - exp(-2 pi eta)), eta = alpha Z W / p,
-// turned into light by Birks' law in a toluene cocktail,
-//
-//   Q(E) = integral of dE / (1 + kB dE/dx),
-//
-// dE/dx from the non-relativistic Bethe formula for electrons,
-// K rho <Z/A> / beta^2 ln(1.166 E / I), held at its peak value below the
-// peak (about 0.15 keV), where the formula fails.
-//
-// Both are tabulated once, on energies that crowd towards 0 where the light
-// changes fastest; a draw looks the energy up in the cumulative spectrum and
-// reads Q off the same table.
+// What one decay in the vial deposits and the light it gives, the same for
+// the analyser's vial and the TDCR counter's: a beta of the emitter's
+// spectrum (BetaSpectrum) and the emitter's conversion electrons
+// (conversion_electrons.h), each electron turned into light on its own by
+// Birks' law (IonisationQuenching). An emitter without a beta branch gives
+// only its conversion electrons.
 class BetaScintillation {
  public:
+  struct Deposit {
+    double energyKeV = 0.0;
+    double quenchedKeV = 0.0;
+  };
+
   // `kbCmPerMeV` >= 0.
   BetaScintillation(const BetaEmitter& emitter, double kbCmPerMeV);
 
-  // The quenched energy of one decay, in keV.
-  double DrawQuenchedKeV(std::mt19937& random) const;
+  const BetaSpectrum& Spectrum() const { return spectrum_; }
+  const IonisationQuenching& Quenching() const { return quenching_; }
+  // The most energetic electron a decay can give, in keV.
+  double HighestKeV() const { return highestKeV_; }
+  // The quenched energy of an electron of `energyKeV`, up to HighestKeV.
+  double QuenchedKeV(double energyKeV) const { return quenching_.QuenchedKeV(energyKeV); }
 
-  // The spectrum average of f(Q); for checks against the tables.
+  Deposit Draw(std::mt19937& random) const;
+  // The quenched energy of one decay, in keV.
+  double DrawQuenchedKeV(std::mt19937& random) const { return Draw(random).quenchedKeV; }
+
+  // The beta spectrum's average of f(Q), by the trapezoidal rule; for checks
+  // against the tables.
   template <typename F>
   double Average(F f) const {
+    constexpr int kSteps = 4096;
+    const double step = spectrum_.EndpointKeV() / kSteps;
+    double weights = 0.0;
     double sum = 0.0;
-    for (std::size_t i = 1; i < cumulative_.size(); ++i) {
-      sum += (cumulative_[i] - cumulative_[i - 1]) * 0.5 * (f(quenchedKeV_[i]) + f(quenchedKeV_[i - 1]));
+    for (int i = 0; i <= kSteps; ++i) {
+      const double energy = step * i;
+      const double weight = spectrum_.Density(energy) * (i == 0 || i == kSteps ? 0.5 : 1.0);
+      weights += weight;
+      sum += weight * f(QuenchedKeV(energy));
     }
-    return sum;
+    return weights > 0.0 ? sum / weights : 0.0;
   }
 
  private:
-  std::vector<double> energyKeV_;
-  std::vector<double> cumulative_;  // from 0 to 1
-  std::vector<double> quenchedKeV_;
+  BetaSpectrum spectrum_;
+  std::span<const ConversionTransition> conversion_;
+  double highestKeV_;
+  IonisationQuenching quenching_;
 };
 
 }  // namespace korva::sim

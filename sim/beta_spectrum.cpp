@@ -1,10 +1,8 @@
 #include "sim/beta_spectrum.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numbers>
-#include <string>
 
 namespace korva::sim {
 
@@ -14,49 +12,17 @@ constexpr double kElectronRestKeV = 510.999;
 constexpr double kFineStructure = 1.0 / 137.036;
 constexpr std::size_t kTablePoints = 4096;
 
-struct NuclideData {
-  Nuclide nuclide;
-  std::string_view name;
-  double endpointKeV;
-  int daughterZ;
-};
-
-constexpr NuclideData kNuclides[] = {
-    {Nuclide::kH3, "H-3", 18.591, 2},       // to He-3
-    {Nuclide::kC14, "C-14", 156.476, 7},    // to N-14
-    {Nuclide::kNi63, "Ni-63", 66.977, 29},  // to Cu-63
-};
-
-const NuclideData& DataOf(Nuclide nuclide) {
-  for (const NuclideData& data : kNuclides) {
-    if (data.nuclide == nuclide) return data;
-  }
-  return kNuclides[0];
-}
-
 // 2 pi eta / (1 - exp(-2 pi eta)) with eta = alpha Z W / p for an electron.
 double FermiFunction(int z, double totalEnergy, double momentum) {
   const double twoPiEta = 2.0 * std::numbers::pi * kFineStructure * z * totalEnergy / momentum;
-  return twoPiEta / (1.0 - std::exp(-twoPiEta));
+  return twoPiEta == 0.0 ? 1.0 : twoPiEta / -std::expm1(-twoPiEta);
 }
 
 }  // namespace
 
-std::string_view NuclideName(Nuclide nuclide) { return DataOf(nuclide).name; }
-
-std::optional<Nuclide> NuclideOfName(std::string_view name) {
-  for (const NuclideData& data : kNuclides) {
-    const bool same =
-        std::equal(name.begin(), name.end(), data.name.begin(), data.name.end(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        });
-    if (same) return data.nuclide;
-  }
-  return std::nullopt;
-}
-
-BetaSpectrum::BetaSpectrum(Nuclide nuclide)
-    : endpointKeV_(DataOf(nuclide).endpointKeV), daughterZ_(DataOf(nuclide).daughterZ) {
+BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
+    : endpointKeV_(emitter.endpointKeV), daughterZ_(emitter.daughterZ) {
+  if (!(endpointKeV_ > 0.0)) return;
   // Trapezoidal running integral of the density over the table's energies.
   cumulative_.resize(kTablePoints, 0.0);
   const double step = endpointKeV_ / (kTablePoints - 1);
@@ -81,6 +47,7 @@ double BetaSpectrum::Density(double energyKeV) const {
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {
+  if (cumulative_.empty()) return 0.0;
   const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
   const auto above = std::upper_bound(cumulative_.begin(), cumulative_.end(), u);
   if (above == cumulative_.begin()) return 0.0;

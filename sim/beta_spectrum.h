@@ -3,17 +3,20 @@
 #include <random>
 #include <vector>
 
-#include "sim/spectrum_source_options.h"
+#include "sim/beta_emitter.h"
 
 namespace korva::sim {
 
 // The kinetic energy distribution of a nuclide's beta particles: the allowed
 // shape F(Z, W) p W (W0 - W)^2 with the non-relativistic Fermi function of
 // the daughter's charge. (C-14's slight forbidden-shape correction is left
-// out.) Energies are drawn by inverting the tabulated distribution.
+// out.) Energies are drawn by inverting the tabulated distribution. A
+// nuclide without a beta branch (Bi-207) has an empty spectrum: endpoint,
+// mean and every draw 0.
 class BetaSpectrum {
  public:
-  explicit BetaSpectrum(Nuclide nuclide);
+  explicit BetaSpectrum(const BetaEmitter& emitter);
+  explicit BetaSpectrum(Nuclide nuclide) : BetaSpectrum(EmitterOf(nuclide)) {}
 
   double EndpointKeV() const { return endpointKeV_; }
   // Relative number of betas per keV at `energyKeV`, 0 outside 0..endpoint.

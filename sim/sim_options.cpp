@@ -8,7 +8,6 @@
 #include <map>
 
 #include "sim/beta_emitter.h"
-#include "sim/spectrum_source_options.h"
 
 namespace korva::sim {
 
@@ -31,7 +30,9 @@ constexpr std::string_view kUsage =
     "  --dark-rate CPS      dark pulses per second of each PMT, 0-100000 (default 50)\n"
     "  --ref-ppm X          10 MHz references X ppm ahead of the internal clock, -1000-1000 (default 3)\n"
     "  --time-scale F       run sequences F times faster than real time, F > 0 (default 1)\n"
-    "  --nuclide NAME       beta emitter in the vial: H-3, C-14, Ni-63, S-35, P-33, P-32 or Pm-147\n"
+    "  --nuclide NAME       what the vial holds: the beta emitter H-3, C-14, Ni-63, S-35, P-33, P-32\n"
+    "                       or Pm-147, or Bi-207, whose conversion electrons (482, 554, 976 and\n"
+    "                       1048 keV) give the spectrum peaks to calibrate its energy axis with\n"
     "                       (default H-3)\n"
     "  --kb K               Birks' constant of the cocktail, 0-0.05 cm/MeV (default 0.010)\n"
     "  --lambda L           photoelectrons per keV of quenched energy over the three tubes,\n"
@@ -160,8 +161,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](SimOptions& o, std::string_view v) {
          if (FindBetaEmitter(v) == nullptr) return false;
          o.server.tdcr.nuclide = v;
-         // The analyser's vial holds the same nuclide where it knows its spectrum.
-         if (const auto nuclide = NuclideOfName(v)) o.server.spectrum.nuclide = *nuclide;
+         o.server.spectrum.nuclide = FindBetaEmitter(v)->nuclide;  // the analyser's vial holds the same
          return true;
        }},
       {"--kb",

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "sim/digital_pulser.h"
+
 namespace korva::sim {
 
 namespace {
@@ -57,13 +59,21 @@ void SpectrumAcquisition::OnRegistersWritten(InstrumentMemory& memory, RegisterR
   PublishEstimates(memory, ReadAnalyserSettings(memory.registers));
 }
 
-// Decays are taken one at a time in time order; between two of them only
-// the clocks move.
+// Decays and pulser pulses are taken one at a time in time order (a pulser
+// pulse first when both fall on one instant); between two of them only the
+// clocks move.
 void SpectrumAcquisition::Advance(InstrumentMemory& memory, std::chrono::microseconds elapsed) {
   const AnalyserSettings settings = ReadAnalyserSettings(memory.registers);
   const Nanoseconds end = now_ + std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
-  while (nextDecay_ < end) {
-    RunClockTo(memory, nextDecay_);
+  Nanoseconds nextPulser = settings.pulser ? NextPulserPulse(now_) : kNever;
+  for (Nanoseconds next = std::min(nextDecay_, nextPulser); next < end;
+       next = std::min(nextDecay_, nextPulser)) {
+    RunClockTo(memory, next);
+    if (next == nextPulser) {
+      Arrive(settings, kPulserChannel * settings.gain);
+      nextPulser += kPulserPeriodNs;
+      continue;
+    }
     Detect(settings);
     const Nanoseconds gap = DecayGap();
     nextDecay_ = gap == kNever ? kNever : nextDecay_ + gap;
@@ -137,8 +147,10 @@ void SpectrumAcquisition::CloseRateGate(InstrumentMemory& memory) {
 
 void SpectrumAcquisition::Detect(const AnalyserSettings& settings) {
   const double signal = settings.Signal(source_.Decay(random_));
-  if (signal <= 0.0) return;
-  double height = signal * kChannelsPerPhotoelectron * settings.gain;
+  if (signal > 0.0) Arrive(settings, signal * kChannelsPerPhotoelectron * settings.gain);
+}
+
+void SpectrumAcquisition::Arrive(const AnalyserSettings& settings, double height) {
   if (settings.slowNoise > 0.0) height += std::normal_distribution<double>(0.0, settings.slowNoise)(random_);
   if (height < settings.fastThreshold) return;
   ++incomingCounts_;

@@ -21,7 +21,9 @@ namespace korva::sim {
 // pulse is put through when its slow pulse ends, and while the run bit
 // (register 16 bit 0) is set a pulse put through above the slow threshold
 // goes to its channel of the selected half. Channels are the pulse height
-// times the gain, plus the slow shaper's noise. A pulse that comes in while
+// times the gain, plus the slow shaper's noise. The digital pulser's pulses
+// (digital_pulser.h) join the decays on their own time grid and take the
+// same road. A pulse that comes in while
 // one is being shaped piles up on it: without the rejector the two leave as
 // one pulse of their summed height; with it both are dropped and the
 // processor stays busy until the later one's slow pulse has ended.
@@ -71,6 +73,8 @@ class SpectrumAcquisition : public InstrumentProcess {
   };
 
   void Detect(const AnalyserSettings& settings);
+  // A pulse of `height` channels, before the noise, reaching the processor.
+  void Arrive(const AnalyserSettings& settings, double height);
   void PutThrough(InstrumentMemory& memory);
   Nanoseconds DecayGap();
   void PublishTimes(InstrumentMemory& memory) const;

@@ -1,18 +1,8 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include "sim/beta_emitter.h"
 
 namespace korva::sim {
-
-// The beta emitters the virtual counter's vial can hold.
-enum class Nuclide { kH3, kC14, kNi63 };
-
-// "H-3", "C-14", "Ni-63".
-std::string_view NuclideName(Nuclide nuclide);
-// The nuclide of a name as NuclideName writes it, case ignored; none for
-// any other text.
-std::optional<Nuclide> NuclideOfName(std::string_view name);
 
 // The vial the multichannel analyser looks at.
 struct SpectrumSourceOptions {

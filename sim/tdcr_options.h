@@ -18,7 +18,7 @@ struct TdcrOptions {
   // Instrument seconds per wall-clock second while a sequence runs, so a
   // test can run a sequence faster than real time.
   double timeScale = 1.0;
-  // The beta emitter in the vial (a name of BetaEmitters()), Birks' constant
+  // The nuclide in the vial (a name of BetaEmitters()), Birks' constant
   // of its cocktail, and the photoelectron yield of the optics.
   std::string nuclide = "H-3";
   double kbCmPerMeV = 0.010;

@@ -14,9 +14,10 @@ namespace korva::sim {
 // The vial and its three photomultipliers, seen through the discriminators.
 //
 // Decays arrive as a Poisson process of the source's activity. Each gives
-// the quenched energy Q of a beta of the vial's emitter (BetaScintillation)
-// and lambda Q photoelectrons on average, lambda the options' yield per keV,
-// shared evenly by the three tubes: each tube sees a Poisson number of
+// the quenched energy Q of its electrons (BetaScintillation: a beta, or the
+// conversion electrons of an emitter such as Bi-207, none in most of its
+// decays) and lambda Q photoelectrons on average, lambda the options' yield
+// per keV, shared evenly by the three tubes: each tube sees a Poisson number of
 // photoelectrons of mean lambda Q / 3, so it fires with probability
 // 1 - exp(-lambda Q / 3) when one photoelectron crosses its discriminator.
 // Its pulse comes after the first photon, an exponential delay of mean

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/digital_pulser.h"
 #include "sim/trace_synthesis.h"
 
 namespace korva::sim {
@@ -59,6 +60,23 @@ void TraceCapture::AddBackground(std::vector<TracePulse>& pulses, const Analyser
     const double height = NextHeight(analyser);
     if (height > 0.0) pulses.push_back({t, height});
   }
+  AddPulser(pulses, analyser, from, to);
+}
+
+// The window does not know where the pulser's grid lies, so it falls at a
+// random phase; the pulses stay evenly spaced within it.
+void TraceCapture::AddPulser(std::vector<TracePulse>& pulses, const AnalyserSettings& analyser, double from,
+                             double to) {
+  if (!analyser.pulser) return;
+  constexpr double period = static_cast<double>(kPulserPeriodNs) * 1e-9 / kTickSeconds;
+  for (double t = from + std::uniform_real_distribution<double>(0.0, period)(random_); t < to; t += period) {
+    double height = kPulserChannel * analyser.gain;
+    if (analyser.slowNoise > 0.0)
+      height += std::normal_distribution<double>(0.0, analyser.slowNoise)(random_);
+    pulses.push_back({t, std::max(height, 0.0)});
+  }
+  std::sort(pulses.begin(), pulses.end(),
+            [](const TracePulse& a, const TracePulse& b) { return a.arrival < b.arrival; });
 }
 
 std::optional<TraceCapture::Capture> TraceCapture::TryTrigger(const RegisterBank& registers,

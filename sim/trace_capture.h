@@ -24,7 +24,8 @@ namespace korva::sim {
 // with bit 6) captures a trace with that edge at the trigger delay
 // (register 25); a decay that does not raise it is passed over. With the
 // random trigger (bit 7) a trace is captured after a random wait, wherever
-// the pulses then fall. Each capture replaces the trace record and sets
+// the pulses then fall. The digital pulser's pulses, while it is on, show
+// among the decays; the normal trigger waits for a decay. Each capture replaces the trace record and sets
 // the flag.
 class TraceCapture : public InstrumentProcess {
  public:
@@ -56,6 +57,8 @@ class TraceCapture : public InstrumentProcess {
   // Decays, besides the candidate, arriving within [from, to).
   void AddBackground(std::vector<TracePulse>& pulses, const AnalyserSettings& analyser, double from,
                      double to);
+  // The pulser's pulses within [from, to), while it is on.
+  void AddPulser(std::vector<TracePulse>& pulses, const AnalyserSettings& analyser, double from, double to);
   void Store(InstrumentMemory& memory, const Capture& capture);
   void Rearm();
 

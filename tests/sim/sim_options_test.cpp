@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "sim/beta_emitter.h"
+
 namespace korva::sim {
 namespace {
 
@@ -53,6 +55,18 @@ TEST(SimOptions, EveryOptionReachesItsSetting) {
   EXPECT_EQ(faults.seed, 99u);
   EXPECT_EQ(faults.next, 3u);
   EXPECT_EQ(faults.only, RequestKind::kRegisterWrite);
+}
+
+TEST(SimOptions, EveryNuclideFillsBothVials) {
+  for (const BetaEmitter& emitter : BetaEmitters()) {
+    SCOPED_TRACE(emitter.name);
+    const ParsedCommandLine parsed = Parse({"--nuclide", emitter.name});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->server.tdcr.nuclide, emitter.name);
+    EXPECT_EQ(parsed.options->server.spectrum.nuclide, emitter.nuclide) << "the analyser sees the same vial";
+    EXPECT_NE(UsageText().find(emitter.name), std::string_view::npos);
+  }
+  EXPECT_EQ(Parse({"--nuclide", "Bi-207"}).options->server.spectrum.nuclide, Nuclide::kBi207);
 }
 
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "sim/beta_pulse_source.h"
 #include "sim/beta_spectrum.h"
 #include "sim/ionisation_quenching.h"
 #include "sim/spectrum_acquisition.h"
@@ -270,6 +271,150 @@ TEST(SpectrumPhysics, PulsesBelowTheSlowThresholdAreNotStoredAndPhaModeIgnoresTh
   WriteRegisters(analyser.instrument, 13, {0});
   const Throughput stillPha = Measure(analyser);
   EXPECT_NEAR(1.0 - stillPha.liveShare, 1.0 - pha.liveShare, 0.3 * (1.0 - pha.liveShare));
+}
+
+// Counts, mean channel and rms width of the lower half between `low` and `high`.
+struct Peak {
+  double counts = 0, mean = 0, sigma = 0;
+};
+
+Peak PeakWithin(Analyser& analyser, std::size_t low, std::size_t high) {
+  const auto& data = analyser.instrument.Memory().data;
+  Peak peak;
+  double sum = 0, squares = 0;
+  for (std::size_t c = low; c < high; ++c) {
+    const double centre = static_cast<double>(c) + 0.5;
+    peak.counts += data[c];
+    sum += data[c] * centre;
+    squares += data[c] * centre * centre;
+  }
+  if (peak.counts == 0) return peak;
+  peak.mean = sum / peak.counts;
+  peak.sigma = std::sqrt(std::max(squares / peak.counts - peak.mean * peak.mean, 0.0));
+  return peak;
+}
+
+constexpr std::uint16_t kPulserOff = 0x0200;
+
+TEST(SpectrumPhysics, TheDigitalPulserMakesOneNarrowPeakThatFollowsTheGain) {
+  Analyser analyser({Nuclide::kH3, 0.010, 0.0, 1.0});  // an empty vial
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kPulserOff)});
+  analyser.Erase();
+  analyser.Start();
+  analyser.Wait(milliseconds(2000));
+  const Peak unit = PeakWithin(analyser, 0, 4096);
+  EXPECT_NEAR(unit.counts, 2000.0, 1.0) << "1000 pulses a second";
+  EXPECT_NEAR(unit.mean, 2000.0, 0.3);
+  // The slow shaper's 2 channels of noise, widened a little by the channels' own width.
+  EXPECT_NEAR(unit.sigma, std::sqrt(4.0 + 1.0 / 12.0), 0.15);
+  const RegisterImage image = analyser.Registers();
+  EXPECT_NEAR(DecodeCountingRates(image).rate1, 1000.0, 15.0) << "the rate meters count the pulser";
+  const RunTimes times = DecodeRunTimes(image);
+  EXPECT_NEAR(1.0 - times.liveSeconds / times.realSeconds, 1000 * 4.16e-6, 2e-4) << "one slow pulse each";
+
+  for (const auto& [code, factor] : {std::pair{1, std::sqrt(2.0)}, std::pair{2, 2.0}}) {
+    SCOPED_TRACE(code);
+    WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+    analyser.Erase();
+    analyser.SetCoarseGain(static_cast<std::uint16_t>(code));
+    analyser.Start();
+    analyser.Wait(milliseconds(1000));
+    const Peak raised = PeakWithin(analyser, 0, 4096);
+    EXPECT_NEAR(raised.counts, 1000.0, 1.0);
+    EXPECT_NEAR(raised.mean / unit.mean, factor, 0.001);
+    EXPECT_NEAR(raised.sigma, std::sqrt(4.0 * factor * factor + 1.0 / 12.0), 0.25) << "the noise grows too";
+  }
+
+  // A slow threshold above the peak keeps it out of the spectrum, not out of the meters.
+  WriteRegisters(analyser.instrument, 34,
+                 {static_cast<std::uint16_t>(4050 * 600 & 0xFFFF), 4050 * 600 >> 16});
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kRunBits)});
+  analyser.Erase();
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  EXPECT_EQ(PeakWithin(analyser, 0, 4096).counts, 0.0);
+  EXPECT_NEAR(DecodeCountingRates(analyser.Registers()).rate1, 1000.0, 15.0);
+}
+
+TEST(SpectrumPhysics, ThePulserPeakStandsAboveTheVialAndGoesWithTheBit) {
+  Analyser analyser({Nuclide::kH3, 0.010, 20000.0, 1.0});
+  analyser.Start();
+  analyser.Wait(milliseconds(1000));
+  EXPECT_GT(PeakWithin(analyser, 0, 1000).counts, 10000.0);
+  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, 0.0) << "power-on: the pulser is off";
+
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kPulserOff)});
+  analyser.Wait(milliseconds(1000));
+  // A pulser pulse that piles up on a decay leaves summed, a little higher.
+  const double all = PeakWithin(analyser, 1000, 4096).counts;
+  EXPECT_NEAR(all, 1000.0, 5.0);
+  const Peak pulser = PeakWithin(analyser, 1980, 2020);
+  EXPECT_GT(pulser.counts, 0.8 * all);
+  EXPECT_NEAR(pulser.mean, 2000.0, 0.5);
+  EXPECT_LT(pulser.sigma, 2.5);
+
+  WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() | kPulserOff)});
+  analyser.Wait(milliseconds(1000));
+  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, all) << "off again: the peak stops growing";
+}
+
+// The centroid of the peak nearest `guess`: the highest 8-channel bin within
+// `reach` of it, then the mean over `halfWidth` channels either side,
+// centred again on that mean.
+double PeakChannel(Analyser& analyser, double guess, double reach, double halfWidth) {
+  const auto& data = analyser.instrument.Memory().data;
+  const auto bin = [&](std::size_t first) {
+    double sum = 0;
+    for (std::size_t c = first; c < first + 8 && c < 4096; ++c) sum += data[c];
+    return sum;
+  };
+  std::size_t best = static_cast<std::size_t>(guess - reach);
+  for (auto first = best; first + 8 < static_cast<std::size_t>(guess + reach); first += 4) {
+    if (bin(first) > bin(best)) best = first;
+  }
+  double centre = static_cast<double>(best) + 4.0;
+  for (int pass = 0; pass < 3; ++pass) {
+    centre = PeakWithin(analyser, static_cast<std::size_t>(centre - halfWidth),
+                        static_cast<std::size_t>(centre + halfWidth))
+                 .mean;
+  }
+  return centre;
+}
+
+TEST(SpectrumPhysics, ConversionLinesMakePeaksAtTheirQuenchedEnergies) {
+  const SpectrumSourceOptions bismuth{Nuclide::kBi207, 0.010, 100000.0, 1.0};
+  Analyser analyser(bismuth);
+  analyser.Start();
+  analyser.Wait(milliseconds(6000));
+  const BetaPulseSource vial(bismuth);
+  // Channels of an electron's mean light: photoelectrons x the tubes' gain x 24 at gain 1.
+  const auto channel = [&](double energyKeV) {
+    return vial.Quenching().QuenchedKeV(energyKeV) * vial.TubeGain() * kChannelsPerPhotoelectron;
+  };
+  // The width of the photoelectron statistics: Poisson numbers of charges of relative variance 0.3.
+  const auto sigma = [&](double energyKeV) {
+    return channel(energyKeV) * std::sqrt(1.3 / vial.Quenching().QuenchedKeV(energyKeV));
+  };
+
+  const double k976 = PeakChannel(analyser, channel(975.65), 150.0, 0.8 * sigma(975.65));
+  const double k482 = PeakChannel(analyser, channel(481.69), 100.0, 0.8 * sigma(481.69));
+  EXPECT_NEAR(k976 / channel(975.65), 1.0, 0.015) << k976;
+  EXPECT_NEAR(k482 / channel(481.69), 1.0, 0.015) << k482;
+  EXPECT_NEAR(k976 / k482, channel(975.65) / channel(481.69), 0.02 * channel(975.65) / channel(481.69));
+  EXPECT_GT(k976 / k482, 975.65 / 481.69) << "quenching bends the energy axis";
+  EXPECT_LT(channel(1059.81), 4095.0);
+
+  // The lower flank of the 976 keV peak, free of the L line, has the width of
+  // the statistics: a Gaussian falls from half its height to a tenth of it
+  // over 0.9686 sigma.
+  const double top =
+      PeakWithin(analyser, static_cast<std::size_t>(k976 - 8), static_cast<std::size_t>(k976 + 8)).counts;
+  const auto below = [&](double share) {
+    auto c = static_cast<std::size_t>(k976);
+    while (PeakWithin(analyser, c - 8, c + 8).counts > share * top) --c;
+    return static_cast<double>(c);
+  };
+  EXPECT_NEAR((below(0.5) - below(0.1)) / 0.9686, sigma(975.65), 0.12 * sigma(975.65));
 }
 
 TEST(SpectrumPhysics, EstimatedThresholdsReadBackInTheUnitsOfTheThresholdRegisters) {

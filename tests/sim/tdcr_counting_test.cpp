@@ -110,6 +110,11 @@ TEST(TdcrCounting, TheEmitterAndTheOpticsSetTheEfficiencyAndTheRatio) {
   const auto [quenchedEfficiency, quenchedRatio] = measured(TdcrOptions{.kbCmPerMeV = 0.02});
   EXPECT_LT(quenchedEfficiency, 0.53);
   EXPECT_LT(quenchedRatio, 0.48);
+  // Bi-207: only the decays with a conversion electron (11.2 %) give light, and plenty of it.
+  const auto [bismuthEfficiency, bismuthRatio] =
+      measured(TdcrOptions{.activityBq = 50000.0, .nuclide = "Bi-207"});
+  EXPECT_NEAR(bismuthEfficiency, 0.112, 0.008);
+  EXPECT_GT(bismuthRatio, 0.98);
 }
 
 TEST(TdcrCounting, LiveTimesCorrectTheRatesUnderALongDeadTimeInBothModes) {

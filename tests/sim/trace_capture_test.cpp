@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "devicelink/wire_frame.h"
 #include "sim/instrument_memory.h"
 #include "sim/trace_synthesis.h"
@@ -95,6 +97,7 @@ RegisterBank Registers(std::uint16_t decimation, std::uint16_t delay, std::uint1
   bank.Set(20, 150);
   bank.Set(21, 0x8000);
   bank.Set(71, 396);
+  bank.Set(reg::kControl, 1u << 9);                            // the pulser off, as the instrument powers up
   for (std::size_t r = 34; r <= 37; ++r) bank.Set(r, 0xFFFF);  // estimated thresholds
   bank.Set(reg::kTraceDecimation, decimation);
   bank.Set(reg::kTraceDelay, delay);
@@ -154,6 +157,26 @@ TEST(TraceTrigger, AnArmedUnitCapturesOnItsTriggerOrAtRandomAndWaitsOnASilentLin
   capture.Advance(memory, std::chrono::milliseconds(50));
   EXPECT_TRUE(ready());
   EXPECT_NE(memory.trace, first);
+}
+
+TEST(TraceTrigger, ThePulsersPulsesShowEvenlySpacedAtTheirHeight) {
+  SpectrumSourceOptions quiet;
+  quiet.activityBq = 0.0;
+  TraceCapture capture(4, quiet);
+  RegisterBank bank = Registers(3999, 48, 1u << 7);  // 4000 ticks a sample: about 8 ms
+  EXPECT_TRUE(capture.RandomWindow(bank, ReadAnalyserSettings(bank)).pulses.empty()) << "pulser off";
+
+  bank.Set(reg::kControl, 0);
+  bank.Set(reg::kAmplifierInput, 0x8001);  // coarse gain sqrt(2)
+  const auto pulses = capture.RandomWindow(bank, ReadAnalyserSettings(bank)).pulses;
+  ASSERT_GE(pulses.size(), 8u);
+  for (std::size_t i = 0; i < pulses.size(); ++i) {
+    EXPECT_NEAR(pulses[i].height, 2000.0 * std::sqrt(2.0), 15.0)
+        << "the gain and the noise, as in the spectrum";
+    if (i > 0) {
+      EXPECT_NEAR(pulses[i].arrival - pulses[i - 1].arrival, 125000.0, 1e-6) << "1 ms apart";
+    }
+  }
 }
 
 }  // namespace
