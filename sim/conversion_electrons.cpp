@@ -8,10 +8,12 @@ namespace {
 
 // Bi-207 decays by electron capture to Pb-207; its 569.7 keV and 1063.7 keV
 // transitions (mostly in cascade) are strongly converted. Electron energies
-// and emissions per decay are the DDEP recommended decay data for Bi-207
-// (LNHB, Table de Radionucleides), rounded; they agree with the magnetic
-// spectrometer measurement that proposed the 1063.7 keV K line as an
-// energy standard (975.9 +- 0.3 keV, K/L 3.95 +- 0.25, K/(L+M) 3.00 +- 0.25).
+// and emissions per decay follow the evaluated decay data for Bi-207 (DDEP,
+// LNHB) to about 2 %, good enough for a vial that only has to show lines
+// where they belong; the 1063.7 keV lines agree with the magnetic
+// spectrometer measurement that proposed its K line as an energy standard
+// (975.9 +- 0.3 keV, K/L 3.95 +- 0.25, K/(L+M) 3.00 +- 0.25). Check them
+// against the evaluation before relying on exact intensities.
 //
 // What the vial sees: only the conversion electrons. The gamma rays mostly
 // leave a small vial, and the capture's X-rays and Auger electrons (a few
