@@ -34,6 +34,12 @@ void CommandEngine::TellObservers(Call call) {
   for (EngineObserver* observer : observers) call(*observer);
 }
 
+void CommandEngine::SetSpectrumPolling(bool on) {
+  if (on == spectrumPolling_) return;
+  spectrumPolling_ = on;
+  TellObservers([on](EngineObserver& observer) { observer.OnSpectrumPollingChanged(on); });
+}
+
 void CommandEngine::SetTraceViewer(TraceViewerLink* traceViewer) {
   traceViewer_ = traceViewer != nullptr ? traceViewer : &idleTraceViewer_;
 }

@@ -103,8 +103,9 @@ class CommandEngine {
 
   // Spectrum polling follows the acquisition view's AUTO UPDATE box: the
   // connect sequence turns it on, the disconnect sequence and the Port
-  // Finder off.
-  void SetSpectrumPolling(bool on) { spectrumPolling_ = on; }
+  // Finder off, the trace viewer off while it runs. Observers hear of every
+  // change.
+  void SetSpectrumPolling(bool on);
   bool SpectrumPolling() const { return spectrumPolling_; }
   // The Port Finder's register read: its reply leaves the image alone.
   void RequestProbeRead();

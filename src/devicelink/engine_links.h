@@ -19,6 +19,8 @@ class EngineObserver {
   virtual void OnRegistersRead(bool phaMode) { (void)phaMode; }
   // A register write was acknowledged.
   virtual void OnRegistersWritten() {}
+  // Spectrum polling was turned on or off, by whichever view.
+  virtual void OnSpectrumPollingChanged(bool on) { (void)on; }
 };
 
 // The trace viewer's run and single-shot state and its trace intake, as the

@@ -63,10 +63,7 @@ QString CaptionText(RunCaption caption) {
 COscopeView::COscopeView(const OscopeViewLinks& links, QWidget* parent)
     : QScrollArea(parent),
       links_(links),
-      cycle_(links.engine, {[this] { Redraw(); }, [this] { ShowRun(); }, [this] { ShowRoiSca(); },
-                            [this](bool on) {
-                              if (links_.showAutoUpdate) links_.showAutoUpdate(on);
-                            }}) {
+      cycle_(links.engine, {[this] { Redraw(); }, [this] { ShowRun(); }, [this] { ShowRoiSca(); }}) {
   form_ = new QWidget(this);
   plot_ = new TracePlot(form_);
   position_ = new QSlider(Qt::Horizontal, form_);

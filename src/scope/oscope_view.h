@@ -30,8 +30,6 @@ struct OscopeViewLinks {
   std::function<std::optional<ChannelWindow>()> roiAtCursor;
   // The acquisition's storage mode is one of the TDCR-EXT modes.
   std::function<bool()> tdcrExtStorage;
-  // Ticks or unticks the acquisition's AUTO UPDATE box.
-  std::function<void(bool on)> showAutoUpdate;
 };
 
 // The trace viewer: a small oscilloscope on the pulse processor. Its

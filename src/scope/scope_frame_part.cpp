@@ -1,9 +1,7 @@
 #include "scope/scope_frame_part.h"
 
-#include <QCheckBox>
 #include <QMainWindow>
 #include <QPointer>
-#include <QSignalBlocker>
 
 #include "common/command_ids.h"
 #include "devicelink/instrument_session.h"
@@ -41,7 +39,7 @@ ScopeFramePart::ScopeFramePart(const FrameContext& context, std::function<int()>
       bufferCursor_(std::move(bufferCursor)),
       dialogs_(DialogsOrOwn(dialogs, ownDialogs_, &context.window)) {
   const OscopeViewLinks links{context.instrument.Engine(), [this] { return RoiAtCursor(); },
-                              [this] { return TdcrExtStorage(); }, [this](bool on) { ShowAutoUpdate(on); }};
+                              [this] { return TdcrExtStorage(); }};
   pane_ = std::make_unique<CDocableOscopePane>(links, &context.window);
   context_.instrument.Engine().AddObserver(this);
   // A run does not outlive its link: after a reconnect RUN starts afresh.
@@ -116,15 +114,6 @@ bool ScopeFramePart::TdcrExtStorage() const {
   const auto& registers = context_.spectra.buffer.image.registers;
   return CoincidenceSource(registers[kControlRegister], registers[kCoincidenceInputRegister]) >=
          kFirstTdcrExtSource;
-}
-
-// The acquisition form's box shows the engine's spectrum polling, which the
-// capture cycle has already set.
-void ScopeFramePart::ShowAutoUpdate(bool on) {
-  if (auto* box = context_.window.findChild<QCheckBox*>(QStringLiteral("AUTO UPDATE"))) {
-    const QSignalBlocker blocker(box);
-    box->setChecked(on);
-  }
 }
 
 }  // namespace korva

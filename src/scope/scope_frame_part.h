@@ -42,7 +42,6 @@ class ScopeFramePart : public QObject, public FramePart, private EngineObserver 
   void Export(bool normalized);
   std::optional<ChannelWindow> RoiAtCursor() const;
   bool TdcrExtStorage() const;
-  void ShowAutoUpdate(bool on);
 
   FrameContext context_;
   std::function<int()> bufferCursor_;

@@ -71,7 +71,7 @@ void TraceCaptureCycle::ClickRun() {
     engine_.RequestTrace();
     engine_.RequestAllRegisters();
   }
-  TellAutoUpdate();
+  PollSpectrumUnlessRunning();
 }
 
 // Without a link the spectrum polling stays as the disconnect left it (off).
@@ -80,7 +80,7 @@ void TraceCaptureCycle::Stop() {
   running_ = false;
   singleShots_ = 0;
   SetCaption(RunCaption::kRun);
-  if (wasCapturing && engine_.IsConnected()) TellAutoUpdate();
+  if (wasCapturing && engine_.IsConnected()) PollSpectrumUnlessRunning();
 }
 
 // Entering SGL ends a continuous run; the spectrum's automatic update comes
@@ -92,7 +92,7 @@ void TraceCaptureCycle::SetMode(TraceMode mode) {
   if (mode == TraceMode::kSgl && running_) {
     running_ = false;
     SetCaption(RunCaption::kRun);
-    TellAutoUpdate();
+    PollSpectrumUnlessRunning();
   }
   Send();
 }
@@ -197,10 +197,7 @@ void TraceCaptureCycle::SetCaption(RunCaption caption) {
   if (hooks_.runChanged) hooks_.runChanged();
 }
 
-void TraceCaptureCycle::TellAutoUpdate() {
-  engine_.SetSpectrumPolling(!running_);
-  if (hooks_.autoUpdateChanged) hooks_.autoUpdateChanged(!running_);
-}
+void TraceCaptureCycle::PollSpectrumUnlessRunning() { engine_.SetSpectrumPolling(!running_); }
 
 std::optional<ChannelWindow> RoiAroundCursor(std::span<const std::uint8_t> marks, int softSize, int cursor) {
   const int end = std::min(softSize, static_cast<int>(marks.size()));

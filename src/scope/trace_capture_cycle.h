@@ -30,8 +30,6 @@ struct TraceCycleHooks {
   std::function<void()> traceTaken;     // a new trace is in Shown()
   std::function<void()> runChanged;     // the RUN button's tick or caption
   std::function<void()> roiScaChanged;  // the ROI-SCA window followed the registers
-  // The acquisition's AUTO UPDATE follows the opposite of a continuous run.
-  std::function<void(bool on)> autoUpdateChanged;
 };
 
 // The trace viewer without its window: the capture settings as composed
@@ -105,7 +103,7 @@ class TraceCaptureCycle : public TraceViewerLink {
  private:
   TraceShaping ShapingOf(const RegisterImage& registers) const;
   void SetCaption(RunCaption caption);
-  void TellAutoUpdate();
+  void PollSpectrumUnlessRunning();
 
   CommandEngine& engine_;
   TraceCycleHooks hooks_;

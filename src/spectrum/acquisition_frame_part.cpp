@@ -52,6 +52,10 @@ void AcquisitionFramePart::OnRegistersRead(bool) {
   if (CAcquisitionView* view = View()) view->UpdateAcquisitionFromRegisters();
 }
 
+void AcquisitionFramePart::OnSpectrumPollingChanged(bool on) {
+  if (CAcquisitionView* view = View()) view->ShowAutoUpdate(on);
+}
+
 std::vector<FrameCommand> AcquisitionFramePart::Commands() {
   const auto run = [this](void (CAcquisitionView::*command)()) {
     return [this, command] {

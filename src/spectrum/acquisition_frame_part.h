@@ -32,6 +32,7 @@ class AcquisitionFramePart : public QObject, public FramePart, private EngineObs
 
  private:
   void OnRegistersRead(bool phaMode) override;
+  void OnSpectrumPollingChanged(bool on) override;
 
   FrameContext context_;
   std::unique_ptr<CDocableAcquisitionPane> pane_;

@@ -350,6 +350,11 @@ void CAcquisitionView::OnConnected() {
   initialised_ = false;
 }
 
+void CAcquisitionView::ShowAutoUpdate(bool on) {
+  const QSignalBlocker blocker(autoUpdate_);
+  autoUpdate_->setChecked(on);
+}
+
 void CAcquisitionView::OnDisconnected() {
   autoUpdate_->setChecked(false);
   links_.engine.SetSpectrumPolling(false);

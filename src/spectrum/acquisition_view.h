@@ -59,6 +59,8 @@ class CAcquisitionView : public QScrollArea {
   void OnConnected();
   // The link closed: AUTO UPDATE unticked.
   void OnDisconnected();
+  // The box shows the engine's spectrum polling, whoever changed it.
+  void ShowAutoUpdate(bool on);
 
   // MCA-START, MCA-STOP and MCA-RESET, also run by the toolbar and menu.
   void Start();

@@ -52,7 +52,7 @@ struct CycleRig : ::testing::Test {
   CommandEngine engine{link, image, log, prompt, host};
   int runChanges = 0;
   int traces = 0;
-  TraceCaptureCycle cycle{engine, {[this] { ++traces; }, [this] { ++runChanges; }, {}, {}}};
+  TraceCaptureCycle cycle{engine, {[this] { ++traces; }, [this] { ++runChanges; }, {}}};
 };
 
 TEST_F(CycleRig, SettingsReachRegister26OnlyOnceValidAndTheTriggerRadiosHaveTheirSideEffects) {
