@@ -109,7 +109,7 @@ struct TraceViewer : ::testing::Test {
       return view->Cycle().TracesTaken() > before && *high - *low >= height && *high < 240 &&
              (pulses <= 1 || rises >= pulses);
     };
-    ASSERT_TRUE(QTest::qWaitFor(tall, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(tall, 30000));
     Button("RUN")->click();
     ASSERT_EQ(RunCaptionShown(), "RUN");
   }

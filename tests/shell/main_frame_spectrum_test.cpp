@@ -88,7 +88,8 @@ struct SpectrumWindow : ::testing::Test {
     return sum > 0 ? weighted / sum : 0.0;
   }
   // Erases, acquires for `seconds` of real time and waits until the whole
-  // memory was read after the run stopped.
+  // memory was read after the run stopped: until a walk through the memory
+  // (about a second, longer on a busy machine) has changed nothing.
   void Acquire(int seconds) {
     NumericEdit* preset = Control<NumericEdit>(acquisition, "Preset Time [s]");
     preset->setFocus();
@@ -99,7 +100,13 @@ struct SpectrumWindow : ::testing::Test {
     Control<QPushButton>(acquisition, "MCA-START")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Running(); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Running(); }, (seconds + 5) * 1000));
-    QTest::qWait(1500);  // one more walk through the memory
+    std::uint64_t read = 0;
+    for (int walk = 0; walk < 20; ++walk) {
+      QTest::qWait(1500);
+      if (Counts() > 0 && Counts() == read) return;
+      read = Counts();
+    }
+    FAIL() << "the counts never settled";
   }
 
   test::RecordingPrompt prompt;
