@@ -95,7 +95,8 @@ std::vector<FrameCommand> ScopeFramePart::Commands() {
   return commands;
 }
 
-std::vector<FramePane> ScopeFramePart::Panes() { return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}}; }
+// A tab beside the spectrum and TDCR forms, where the plot has room.
+std::vector<FramePane> ScopeFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }
 
 void ScopeFramePart::Export(bool normalized) {
   COscopeView* view = View();
