@@ -18,11 +18,9 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
 #include "../support/scripted_save_dialogs.h"
-#include "../support/virtual_instrument_ports.h"
 #include "analysis/analysis_plot.h"
 #include "analysis/analysis_view.h"
 #include "common/command_ids.h"
@@ -67,23 +65,18 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   options.baud = 0;
   options.tdcr.timeScale = 10.0;
   options.tdcr.activityBq = 5000.0;
-  sim::PtyServer instrument(options);
-  instrument.Start();
   QTemporaryDir folder;
 
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
   test::ScriptedSaveDialogs saveDialogs;
   saveDialogs.tag = "vial";
   saveDialogs.target = folder.filePath("vial").toStdString();
-  MainFrameServices services;
-  services.prompt = &prompt;
-  services.settings = &settings;
+  test::InstrumentWindow window(options);
+  MainFrameServices& services = window.services;
+  const test::RecordingPrompt& prompt = window.prompt;
   services.saveDialogs = &saveDialogs;
   services.analysisFiles = [&folder](bool) {
     return std::filesystem::path(folder.filePath("export.json").toStdString());
   };
-  services.enumerate = test::VirtualInstrumentPorts(instrument);
   CMainFrame frame(services);
   frame.resize(1600, 1000);
   frame.show();

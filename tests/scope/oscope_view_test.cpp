@@ -20,12 +20,9 @@
 #include <QtTest/QTest>
 #include <algorithm>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
-#include "../support/time_stamp_answers.h"
-#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "scope/trace_export_flow.h"
@@ -46,26 +43,15 @@ struct ScriptedExportDialogs : TraceExportDialogs {
   bool ConfirmOverwrite(std::string_view) override { return true; }
 };
 
-sim::ServerOptions Unpaced() {
-  sim::ServerOptions options;
-  options.baud = 0;
-  return options;
-}
-
 // The main window connected to an unpaced virtual instrument, the trace
 // viewer's settings valid after the first register read.
-struct TraceViewer : ::testing::Test {
-  TraceViewer() : instrument(Unpaced()) {
-    instrument.Start();
-    services.prompt = &prompt;
-    services.settings = &settings;
-    services.enumerate = test::VirtualInstrumentPorts(instrument);
+struct TraceViewer : ::testing::Test, test::InstrumentWindow {
+  TraceViewer() {
     services.traceDialogs = &dialogs;
-    frame = std::make_unique<CMainFrame>(services);
-    frame->show();
-    test::AnswerTimeStampDialogs(frame.get());
+    Open();
   }
-  ~TraceViewer() override { frame->close(); }
+  // The window goes before the dialogs it was given.
+  ~TraceViewer() override { Close(); }
 
   void Connect() {
     frame->Trigger(command::kAutoConnect);
@@ -124,12 +110,7 @@ struct TraceViewer : ::testing::Test {
     EXPECT_TRUE(pane->grab().save(shots + QLatin1Char('/') + QLatin1String(name)));
   }
 
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
   ScriptedExportDialogs dialogs;
-  sim::PtyServer instrument;
-  MainFrameServices services;
-  std::unique_ptr<CMainFrame> frame;
   COscopeView* view = nullptr;
 };
 

@@ -5,10 +5,8 @@
 #include <QApplication>
 #include <QTest>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
-#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
@@ -17,17 +15,9 @@ namespace korva {
 namespace {
 
 TEST(CopyRegisters, FileToBufferAsksFirstAndSendsTheWholeSet) {
-  sim::ServerOptions options;
-  options.baud = 0;
-  sim::PtyServer instrument(options);
-  instrument.Start();
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
-  MainFrameServices services;
-  services.prompt = &prompt;
-  services.settings = &settings;
-  services.enumerate = test::VirtualInstrumentPorts(instrument);
-  CMainFrame frame(services);
+  test::InstrumentWindow window;
+  test::RecordingPrompt& prompt = window.prompt;
+  CMainFrame frame(window.services);
   EXPECT_FALSE(frame.Action(command::kCopyRegistersFileToBuffer)->isEnabled());
   frame.Trigger(command::kAutoConnect);
   ASSERT_TRUE(frame.Action(command::kCopyRegistersFileToBuffer)->isEnabled());
@@ -48,13 +38,8 @@ TEST(CopyRegisters, FileToBufferAsksFirstAndSendsTheWholeSet) {
   EXPECT_NE(frame.BufferSpectrum().image.registers[70], 777);
   prompt.answerYes = true;
   frame.Trigger(command::kCopyRegistersFileToBuffer);
-  auto instrumentRegister = [&](std::size_t index) {
-    std::uint16_t value = 0;
-    instrument.Inspect([&](sim::VirtualInstrument& device) { value = device.Memory().registers[index]; });
-    return value;
-  };
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return instrumentRegister(70) == 777 && instrumentRegister(5) == 4444; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return window.InstrumentRegister(70) == 777 && window.InstrumentRegister(5) == 4444; }, 5000));
   frame.close();
 }
 

@@ -13,11 +13,8 @@
 #include <QLineEdit>
 #include <QtTest/QTest>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
-#include "../support/time_stamp_answers.h"
-#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -39,24 +36,8 @@ namespace {
 constexpr int kPhaInputA = 4;  // " PMT A - PHA"
 constexpr int kDppInputA = 0;  // "PMT A - DPP"
 
-struct ShaperWindow : ::testing::Test {
-  ShaperWindow() : instrument(Options()) {
-    instrument.Start();
-    services.prompt = &prompt;
-    services.settings = &settings;
-    services.enumerate = test::VirtualInstrumentPorts(instrument);
-    frame = std::make_unique<CMainFrame>(services);
-    frame->resize(1600, 1000);
-    frame->show();
-    test::AnswerTimeStampDialogs(frame.get());
-  }
-  ~ShaperWindow() override { frame->close(); }
-
-  static sim::ServerOptions Options() {
-    sim::ServerOptions options;
-    options.baud = 0;
-    return options;
-  }
+struct ShaperWindow : ::testing::Test, test::InstrumentWindow {
+  ShaperWindow() { Open(QSize(1600, 1000)); }
 
   void Connect() {
     frame->Trigger(command::kAutoConnect);
@@ -80,11 +61,6 @@ struct ShaperWindow : ::testing::Test {
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, text);
   }
-  std::uint16_t InstrumentRegister(std::size_t index) {
-    std::uint16_t value = 0;
-    instrument.Inspect([&](sim::VirtualInstrument& device) { value = device.Memory().registers[index]; });
-    return value;
-  }
   std::uint16_t Register(std::size_t index) const { return frame->BufferSpectrum().image.registers[index]; }
   int PhaThreshold() const { return pha->Setup().Controls().threshold; }
   int ShaperThreshold() const { return shaper->Setup().Controls().Field(ShaperField::kSlowThreshold); }
@@ -95,11 +71,6 @@ struct ShaperWindow : ::testing::Test {
     }
   }
 
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
-  sim::PtyServer instrument;
-  MainFrameServices services;
-  std::unique_ptr<CMainFrame> frame;
   CShaperView* shaper = nullptr;
   CPHAView* pha = nullptr;
   CAmplifierView* amplifier = nullptr;

@@ -14,10 +14,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
-#include "../support/time_stamp_answers.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -35,28 +33,8 @@ namespace {
 
 // The main window connected to an unpaced virtual instrument, with both
 // forms filled from its first register read.
-struct SpectrumWindow : ::testing::Test {
-  SpectrumWindow() : instrument(Options()) {
-    instrument.Start();
-    services.prompt = &prompt;
-    services.settings = &settings;
-    services.enumerate = [this] {
-      SerialPortRecord record;
-      record.portName = instrument.DevicePath().substr(5);
-      record.friendlyName = MakeFriendlyName("Veltra virtual instrument", record.portName);
-      return std::vector<SerialPortRecord>{record};
-    };
-    frame = std::make_unique<CMainFrame>(services);
-    frame->show();
-    test::AnswerTimeStampDialogs(frame.get());
-  }
-  ~SpectrumWindow() override { frame->close(); }
-
-  static sim::ServerOptions Options() {
-    sim::ServerOptions options;
-    options.baud = 0;
-    return options;
-  }
+struct SpectrumWindow : ::testing::Test, test::InstrumentWindow {
+  SpectrumWindow() { Open(); }
 
   void Connect() {
     frame->Trigger(command::kAutoConnect);
@@ -109,11 +87,6 @@ struct SpectrumWindow : ::testing::Test {
     FAIL() << "the counts never settled";
   }
 
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
-  sim::PtyServer instrument;
-  MainFrameServices services;
-  std::unique_ptr<CMainFrame> frame;
   CAcquisitionView* acquisition = nullptr;
   CAmplifierView* amplifier = nullptr;
 };

@@ -12,12 +12,9 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "../support/memory_settings_store.h"
+#include "../support/instrument_window.h"
 #include "../support/qt_application.h"
-#include "../support/recording_prompt.h"
 #include "../support/scripted_save_dialogs.h"
-#include "../support/time_stamp_answers.h"
-#include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -38,23 +35,14 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   sim::ServerOptions options;
   options.baud = 0;
   options.tdcr.timeScale = 10.0;
-  sim::PtyServer instrument(options);
-  instrument.Start();
   QTemporaryDir folder;
-
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
   test::ScriptedSaveDialogs saveDialogs;
   saveDialogs.tag = "Two short runs";
   saveDialogs.target = folder.filePath("two-runs").toStdString();
-  MainFrameServices services;
-  services.prompt = &prompt;
-  services.settings = &settings;
-  services.saveDialogs = &saveDialogs;
-  services.enumerate = test::VirtualInstrumentPorts(instrument);
-  CMainFrame frame(services);
-  frame.show();
-  test::AnswerTimeStampDialogs(&frame);
+  test::InstrumentWindow window(options);
+  window.services.saveDialogs = &saveDialogs;
+  CMainFrame& frame = window.Open();
+  const test::RecordingPrompt& prompt = window.prompt;
 
   frame.Trigger(command::kAutoConnect);
   ASSERT_TRUE(frame.Session().Engine().IsConnected());
