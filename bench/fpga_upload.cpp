@@ -35,6 +35,7 @@
 #include "devicelink/serial_port_event.h"
 #include "devicelink/serial_port_window.h"
 #include "fpga/fpga_transfer.h"
+#include "option_pairs.h"
 #include "simulator_process.h"
 
 namespace korva {
@@ -56,17 +57,17 @@ struct Options {
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string_view name = argv[i];
+  const bool read = bench::ReadOptionPairs(argc, argv, [&](std::string_view name, const char* value) {
     if (name == "--bytes") {
-      options.bytes = static_cast<std::size_t>(std::atoll(argv[i + 1]));
+      options.bytes = static_cast<std::size_t>(std::atoll(value));
     } else if (name == "--sim") {
-      options.simulator = argv[i + 1];
+      options.simulator = value;
     } else {
-      return std::nullopt;
+      return false;
     }
-  }
-  if (argc % 2 == 0 || options.bytes == 0 || options.bytes > (std::size_t{2} << 20)) return std::nullopt;
+    return true;
+  });
+  if (!read || options.bytes == 0 || options.bytes > (std::size_t{2} << 20)) return std::nullopt;
   return options;
 }
 

@@ -34,6 +34,7 @@
 #include "common/prompt.h"
 #include "devicelink/device_image.h"
 #include "devicelink/link_session.h"
+#include "option_pairs.h"
 #include "simulator_process.h"
 
 namespace korva {
@@ -55,17 +56,17 @@ struct Options {
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string_view name = argv[i];
+  const bool read = bench::ReadOptionPairs(argc, argv, [&](std::string_view name, const char* value) {
     if (name == "--cycles") {
-      options.cycles = std::atoi(argv[i + 1]);
+      options.cycles = std::atoi(value);
     } else if (name == "--sim") {
-      options.simulator = argv[i + 1];
+      options.simulator = value;
     } else {
-      return std::nullopt;
+      return false;
     }
-  }
-  if (argc % 2 == 0 || options.cycles <= 0) return std::nullopt;
+    return true;
+  });
+  if (!read || options.cycles <= 0) return std::nullopt;
   return options;
 }
 

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
   const double atMain = SecondsSinceBoot() - ProcessStartSeconds();
   korva::CKorvaTDCRApp app(argc, argv);
   const double built = SecondsSinceBoot() - ProcessStartSeconds();
-  std::printf("exec to main()      %7.1f ms\nexec to window built %6.1f ms\n", atMain * 1000.0, built * 1000.0);
+  std::printf("exec to main()      %7.1f ms\nexec to window built %6.1f ms\n", atMain * 1000.0,
+              built * 1000.0);
   FirstPaint probe(app.MainFrame());
   app.installEventFilter(&probe);
   return app.exec();

@@ -25,6 +25,7 @@
 #include "cli/console_prompt.h"
 #include "devicelink/device_image.h"
 #include "devicelink/instrument_session.h"
+#include "option_pairs.h"
 #include "scope/trace_capture_cycle.h"
 #include "scope/trace_plot.h"
 #include "simulator_process.h"
@@ -45,17 +46,17 @@ struct Options {
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string_view name = argv[i];
+  const bool read = bench::ReadOptionPairs(argc, argv, [&](std::string_view name, const char* value) {
     if (name == "--seconds") {
-      options.seconds = std::atof(argv[i + 1]);
+      options.seconds = std::atof(value);
     } else if (name == "--sim") {
-      options.simulator = argv[i + 1];
+      options.simulator = value;
     } else {
-      return std::nullopt;
+      return false;
     }
-  }
-  if (argc % 2 == 0 || !(options.seconds > 0.0)) return std::nullopt;
+    return true;
+  });
+  if (!read || !(options.seconds > 0.0)) return std::nullopt;
   return options;
 }
 
