@@ -6,29 +6,20 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_tool.h"
 #include "sim/pty_server.h"
 
 namespace korva {
 namespace {
 
-struct ToolOutput {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
+using test::Outcome;
 
-ToolOutput Tool(const QStringList& arguments, int timeoutMs = 120000) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
-  EXPECT_TRUE(tool.waitForFinished(timeoutMs));
-  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
-          QString::fromUtf8(tool.readAllStandardError())};
-}
+// The analyses and the measurement run longer than most commands.
+Outcome Tool(const QStringList& arguments) { return test::RunTool(arguments, 120000); }
 
-QJsonObject JsonOf(const ToolOutput& output) {
+QJsonObject JsonOf(const Outcome& output) {
   QJsonParseError error;
   const QJsonDocument document = QJsonDocument::fromJson(output.out.toUtf8(), &error);
   EXPECT_EQ(error.error, QJsonParseError::NoError) << output.out.toStdString();
@@ -42,7 +33,7 @@ const QString kGolden = QStringLiteral(KORVA_TDCR_GOLDEN_DIR "/meas.tdc");
 TEST(AnalysisCommands, AnalyzeSaysWhyTheGoldenFileHasNoActivity) {
   for (const QStringList& extra :
        {QStringList{}, QStringList{"--json", "--window", "M", "--extension", "2"}}) {
-    const ToolOutput output = Tool(QStringList{"analyze", kGolden, "--nuclide", "H-3"} + extra);
+    const Outcome output = Tool(QStringList{"analyze", kGolden, "--nuclide", "H-3"} + extra);
     EXPECT_EQ(output.exitCode, 1);
     EXPECT_TRUE(output.err.contains(": no run could be analysed: run 1, no net coincidences"))
         << output.err.toStdString();
@@ -51,7 +42,7 @@ TEST(AnalysisCommands, AnalyzeSaysWhyTheGoldenFileHasNoActivity) {
 }
 
 TEST(AnalysisCommands, EfficiencyGivesThePointOfTheCurveByRatioOrByLambda) {
-  ToolOutput output = Tool({"efficiency", "--nuclide", "H-3", "--kb", "0.010", "--tdcr", "0.5"});
+  Outcome output = Tool({"efficiency", "--nuclide", "H-3", "--kb", "0.010", "--tdcr", "0.5"});
   ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
   const QJsonObject byRatio = JsonOf(output);
   EXPECT_NEAR(byRatio["tdRatio"].toDouble(), 0.5, 1e-6);
@@ -86,11 +77,11 @@ TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
        "symmetric model"},
   };
   for (const auto& [arguments, message] : cases) {
-    const ToolOutput output = Tool(arguments);
+    const Outcome output = Tool(arguments);
     EXPECT_EQ(output.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(output.err.contains(message)) << output.err.toStdString();
   }
-  const ToolOutput missing = Tool({"analyze", "/nonexistent/m.tdc", "--nuclide", "H-3"});
+  const Outcome missing = Tool({"analyze", "/nonexistent/m.tdc", "--nuclide", "H-3"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_TRUE(missing.err.contains("/nonexistent/m.tdc"));
 }
@@ -107,8 +98,8 @@ TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheToo
   instrument.Start();
   QTemporaryDir folder;
   const QString base = folder.filePath("vial");
-  ToolOutput output = Tool({"measure", "--port", QString::fromStdString(instrument.DevicePath()), "--out",
-                            base, "--runs", "4", "--time", "5", "--gap", "0.1"});
+  Outcome output = Tool({"measure", "--port", QString::fromStdString(instrument.DevicePath()), "--out", base,
+                         "--runs", "4", "--time", "5", "--gap", "0.1"});
   ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
 
   output = Tool({"analyze", base + ".tdc", "--nuclide", "H-3"});

@@ -5,13 +5,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
 #include <memory>
 
 #include "../fpga/fpga_test_support.h"
 #include "../support/qt_application.h"
+#include "cli_tool.h"
 #include "setup/register_file.h"
 #include "sim/pty_server.h"
 
@@ -21,19 +21,8 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
-struct Outcome {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
-  EXPECT_TRUE(tool.waitForFinished(timeoutMs));
-  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
-          QString::fromUtf8(tool.readAllStandardError())};
-}
+using test::Outcome;
+using test::RunTool;
 
 std::unique_ptr<sim::PtyServer> Instrument() {
   sim::ServerOptions options;

@@ -3,10 +3,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "cli_tool.h"
 #include "spectrum/kts_writer.h"
 
 namespace korva {
@@ -19,11 +19,8 @@ struct Result {
 };
 
 Result Analyze(const QStringList& arguments) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), QStringList{"analyze-spectrum"} + arguments);
-  EXPECT_TRUE(tool.waitForFinished(30000));
-  return {tool.exitCode(), QJsonDocument::fromJson(tool.readAllStandardOutput()).object(),
-          tool.readAllStandardError()};
+  const test::Outcome outcome = test::RunTool(QStringList{"analyze-spectrum"} + arguments, 30000);
+  return {outcome.exitCode, QJsonDocument::fromJson(outcome.out.toUtf8()).object(), outcome.err.toUtf8()};
 }
 
 // The curve the three points lie on, in full-resolution channels.

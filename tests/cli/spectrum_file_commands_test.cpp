@@ -5,9 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_tool.h"
 #include "spectrum/kts_writer.h"
 
 namespace korva {
@@ -19,10 +19,8 @@ struct Result {
 };
 
 Result RunReadSpectrum(const QStringList& arguments) {
-  QProcess tool;
-  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
-  EXPECT_TRUE(tool.waitForFinished(30000));
-  return {tool.exitCode(), tool.readAllStandardOutput()};
+  const test::Outcome outcome = test::RunTool(arguments, 30000);
+  return {outcome.exitCode, outcome.out.toUtf8()};
 }
 
 TEST(HeadlessSpectrumFile, ReadSpectrumPrintsWhatTheReaderLoadedAndExportsCsv) {
