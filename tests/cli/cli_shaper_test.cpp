@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "../support/qt_application.h"
+#include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
 #include "sim/pty_server.h"
 
@@ -23,9 +24,7 @@ using test::RunTool;
 
 // Powers on with input E, rise 240, flat top 40 and normalisation AUTO.
 std::unique_ptr<sim::PtyServer> Instrument() {
-  sim::ServerOptions options;
-  options.baud = 0;
-  auto instrument = std::make_unique<sim::PtyServer>(options);
+  auto instrument = std::make_unique<sim::PtyServer>(test::UnpacedInstrument());
   instrument->Start();
   return instrument;
 }

@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "../support/qt_application.h"
+#include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
 #include "sim/pty_server.h"
 #include "spectrum/kts_reader.h"
@@ -25,12 +26,6 @@ using test::RunTool;
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
-sim::ServerOptions UnpacedInstrument() {
-  sim::ServerOptions options;
-  options.baud = 0;
-  return options;
-}
-
 std::uint64_t TotalCounts(const CSpectrum& spectrum) {
   std::uint64_t total = 0;
   for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) total += spectrum.Channel(i);
@@ -38,7 +33,7 @@ std::uint64_t TotalCounts(const CSpectrum& spectrum) {
 }
 
 TEST(HeadlessSpectrum, ATimedRunIsSavedAndReadsBackWithItsSummary) {
-  sim::PtyServer instrument(UnpacedInstrument());
+  sim::PtyServer instrument(test::UnpacedInstrument());
   instrument.Start();
   QTemporaryDir folder;
   const QString kts = folder.filePath("tritium.kts");
@@ -73,7 +68,7 @@ TEST(HeadlessSpectrum, ATimedRunIsSavedAndReadsBackWithItsSummary) {
 }
 
 TEST(HeadlessSpectrum, CtrlCStopsTheRunAndSavesWhatWasAcquired) {
-  sim::PtyServer instrument(UnpacedInstrument());
+  sim::PtyServer instrument(test::UnpacedInstrument());
   instrument.Start();
   QTemporaryDir folder;
   const QString kts = folder.filePath("open-ended.kts");
@@ -93,7 +88,7 @@ TEST(HeadlessSpectrum, CtrlCStopsTheRunAndSavesWhatWasAcquired) {
 }
 
 TEST(HeadlessSpectrum, BadOptionsAndAnExistingFileAreRefusedBeforeTheInstrumentIsTouched) {
-  sim::PtyServer instrument(UnpacedInstrument());
+  sim::PtyServer instrument(test::UnpacedInstrument());
   instrument.Start();
   QTemporaryDir folder;
   const QString port = QString::fromStdString(instrument.DevicePath());

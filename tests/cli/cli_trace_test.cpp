@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "../support/qt_application.h"
+#include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
 #include "sim/pty_server.h"
 
@@ -21,12 +22,6 @@ using test::RunTool;
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
-sim::ServerOptions UnpacedInstrument() {
-  sim::ServerOptions options;
-  options.baud = 0;
-  return options;
-}
-
 QStringList Lines(const QString& path) {
   QFile file(path);
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
@@ -34,7 +29,7 @@ QStringList Lines(const QString& path) {
 }
 
 TEST(HeadlessTrace, CapturesAveragedAndSingleTracesIntoTheViewersExport) {
-  sim::PtyServer instrument(UnpacedInstrument());
+  sim::PtyServer instrument(test::UnpacedInstrument());
   instrument.Start();
   const QString port = QString::fromStdString(instrument.DevicePath());
   QTemporaryDir folder;
@@ -67,7 +62,7 @@ TEST(HeadlessTrace, CapturesAveragedAndSingleTracesIntoTheViewersExport) {
 }
 
 TEST(HeadlessTrace, AnExistingFileIsKeptWithoutOverwriteAndBadOptionsAreRefused) {
-  sim::PtyServer instrument(UnpacedInstrument());
+  sim::PtyServer instrument(test::UnpacedInstrument());
   instrument.Start();
   const QString port = QString::fromStdString(instrument.DevicePath());
   QTemporaryDir folder;

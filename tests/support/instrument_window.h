@@ -9,16 +9,10 @@
 #include "sim/pty_server.h"
 #include "sim/virtual_instrument.h"
 #include "time_stamp_answers.h"
+#include "unpaced_instrument.h"
 #include "virtual_instrument_ports.h"
 
 namespace korva::test {
-
-// A virtual instrument that answers as fast as the pseudo-terminal carries.
-inline sim::ServerOptions UnpacedInstrument() {
-  sim::ServerOptions options;
-  options.baud = 0;
-  return options;
-}
 
 // The main window's surroundings in a window test: a running virtual
 // instrument that the Port Finder sees as the computer's only port,
