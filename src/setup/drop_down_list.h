@@ -1,21 +1,18 @@
 #pragma once
 
-#include <QComboBox>
 #include <QStringList>
-#include <QWheelEvent>
 #include <functional>
+
+#include "forms/form_list.h"
 
 namespace korva {
 
 // A form list that reports when its drop-down opens and closes, so a
-// register read-back never changes a list the user is choosing from. Like
-// the other form lists it leaves the mouse wheel to the scrolling form
-// unless it has the keyboard focus.
-class DropDownList : public QComboBox {
+// register read-back never changes a list the user is choosing from.
+class DropDownList : public FormList {
  public:
-  DropDownList(const QString& objectName, const QStringList& entries, QWidget* parent) : QComboBox(parent) {
+  DropDownList(const QString& objectName, const QStringList& entries, QWidget* parent) : FormList(parent) {
     setObjectName(objectName);
-    setFocusPolicy(Qt::StrongFocus);
     addItems(entries);
   }
 
@@ -29,15 +26,6 @@ class DropDownList : public QComboBox {
   void hidePopup() override {
     QComboBox::hidePopup();
     if (onDropDown) onDropDown(false);
-  }
-
- protected:
-  void wheelEvent(QWheelEvent* event) override {
-    if (hasFocus()) {
-      QComboBox::wheelEvent(event);
-    } else {
-      event->ignore();
-    }
   }
 };
 

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QScrollArea>
-#include <QWheelEvent>
 
+#include "forms/form_list.h"
 #include "tdcr/tdcr_run_record.h"
 
 namespace korva {
@@ -44,22 +44,6 @@ QPalette FormPalette(const FormColours& colours) {
   palette.setColor(QPalette::HighlightedText, Qt::white);
   return palette;
 }
-
-// A list that leaves the mouse wheel to the scrolling form unless it has
-// the keyboard focus, so scrolling over the form never changes a setting.
-class FormList : public QComboBox {
- public:
-  explicit FormList(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
-
- protected:
-  void wheelEvent(QWheelEvent* event) override {
-    if (hasFocus()) {
-      QComboBox::wheelEvent(event);
-    } else {
-      event->ignore();
-    }
-  }
-};
 
 }  // namespace
 
