@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korva {
+
+// The program's release ("7.0"), the same for the window, the tool and the
+// virtual instrument.
+std::string_view ProgramVersion();
+
+// The git commit the build was made from ("1a2b3c4d5e6f", with "-modified"
+// when the checkout had uncommitted changes); empty outside a checkout.
+std::string_view ProgramBuildCommit();
+
+// What --version prints and what result files record: "7.0 (git 1a2b3c4d5e6f)",
+// or just "7.0" when the commit is unknown.
+std::string ProgramVersionText();
+
+}  // namespace korva
