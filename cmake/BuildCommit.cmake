@@ -2,6 +2,7 @@
 # is built from, rewriting it only when the commit (or its dirty state)
 # changes, so an unchanged checkout rebuilds nothing.
 #   -DSOURCE_DIR=<checkout> -DOUTPUT=<header>
+cmake_minimum_required(VERSION 3.22)
 set(commit "")
 find_package(Git QUIET)
 if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")
