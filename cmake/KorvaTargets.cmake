@@ -60,3 +60,19 @@ function(korva_qt_test name)
       PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${KORVA_TEST_TIMEOUT})
   endif()
 endfunction()
+
+# The header that names the build's git commit (cmake/BuildCommit.cmake),
+# refreshed at every build. Only the programs' mains include it.
+function(korva_declare_build_commit)
+  set(output ${CMAKE_BINARY_DIR}/generated/korva_build_commit.h)
+  add_custom_target(korva_build_commit
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DOUTPUT=${output}
+            -P ${PROJECT_SOURCE_DIR}/cmake/BuildCommit.cmake
+    BYPRODUCTS ${output}
+    COMMENT "Reading the build's git commit")
+endfunction()
+
+function(korva_use_build_commit target)
+  add_dependencies(${target} korva_build_commit)
+  target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+endfunction()

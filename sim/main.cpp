@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/program_version.h"
 #include "common/virtual_instrument_announcement.h"
+#include "korva_build_commit.h"
 #include "sim/device_symlink.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
@@ -66,6 +68,7 @@ int Serve(SimOptions options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korva::RecordBuildCommit(KORVA_BUILD_COMMIT);
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const ParsedCommandLine parsed = ParseCommandLine(args);
   if (!parsed.options) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "common/program_version.h"
+#include "korva_build_commit.h"
 
 namespace korva {
 
@@ -70,6 +72,7 @@ bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud) {
 }  // namespace korva
 
 int main(int argc, char** argv) {
+  korva::RecordBuildCommit(KORVA_BUILD_COMMIT);
   QCoreApplication app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Korva"));
   QCoreApplication::setApplicationName(QStringLiteral("Korva-TDCR 7.0"));

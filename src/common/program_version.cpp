@@ -1,12 +1,19 @@
 #include "common/program_version.h"
 
-#include "korva_build_commit.h"
-
 namespace korva {
 
 std::string_view ProgramVersion() { return KORVA_PROGRAM_VERSION; }
 
-std::string_view ProgramBuildCommit() { return KORVA_BUILD_COMMIT; }
+namespace {
+std::string& BuildCommit() {
+  static std::string commit;
+  return commit;
+}
+}  // namespace
+
+std::string_view ProgramBuildCommit() { return BuildCommit(); }
+
+void RecordBuildCommit(std::string_view commit) { BuildCommit() = commit; }
 
 std::string ProgramVersionText() {
   std::string text(ProgramVersion());
