@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_version.h"
 #include "common/virtual_instrument_announcement.h"
 #include "sim/device_symlink.h"
 #include "sim/pty_server.h"
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
   }
   if (parsed.options->help) {
     std::cout << UsageText();
+    return 0;
+  }
+  if (parsed.options->version) {
+    std::cout << "veltra-sim " << ProgramVersionText() << '\n';
     return 0;
   }
   try {
