@@ -44,3 +44,9 @@ format:
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(RELEASE_DIR)
+
+# The Debian package a lab installs (build/korva-tdcr_VERSION_ARCH.deb), made
+# from the build tree with stripped copies of its binaries.
+.PHONY: package
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB

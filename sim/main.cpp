@@ -79,6 +79,10 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
+  if (parsed.options->version) {
+    std::cout << "veltra-sim " << ProgramVersionText() << '\n';
+    return 0;
+  }
   try {
     return Serve(*parsed.options);
   } catch (const std::exception& error) {

@@ -48,7 +48,8 @@ constexpr std::string_view kUsage =
     "  --silent             never answer\n"
     "  --fault-next N       faults hit only the next N replies\n"
     "  --fault-only KIND    faults hit only replies to registers, spectrum, trace, writes or fpga\n"
-    "  --help               show this text\n";
+    "  --help               show this text\n"
+    "  --version            show the version and the git commit it was built from\n";
 
 template <typename T>
 std::optional<T> ParseInteger(std::string_view text) {
@@ -223,6 +224,10 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) {
     std::string_view name = args[i];
     if (name == "--help" || name == "-h") {
       options.help = true;
+      continue;
+    }
+    if (name == "--version") {
+      options.version = true;
       continue;
     }
     if (name == "--silent") {

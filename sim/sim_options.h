@@ -14,6 +14,7 @@ struct SimOptions {
   ServerOptions server;
   std::string linkPath;  // empty: no link
   bool help = false;
+  bool version = false;
 };
 
 struct ParsedCommandLine {

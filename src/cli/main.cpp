@@ -27,16 +27,35 @@ std::vector<CliCommand> AllCommands() {
   return commands;
 }
 
-void PrintUsage() {
+void PrintUsage(std::ostream& out) {
   const char* lead = "usage: ";
   for (const CliCommand& command : AllCommands()) {
-    std::cerr << lead << "korva-tdcr-cli " << command.usage << '\n';
+    out << lead << "korva-tdcr-cli " << command.usage << '\n';
     lead = "       ";
   }
 }
 
+// The usage lines come from the command table, so the help names every
+// command and option the tool accepts.
+int PrintHelp() {
+  std::cout << "korva-tdcr-cli: Korva-TDCR's instrument work without a window.\n"
+               "Event-log lines go to standard error; results go to standard output and files.\n\n";
+  PrintUsage(std::cout);
+  std::cout << "       korva-tdcr-cli --help | --version\n\n"
+               "Exit codes: 0 done, 1 instrument, link or file failure, 2 usage error,\n"
+               "130 stopped by Ctrl-C. The manual page korva-tdcr-cli(1) describes every command.\n";
+  return kExitOk;
+}
+
+int PrintVersion() {
+  std::cout << "korva-tdcr-cli " << ProgramVersionText() << '\n';
+  return kExitOk;
+}
+
 int Run(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return ReportUsageError("no command given");
+  if (arguments.size() == 1 && arguments.front() == "--help") return PrintHelp();
+  if (arguments.size() == 1 && arguments.front() == "--version") return PrintVersion();
   for (const CliCommand& command : AllCommands()) {
     if (command.name != arguments.front()) continue;
     std::string error;
@@ -52,7 +71,7 @@ int Run(const std::vector<std::string>& arguments) {
 
 int ReportUsageError(const std::string& message) {
   std::cerr << "korva-tdcr-cli: " << message << '\n';
-  PrintUsage();
+  PrintUsage(std::cerr);
   return kExitUsage;
 }
 
