@@ -9,6 +9,7 @@
 
 #include "../support/qt_application.h"
 #include "common/program_version.h"
+#include "korva_build_commit.h"
 
 namespace korva {
 namespace {
@@ -42,6 +43,8 @@ constexpr Program kPrograms[] = {
     {"korva-tdcr", KORVA_GUI_PATH}, {"korva-tdcr-cli", KORVA_CLI_PATH}, {"veltra-sim", KORVA_SIM_PATH}};
 
 TEST(ProgramVersionOption, EachProgramPrintsItsNameVersionAndCommitAndExits) {
+  // The programs were built from the same commit as this test.
+  RecordBuildCommit(KORVA_BUILD_COMMIT);
   for (const Program& program : kPrograms) {
     const Answer answer = RunWithoutDisplay(QString::fromLatin1(program.path), QStringLiteral("--version"));
     EXPECT_EQ(answer.exitCode, 0) << program.name;
