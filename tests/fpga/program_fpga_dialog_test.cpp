@@ -149,10 +149,14 @@ TEST(FpgaFromTheMainWindow, UploadVerifyAndConfigureThenTheLinkComesBack) {
 // whether the trace viewer ran while the dialog was open.
 bool OpenAndCloseFpgaDialog(CMainFrame& frame, COscopeView& viewer) {
   bool viewerRan = true;
-  QTimer::singleShot(50, [&] {
+  QTimer closer;
+  closer.callOnTimeout([&] {
+    auto* dialog = frame.findChild<CProgramFPGA*>();
+    if (dialog == nullptr) return;
     viewerRan = viewer.Cycle().IsRunning();
-    if (auto* dialog = frame.findChild<CProgramFPGA*>()) Button(*dialog, "Close").click();
+    Button(*dialog, "Close").click();
   });
+  closer.start(20);
   frame.Trigger(command::kFpga);
   return viewerRan;
 }
