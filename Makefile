@@ -7,7 +7,7 @@ SANITIZE_DIR ?= build-sanitize
 RELEASE_DIR ?= build-release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-sanitize build-release bench test run format clean
+.PHONY: all deps build build-sanitize build-release bench test run format clean fuzz
 
 all: build
 
@@ -35,6 +35,12 @@ bench: build-release
 test: build build-sanitize
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target under Clang with the sanitizers, FUZZ_SECONDS each.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_DIR)
 
 run: build
 	@scripts/run-korva $(BUILD_DIR)

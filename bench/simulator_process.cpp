@@ -70,11 +70,13 @@ SimulatorProcess::~SimulatorProcess() {
   ::waitpid(pid_, nullptr, 0);
 }
 
-ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::string>& arguments) {
+ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& errorFile) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   std::string path = program;
   std::vector<std::string> words = arguments;
   std::vector<char*> argv = ArgumentVector(path, words);
@@ -89,6 +91,7 @@ ChildUsage RunAndMeasure(const std::string& program, const std::vector<std::stri
   ::wait4(pid, &status, 0, &resources);
   usage.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   usage.cpuSeconds = Seconds(resources.ru_utime) + Seconds(resources.ru_stime);
+  usage.maxResidentKb = resources.ru_maxrss;
   usage.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return usage;
 }

@@ -1,5 +1,6 @@
 #include <QEventLoop>
 #include <QTimer>
+#include <csignal>
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -11,8 +12,15 @@ namespace korva {
 
 namespace {
 
-constexpr const char* kFpgaUsage = "fpga upload|verify|configure [FILE] --port DEVICE [--baud N]";
+constexpr const char* kFpgaUsage =
+    "fpga upload|verify|configure [FILE] --port DEVICE [--baud N] [--no-verify]";
 constexpr std::uint64_t kPercent = 100;
+
+// Set by SIGINT or SIGTERM; the transfer's timer looks at it, so the
+// operation ends through Stop between two blocks, never inside a write.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnFpgaInterrupt(int) { interrupted = 1; }
 
 // Prints the transfer's log lines on standard output and its progress on
 // standard error as they come, and ends the event loop with the operation.
@@ -34,7 +42,10 @@ class ConsoleTransfer : private FpgaTransferObserver, private FpgaLog::Listener 
   FpgaOutcome RunToEnd() {
     QEventLoop loop;
     QTimer ticker;
-    ticker.callOnTimeout([this] { transfer_.OnTick(); });
+    ticker.callOnTimeout([this] {
+      if (interrupted != 0) transfer_.Stop();
+      transfer_.OnTick();
+    });
     ticker.start(FpgaTransfer::kTickMs);
     loop_ = &loop;
     if (transfer_.IsBusy()) loop.exec();
@@ -70,9 +81,29 @@ FpgaStart StartOperation(FpgaTransfer& transfer, const std::string& operation, c
   return transfer.Configure();
 }
 
+// Runs one operation to its end. Success is a finished operation, and for
+// a verify one without a differing byte.
+bool RunOperation(FpgaTransfer& transfer, ConsoleTransfer& console, const std::string& operation,
+                  const std::string& file) {
+  if (StartOperation(transfer, operation, file) != FpgaStart::kStarted) return false;
+  return console.RunToEnd() == FpgaOutcome::kDone && (operation != "verify" || transfer.VerifyErrors() == 0);
+}
+
+// An upload is read back after writing unless --no-verify says not to.
+bool RunCommand(FpgaTransfer& transfer, ConsoleTransfer& console, const CommandLine& line) {
+  const std::string& operation = line.Positionals()[0];
+  const std::string file = line.Positionals().size() > 1 ? line.Positionals()[1] : std::string();
+  if (interrupted != 0) return false;
+  if (!RunOperation(transfer, console, operation, file)) {
+    if (operation == "upload" && interrupted != 0) std::cerr << fpga_text::kUploadInterrupted << std::endl;
+    return false;
+  }
+  return operation != "upload" || line.Has("no-verify") || RunOperation(transfer, console, "verify", file);
+}
+
 // The operation the FPGA dialog runs, on the instrument's port taken from
-// the engine as the dialog takes it. Success is a finished operation, and
-// for a verify one without a differing byte.
+// the engine as the dialog takes it. Ctrl-C or SIGTERM stop it cleanly and
+// exit with 130.
 int Fpga(const CommandLine& line) {
   const std::vector<std::string>& words = line.Positionals();
   if (words.empty()) return ReportUsageError("fpga needs upload, verify or configure");
@@ -85,29 +116,33 @@ int Fpga(const CommandLine& line) {
   if (!port) return ReportUsageError("fpga needs --port DEVICE");
   std::uint32_t baud = 0;
   if (!ReadBaudOption(line, baud)) return kExitUsage;
+  if (line.Has("no-verify") && operation != "upload")
+    return ReportUsageError("--no-verify is for fpga upload");
 
   CliSession session;
   if (!session.ConnectAndWait(*port, baud)) {
     session.Disconnect();
     return kExitFailure;
   }
+  std::signal(SIGINT, OnFpgaInterrupt);
+  std::signal(SIGTERM, OnFpgaInterrupt);
   FpgaTransfer transfer(session.Link().Port(), session.Prompt());
   ConsoleTransfer console(transfer);
   bool done = false;
   {
     const FpgaLinkHold hold(
         session.Link(), [&transfer] { transfer.OnReplyBytes(); }, false);
-    if (StartOperation(transfer, operation, needsFile ? words[1] : std::string()) == FpgaStart::kStarted) {
-      done =
-          console.RunToEnd() == FpgaOutcome::kDone && (operation != "verify" || transfer.VerifyErrors() == 0);
-    }
+    done = RunCommand(transfer, console, line);
   }
   session.Disconnect();
+  if (interrupted != 0) return kExitInterrupted;
   return done ? kExitOk : kExitFailure;
 }
 
 }  // namespace
 
-std::vector<CliCommand> FpgaCommands() { return {{"fpga", kFpgaUsage, {{"port", "baud"}, {}, 2}, Fpga}}; }
+std::vector<CliCommand> FpgaCommands() {
+  return {{"fpga", kFpgaUsage, {{"port", "baud"}, {"no-verify"}, 2}, Fpga}};
+}
 
 }  // namespace korva

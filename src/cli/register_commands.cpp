@@ -104,8 +104,16 @@ int WriteRegisters(const CommandLine& line, const std::string& file) {
   const std::optional<Target> target = ReadTarget(line, usage);
   if (!target) return usage;
   RegisterTable probe{};
-  if (const RegisterFileStatus status = LoadRegisterFile(file, probe); status != RegisterFileStatus::kDone) {
+  std::size_t valuesGiven = 0;
+  if (const RegisterFileStatus status = LoadRegisterFile(file, probe, &valuesGiven);
+      status != RegisterFileStatus::kDone) {
     std::cerr << RegisterFileMessage(status) << ": " << file << '\n';
+    return kExitFailure;
+  }
+  // Without values of its own the write would only send the instrument's
+  // values back to it and report success.
+  if (valuesGiven == 0) {
+    std::cerr << file << ": no registers block with values in the file; nothing was sent\n";
     return kExitFailure;
   }
   CliSession session;

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -59,6 +60,11 @@ int ReadSpectrum(const CommandLine& line) {
   if (line.Positionals().size() != 1) return ReportUsageError("read-spectrum needs one .kts file");
   const std::optional<std::string> csv = line.Value("csv");
   if (line.Has("soft") && !csv) return ReportUsageError("--soft needs --csv");
+  if (line.Has("overwrite") && !csv) return ReportUsageError("--overwrite needs --csv");
+  if (csv && !line.Has("overwrite") && std::filesystem::exists(*csv)) {
+    std::cerr << "File already exists: " << *csv << " (use --overwrite to replace it)\n";
+    return kExitFailure;
+  }
   CSpectrum spectrum;
   const std::string path = line.Positionals().front();
   if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
@@ -75,8 +81,8 @@ int ReadSpectrum(const CommandLine& line) {
 
 std::vector<CliCommand> SpectrumFileCommands() {
   return {{"read-spectrum",
-           "read-spectrum FILE.kts [--csv OUT.csv [--soft]]",
-           {{"csv"}, {"soft"}, 1},
+           "read-spectrum FILE.kts [--csv OUT.csv [--soft] [--overwrite]]",
+           {{"csv"}, {"soft", "overwrite"}, 1},
            ReadSpectrum}};
 }
 

@@ -8,6 +8,17 @@
 
 namespace korva {
 
+namespace {
+
+// The wait for a trace ended without one: the link was given up, or the
+// trigger line never rose.
+bool ReportNoTrace(const CliSession& session) {
+  return ReportFailure(session.LinkGivenUp() ? "No trace arrived: the link to the instrument was given up."
+                                             : "No trace arrived: the trigger did not fire.");
+}
+
+}  // namespace
+
 int TracesToCapture(const TraceOptions& options) {
   return options.count.value_or(AveragedTraces(options.mode));
 }
@@ -66,7 +77,7 @@ bool TraceScript::CaptureSingles(int count) {
     const bool shown = session_.WaitUntil(
         [this] { return cycle_.Caption() == RunCaption::kRun && cycle_.SingleShotCount() == 0; },
         kTraceWaitMs);
-    if (!shown) return ReportFailure("No trace arrived: the trigger did not fire.");
+    if (!shown) return ReportNoTrace(session_);
   }
   return true;
 }
@@ -77,7 +88,7 @@ bool TraceScript::CaptureRunning(int count) {
   if (!cycle_.IsRunning()) return ReportFailure("The trace capture could not start.");
   for (int taken = 0; taken < count; ++taken) {
     if (!session_.WaitUntil([&] { return cycle_.TracesTaken() - before > taken; }, kTraceWaitMs)) {
-      return ReportFailure("No trace arrived: the trigger did not fire.");
+      return ReportNoTrace(session_);
     }
   }
   return true;

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -15,14 +17,41 @@ namespace korva {
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kSuffixDigits = 16;
+// A save takes well under this; a temporary this old was left by a save
+// that was killed, not by one still running in another process.
+constexpr auto kStaleAge = std::chrono::minutes(1);
 
 // ".<name>.<random hex>": hidden, and in the target's own folder so that
-// the rename never crosses file systems.
+// the rename never crosses file systems. The process number goes into the
+// hex, so processes forked after a save draw names of their own.
 std::filesystem::path TemporaryName(const std::filesystem::path& target) {
   static std::mt19937_64 generator{std::random_device{}()};
-  char suffix[17];
-  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
+  constexpr std::uint64_t kSpread = 0x9E3779B97F4A7C15;
+  const std::uint64_t hex = generator() ^ (static_cast<std::uint64_t>(::getpid()) * kSpread);
+  char suffix[kSuffixDigits + 1];
+  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(hex));
   return target.parent_path() / ("." + target.filename().string() + "." + suffix);
+}
+
+// Whether `name` has the form TemporaryName gives.
+bool IsTemporaryName(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  if (name.size() < 3 || name[0] != '.' || dot == 0 || name.size() - dot - 1 != kSuffixDigits) return false;
+  return name.find_first_not_of("0123456789abcdef", dot + 1) == std::string::npos;
+}
+
+// Removes the temporaries that saves killed before their rename left in
+// `folder`. Only regular files of this writer's own name pattern that have
+// not changed for a minute go.
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+  std::error_code error;
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, error)) {
+    if (!IsTemporaryName(entry.path().filename().string()) || !entry.is_regular_file(error)) continue;
+    const auto changed = entry.last_write_time(error);
+    if (!error && now - changed > kStaleAge) std::filesystem::remove(entry.path(), error);
+  }
 }
 
 bool IsReplaceable(const std::filesystem::path& target) {
@@ -62,6 +91,7 @@ bool SafeFileWriter::Open() {
     if (descriptor_ >= 0) {
       temporary_ = name;
       KeepPermissions(descriptor_, target_);
+      RemoveStaleTemporaries(target_.parent_path());
       return true;
     }
     if (errno != EEXIST) break;

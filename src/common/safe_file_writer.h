@@ -23,6 +23,8 @@ class SafeFileWriter {
   // Creates the temporary file in the target's folder. Fails when the
   // folder cannot take a new file, or when the target is something other
   // than a regular file (a folder, say) that the file could never replace.
+  // Temporaries of earlier saves that were killed before their rename,
+  // untouched for over a minute, are removed from the folder.
   bool Open();
   bool Write(std::string_view text);
   // Flushes the written text to the disk and closes the temporary file.

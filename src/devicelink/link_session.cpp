@@ -8,6 +8,7 @@
 #include "common/prompt.h"
 #include "devicelink/device_image.h"
 #include "devicelink/serial_notification.h"
+#include "devicelink/serial_port_error.h"
 #include "devicelink/serial_port_event.h"
 
 namespace korva {
@@ -31,7 +32,7 @@ bool LinkSession::Connect() {
   engine_.PrepareConnect();
 
   if (port_.Open(portName_, this, 0, 0, kQueueSize, kQueueSize) != error_code::kSuccess) {
-    prompt_.ShowError("Unable to open COM-port");
+    ReportOpenFailure();
     port_.Close();
     portOpen_ = false;
     RunDisconnectSequence();
@@ -54,6 +55,18 @@ bool LinkSession::Connect() {
   engine_.CompleteConnect();
   emit Connected();
   return true;
+}
+
+// The reason and, for a permission error, the fix go to the event log as
+// well, where they stay after the message is gone.
+void LinkSession::ReportOpenFailure() {
+  const std::vector<std::string> lines = OpenFailureLines(portName_, port_.LastError());
+  std::string message;
+  for (const std::string& line : lines) {
+    log_.AddLine(line);
+    message += (message.empty() ? "" : "\n") + line;
+  }
+  prompt_.ShowError(message);
 }
 
 void LinkSession::ConfigureLine() {

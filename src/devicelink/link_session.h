@@ -77,6 +77,7 @@ class LinkSession : public QObject, public EngineHost {
 
  private:
   void ConfigureLine();
+  void ReportOpenFailure();
 
   DeviceImage& image_;
   EventLog& log_;

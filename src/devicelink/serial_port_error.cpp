@@ -1,6 +1,11 @@
 #include "devicelink/serial_port_error.h"
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstring>
 
 #include "devicelink/serial_link.h"
 
@@ -30,6 +35,71 @@ long ErrorFromErrno(int err) {
     default:
       return error_code::kSystemErrorFlag | err;
   }
+}
+
+namespace {
+
+// The errno value behind one of the program's codes.
+int ErrnoOf(long code) {
+  if ((code & error_code::kSystemErrorFlag) != 0)
+    return static_cast<int>(code & ~error_code::kSystemErrorFlag);
+  switch (code) {
+    case error_code::kFileNotFound:
+      return ENOENT;
+    case error_code::kAccessDenied:
+      return EACCES;
+    case error_code::kPortInUse:
+      return EBUSY;
+    case error_code::kNotSupported:
+      return ENOTTY;
+    case error_code::kInvalidParameter:
+      return EINVAL;
+    case error_code::kInvalidHandle:
+      return EBADF;
+    default:
+      return static_cast<int>(code);
+  }
+}
+
+std::string GroupName(gid_t gid) {
+  const group* entry = ::getgrgid(gid);
+  return entry != nullptr ? entry->gr_name : std::to_string(gid);
+}
+
+std::string UserName(uid_t uid) {
+  const passwd* entry = ::getpwuid(uid);
+  return entry != nullptr ? entry->pw_name : std::to_string(uid);
+}
+
+// Members of the owning group may open the device once they log in again;
+// a device its group may not read and write needs its mode changed first,
+// which Debian's udev rules do for serial adapters (group dialout, 660).
+std::string PermissionFix(const std::string& device) {
+  struct stat status {};
+  if (::stat(device.c_str(), &status) != 0) {
+    return "Serial ports belong to the group \"dialout\": add your user to it (sudo adduser $USER dialout), "
+           "then log out and log in again.";
+  }
+  const std::string group = GroupName(status.st_gid);
+  const std::string join = "add your user to the group \"" + group + "\" (sudo adduser $USER " + group +
+                           "), then log out and log in again.";
+  if ((status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+    return device + " belongs to the group \"" + group + "\": " + join;
+  }
+  return device + " may be opened by its owner \"" + UserName(status.st_uid) + "\" only: give the group \"" +
+         group + "\" read and write access to it (sudo chmod g+rw " + device + ") and " + join;
+}
+
+}  // namespace
+
+std::string SerialErrorText(long code) { return std::strerror(ErrnoOf(code)); }
+
+std::vector<std::string> OpenFailureLines(const std::string& device, long code) {
+  std::vector<std::string> lines = {
+      "Unable to open COM-port",
+      (device.empty() ? std::string("(no port chosen)") : device) + ": " + SerialErrorText(code)};
+  if (code == error_code::kAccessDenied) lines.push_back(PermissionFix(device));
+  return lines;
 }
 
 }  // namespace korva

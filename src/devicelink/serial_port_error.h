@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace korva {
 
 // Codes the serial port returns besides those of serial_link.h. Like those,
@@ -18,5 +21,15 @@ inline constexpr long kSystemErrorFlag = 0x20000000;
 
 // The program's code for the system error `err` (an errno value).
 long ErrorFromErrno(int err);
+
+// The system's text for a code the serial port returned ("Permission
+// denied").
+std::string SerialErrorText(long code);
+
+// What the program shows, and logs line by line, when `device` does not
+// open with `code`: "Unable to open COM-port", then the device and the
+// system's reason, and for a permission error the fix on a Debian system,
+// naming the group that owns the device.
+std::vector<std::string> OpenFailureLines(const std::string& device, long code);
 
 }  // namespace korva

@@ -22,6 +22,7 @@ void FpgaFramePart::OnProgramFpga() {
     context_.prompt.ShowError(fpga_text::kNoDevice);
     return;
   }
+  if (beforeProgramming_) beforeProgramming_();
   // The dialog comes only once the link is handed over, so nothing can be
   // sent from it while the engine still has a transaction in flight.
   const FpgaLinkHold hold(
@@ -31,9 +32,11 @@ void FpgaFramePart::OnProgramFpga() {
       },
       true);
   CProgramFPGA dialog(link.Port(), context_.prompt, context_.settings, chooseFile_, &context_.window);
+  dialog.SetFlashIncomplete(flashIncomplete_);
   dialog_ = &dialog;
   dialog.exec();
   dialog_ = nullptr;
+  flashIncomplete_ = dialog.FlashIncomplete();
 }
 
 }  // namespace korva

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 #include "forms/frame_context.h"
 #include "forms/frame_part.h"
@@ -20,6 +21,10 @@ class FpgaFramePart : public QObject, public FramePart {
   FpgaFramePart(const FrameContext& context, DesignFileChooser chooseFile = {});
 
   std::vector<FrameCommand> Commands() override;
+  // Runs before the link is handed to the dialog: the main window stops a
+  // running trace viewer here, which would otherwise go on asking for
+  // traces after the dialog, alongside the spectrum polling.
+  void SetBeforeProgramming(std::function<void()> action) { beforeProgramming_ = std::move(action); }
 
   void OnProgramFpga();
   // The dialog while it is open, for tests.
@@ -28,7 +33,10 @@ class FpgaFramePart : public QObject, public FramePart {
  private:
   FrameContext context_;
   DesignFileChooser chooseFile_;
+  std::function<void()> beforeProgramming_;
   QPointer<CProgramFPGA> dialog_;
+  // An upload failed or was stopped: the flash holds an incomplete design.
+  bool flashIncomplete_ = false;
 };
 
 }  // namespace korva

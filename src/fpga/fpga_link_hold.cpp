@@ -21,6 +21,7 @@ void ProcessEventsFor(int ms) {
 FpgaLinkHold::FpgaLinkHold(LinkSession& link, std::function<void()> onReplyBytes, bool reconnectAfterwards)
     : link_(link), reconnect_(reconnectAfterwards) {
   CommandEngine& engine = link_.Engine();
+  pollingBefore_ = engine.SpectrumPolling();
   engine.SetSpectrumPolling(false);
   for (int round = 0; round < kIdleWaitRounds && engine.IsBusy(); ++round) ProcessEventsFor(kIdleWaitMs);
   engine.PrepareConnect();
@@ -32,8 +33,9 @@ FpgaLinkHold::FpgaLinkHold(LinkSession& link, std::function<void()> onReplyBytes
 FpgaLinkHold::~FpgaLinkHold() {
   link_.SetRawReplySink({});
   link_.SetSerialEventsSuppressed(false);
-  link_.Engine().SetSpectrumPolling(true);
-  if (reconnect_) link_.Connect();
+  // The connect sequence turns polling on; the choice from before the hold
+  // is put back after it.
+  if (!reconnect_ || link_.Connect()) link_.Engine().SetSpectrumPolling(pollingBefore_);
 }
 
 }  // namespace korva

@@ -14,8 +14,9 @@ class LinkSession;
 // nor close the port under it; serial events suppressed, and the port's
 // received-characters notifications handed to `onReplyBytes`. Giving it
 // back: the notifications return to the engine, serial events are no
-// longer suppressed, polling is on again, and Connect runs when asked for
-// (the program reconnects; the headless tool just closes the link).
+// longer suppressed, polling is as it was before the hold, and Connect
+// runs when asked for (the program reconnects; the headless tool just
+// closes the link).
 //
 // The caller has checked that the instrument answered since the connect.
 class FpgaLinkHold {
@@ -31,6 +32,7 @@ class FpgaLinkHold {
  private:
   LinkSession& link_;
   bool reconnect_;
+  bool pollingBefore_ = true;
 };
 
 }  // namespace korva

@@ -36,6 +36,13 @@ inline constexpr std::string_view kConfigured = "FPGA Configured!";
 inline constexpr std::string_view kTimeOut = "Error: Communication Time Out";
 inline constexpr std::string_view kCancelled =
     "Upload/Verification Cancelled. Please, reload/verify FPGA design!";
+// An upload that did not finish leaves part of the old design and part of
+// the new one in the flash.
+inline constexpr std::string_view kUploadInterrupted =
+    "Upload interrupted: the flash holds an incomplete design; upload it again before configuring.";
+inline constexpr std::string_view kConfigureIncomplete =
+    "The last upload did not finish: the flash holds an incomplete design. Configure the FPGA from it "
+    "anyway?";
 inline constexpr std::string_view kInitialPath = "*.kbf";
 inline constexpr std::string_view kBrowseFilter = "Korva Binary (*.kbf)|*.kbf|All Files (*.*)|*.*||";
 // Where the folder of the last design chosen is kept (a text value).

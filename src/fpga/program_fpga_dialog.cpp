@@ -12,6 +12,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "common/prompt.h"
 #include "common/settings_store.h"
 
 namespace korva {
@@ -50,7 +51,11 @@ DesignFileChooser QtDesignFileChooser() {
 
 CProgramFPGA::CProgramFPGA(SerialLink& port, Prompt& prompt, SettingsStore& settings,
                            DesignFileChooser chooseFile, QWidget* parent)
-    : QDialog(parent), transfer_(port, prompt), settings_(settings), chooseFile_(std::move(chooseFile)) {
+    : QDialog(parent),
+      transfer_(port, prompt),
+      prompt_(prompt),
+      settings_(settings),
+      chooseFile_(std::move(chooseFile)) {
   setWindowTitle(Text(fpga_text::kTitle));
   setObjectName(QStringLiteral("CProgramFPGA"));
 
@@ -124,7 +129,10 @@ void CProgramFPGA::OnUpload() { transfer_.Upload(ChosenPath()); }
 
 void CProgramFPGA::OnVerify() { transfer_.Verify(ChosenPath()); }
 
-void CProgramFPGA::OnConfigure() { transfer_.Configure(); }
+void CProgramFPGA::OnConfigure() {
+  if (flashIncomplete_ && !transfer_.IsBusy() && !prompt_.AskYesNo(fpga_text::kConfigureIncomplete)) return;
+  transfer_.Configure();
+}
 
 void CProgramFPGA::OnStop() { transfer_.Stop(); }
 
@@ -148,6 +156,10 @@ void CProgramFPGA::OnProgress(const FpgaProgress& progress) {
 
 void CProgramFPGA::OnBusyChanged(bool busy) {
   for (QPushButton* button : {upload_, verify_, configure_, browse_}) button->setEnabled(!busy);
+}
+
+void CProgramFPGA::OnFinished(FpgaOperation operation, FpgaOutcome outcome) {
+  if (operation == FpgaOperation::kUpload) flashIncomplete_ = outcome != FpgaOutcome::kDone;
 }
 
 // The last lines stay in view.

@@ -44,6 +44,11 @@ class CProgramFPGA : public QDialog, private FpgaTransferObserver, private FpgaL
   ~CProgramFPGA() override;
 
   FpgaTransfer& Transfer() { return transfer_; }
+  // An upload failed or was stopped since the flash last took a whole
+  // design; "Config FPGA" asks first then. The owner carries it from one
+  // opening of the dialog to the next.
+  bool FlashIncomplete() const { return flashIncomplete_; }
+  void SetFlashIncomplete(bool incomplete) { flashIncomplete_ = incomplete; }
   const std::string& LastFolder() const { return lastFolder_; }
 
   void OnBrowse();
@@ -59,16 +64,19 @@ class CProgramFPGA : public QDialog, private FpgaTransferObserver, private FpgaL
  private:
   void OnProgress(const FpgaProgress& progress) override;
   void OnBusyChanged(bool busy) override;
+  void OnFinished(FpgaOperation operation, FpgaOutcome outcome) override;
   void OnLineAdded(const std::string& line) override;
   void OnFirstLineRemoved() override;
   std::filesystem::path ChosenPath() const;
 
   FpgaTransfer transfer_;
+  Prompt& prompt_;
   SettingsStore& settings_;
   DesignFileChooser chooseFile_;
   std::string lastFolder_;
   QTimer timer_;
   bool closing_ = false;
+  bool flashIncomplete_ = false;
 
   QLineEdit* path_ = nullptr;
   QPushButton* browse_ = nullptr;

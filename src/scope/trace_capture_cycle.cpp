@@ -47,11 +47,13 @@ void TraceCaptureCycle::Send() {
   EditRegisters(engine_, [this](RegisterImage& registers) { Compose(registers); });
 }
 
-// Every start begins a fresh average. A single capture discards the first
-// trace after arming (it may have been captured with the old settings)
-// and shows the second.
+// Every start begins a fresh average. The read a start requests at once
+// returns the trace the instrument captured before the new settings: a
+// single capture discards it and shows the second, a continuous run drops
+// it before it is counted or averaged.
 void TraceCaptureCycle::ClickRun() {
   averager_.Reset();
+  dropNextTrace_ = false;
   if (!engine_.IsConnected()) {
     running_ = false;
     SetCaption(RunCaption::kRun);
@@ -66,6 +68,7 @@ void TraceCaptureCycle::ClickRun() {
     SetCaption(RunCaption::kRun);
   } else {
     running_ = true;
+    dropNextTrace_ = true;
     SetCaption(RunCaption::kStop);
     Send();
     engine_.RequestTrace();
@@ -78,6 +81,7 @@ void TraceCaptureCycle::ClickRun() {
 void TraceCaptureCycle::Stop() {
   const bool wasCapturing = running_ || singleShots_ != 0;
   running_ = false;
+  dropNextTrace_ = false;
   singleShots_ = 0;
   SetCaption(RunCaption::kRun);
   if (wasCapturing && engine_.IsConnected()) PollSpectrumUnlessRunning();
@@ -91,6 +95,7 @@ void TraceCaptureCycle::SetMode(TraceMode mode) {
   controls_.mode = mode;
   if (mode == TraceMode::kSgl && running_) {
     running_ = false;
+    dropNextTrace_ = false;
     SetCaption(RunCaption::kRun);
     PollSpectrumUnlessRunning();
   }
@@ -175,6 +180,7 @@ void TraceCaptureCycle::ReleaseRunButton() { SetCaption(RunCaption::kRun); }
 void TraceCaptureCycle::TakeTrace(std::span<const std::uint8_t> record) {
   std::optional<Trace> trace = DecodeTraceRecord(record);
   if (!trace) return;
+  if (std::exchange(dropNextTrace_, false)) return;
   const int count = AveragedTraces(controls_.mode);
   if (count > 1) averager_.Apply(*trace, count);
   shown_ = *trace;

@@ -65,7 +65,8 @@ class TraceCaptureCycle : public TraceViewerLink {
   // The RUN button.
   void ClickRun();
   // Stops a continuous run or a pending single capture (the computer
-  // suspends, the link closes, or the headless capture is done).
+  // suspends, the link closes or is handed to the FPGA programming, or the
+  // headless capture is done).
   void Stop();
   // The mode button: the next mode; SGL stops a continuous run.
   void AdvanceMode();
@@ -113,6 +114,7 @@ class TraceCaptureCycle : public TraceViewerLink {
   Trace shown_{};
   int tracesTaken_ = 0;
   bool running_ = false;
+  bool dropNextTrace_ = false;  // the first trace of a run predates its settings
   int singleShots_ = 0;
   bool settingsValid_ = false;
   RunCaption caption_ = RunCaption::kRun;

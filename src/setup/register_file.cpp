@@ -100,6 +100,8 @@ class RegisterFileReader {
  public:
   explicit RegisterFileReader(RegisterTable& table) : table_(table) {}
 
+  std::size_t ValuesGiven() const { return valuesGiven_; }
+
   void Examine(std::string_view rawLine) {
     const std::string line = WithoutSpaces(rawLine);
     if (!inBlock_) {
@@ -132,6 +134,7 @@ class RegisterFileReader {
       inBlock_ = false;
     } else if (next_ < count_) {
       table_[next_++] = LeadingValue(line);
+      ++valuesGiven_;
     }
   }
 
@@ -140,6 +143,7 @@ class RegisterFileReader {
   bool inData_ = false;
   std::size_t count_ = kRegisterFileEntries;
   std::size_t next_ = 0;
+  std::size_t valuesGiven_ = 0;
 };
 
 // Reads at most kMaxBytesConsidered bytes of a file; empty when the file
@@ -176,7 +180,7 @@ std::string RegisterFileText(const RegisterTable& table) {
 
 // A line ends at a line feed; a carriage return before it belongs to the
 // line end, not to the line, so files with CR LF line ends read fully.
-void ApplyRegisterFileText(std::string_view text, RegisterTable& table) {
+std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table) {
   RegisterFileReader reader(table);
   std::size_t lines = 0;
   while (!text.empty() && lines < kRegisterFileMaxLines) {
@@ -191,6 +195,7 @@ void ApplyRegisterFileText(std::string_view text, RegisterTable& table) {
       ++lines;
     } while (!line.empty() && lines < kRegisterFileMaxLines);
   }
+  return reader.ValuesGiven();
 }
 
 std::filesystem::path RegisterFileNameFor(const std::filesystem::path& chosen) {
@@ -219,10 +224,12 @@ RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const R
   return written ? RegisterFileStatus::kDone : RegisterFileStatus::kWriteFailed;
 }
 
-RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table) {
+RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table,
+                                    std::size_t* valuesGiven) {
   const std::optional<std::string> text = ReadHead(source);
   if (!text) return RegisterFileStatus::kUnableToOpen;
-  ApplyRegisterFileText(*text, table);
+  const std::size_t given = ApplyRegisterFileText(*text, table);
+  if (valuesGiven != nullptr) *valuesGiven = given;
   return RegisterFileStatus::kDone;
 }
 

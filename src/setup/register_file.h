@@ -50,7 +50,10 @@ std::string RegisterFileText(const RegisterTable& table);
 // Applies the reader rules to the text of a file. Entries the text does not
 // give keep their values; of several registers blocks the last one wins.
 // Malformed text never fails: lines that match nothing are skipped.
-void ApplyRegisterFileText(std::string_view text, RegisterTable& table);
+// Returns how many register values the text gave: 0 for a text without a
+// registers block (an empty file, or one of another kind) or with an
+// empty one.
+std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table);
 
 // The name a save uses: ".rgv" appended when the chosen file name has no
 // extension.
@@ -70,7 +73,9 @@ std::string_view RegisterFileMessage(RegisterFileStatus status);
 RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const RegisterTable& table);
 
 // Reads `source` with the reader rules into `table`. When the file cannot
-// be read the table is left as it was.
-RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table);
+// be read the table is left as it was. `valuesGiven`, when given, receives
+// the count ApplyRegisterFileText returns.
+RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table,
+                                    std::size_t* valuesGiven = nullptr);
 
 }  // namespace korva

@@ -3,6 +3,7 @@
 #include "analysis/analysis_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
 #include "fpga/fpga_frame_part.h"
+#include "scope/oscope_view.h"
 #include "scope/scope_frame_part.h"
 #include "setup/amplifier_frame_part.h"
 #include "setup/setup_registers_frame_part.h"
@@ -35,7 +36,9 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
       context, static_cast<SpectrumFramePart&>(*parts.front()).Pane(), acquisitionView));
   parts.push_back(std::make_unique<AmplifierFramePart>(context));
   parts.push_back(std::make_unique<ShaperFramePart>(context));
-  parts.push_back(std::make_unique<FpgaFramePart>(context));
+  auto fpga = std::make_unique<FpgaFramePart>(context);
+  FpgaFramePart& fpgaPart = *fpga;
+  parts.push_back(std::move(fpga));
   parts.push_back(std::make_unique<SetupRegistersFramePart>(context));
   parts.push_back(std::make_unique<ScopeFramePart>(
       context,
@@ -43,6 +46,9 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
         return spectrum.Pane().BufferWindow().Display().Window().Cursor();
       },
       services.traceDialogs));
+  fpgaPart.SetBeforeProgramming([&scope = static_cast<ScopeFramePart&>(*parts.back())] {
+    if (COscopeView* view = scope.View()) view->Cycle().Stop();
+  });
   return parts;
 }
 

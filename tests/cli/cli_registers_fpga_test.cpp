@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <fstream>
 #include <memory>
 
@@ -85,18 +86,46 @@ TEST(HeadlessRegisters, SavedSetWrittenToASecondInstrumentComesBackTheSame) {
   EXPECT_TRUE(outcome.err.contains("Unable to Open File"));
 }
 
+// A file that gives no register values (empty, or not a register file at
+// all) would write the instrument's own values back; it is refused before
+// the port is opened.
+TEST(HeadlessRegisters, WriteRefusesAFileWithoutRegisters) {
+  auto instrument = Instrument();
+  instrument->Inspect([](sim::VirtualInstrument& device) { device.Memory().registers.Set(70, 4321); });
+  QTemporaryDir folder;
+  const QString empty = folder.filePath("empty.rgv");
+  std::ofstream(empty.toStdString()).flush();
+  const QString garbage = folder.filePath("garbage.rgv");
+  std::ofstream(garbage.toStdString()) << "<notes>\n12\n<data>\n7\n</data>\n";
+  const QString sizeZero = folder.filePath("none.rgv");
+  std::ofstream(sizeZero.toStdString()) << "<registers>\n<size>0</size>\n<data>\n7\n</data>\n</registers>\n";
+  for (const QString& file : {empty, garbage, sizeZero}) {
+    const Outcome outcome = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+    EXPECT_EQ(outcome.exitCode, 1) << file.toStdString();
+    EXPECT_TRUE(outcome.out.isEmpty()) << outcome.out.toStdString();
+    EXPECT_EQ(outcome.err, file + ": no registers block with values in the file; nothing was sent\n");
+  }
+  EXPECT_EQ(InstrumentRegister(*instrument, 70), 4321);
+}
+
 TEST(HeadlessFpga, UploadVerifyAndConfigurePrintTheLogAndExitByOutcome) {
   auto instrument = Instrument();
   test::DesignFolder folder;
   const QString design = QString::fromStdString(
       folder.Write("design.kbf", test::KbfFile(test::DesignBytes(1040, 3), 0x10000)).string());
 
-  Outcome outcome = RunTool({"fpga", "upload", design, "--port", Device(*instrument)});
+  Outcome outcome = RunTool({"fpga", "upload", design, "--port", Device(*instrument), "--no-verify"});
   ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
   EXPECT_EQ(outcome.out, "Open File: " + design +
                              "\nUploading...\nWriting FPGA Flash: Done!\n1536 Bytes Uploaded\n" +
                              QString(38, '*') + "\n");
   EXPECT_TRUE(outcome.err.contains("Progress: "));
+
+  // Without --no-verify the upload reads the flash back and compares it.
+  outcome = RunTool({"fpga", "upload", design, "--port", Device(*instrument)});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("1536 Bytes Uploaded\n"));
+  EXPECT_TRUE(outcome.out.endsWith("Verifyed 1536 bytes...0 Errors Found!\n" + QString(52, '*') + "\n"));
 
   outcome = RunTool({"fpga", "verify", design, "--port", Device(*instrument)});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
@@ -131,10 +160,43 @@ TEST(HeadlessFpga, UsageErrors) {
        {QStringList{"fpga"}, QStringList{"fpga", "upload", "--port", "x"}, QStringList{"fpga", "flash", "f"},
         QStringList{"fpga", "configure", "f", "--port", "x"}, QStringList{"fpga", "upload", "a", "b", "c"},
         QStringList{"registers", "save", "--port", "x"}, QStringList{"registers", "load", "f", "--port", "x"},
-        QStringList{"registers", "write", "f", "--port", "x", "--overwrite"}}) {
+        QStringList{"registers", "write", "f", "--port", "x", "--overwrite"},
+        QStringList{"fpga", "verify", "f", "--port", "x", "--no-verify"}}) {
     const Outcome outcome = RunTool(arguments);
     EXPECT_EQ(outcome.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("usage: korva-tdcr-cli")) << arguments.join(' ').toStdString();
+  }
+}
+
+// Ctrl-C or SIGTERM in the middle of an upload end it between two blocks,
+// say what the flash now holds and exit with 130, at once.
+TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
+  sim::ServerOptions options;
+  options.baud = 115200;
+  options.flashBytes = 256 * 1024;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  test::DesignFolder folder;
+  const QString design =
+      QString::fromStdString(folder.Write("big.rbf", test::DesignBytes(96 * 1024)).string());
+  for (const int signal : {SIGINT, SIGTERM}) {
+    QProcess tool;
+    tool.start(QStringLiteral(KORVA_CLI_PATH), {"fpga", "upload", design, "--port", Device(instrument)});
+    ASSERT_TRUE(tool.waitForStarted());
+    QByteArray err;
+    while (!err.contains("Progress: ") && tool.waitForReadyRead(10000)) err += tool.readAllStandardError();
+    ASSERT_TRUE(err.contains("Progress: ")) << err.toStdString();
+    ::kill(static_cast<pid_t>(tool.processId()), signal);
+    ASSERT_TRUE(tool.waitForFinished(3000)) << "signal " << signal;
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tool.exitCode(), 130);
+    err += tool.readAllStandardError();
+    EXPECT_TRUE(
+        err.contains("Upload interrupted: the flash holds an incomplete design; upload it again before "
+                     "configuring.\n"))
+        << err.toStdString();
+    EXPECT_TRUE(tool.readAllStandardOutput().contains(
+        "Upload/Verification Cancelled. Please, reload/verify FPGA design!"));
   }
 }
 

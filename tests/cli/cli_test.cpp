@@ -1,4 +1,8 @@
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -208,6 +212,48 @@ TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
   EXPECT_TRUE(outcome.err.contains("Failed to retreive time from: 127.0.0.1:9"));
   EXPECT_FALSE(outcome.out.contains("RUN 1"));
   EXPECT_FALSE(QFile::exists(folder.filePath("utc.tdc")));
+}
+
+// A port of mode 600 owned by another user, as a lab first meets a USB
+// serial adapter: the tool gives the reason and the fix after the
+// message's first line, and its event log holds the same lines. The tool
+// runs as "nobody", which the device denies.
+TEST(HeadlessTool, APortTheUserMayNotOpenIsExplainedWithTheFix) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the device to another user and drop to nobody";
+  const passwd* nobody = ::getpwnam("nobody");
+  if (nobody == nullptr) GTEST_SKIP() << "no user nobody to run the tool as";
+  sim::PtyServer instrument;
+  instrument.Start();
+  const std::string device = instrument.DevicePath();
+  ASSERT_EQ(::chown(device.c_str(), 0, 20), 0);
+  ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
+  const QString group = ::getgrgid(20) != nullptr ? ::getgrgid(20)->gr_name : "20";
+
+  QTemporaryDir home;
+  ASSERT_EQ(::chown(home.path().toLocal8Bit().constData(), nobody->pw_uid, nobody->pw_gid), 0);
+  QProcess tool;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOME", home.path());
+  environment.insert("XDG_RUNTIME_DIR", home.path());
+  tool.setProcessEnvironment(environment);
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  tool.setChildProcessModifier([uid, gid] {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(99);
+  });
+  tool.start(QStringLiteral(KORVA_CLI_PATH), {"info", "--port", QString::fromStdString(device)});
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_EQ(outcome.exitCode, 1);
+  const QString reason = QString::fromStdString(device) + ": Permission denied";
+  const QString fix = QString::fromStdString(device) +
+                      " may be opened by its owner \"root\" only: give the group \"" + group +
+                      "\" read and write access to it";
+  EXPECT_TRUE(outcome.err.contains("Unable to open COM-port\n" + reason + "\n" + fix))
+      << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.err.contains("then log out and log in again."));
+  for (const QString& logged : {QString("Unable to open COM-port"), reason, fix}) {
+    EXPECT_TRUE(outcome.err.contains(">> " + logged)) << logged.toStdString();
+  }
 }
 
 }  // namespace

@@ -84,5 +84,22 @@ TEST(HeadlessTrace, AnExistingFileIsKeptWithoutOverwriteAndBadOptionsAreRefused)
   EXPECT_EQ(outcome.exitCode, 2);
 }
 
+// An instrument that stops answering trace reads: the link gives up, and
+// the tool says so rather than blaming the trigger.
+TEST(HeadlessTrace, ALinkGivenUpIsReportedAsSuch) {
+  sim::ServerOptions options = test::UnpacedInstrument();
+  options.faults.silent = true;
+  options.faults.only = sim::RequestKind::kTraceRead;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  QTemporaryDir folder;
+  const Outcome outcome = RunTool({"trace", "--port", QString::fromStdString(instrument.DevicePath()),
+                                   "--out", folder.filePath("lost.csv")});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.err.contains("No trace arrived: the link to the instrument was given up."))
+      << outcome.err.toStdString();
+  EXPECT_FALSE(outcome.err.contains("the trigger did not fire"));
+}
+
 }  // namespace
 }  // namespace korva

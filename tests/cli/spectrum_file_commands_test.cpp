@@ -85,5 +85,33 @@ TEST(HeadlessSpectrumFile, ReadSpectrumFailuresHaveTheirExitCodes) {
   EXPECT_EQ(RunReadSpectrum({"read-spectrum", "a.kts", "--soft"}).exitCode, 2);
 }
 
+// An existing CSV is replaced only with --overwrite, as every command that
+// writes a file does; refused, it stays as it was and nothing is printed.
+TEST(HeadlessSpectrumFile, ReadSpectrumReplacesAnExistingCsvOnlyWithOverwrite) {
+  QTemporaryDir folder;
+  CSpectrum written;
+  written.image.spectrum[5] = 77;
+  const QString path = folder.filePath("s.kts");
+  ASSERT_EQ(SaveSpectrumFile(written, path.toStdString(), {}), SpectrumFileStatus::kDone);
+  const QString csv = folder.filePath("s.csv");
+  QFile existing(csv);
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.write("keep me\n");
+  existing.close();
+
+  const test::Outcome refused = test::RunTool({"read-spectrum", path, "--csv", csv}, 30000);
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_TRUE(refused.out.isEmpty());
+  EXPECT_TRUE(refused.err.contains("File already exists: " + csv + " (use --overwrite to replace it)"));
+  ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+  EXPECT_EQ(existing.readAll(), "keep me\n");
+  existing.close();
+
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum", path, "--csv", csv, "--overwrite"}).exitCode, 0);
+  ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(existing.readAll().startsWith("Spectrum from Input"));
+  EXPECT_EQ(RunReadSpectrum({"read-spectrum", path, "--overwrite"}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace korva

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
@@ -24,6 +25,7 @@
 #include "devicelink/serial_port_event.h"
 #include "devicelink/serial_port_window.h"
 #include "fpga_test_support.h"
+#include "scope/oscope_view.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 
@@ -68,20 +70,33 @@ void Screenshot(QWidget& widget, const QString& name) {
   if (!folder.isEmpty()) widget.grab().save(QDir(folder).filePath(name));
 }
 
+// The main window, shown, with its own prompt and settings and `instrument`
+// in its port list.
+struct MainWindowRig {
+  explicit MainWindowRig(sim::PtyServer& instrument) {
+    services.prompt = &prompt;
+    services.settings = &settings;
+    services.enumerate = test::VirtualInstrumentPorts(instrument);
+    frame = std::make_unique<CMainFrame>(services);
+    frame->show();
+  }
+  ~MainWindowRig() { frame->close(); }
+
+  test::RecordingPrompt prompt;
+  test::MemorySettingsStore settings;
+  MainFrameServices services;
+  std::unique_ptr<CMainFrame> frame;
+};
+
 TEST(FpgaFromTheMainWindow, UploadVerifyAndConfigureThenTheLinkComesBack) {
   auto instrument = Instrument(0);
   test::DesignFolder folder;
   const std::vector<std::uint8_t> body = DesignBytes(3000, 7);
   const auto design = folder.Write("design.kbf", KbfFile(body, 0x8000));
 
-  test::RecordingPrompt prompt;
-  test::MemorySettingsStore settings;
-  MainFrameServices services;
-  services.prompt = &prompt;
-  services.settings = &settings;
-  services.enumerate = test::VirtualInstrumentPorts(*instrument);
-  CMainFrame frame(services);
-  frame.show();
+  MainWindowRig rig(*instrument);
+  CMainFrame& frame = *rig.frame;
+  const test::RecordingPrompt& prompt = rig.prompt;
 
   frame.Trigger(command::kFpga);
   EXPECT_EQ(prompt.errors, std::vector<std::string>{"No device is connected. Please, connect/reconect!"});
@@ -128,7 +143,49 @@ TEST(FpgaFromTheMainWindow, UploadVerifyAndConfigureThenTheLinkComesBack) {
   EXPECT_TRUE(frame.Session().Engine().SpectrumPolling());
   EXPECT_TRUE(QTest::qWaitFor([&] { return frame.Session().Engine().DeviceAnswered(); }, 5000));
   EXPECT_EQ(prompt.errors.size(), 1u);
-  frame.close();
+}
+
+// Opens the dialog from the Utility menu and closes it at once; returns
+// whether the trace viewer ran while the dialog was open.
+bool OpenAndCloseFpgaDialog(CMainFrame& frame, COscopeView& viewer) {
+  bool viewerRan = true;
+  QTimer closer;
+  closer.callOnTimeout([&] {
+    auto* dialog = frame.findChild<CProgramFPGA*>();
+    if (dialog == nullptr) return;
+    viewerRan = viewer.Cycle().IsRunning();
+    Button(*dialog, "Close").click();
+  });
+  closer.start(20);
+  frame.Trigger(command::kFpga);
+  return viewerRan;
+}
+
+// Entering the dialog stops a running trace viewer; the reconnect after it
+// leaves spectrum polling as the user had it, on or off.
+TEST(FpgaFromTheMainWindow, EntryStopsTheTraceViewerAndPollingStaysAsTheUserHadIt) {
+  auto instrument = Instrument(0);
+  MainWindowRig rig(*instrument);
+  CMainFrame& frame = *rig.frame;
+  frame.Trigger(command::kAutoConnect);
+  CommandEngine& engine = frame.Session().Engine();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.DeviceAnswered(); }, 5000));
+  auto* viewer = frame.findChild<COscopeView*>();
+  ASSERT_NE(viewer, nullptr);
+
+  viewer->Cycle().ClickRun();
+  ASSERT_TRUE(viewer->Cycle().IsRunning());
+  EXPECT_FALSE(engine.SpectrumPolling()) << "a trace run holds the polling off";
+  EXPECT_FALSE(OpenAndCloseFpgaDialog(frame, *viewer));
+  EXPECT_FALSE(viewer->Cycle().IsRunning());
+  EXPECT_EQ(viewer->Cycle().Caption(), RunCaption::kRun);
+  EXPECT_TRUE(engine.SpectrumPolling()) << "the stopped run gives the polling back";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.DeviceAnswered(); }, 5000));
+
+  engine.SetSpectrumPolling(false);
+  OpenAndCloseFpgaDialog(frame, *viewer);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.DeviceAnswered(); }, 5000));
+  EXPECT_FALSE(engine.SpectrumPolling()) << "polling the user had off stays off";
 }
 
 // Hands the port's received-characters notifications to the dialog's
@@ -201,9 +258,34 @@ TEST_F(ProgramFpgaDialogTest, StopEndsAnUploadHalfWayAndTheButtonsComeBack) {
     EXPECT_TRUE(Button(*dialog_, name).isEnabled()) << name;
   }
   // Once the reply to the last block has come and gone, the next operation
-  // runs clean.
+  // runs clean; but the flash holds half a design, so Config FPGA asks
+  // first, and No leaves the instrument alone.
   QTest::qWait(300);
+  const std::size_t linesBefore = LogLines(*dialog_).size();
   Button(*dialog_, "Config FPGA").click();
+  EXPECT_EQ(prompt_.questions,
+            std::vector<std::string>{"The last upload did not finish: the flash holds an "
+                                     "incomplete design. Configure the FPGA from it anyway?"});
+  EXPECT_FALSE(dialog_->Transfer().IsBusy());
+  EXPECT_EQ(LogLines(*dialog_).size(), linesBefore);
+  prompt_.answerYes = true;
+  Button(*dialog_, "Config FPGA").click();
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !dialog_->Transfer().IsBusy(); }, 5000));
+  EXPECT_EQ(LogLines(*dialog_).back(), std::string(38, '*'));
+  EXPECT_EQ(prompt_.questions.size(), 2u);
+}
+
+// A finished upload makes the flash whole again: Config FPGA asks nothing.
+TEST_F(ProgramFpgaDialogTest, ConfigAfterAFinishedUploadAsksNothing) {
+  Open(0);
+  dialog_->SetFlashIncomplete(true);
+  chosen_ = folder_.Write("small.rbf", DesignBytes(2000)).string();
+  Button(*dialog_, "Browse").click();
+  Button(*dialog_, "Upload").click();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog_->Transfer().IsBusy(); }, 5000));
+  EXPECT_FALSE(dialog_->FlashIncomplete());
+  Button(*dialog_, "Config FPGA").click();
+  EXPECT_TRUE(prompt_.questions.empty());
   EXPECT_TRUE(QTest::qWaitFor([this] { return !dialog_->Transfer().IsBusy(); }, 5000));
   EXPECT_EQ(LogLines(*dialog_).back(), std::string(38, '*'));
 }

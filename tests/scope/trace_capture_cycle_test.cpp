@@ -134,6 +134,38 @@ TEST_F(CycleRig, RunStartsAndStopsOnALinkAndSglArmsTwoReads) {
   EXPECT_EQ(cycle.Caption(), RunCaption::kRun);
 }
 
+// The read RUN requests at once returns the trace held from before the new
+// settings: it is neither counted, nor shown, nor averaged.
+TEST_F(CycleRig, ARunDropsTheTraceCapturedBeforeItsSettings) {
+  engine.PrepareConnect();
+  engine.CompleteConnect();
+  for (const TraceMode mode : {TraceMode::kNrm, TraceMode::kAv4}) {
+    cycle.SetMode(mode);
+    cycle.ClickRun();
+    ASSERT_TRUE(cycle.IsRunning());
+    const int before = cycle.TracesTaken();
+    cycle.TakeTrace(Record(1000));
+    EXPECT_EQ(cycle.TracesTaken(), before) << "the stale trace is not counted";
+    cycle.TakeTrace(Record(200));
+    cycle.TakeTrace(Record(400));
+    EXPECT_EQ(cycle.TracesTaken(), before + 2);
+    EXPECT_EQ(cycle.Shown()[0].analog, mode == TraceMode::kNrm ? 400 : 150)
+        << "Av4 of 200, 400 and two empty";
+    cycle.ClickRun();
+    EXPECT_FALSE(cycle.IsRunning());
+  }
+  // A single capture discards its first read itself (the engine never hands
+  // it over); a run stopped before its first trace leaves nothing to drop.
+  cycle.SetMode(TraceMode::kNrm);
+  cycle.ClickRun();
+  cycle.SetMode(TraceMode::kSgl);
+  cycle.ClickRun();
+  const int before = cycle.TracesTaken();
+  cycle.TakeTrace(Record(9));
+  EXPECT_EQ(cycle.TracesTaken(), before + 1);
+  EXPECT_EQ(cycle.Shown()[0].analog, 9);
+}
+
 TEST(RoiAroundCursor, FindsTheMarkedRunWithinTheSoftSize) {
   std::vector<std::uint8_t> marks(32, 0);
   for (int i = 5; i <= 9; ++i) marks[static_cast<std::size_t>(i)] = 1;

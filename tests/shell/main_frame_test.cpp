@@ -103,8 +103,11 @@ TEST_F(MainFrameTest, StartsWithAnEmptySettingsStore) {
 TEST_F(MainFrameTest, ConnectWithoutAPortFailsCleanly) {
   auto frame = MakeFrame();
   frame->Trigger(command::kConnect);
-  EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
-  EXPECT_EQ(Messages(*frame), (std::vector<std::string>{"Start Application", "Disconnected from hardware"}));
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_EQ(prompt.errors[0], "Unable to open COM-port\n(no port chosen): No such file or directory");
+  EXPECT_EQ(Messages(*frame),
+            (std::vector<std::string>{"Start Application", "Unable to open COM-port",
+                                      "(no port chosen): No such file or directory", "Disconnected from hardware"}));
   EXPECT_FALSE(frame->Session().Engine().IsConnected());
 }
 
@@ -199,7 +202,8 @@ TEST_F(MainFrameTest, PortDialogChoiceIsUsedByConnectAndAboutHardwareDescribesTh
   });
   frame->Trigger(command::kPort);
   frame->Trigger(command::kConnect);
-  EXPECT_EQ(prompt.errors, std::vector<std::string>{"Unable to open COM-port"});
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_TRUE(prompt.errors[0].starts_with("Unable to open COM-port\n")) << prompt.errors[0];
 }
 
 // Without a saved placement the window takes most of the screen, so the
