@@ -18,6 +18,7 @@
 #include "common/settings_store.h"
 #include "forms/dock_pane.h"
 #include "shell/application_look.h"
+#include "shell/dock_width_keeper.h"
 #include "shell/event_log_pane.h"
 #include "shell/frame_parts.h"
 #include "shell/message_box_prompt.h"
@@ -55,6 +56,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
       instrument_(spectra_.buffer.image, *prompt_),
       context_{*this, instrument_, *prompt_, *settings_, spectra_, timeReference_, timeServices_},
       powerEvents_(new PowerEvents(this)),
+      dockWidths_(new DockWidthKeeper(*this)),
       applicationLook_(static_cast<int>(
           settings_->ReadDword(settings_path::kApp, "AppLook").value_or(kDefaultApplicationLook))) {
   setWindowTitle(QStringLiteral("Korva-TDCR"));
@@ -209,6 +211,7 @@ void CMainFrame::UpdateCommandStates() {
 
 void CMainFrame::AddPane(DockPane* pane, Qt::DockWidgetArea area) {
   addDockWidget(area, pane);
+  dockWidths_->Watch(*pane);
   windowsMenu_->addAction(pane->toggleViewAction());
   panes_.push_back(pane);
 }
@@ -290,6 +293,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
   if (!timerPending_) return;
   timerPending_ = false;
   if (!layoutRestored_) QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
+  dockWidths_->RememberSoon();
   // The timer starts once the window has been painted for the first time.
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
@@ -330,11 +334,13 @@ void CMainFrame::OnRestoreLayout() {
   if (const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppState")) {
     restoreState(ToByteArray(*layout));
   }
+  dockWidths_->RememberSoon();
 }
 
 void CMainFrame::OnDefaultLayout() {
   const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppStateDefault");
   restoreState(layout ? ToByteArray(*layout) : factoryLayout_);
+  dockWidths_->RememberSoon();
 }
 
 }  // namespace korva
