@@ -2,8 +2,10 @@
 
 #include <QDockWidget>
 #include <QEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QTimer>
+#include <algorithm>
 
 namespace korva {
 
@@ -24,6 +26,12 @@ void DockWidthKeeper::Watch(QDockWidget& pane) {
 
 void DockWidthKeeper::RememberSoon() { QTimer::singleShot(0, this, &DockWidthKeeper::Remember); }
 
+void DockWidthKeeper::Keep(Qt::DockWidgetArea area, int width) {
+  widths_[area] = width;
+  Restore();
+  QTimer::singleShot(0, this, &DockWidthKeeper::Restore);
+}
+
 // A separator is dragged with the mouse over the window itself; letting go
 // ends the drag.
 bool DockWidthKeeper::eventFilter(QObject* watched, QEvent* event) {
@@ -31,18 +39,36 @@ bool DockWidthKeeper::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+// Sizes asked for with resizeDocks reach the panes when the layout is next
+// activated; the keeper activates it first so it notes what the user sees.
 void DockWidthKeeper::Remember() {
+  if (QLayout* layout = window_.layout()) layout->activate();
   widths_.clear();
   for (const Qt::DockWidgetArea area : kSideAreas) {
     if (const QDockWidget* pane = PaneIn(area)) widths_[area] = pane->width();
   }
 }
 
+// The side areas share the width with the panes on top, which take what
+// the kept widths leave of what they all have now, so the layout has
+// nowhere else to put it.
 void DockWidthKeeper::Restore() {
+  QDockWidget* top = PaneIn(Qt::TopDockWidgetArea);
+  if (top == nullptr) return;
+  QList<QDockWidget*> panes;
+  QList<int> widths;
+  int rest = top->width();
   for (const auto& [area, width] : widths_) {
-    QDockWidget* pane = PaneIn(area);
-    if (pane != nullptr && pane->width() != width) window_.resizeDocks({pane}, {width}, Qt::Horizontal);
+    if (QDockWidget* pane = PaneIn(area)) {
+      panes.append(pane);
+      widths.append(width);
+      rest += pane->width() - width;
+    }
   }
+  if (panes.isEmpty()) return;
+  panes.append(top);
+  widths.append(std::max(rest, top->minimumSizeHint().width()));
+  window_.resizeDocks(panes, widths, Qt::Horizontal);
 }
 
 QDockWidget* DockWidthKeeper::PaneIn(Qt::DockWidgetArea area) const {

@@ -26,6 +26,8 @@ class DockWidthKeeper : public QObject {
   // Takes the side areas' present widths as the ones to keep, once the
   // layout has settled.
   void RememberSoon();
+  // Gives the panes of `area` this width from now on.
+  void Keep(Qt::DockWidgetArea area, int width);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

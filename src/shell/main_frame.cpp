@@ -34,8 +34,9 @@ constexpr double kFirstStartScreenShare = 0.9;
 // The Events pane keeps a few lines in view on a first start.
 constexpr int kFirstStartEventsHeight = 100;
 constexpr int kFirstStartReservedHeight = 200;
-// The set-up forms on the right take this share of the width.
-constexpr double kFirstStartRightShare = 0.2;
+// The set-up forms on the right take this share of the width: at 1920
+// points the SHAPER form fits without scrolling.
+constexpr double kFirstStartRightShare = 0.26;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 
@@ -292,8 +293,11 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!timerPending_) return;
   timerPending_ = false;
-  if (!layoutRestored_) QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
-  dockWidths_->RememberSoon();
+  if (layoutRestored_) {
+    dockWidths_->RememberSoon();
+  } else {
+    QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
+  }
   // The timer starts once the window has been painted for the first time.
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
@@ -306,9 +310,7 @@ void CMainFrame::GiveMeasurementPanesTheRoom() {
     resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
                 Qt::Vertical);
   }
-  if (DockPane* right = frontInArea_[Qt::RightDockWidgetArea]) {
-    resizeDocks({right}, {static_cast<int>(width() * kFirstStartRightShare)}, Qt::Horizontal);
-  }
+  dockWidths_->Keep(Qt::RightDockWidgetArea, static_cast<int>(width() * kFirstStartRightShare));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
