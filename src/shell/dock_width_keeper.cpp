@@ -71,11 +71,16 @@ void DockWidthKeeper::Restore() {
   window_.resizeDocks(panes, widths, Qt::Horizontal);
 }
 
+// A pane behind a tab has nothing on screen; where nothing is on screen at
+// all (no window system), any shown pane stands for its area.
 QDockWidget* DockWidthKeeper::PaneIn(Qt::DockWidgetArea area) const {
+  QDockWidget* shown = nullptr;
   for (QDockWidget* pane : window_.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (pane->isVisible() && !pane->isFloating() && window_.dockWidgetArea(pane) == area) return pane;
+    if (!pane->isVisible() || pane->isFloating() || window_.dockWidgetArea(pane) != area) continue;
+    if (!pane->visibleRegion().isEmpty()) return pane;
+    if (shown == nullptr) shown = pane;
   }
-  return nullptr;
+  return shown;
 }
 
 }  // namespace korva

@@ -35,7 +35,7 @@ class DockWidthKeeper : public QObject {
  private:
   void Remember();
   void Restore();
-  // A shown, docked pane of `area`, or null.
+  // The docked pane in front in `area`, or null.
   QDockWidget* PaneIn(Qt::DockWidgetArea area) const;
 
   QMainWindow& window_;
