@@ -3,8 +3,9 @@
 //   trace_draw [--seconds S] [--sim PATH]
 //
 // First the time to process one trace (the Av4 moving average and the
-// display arithmetic) and draw it with its grid into an offscreen 512 x 512
-// image, as the viewer does for every trace; then the traces per second
+// display arithmetic) and draw it with its grid into an offscreen square as
+// large as the plot grows in a full-height pane at 1920 x 1080, as the
+// viewer does for every trace; then the traces per second
 // the link delivers in NRM mode from the veltra-sim program paced at
 // 921600 baud, with the trace viewer's own capture cycle driving the engine.
 
@@ -37,7 +38,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::duration;
 
 constexpr int kDrawRounds = 2000;
-constexpr int kPlotSide = 512;
+// The plot in the TRACE VIEWER pane of a 1920 x 1080 window.
+constexpr int kPlotSide = 768;
 
 struct Options {
   double seconds = 5.0;

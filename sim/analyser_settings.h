@@ -8,11 +8,6 @@
 
 namespace korva::sim {
 
-// A pulse of one photoelectron's mean charge lands in this channel at gain
-// 1; the sum of all three tubes of a C-14 endpoint decay still fits the
-// 4096 channels there.
-inline constexpr double kChannelsPerPhotoelectron = 24.0;
-
 // What the multichannel analyser takes from the registers:
 //   input       register 83 bits 0-1 (tube A, B, C, or 3 for their sum);
 //   half        register 18 bit 15 (set: entries 0-4095, clear: 4096-8191);

@@ -5,8 +5,6 @@ namespace korva::sim {
 namespace {
 
 constexpr double kTubes = 3.0;
-// The standard voltage is set for the C-14 endpoint.
-constexpr double kStandardTopKeV = 156.476;
 
 // Sum of `photoelectrons` single-electron charges of mean 1: a gamma
 // distribution of shape photoelectrons / variance and scale variance.
@@ -20,9 +18,9 @@ double PulseHeight(int photoelectrons, std::mt19937& random) {
 
 BetaPulseSource::BetaPulseSource(const SpectrumSourceOptions& options)
     : options_(options), light_(EmitterOf(options.nuclide), options.kB) {
-  if (light_.HighestKeV() > kStandardTopKeV) {
-    tubeGain_ = light_.QuenchedKeV(kStandardTopKeV) / light_.QuenchedKeV(light_.HighestKeV());
-  }
+  const double topChannel =
+      light_.QuenchedKeV(light_.HighestKeV()) * options_.photoelectronsPerKeV * kChannelsPerPhotoelectron;
+  if (topChannel > kTopChannel) tubeGain_ = kTopChannel / topChannel;
 }
 
 PmtPulses BetaPulseSource::Decay(std::mt19937& random) const {

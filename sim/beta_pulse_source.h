@@ -8,6 +8,18 @@
 
 namespace korva::sim {
 
+// One photoelectron's mean pulse at the tubes' standard voltage is 50 mV:
+// the pulse height the TDCR counter's discriminators count photoelectrons
+// by (tdcr_settings.h), and what a fast tube at a gain of about 3e7 gives
+// into 50 ohm (4.8 pC in a pulse of about 5 ns; the gains and pulse widths
+// of Hamamatsu Photonics, "Photomultiplier Tubes: Basics and Applications",
+// 4th ed., 2017, ch. 4). The analyser digitises a 1 V input range into its
+// 4096 channels at gain 1, so one photoelectron lands at channel 204.8.
+inline constexpr double kSinglePhotoelectronMillivolts = 50.0;
+inline constexpr double kAnalyserRangeMillivolts = 1000.0;
+inline constexpr double kChannelsPerPhotoelectron =
+    kSinglePhotoelectronMillivolts / kAnalyserRangeMillivolts * 4096.0;
+
 // One decay as the three photomultipliers see it: each tube's pulse height
 // in units of the mean single-photoelectron pulse at the tubes' standard
 // voltage; 0 when the tube caught no photoelectron.
@@ -25,13 +37,19 @@ struct PmtPulses {
 // single-electron response of relative variance 0.3), so a tube's pulse
 // height is a sum of that many charges.
 //
-// The tubes run at their standard voltage, where a C-14 spectrum fills the
-// analyser at gain 1, unless the vial's electrons reach higher: then the
-// voltage is lowered so that the most energetic one, at its mean light,
-// lands at the same channel as the C-14 endpoint (TubeGain).
+// The tubes run at their standard voltage unless the vial's electrons
+// would run off the analyser's axis: as a lab does with a hard emitter, the
+// voltage is then lowered until the most energetic electron's mean light,
+// in all three tubes together, lands at kTopChannel at gain 1 (TubeGain).
+// A tritium vial stays at the standard voltage; a Bi-207 vial's 976 keV K
+// line then stands near channel 2830 of the A+B+C input at coarse gain 1.00
+// and a third as high on one tube.
 class BetaPulseSource {
  public:
   static constexpr double kSingleElectronVariance = 0.3;
+  // Three quarters of the 4096 channels: room above for the statistics'
+  // spread of the highest line.
+  static constexpr double kTopChannel = 3072.0;
 
   explicit BetaPulseSource(const SpectrumSourceOptions& options);
 

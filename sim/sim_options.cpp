@@ -173,7 +173,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--lambda",
        [](SimOptions& o, std::string_view v) {
          const auto lambda = ParseInRange(v, 0.0, 100.0);
-         return lambda && *lambda > 0.0 && Store(lambda, o.server.tdcr.photoelectronsPerKeV);
+         return lambda && *lambda > 0.0 && Store(lambda, o.server.tdcr.photoelectronsPerKeV) &&
+                Store(lambda, o.server.spectrum.photoelectronsPerKeV);
        }},
       {"--baud", [](SimOptions& o,
                     std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},

@@ -53,12 +53,16 @@ ScopeFramePart::ScopeFramePart(const FrameContext& context, std::function<int()>
   setup.traceViewRefresh = [view = QPointer<COscopeView>(View())] {
     if (view) view->RefreshTimeBase();
   };
+  setup.traceLegendRefresh = [view = QPointer<COscopeView>(View())] {
+    if (view) view->RefreshLegend();
+  };
 }
 
 ScopeFramePart::~ScopeFramePart() {
   context_.instrument.Engine().RemoveObserver(this);
   context_.spectra.setupLinks.traceCompose = {};
   context_.spectra.setupLinks.traceViewRefresh = {};
+  context_.spectra.setupLinks.traceLegendRefresh = {};
 }
 
 COscopeView* ScopeFramePart::View() const { return pane_->OscopeView(); }

@@ -12,16 +12,23 @@ constexpr int kDivisions = 16;
 constexpr int kLargeSide = 512;
 constexpr int kSmallSide = 256;
 
+// One pixel wide however far the plot is scaled.
+QPen Line(const QColor& colour, Qt::PenStyle style = Qt::SolidLine) {
+  QPen pen(colour, 1, style);
+  pen.setCosmetic(true);
+  return pen;
+}
+
 void PaintGrid(QPainter& painter, int side, const TracePlotColours& colours) {
   painter.fillRect(0, 0, side, side, colours.background);
   const int division = side / kDivisions;
-  painter.setPen(QPen(colours.grid, 1, Qt::DotLine));
+  painter.setPen(Line(colours.grid, Qt::DotLine));
   for (int k = 1; k < kDivisions; ++k) {
     painter.drawLine(k * division, 0, k * division, side - 1);
     painter.drawLine(0, k * division, side - 1, k * division);
   }
   const int centre = side / 2;
-  painter.setPen(QPen(colours.centre, 1));
+  painter.setPen(Line(colours.centre));
   painter.drawLine(centre, 0, centre, side - 1);
   painter.drawLine(0, centre, side - 1, centre);
   // Quarter-division ticks on both centre lines.
@@ -31,7 +38,7 @@ void PaintGrid(QPainter& painter, int side, const TracePlotColours& colours) {
     painter.drawLine(t, centre - length, t, centre + length);
     painter.drawLine(centre - length, t, centre + length, t);
   }
-  painter.setPen(QPen(colours.grid, 1));
+  painter.setPen(Line(colours.grid));
   painter.drawRect(0, 0, side - 1, side - 1);
 }
 
@@ -53,7 +60,7 @@ void PaintAnalog(QPainter& painter, int side, const TracePicture& picture, const
       path.lineTo(point);
     }
   }
-  painter.setPen(QPen(colour, 1));
+  painter.setPen(Line(colour));
   painter.drawPath(path);
 }
 
@@ -78,7 +85,7 @@ void PaintLogicLines(QPainter& painter, int side, const TracePicture& picture,
       }
     }
     path.lineTo(std::min((count - 1) * step + step, side - 1), path.currentPosition().y());
-    painter.setPen(QPen(colours.lineColours[static_cast<std::size_t>(line)], 1));
+    painter.setPen(Line(colours.lineColours[static_cast<std::size_t>(line)]));
     painter.drawPath(path);
   }
 }
@@ -97,10 +104,14 @@ void PaintTriggerMark(QPainter& painter, int side, const TracePicture& picture, 
 
 int TracePlotSide(int available) { return available >= kLargeSide ? kLargeSide : kSmallSide; }
 
-void PaintTracePlot(QPainter& painter, int side, const TracePicture& picture,
+int TracePlotPixels(int available) { return std::max(available, kSmallSide) / kDivisions * kDivisions; }
+
+void PaintTracePlot(QPainter& painter, int pixels, const TracePicture& picture,
                     const TracePlotColours& colours) {
+  const int side = TracePlotSide(pixels);
   painter.save();
-  painter.setClipRect(0, 0, side, side);
+  painter.setClipRect(0, 0, pixels, pixels);
+  painter.scale(static_cast<double>(pixels) / side, static_cast<double>(pixels) / side);
   PaintGrid(painter, side, colours);
   PaintTriggerMark(painter, side, picture, colours.trigger);
   if (picture.hasTrace) {
@@ -120,7 +131,7 @@ void TracePlot::Show(const TracePicture& picture) {
   update();
 }
 
-int TracePlot::Side() const { return TracePlotSide(std::min(width(), height())); }
+int TracePlot::Side() const { return TracePlotPixels(std::min(width(), height())); }
 
 QSize TracePlot::sizeHint() const { return {kLargeSide, kLargeSide}; }
 QSize TracePlot::minimumSizeHint() const { return {kSmallSide, kSmallSide}; }

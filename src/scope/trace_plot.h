@@ -36,13 +36,19 @@ struct TracePicture {
   int triggerSample = 0;  // the trigger delay in samples
 };
 
-// The plot's side: 512 points where there is room, else 256.
+// The side of the plot's geometry (sample steps, ordinates, logic line
+// rows): 512 points where there is room, else 256.
 int TracePlotSide(int available);
+// The side in pixels the plot fills in a square of `available` pixels: at
+// least 256, a whole number of pixels per division.
+int TracePlotPixels(int available);
 
 // Paints the 16 x 16 division grid and the picture into a square plot of
-// `side` points at the painter's origin. Everything is drawn afresh from
-// the picture, so a repaint at any time shows the same.
-void PaintTracePlot(QPainter& painter, int side, const TracePicture& picture,
+// `pixels` pixels at the painter's origin: the geometry of a plot of
+// TracePlotSide(pixels) points, scaled to fill the square, its lines one
+// pixel wide. Everything is drawn afresh from the picture, so a repaint at
+// any time shows the same.
+void PaintTracePlot(QPainter& painter, int pixels, const TracePicture& picture,
                     const TracePlotColours& colours);
 
 // The plot frame of the trace viewer: repaints from the kept picture.
@@ -55,13 +61,14 @@ class TracePlot : public QWidget {
   void Show(const TracePicture& picture);
   const TracePicture& Picture() const { return picture_; }
   const TracePlotColours& Colours() const { return colours_; }
+  // The drawn square's side in pixels.
   int Side() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
  signals:
-  // The plot's side changed (256 or 512 points).
+  // The drawn square's side changed.
   void SideChanged(int side);
 
  protected:

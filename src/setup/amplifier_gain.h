@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "spectrum/amplifier_spectrum_fields.h"
+
 namespace korva {
 
 // One entry of the COARSE list: the code stored in register 18 bits 0-1
@@ -15,9 +17,6 @@ struct CoarseGainEntry {
   double factor = 1.0;
 };
 
-// The instrument's coarse gain has four steps of a factor sqrt(2):
-// 1.00, 1.41, 2.00, 2.83.
-inline constexpr int kCoarseGainSteps = 4;
 // The list keeps at most this many entries; a remembered index beyond it
 // reads as the first entry.
 inline constexpr int kMaxCoarseGainEntries = 32;

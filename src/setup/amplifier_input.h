@@ -3,13 +3,9 @@
 #include <array>
 #include <cstdint>
 
-namespace korva {
+#include "spectrum/analyser_input.h"
 
-// The MCA INPUT list of the amplifier form, in list order. The leading
-// blanks belong to the texts: they are also the spectrum's input label.
-inline constexpr std::array<const char*, 9> kMcaInputTexts = {
-    "PMT A - DPP",  " PMT B - DPP", " PMT C - DPP",   " PMT A+B+C-DPP", " PMT A - PHA",
-    " PMT B - PHA", " PMT C - PHA", " PMT A+B+C-PHA", "PMT E - DPP"};
+namespace korva {
 
 inline constexpr int kInputEListIndex = 8;
 inline constexpr int kFirstPhaListIndex = 4;

@@ -12,7 +12,7 @@
 #include "setup/amplifier_digital_io.h"
 #include "setup/amplifier_gain.h"
 #include "setup/amplifier_offsets.h"
-#include "setup/amplifier_spectrum_fields.h"
+#include "spectrum/amplifier_spectrum_fields.h"
 
 namespace korva {
 

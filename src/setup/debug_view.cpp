@@ -204,7 +204,8 @@ void CDebugView::OnSaveFile() {
   if (!chosen) return;
   const std::filesystem::path target = RegisterFileNameFor(*chosen);
   std::error_code ignored;
-  if (std::filesystem::exists(target, ignored) && !prompt_.AskYesNo(register_file_text::kOverwriteQuestion)) {
+  if (std::filesystem::exists(target, ignored) &&
+      !prompt_.AskOkCancel(register_file_text::kOverwriteQuestion)) {
     return;
   }
   const RegisterFileStatus status = SaveRegisterFile(target, table_.Values());

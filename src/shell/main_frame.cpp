@@ -18,6 +18,7 @@
 #include "common/settings_store.h"
 #include "forms/dock_pane.h"
 #include "shell/application_look.h"
+#include "shell/dock_width_keeper.h"
 #include "shell/event_log_pane.h"
 #include "shell/frame_parts.h"
 #include "shell/message_box_prompt.h"
@@ -33,8 +34,9 @@ constexpr double kFirstStartScreenShare = 0.9;
 // The Events pane keeps a few lines in view on a first start.
 constexpr int kFirstStartEventsHeight = 100;
 constexpr int kFirstStartReservedHeight = 200;
-// The set-up forms on the right take this share of the width.
-constexpr double kFirstStartRightShare = 0.2;
+// The set-up forms on the right take this share of the width: at 1920
+// points the SHAPER form fits without scrolling.
+constexpr double kFirstStartRightShare = 0.26;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 
@@ -55,6 +57,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
       instrument_(spectra_.buffer.image, *prompt_),
       context_{*this, instrument_, *prompt_, *settings_, spectra_, timeReference_, timeServices_},
       powerEvents_(new PowerEvents(this)),
+      dockWidths_(new DockWidthKeeper(*this)),
       applicationLook_(static_cast<int>(
           settings_->ReadDword(settings_path::kApp, "AppLook").value_or(kDefaultApplicationLook))) {
   setWindowTitle(QStringLiteral("Korva-TDCR"));
@@ -209,6 +212,7 @@ void CMainFrame::UpdateCommandStates() {
 
 void CMainFrame::AddPane(DockPane* pane, Qt::DockWidgetArea area) {
   addDockWidget(area, pane);
+  dockWidths_->Watch(*pane);
   windowsMenu_->addAction(pane->toggleViewAction());
   panes_.push_back(pane);
 }
@@ -289,7 +293,11 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!timerPending_) return;
   timerPending_ = false;
-  if (!layoutRestored_) QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
+  if (layoutRestored_) {
+    dockWidths_->RememberSoon();
+  } else {
+    QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
+  }
   // The timer starts once the window has been painted for the first time.
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
@@ -302,9 +310,7 @@ void CMainFrame::GiveMeasurementPanesTheRoom() {
     resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
                 Qt::Vertical);
   }
-  if (DockPane* right = frontInArea_[Qt::RightDockWidgetArea]) {
-    resizeDocks({right}, {static_cast<int>(width() * kFirstStartRightShare)}, Qt::Horizontal);
-  }
+  dockWidths_->Keep(Qt::RightDockWidgetArea, static_cast<int>(width() * kFirstStartRightShare));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -330,11 +336,13 @@ void CMainFrame::OnRestoreLayout() {
   if (const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppState")) {
     restoreState(ToByteArray(*layout));
   }
+  dockWidths_->RememberSoon();
 }
 
 void CMainFrame::OnDefaultLayout() {
   const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppStateDefault");
   restoreState(layout ? ToByteArray(*layout) : factoryLayout_);
+  dockWidths_->RememberSoon();
 }
 
 }  // namespace korva

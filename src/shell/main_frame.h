@@ -24,6 +24,7 @@ namespace korva {
 
 class COutputWnd;
 class DockPane;
+class DockWidthKeeper;
 class MeasurementSaveDialogs;
 class PowerEvents;
 class Prompt;
@@ -121,6 +122,7 @@ class CMainFrame : public QMainWindow {
   std::vector<std::pair<QAction*, std::function<bool()>>> checkRules_;
 
   PowerEvents* powerEvents_;
+  DockWidthKeeper* dockWidths_;
   bool timerPending_ = true;
   bool layoutRestored_ = false;
   int applicationLook_;

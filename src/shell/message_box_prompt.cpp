@@ -17,6 +17,10 @@ void MessageBoxPrompt::ShowError(std::string_view message) {
   QMessageBox::critical(parent_, QApplication::applicationDisplayName(), Text(message));
 }
 
+void MessageBoxPrompt::ShowCaptionedError(std::string_view caption, std::string_view message) {
+  QMessageBox::critical(parent_, Text(caption), Text(message));
+}
+
 void MessageBoxPrompt::ShowMessage(std::string_view title, std::string_view message) {
   QMessageBox::information(parent_, Text(title), Text(message));
 }
@@ -24,6 +28,11 @@ void MessageBoxPrompt::ShowMessage(std::string_view title, std::string_view mess
 bool MessageBoxPrompt::AskYesNo(std::string_view question) {
   return QMessageBox::question(parent_, QApplication::applicationDisplayName(), Text(question),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool MessageBoxPrompt::AskOkCancel(std::string_view question) {
+  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), Text(question),
+                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 }  // namespace korva

@@ -11,8 +11,10 @@ class MessageBoxPrompt : public Prompt {
  public:
   explicit MessageBoxPrompt(QWidget* parent) : parent_(parent) {}
   void ShowError(std::string_view message) override;
+  void ShowCaptionedError(std::string_view caption, std::string_view message) override;
   void ShowMessage(std::string_view title, std::string_view message) override;
   bool AskYesNo(std::string_view question) override;
+  bool AskOkCancel(std::string_view question) override;
 
  private:
   QWidget* parent_;

@@ -172,6 +172,8 @@ void CAcquisitionView::ConnectControls() {
     settings_->coincidenceSource = index < 0 ? 0 : index;
     FillSecondSources();
     Apply();
+    if (const SetupLinks& setup = links_.spectra.setupLinks; setup.traceLegendRefresh)
+      setup.traceLegendRefresh();
   });
   for (int d = 0; d < kDelays; ++d) ConnectDelay(static_cast<Delay>(d));
 }

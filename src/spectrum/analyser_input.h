@@ -8,6 +8,13 @@
 
 namespace korva {
 
+// The analyser inputs by name, in the order of the amplifier's MCA INPUT
+// list. The leading blanks belong to the texts: they are also the
+// spectrum's input label and the first part of the window's caption.
+inline constexpr std::array<const char*, 9> kMcaInputTexts = {
+    "PMT A - DPP",  " PMT B - DPP", " PMT C - DPP",   " PMT A+B+C-DPP", " PMT A - PHA",
+    " PMT B - PHA", " PMT C - PHA", " PMT A+B+C-PHA", "PMT E - DPP"};
+
 // Which analyser input a register set selects, as the amplifier set-up
 // decodes it: the index into its nine-entry input list. Register 18 bit 15
 // selects input E (index 8); otherwise register 83 bits 0-1 give the PMT

@@ -51,7 +51,7 @@ class KtsLines {
     line.packed.clear();
     std::copy_if(line.raw.begin(), line.raw.end(), std::back_inserter(line.packed),
                  [](char c) { return c != ' '; });
-    position_ += line.raw.size() + 1;  // the line feed, or the character after 255
+    position_ += line.raw.size() + 1;  // the line feed, or the character after the longest line
     return true;
   }
 
@@ -277,8 +277,8 @@ SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::
   if (std::filesystem::is_directory(path, error)) return SpectrumFileStatus::kCannotOpen;
   std::ifstream file(path, std::ios::binary);
   if (!file.is_open()) return SpectrumFileStatus::kCannotOpen;
-  // Enough for every line the reader looks at: 255 characters, a carriage
-  // return and a line feed each.
+  // Enough for every line the reader looks at: its longest line, a
+  // carriage return and a line feed each.
   constexpr std::size_t kMaxBytes = kKtsMaxLines * (kKtsLineLength + 2);
   std::string text;
   char block[64 * 1024];

@@ -11,10 +11,14 @@
 namespace korva {
 
 // The .kts reader looks at no more than this many lines, each of at most
-// 255 characters; a longer line goes on as the next line, less the one
-// character after its first 255.
+// kKtsLineLength characters; a longer line goes on as the next line, less
+// the one character after its first kKtsLineLength. The longest line the
+// writer makes is the tag's: the Tag dialog's 100 characters, each written
+// as at most five bytes ("&amp;"; a UTF-8 character takes at most four),
+// inside "  <tag></tag>", which is 513 bytes. Lines of older files, written
+// before the tag was escaped, are far shorter and read the same.
 inline constexpr std::size_t kKtsMaxLines = 50000;
-inline constexpr std::size_t kKtsLineLength = 255;
+inline constexpr std::size_t kKtsLineLength = 1023;
 
 // Reads the text of a .kts file into the file spectrum. The reader never
 // rejects a file: unknown lines are skipped, missing elements keep the

@@ -22,6 +22,9 @@ struct SetupLinks {
   // The PHA or shaper decode reset the time base: the trace viewer shows it
   // again when it is shown.
   std::function<void()> traceViewRefresh;
+  // The acquisition view's coincidence source changed: the trace viewer's
+  // legend names lines 3 and 4 after it at once, not at the next read.
+  std::function<void()> traceLegendRefresh;
 };
 
 }  // namespace korva

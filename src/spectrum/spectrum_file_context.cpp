@@ -1,8 +1,8 @@
 #include "spectrum/spectrum_file_context.h"
 
-#include "setup/amplifier_input.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/acquisition_times.h"
+#include "spectrum/analyser_input.h"
 
 namespace korva {
 

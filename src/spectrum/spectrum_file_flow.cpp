@@ -32,7 +32,7 @@ void AskTag(CSpectrum& spectrum, SpectrumFileDialogs& dialogs) {
 
 bool Report(SpectrumFileStatus status, Prompt& prompt) {
   if (status == SpectrumFileStatus::kDone) return true;
-  prompt.ShowError(SpectrumFileMessage(status));
+  prompt.ShowCaptionedError(kSpectrumFileErrorCaption, SpectrumFileMessage(status));
   return false;
 }
 

@@ -56,7 +56,7 @@ SpectrumFramePart::SpectrumFramePart(const FrameContext& context, SpectrumFileDi
           [&instrument = context.instrument] {
             return instrument.Engine().IsConnected() ? instrument.Link().PortName() : std::string();
           },
-          &context.window)),
+          context.window)),
       cursorPane_(StatusPane(context.window, QStringLiteral("CursorPane"))),
       roiPane_(StatusPane(context.window, QStringLiteral("RoiPane"))) {
   context_.instrument.Engine().AddObserver(this);

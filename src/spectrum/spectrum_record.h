@@ -6,7 +6,7 @@
 #include <string>
 
 #include "devicelink/device_image.h"
-#include "setup/amplifier_spectrum_fields.h"
+#include "spectrum/amplifier_spectrum_fields.h"
 #include "spectrum/calibration_record.h"
 
 namespace korva {

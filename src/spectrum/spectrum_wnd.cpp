@@ -2,7 +2,7 @@
 
 #include <QTabWidget>
 
-#include "setup/amplifier_input.h"
+#include "spectrum/analyser_input.h"
 #include "spectrum/spectrum_file_context.h"
 #include "spectrum/spectrum_plot_view.h"
 
@@ -26,13 +26,14 @@ QWidget* CreateTabs(SpectrumDocuments& spectra, const RoiMode& roiMode, QWidget*
 }  // namespace
 
 CSpectrumWnd::CSpectrumWnd(SpectrumDocuments& spectra, const RoiMode& roiMode,
-                           std::function<std::string()> connection, QWidget* parent)
+                           std::function<std::string()> connection, QWidget& mainWindow)
     : DockPane(
           QString::fromLatin1(kMcaInputTexts[0]), QStringLiteral("SpectrumPane"),
           [&spectra, &roiMode](QWidget* host) { return CreateTabs(spectra, roiMode, host); },
-          QStringLiteral("Failed to create spectrum windows"), parent),
+          QStringLiteral("Failed to create spectrum windows"), &mainWindow),
       spectra_(spectra),
-      connection_(std::move(connection)) {
+      connection_(std::move(connection)),
+      mainWindow_(mainWindow) {
   for (int tab : {kBufferTab, kFileTab}) {
     SpectrumPlotView& window = Window(tab);
     connect(&window, &SpectrumPlotView::FocusGained, this, [this, &window] { ActivateWindow(window); });
@@ -79,6 +80,11 @@ void CSpectrumWnd::ActivateWindow(SpectrumPlotView& window) {
 }
 
 void CSpectrumWnd::UpdateCaption() {
+  setWindowTitle(QString::fromStdString(spectra_.active->caption));
+  mainWindow_.setWindowTitle(QString::fromStdString(MainWindowCaption()));
+}
+
+std::string CSpectrumWnd::MainWindowCaption() const {
   const CSpectrum& spectrum = *spectra_.active;
   std::string caption = InputNameOf(spectrum);
   if (spectra_.FileActive()) {
@@ -86,7 +92,7 @@ void CSpectrumWnd::UpdateCaption() {
   } else if (const std::string connection = connection_(); !connection.empty()) {
     caption += " @ " + connection;
   }
-  setWindowTitle(QString::fromStdString(caption));
+  return caption;
 }
 
 }  // namespace korva

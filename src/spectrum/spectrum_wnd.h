@@ -15,9 +15,10 @@ class SpectrumPlotView;
 
 // The spectrum pane: the "BUFFER" and "FILE" tabs, one spectrum window
 // each. Showing a tab (or giving its window the focus) makes its record the
-// active spectrum, and the pane caption names the shown spectrum: the input
-// name, then " @ " and the connection for the buffer spectrum of a
-// connected instrument, or " @ " and the file spectrum's caption.
+// active spectrum. The pane caption is the active spectrum's caption; the
+// main window's caption names what is shown: the input name, then " @ "
+// and the connection for the buffer spectrum of a connected instrument, or
+// " @ " and the file spectrum's caption.
 class CSpectrumWnd : public DockPane {
   Q_OBJECT
 
@@ -26,9 +27,9 @@ class CSpectrumWnd : public DockPane {
   static constexpr int kFileTab = 1;
 
   // `connection` gives the connection text of a connected instrument, or an
-  // empty text.
+  // empty text. The pane docks in `mainWindow` and keeps its caption.
   CSpectrumWnd(SpectrumDocuments& spectra, const RoiMode& roiMode, std::function<std::string()> connection,
-               QWidget* parent);
+               QWidget& mainWindow);
 
   QTabWidget& Tabs() const;
   SpectrumPlotView& BufferWindow() const;
@@ -48,8 +49,11 @@ class CSpectrumWnd : public DockPane {
  private:
   SpectrumPlotView& Window(int tab) const;
 
+  std::string MainWindowCaption() const;
+
   SpectrumDocuments& spectra_;
   std::function<std::string()> connection_;
+  QWidget& mainWindow_;
 };
 
 }  // namespace korva

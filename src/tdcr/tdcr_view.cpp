@@ -66,7 +66,8 @@ CTDCRView::CTDCRView(TdcrMeasurement& measurement, QWidget* parent)
 }
 
 // MEASUREMENT and LIVE TIMERS beside the RATE and RATIO groups; the
-// settings below them, the RECORD texts across the bottom.
+// settings below them (COINCIDENCE under PRESET TIME, so the row is no
+// wider than the readings above it), the RECORD texts across the bottom.
 void CTDCRView::LayOut(QWidget* form) {
   auto* readings = new QGridLayout;
   for (std::size_t c = 0; c < TdcrRates::kCombinations; ++c) {
@@ -83,9 +84,12 @@ void CTDCRView::LayOut(QWidget* form) {
   top->addLayout(readings);
   top->addStretch();
 
+  auto* timing = new QVBoxLayout;
+  timing->addWidget(BuildPresetTime(form));
+  timing->addWidget(BuildCoincidence(form));
+  timing->addStretch();
   auto* settings = new QHBoxLayout;
-  settings->addWidget(BuildPresetTime(form), 0, Qt::AlignTop);
-  settings->addWidget(BuildCoincidence(form), 0, Qt::AlignTop);
+  settings->addLayout(timing);
   settings->addWidget(BuildDeadTime(form), 0, Qt::AlignTop);
   settings->addWidget(BuildDiscriminators(form), 0, Qt::AlignTop);
   settings->addStretch();

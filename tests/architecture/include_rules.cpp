@@ -27,6 +27,9 @@ const std::map<std::string, Rule>& Rules() {
       {"shell", {{}, {"app", "cli"}}},
       {"cli", {{}, {"shell", "app"}}},
       {"app", {{}, {"cli"}}},
+      // The set-up views act on the spectrum records; the records know
+      // nothing of the set-up.
+      {"spectrum", {{}, {"shell", "app", "cli", "setup"}}},
   };
   return rules;
 }

@@ -27,6 +27,8 @@ TEST(IncludeRules, EachForbiddenIncludeIsNamedWithItsFileAndLine) {
   write("src/devicelink/d.cpp", "#include \"common/a.h\"\n\n#include \"shell/main_frame.h\"\n");
   write("src/tdcr/e.cpp", "#include \"devicelink/d.h\"\n#include \"cli/x.h\"\n");
   write("src/cli/f.cpp", "#include \"tdcr/e.h\"\n#include \"shell/y.h\"\n");
+  write("src/spectrum/h.h", "#include \"spectrum/record.h\"\n#include \"setup/amplifier_input.h\"\n");
+  write("src/setup/i.h", "#include \"spectrum/record.h\"\n");
   write("sim/g.cpp", "#include \"devicelink/wire_frame.h\"\n#include \"devicelink/engine.h\"\n");
   std::vector<std::string> found;
   for (const IncludeViolation& violation : FindIncludeViolations(root)) found.push_back(violation.Describe());
@@ -35,6 +37,7 @@ TEST(IncludeRules, EachForbiddenIncludeIsNamedWithItsFileAndLine) {
                        "src/cli/f.cpp:2 includes shell/y.h",
                        "src/common/a.h:3 includes devicelink/c.h",
                        "src/devicelink/d.cpp:3 includes shell/main_frame.h",
+                       "src/spectrum/h.h:2 includes setup/amplifier_input.h",
                        "src/tdcr/e.cpp:2 includes cli/x.h",
                    }));
   fs::remove_all(root);

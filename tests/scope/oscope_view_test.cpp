@@ -13,6 +13,8 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -26,6 +28,7 @@
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "scope/trace_export_flow.h"
+#include "scope/trace_plot.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 #include "spectrum/spectrum_plot_view.h"
@@ -113,6 +116,38 @@ struct TraceViewer : ::testing::Test, test::InstrumentWindow {
   ScriptedExportDialogs dialogs;
   COscopeView* view = nullptr;
 };
+
+// A large square shows the 512-point plot scaled: the centre lines in the
+// middle, the frame at the edge, lines one pixel wide.
+TEST(TracePlotScaling, ThePlotFillsItsSquareWithTheGridOf512Points) {
+  EXPECT_EQ(TracePlotPixels(100), 256);
+  EXPECT_EQ(TracePlotPixels(805), 800);
+  const TracePlotColours colours;
+  QImage image(800, 800, QImage::Format_RGB32);
+  QPainter painter(&image);
+  PaintTracePlot(painter, 800, TracePicture{}, colours);
+  painter.end();
+  EXPECT_EQ(QColor(image.pixel(400, 7)), colours.centre) << "vertical centre line";
+  EXPECT_EQ(QColor(image.pixel(401, 7)), colours.background) << "one pixel wide";
+  EXPECT_EQ(QColor(image.pixel(7, 400)), colours.centre) << "horizontal centre line";
+  EXPECT_EQ(QColor(image.pixel(798, 7)), colours.grid) << "the frame at the square's edge";
+  // A quarter division of a 512-point plot is 8 points: 12.5 pixels here.
+  EXPECT_EQ(QColor(image.pixel(425, 401)), colours.centre) << "tick on the centre line";
+}
+
+TEST_F(TraceViewer, ThePlotGrowsWithThePane) {
+  Connect();
+  auto* pane = frame->findChild<QDockWidget*>(QStringLiteral("TraceViewerPane"));
+  pane->setFloating(true);
+  pane->resize(1400, 900);
+  QTest::qWait(200);
+  const int large = view->Plot().Side();
+  EXPECT_GE(large, 700);
+  EXPECT_EQ(large % 16, 0);
+  pane->resize(700, 400);
+  QTest::qWait(200);
+  EXPECT_LT(view->Plot().Side(), large);
+}
 
 TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
   Connect();
@@ -213,15 +248,15 @@ TEST_F(TraceViewer, InputRTwiceTogglesTheCoincidenceLegendAndRndReachesRegisterA
 TEST_F(TraceViewer, PicturesOfRealPulses) {
   Connect();
   Control<QRadioButton>("S LLD")->click();
-  StepVerticalTo(6);
+  StepVerticalTo(9);
   RunUntilPulse(120);
   KeepPicture("trace_slow_slld.png");
 
   Control<QRadioButton>("ADC")->click();
   ClickMode(TraceMode::kRnd);
   StepTimeBaseTo(12);
-  StepVerticalTo(5);
-  Control<QSlider>("OFFSET")->setValue(200);  // the ADC baseline of 200 on the centre line
+  StepVerticalTo(8);
+  Control<QSlider>("OFFSET")->setValue(25);  // the ADC baseline of 200 on the centre line
   EXPECT_EQ(view->Offset(), 400);
   RunUntilPulse(60, 3);
   KeepPicture("trace_adc_random.png");

@@ -169,6 +169,7 @@ TEST_F(DebugViewTest, LoadedFileStaysInViewUntilReadAndSavedFileRestoresEveryEnt
   Click("SAVE FILE");
   EXPECT_EQ(prompt_.questions,
             std::vector<std::string>{"FILE ALREADY EXISTS. DO YOU WANT TO OVERWRITE THE FILE?"});
+  EXPECT_EQ(prompt_.questionButtons, std::vector<std::string>{"OK/Cancel"});
 
   // A file of four entries in capitals; the rest keep the instrument's values.
   const QString partial = folder_.filePath("partial.kts");

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -19,6 +20,7 @@
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
+#include "scope/oscope_view.h"
 #include "setup/amplifier_view.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
@@ -206,6 +208,29 @@ TEST_F(SpectrumWindow, GatingAndDelaysReachTheRegistersAsTypedAndAFileSpectrumCa
   EXPECT_EQ(Register(18), coarse) << "nothing composed into the buffer spectrum";
   spectra.Activate(spectra.buffer);
   EXPECT_TRUE(acquisition->isEnabled());
+}
+
+// With the trace viewer in coincidence display, lines 3 and 4 carry the
+// TDCR signals' names exactly while a TDCR-EXT source is chosen, from the
+// moment it is chosen.
+TEST_F(SpectrumWindow, ACoincidenceSourceChangeRelabelsTheTraceViewerAtOnce) {
+  Connect();
+  auto* scope = frame->findChild<COscopeView*>();
+  ASSERT_NE(scope, nullptr);
+  auto* inputR = scope->findChild<QRadioButton*>(QStringLiteral("INPUT R"));
+  inputR->click();
+  inputR->click();
+  ASSERT_EQ(inputR->text(), "COINC S");
+  auto* store = scope->findChild<QRadioButton*>(QStringLiteral("STORE"));
+  auto* pur = scope->findChild<QRadioButton*>(QStringLiteral("PUR"));
+  auto* source = Control<QComboBox>(acquisition, "Coincidence Source");
+  source->setCurrentIndex(1);  // MCA
+  EXPECT_EQ(store->text(), "STORE");
+  source->setCurrentIndex(4);  // TDCR-EXT1&2
+  EXPECT_EQ(store->text(), "TDCR S1");
+  EXPECT_EQ(pur->text(), "TDCR S2");
+  source->setCurrentIndex(0);  // DISABLED
+  EXPECT_EQ(store->text(), "STORE");
 }
 
 }  // namespace

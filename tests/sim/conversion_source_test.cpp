@@ -54,16 +54,19 @@ TEST(ConversionSource, BothPathsQuenchTheLinesAlikeAndTheTubesStayOnScale) {
   for (int i = 0; i < 100000; ++i) dark += tdcr.DrawQuenchedKeV(random) == 0.0 ? 1 : 0;
   EXPECT_NEAR(dark / 100000.0, kNoElectron, 0.004);
 
-  // The tubes are turned down so the most energetic line lands where the C-14 endpoint does.
+  // The tubes are turned down so the most energetic line's mean light, in
+  // all three tubes, lands at the top channel; tritium keeps the standard
+  // voltage.
   const BetaPulseSource bismuth({Nuclide::kBi207, 0.010, 1.0, 1.0});
-  const BetaPulseSource carbon({Nuclide::kC14, 0.010, 1.0, 1.0});
-  EXPECT_EQ(carbon.TubeGain(), 1.0);
-  EXPECT_NEAR(bismuth.TubeGain() * bismuth.Quenching().QuenchedKeV(1059.81),
-              carbon.Quenching().QuenchedKeV(156.476), 0.5);
-  const BetaPulseSource phosphorus({Nuclide::kP32, 0.010, 1.0, 1.0});
-  EXPECT_NEAR(phosphorus.TubeGain() * phosphorus.Quenching().QuenchedKeV(1710.7),
-              carbon.Quenching().QuenchedKeV(156.476), 0.5)
-      << "a hard beta emitter too";
+  const BetaPulseSource tritium({Nuclide::kH3, 0.010, 1.0});
+  EXPECT_EQ(tritium.TubeGain(), 1.0);
+  EXPECT_NEAR(bismuth.TubeGain() * bismuth.Quenching().QuenchedKeV(1059.81) * kChannelsPerPhotoelectron,
+              BetaPulseSource::kTopChannel, 0.5);
+  const BetaPulseSource phosphorus({Nuclide::kP32, 0.010, 1.0, 2.0});
+  EXPECT_NEAR(
+      phosphorus.TubeGain() * phosphorus.Quenching().QuenchedKeV(1710.7) * 2.0 * kChannelsPerPhotoelectron,
+      BetaPulseSource::kTopChannel, 0.5)
+      << "a hard beta emitter too, whatever its light yield";
 }
 
 }  // namespace

@@ -117,8 +117,10 @@ struct Analyser {
   VirtualInstrument instrument;
 };
 
+// On one tube the tritium spectrum stays on the axis at twice the gain.
 TEST(SpectrumPhysics, DoublingTheGainMovesTheSpectrumToTwiceTheChannel) {
   Analyser analyser;
+  WriteRegisters(analyser.instrument, 83, {kTdcrIdle});
   analyser.SetCoarseGain(0);
   analyser.Start();
   analyser.Wait(milliseconds(8000));
@@ -140,17 +142,50 @@ TEST(SpectrumPhysics, DoublingTheGainMovesTheSpectrumToTwiceTheChannel) {
       << "the estimated threshold follows the gain";
 }
 
+// Each vial is shown with its own tube voltage; at one voltage, harder
+// emitters give more light.
 TEST(SpectrumPhysics, HarderBetaEmittersReachHigherChannels) {
   std::vector<double> means;
   for (const Nuclide nuclide : {Nuclide::kH3, Nuclide::kNi63, Nuclide::kC14}) {
-    Analyser analyser({nuclide, 0.010, 2000.0, 1.0});
+    const SpectrumSourceOptions vial{nuclide, 0.010, 2000.0, 1.0};
+    Analyser analyser(vial);
     analyser.Start();
     analyser.Wait(milliseconds(3000));
-    means.push_back(analyser.CountsAndMean().second);
+    const double mean = analyser.CountsAndMean().second;
+    EXPECT_LT(mean, 4095.0);
+    means.push_back(mean / BetaPulseSource(vial).TubeGain());
   }
   EXPECT_GT(means[1], 2.0 * means[0]) << "Ni-63 above H-3";
   EXPECT_GT(means[2], 2.0 * means[1]) << "C-14 above Ni-63";
-  EXPECT_LT(means[2], 4095.0);
+}
+
+// The channel below which `share` of the lower half's counts lie.
+std::size_t ChannelBelow(Analyser& analyser, double share) {
+  const auto& data = analyser.instrument.Memory().data;
+  const double total = std::accumulate(data.begin(), data.begin() + 4096, 0.0);
+  double sum = 0;
+  std::size_t channel = 0;
+  while (channel < 4096 && (sum += data[channel]) < share * total) ++channel;
+  return channel;
+}
+
+// The instrument as it powers up (tube A, gain 1) shows a tritium vial of
+// the default cocktail over more than a tenth of its axis; a Bi-207 vial
+// keeps every line on the axis, all three tubes at coarse gain 1.00.
+TEST(SpectrumPhysics, TritiumFillsATenthOfTheAxisAtPowerOnAndBismuthStaysOnIt) {
+  Analyser tritium(SpectrumSourceOptions{.activityBq = 20000.0});
+  WriteRegisters(tritium.instrument, 83, {kTdcrIdle});
+  tritium.Start();
+  tritium.Wait(milliseconds(3000));
+  const std::size_t tritium99 = ChannelBelow(tritium, 0.99);
+  EXPECT_GT(tritium99, 409u);
+  EXPECT_LT(tritium99, 2048u) << "yet far from the top";
+
+  Analyser bismuth(SpectrumSourceOptions{.nuclide = Nuclide::kBi207, .activityBq = 20000.0});
+  bismuth.SetCoarseGain(0);
+  bismuth.Start();
+  bismuth.Wait(milliseconds(3000));
+  EXPECT_LT(ChannelBelow(bismuth, 0.999), 4095u);
 }
 
 TEST(SpectrumPhysics, ALiveTimerPresetStopsOnLiveTimeAndTheStartStampSurvives) {
@@ -259,7 +294,9 @@ TEST(SpectrumPhysics, PulsesBelowTheSlowThresholdAreNotStoredAndPhaModeIgnoresTh
   EXPECT_EQ(lowest(), 30u);
   WriteRegisters(analyser.instrument, 34, {0xFFFF, 0xFFFF});  // the estimate: margin 3 x 2 channels of noise
   EXPECT_GT(Measure(analyser).stored, 1000.0);
-  EXPECT_EQ(lowest(), 6u);
+  // Single photoelectrons reach down to the estimate only now and then.
+  EXPECT_GE(lowest(), 6u);
+  EXPECT_LT(lowest(), 30u);
 
   // PHA: the peak detector's 4 us whatever the shaper times, and the LLD.
   WriteRegisters(analyser.instrument, 18, {static_cast<std::uint16_t>(kLowerHalf | 0x4000)});
@@ -336,26 +373,30 @@ TEST(SpectrumPhysics, TheDigitalPulserMakesOneNarrowPeakThatFollowsTheGain) {
   EXPECT_NEAR(DecodeCountingRates(analyser.Registers()).rate1, 1000.0, 15.0);
 }
 
-TEST(SpectrumPhysics, ThePulserPeakStandsAboveTheVialAndGoesWithTheBit) {
+// On one tube the vial is thin around channel 2000: the pulser's peak
+// stands out of it, narrow, and stops growing with the bit.
+TEST(SpectrumPhysics, ThePulserPeakStandsOutOfTheVialAndGoesWithTheBit) {
   Analyser analyser({Nuclide::kH3, 0.010, 20000.0, 1.0});
+  WriteRegisters(analyser.instrument, 83, {kTdcrIdle});
   analyser.Start();
   analyser.Wait(milliseconds(1000));
-  EXPECT_GT(PeakWithin(analyser, 0, 1000).counts, 10000.0);
-  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, 0.0) << "power-on: the pulser is off";
+  const double vialThere = PeakWithin(analyser, 1980, 2020).counts;
+  EXPECT_GT(PeakWithin(analyser, 0, 4096).counts, 10000.0);
+  EXPECT_LT(vialThere, 30.0) << "power-on: the pulser is off";
 
   WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() & ~kPulserOff)});
   analyser.Wait(milliseconds(1000));
-  // A pulser pulse that piles up on a decay leaves summed, a little higher.
-  const double all = PeakWithin(analyser, 1000, 4096).counts;
-  EXPECT_NEAR(all, 1000.0, 5.0);
+  // A pulser pulse that piles up on a decay leaves summed, higher.
   const Peak pulser = PeakWithin(analyser, 1980, 2020);
-  EXPECT_GT(pulser.counts, 0.8 * all);
-  EXPECT_NEAR(pulser.mean, 2000.0, 0.5);
-  EXPECT_LT(pulser.sigma, 2.5);
+  EXPECT_GT(pulser.counts - 2.0 * vialThere, 800.0);
+  EXPECT_LT(pulser.counts - vialThere, 1030.0);
+  EXPECT_NEAR(pulser.mean, 2000.0, 1.0);
+  EXPECT_LT(pulser.sigma, 4.0);
 
   WriteRegisters(analyser.instrument, 16, {static_cast<std::uint16_t>(analyser.Control() | kPulserOff)});
   analyser.Wait(milliseconds(1000));
-  EXPECT_EQ(PeakWithin(analyser, 1000, 4096).counts, all) << "off again: the peak stops growing";
+  EXPECT_LT(PeakWithin(analyser, 1980, 2020).counts, pulser.counts + 30.0)
+      << "off again: the peak stops growing";
 }
 
 // The centroid of the peak nearest `guess`: the highest 8-channel bin within

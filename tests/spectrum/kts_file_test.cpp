@@ -138,6 +138,11 @@ TEST(KtsFileTest, RoundTrip) {
        }},
       {"tag with markup, ampersands and line breaks", [](CSpectrum& s) { s.tag = " a<b>&amp;c\r\nd\ne\rf "; },
        [](const CSpectrum&, CSpectrum& r) { EXPECT_EQ(r.tag, " a<b>&amp;c d e f "); }},
+      // The Tag dialog's longest tag, escaped to five times its length.
+      {"tag of 100 ampersands", [](CSpectrum& s) { s.tag = std::string(100, '&'); },
+       [](const CSpectrum&, CSpectrum& r) { EXPECT_EQ(r.tag, std::string(100, '&')); }},
+      {"tag of 100 less-than signs", [](CSpectrum& s) { s.tag = std::string(100, '<'); },
+       [](const CSpectrum&, CSpectrum& r) { EXPECT_EQ(r.tag, std::string(100, '<')); }},
       {"ten calibration points, selected",
        [](CSpectrum& s) {
          s.image.registers[83] = 1;  // " PMT B - DPP"

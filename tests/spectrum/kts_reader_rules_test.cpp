@@ -153,12 +153,13 @@ TEST(KtsReaderRulesTest, LinesAsTheFileHoldsThem) {
   EXPECT_EQ(spectrum.roiMarks[0], 0);
   EXPECT_EQ(spectrum.image.registers[0], 70000 & 0xFFFF);
 
-  // A line of 255 characters is whole; a longer one is cut there and its
-  // tag lost.
-  const std::string fits = "<tag>" + std::string(244, 'a') + "</tag>";
+  // A line of the longest length is whole; a longer one is cut there and
+  // its tag lost.
+  const std::string longestTag(kKtsLineLength - 11, 'a');
+  const std::string fits = "<tag>" + longestTag + "</tag>";
   ASSERT_EQ(fits.size(), kKtsLineLength);
-  EXPECT_EQ(Read("<spectrum>\n" + fits + "\n</spectrum>\n").tag, std::string(244, 'a'));
-  EXPECT_EQ(Read("<spectrum>\n<tag>" + std::string(251, 'a') + "</tag>\n</spectrum>\n").tag, "t.kts");
+  EXPECT_EQ(Read("<spectrum>\n" + fits + "\n</spectrum>\n").tag, longestTag);
+  EXPECT_EQ(Read("<spectrum>\n<tag>" + longestTag + "a</tag>\n</spectrum>\n").tag, "t.kts");
 }
 
 TEST(KtsReaderRulesTest, OnlyTheFirst50000LinesAreRead) {
@@ -166,7 +167,7 @@ TEST(KtsReaderRulesTest, OnlyTheFirst50000LinesAreRead) {
   EXPECT_EQ(Read(filler + "<serialnumber>7</serialnumber>\n").image.serialNumber, 7);
   EXPECT_EQ(Read(filler + "\n<serialnumber>7</serialnumber>\n").image.serialNumber, 0);
 
-  // Without line feeds the text is still taken 255 characters at a time,
+  // Without line feeds the text is still taken one longest line at a time,
   // never searched to its end for each line.
   const std::string unbroken = "<serialnumber>9</serialnumber>" + std::string(kKtsMaxLines * 300, 'x');
   EXPECT_EQ(Read(unbroken).image.serialNumber, 9);

@@ -14,6 +14,7 @@
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/scratch_files.h"
 #include "common/command_ids.h"
 #include "shell/main_frame.h"
 #include "spectrum/kts_reader.h"
@@ -21,7 +22,6 @@
 #include "spectrum/spectrum_file_dialogs.h"
 #include "spectrum/spectrum_plot_view.h"
 #include "spectrum/spectrum_wnd.h"
-#include "../support/scratch_files.h"
 
 namespace korva {
 namespace {
@@ -102,7 +102,8 @@ TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   ASSERT_TRUE(prompt_.errors.empty());
   EXPECT_TRUE(frame_->Spectra().FileActive());
   EXPECT_EQ(pane_->Tabs().currentIndex(), CSpectrumWnd::kFileTab);
-  EXPECT_EQ(pane_->windowTitle(), "PMT A - DPP @ FILE: vial.kts  (H-3 vial)");
+  EXPECT_EQ(frame_->windowTitle(), "PMT A - DPP @ FILE: vial.kts  (H-3 vial)");
+  EXPECT_EQ(pane_->windowTitle(), "FILE: vial.kts  (H-3 vial)");
   EXPECT_EQ(frame_->Spectra().file.softSize, 4096);
   EXPECT_EQ(frame_->Spectra().file.Channel(2048), written.Channel(2048));
   const std::uint32_t underCursor = written.Channel(2048);
@@ -116,7 +117,8 @@ TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   }
   pane_->Tabs().setCurrentIndex(CSpectrumWnd::kBufferTab);
   EXPECT_TRUE(frame_->Spectra().BufferActive());
-  EXPECT_EQ(pane_->windowTitle(), "PMT A - DPP");
+  EXPECT_EQ(frame_->windowTitle(), "PMT A - DPP");
+  EXPECT_EQ(pane_->windowTitle(), "Korva-TDCR spectrum");
 }
 
 TEST_F(SpectrumWindow, SaveAsWritesTheActiveSpectrumAndAsksBeforeReplacing) {
@@ -158,12 +160,15 @@ TEST_F(SpectrumWindow, FailedSavesAndOpensAreReportedAndChangeNothing) {
   frame_->Trigger(command::kSaveSpectrumAs);
   frame_->Trigger(command::kExportCsvSoftSize);
   EXPECT_EQ(prompt_.errors, (std::vector<std::string>{"Unable to Save File", "Unable to Save File"}));
+  EXPECT_EQ(prompt_.errorCaptions, (std::vector<std::string>{"Error", "Error"}));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "missing-folder"));
 
   prompt_.errors.clear();
+  prompt_.errorCaptions.clear();
   dialogs_.openTarget = (folder_ / "absent.kts").string();
   frame_->Trigger(command::kOpenSpectrum);
   EXPECT_EQ(prompt_.errors, std::vector<std::string>{"Unable to Open File"});
+  EXPECT_EQ(prompt_.errorCaptions, std::vector<std::string>{"Error"});
   EXPECT_TRUE(frame_->Spectra().BufferActive());
   EXPECT_EQ(pane_->Tabs().currentIndex(), CSpectrumWnd::kBufferTab);
 }

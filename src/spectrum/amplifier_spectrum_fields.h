@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "setup/amplifier_gain.h"
-
 namespace korva {
+
+// The instrument's coarse gain has four steps of a factor sqrt(2):
+// 1.00, 1.41, 2.00, 2.83.
+inline constexpr int kCoarseGainSteps = 4;
 
 // What a spectrum record keeps for the amplifier besides its register copy:
 // the buffer spectrum's describe the instrument's current input, the file
