@@ -10,10 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
@@ -46,6 +49,32 @@ void SetRow(QTableWidget& table, int row, const QStringList& cells) {
   }
 }
 
+// A table at least as wide as its columns, so no column is cut off; the
+// scrolling results make room for it.
+void FitColumns(QTableWidget& table) {
+  constexpr int kCellMargin = 12;  // the cell's padding and grid line on either side of its text
+  int columns = 0;
+  for (int c = 0; c < table.columnCount(); ++c) {
+    int width = table.horizontalHeader()->sectionSizeHint(c);
+    for (int r = 0; r < table.rowCount(); ++r) {
+      if (const QTableWidgetItem* item = table.item(r, c)) {
+        width = std::max(width, table.fontMetrics().horizontalAdvance(item->text()) + kCellMargin);
+      }
+    }
+    columns += width;
+  }
+  table.setMinimumWidth(columns + 2 * table.frameWidth() + table.verticalScrollBar()->sizeHint().width());
+}
+
+QString PairText(const PairCheck& p) {
+  if (!p.evaluated) return QStringLiteral("pair check not evaluated");
+  return QStringLiteral("pairs AB %1, BC %2, AC %3 Bq (%4 σ)")
+      .arg(p.activities[0], 0, 'f', 1)
+      .arg(p.activities[1], 0, 'f', 1)
+      .arg(p.activities[2], 0, 'f', 1)
+      .arg(p.largestDifferenceSigmas, 0, 'f', 1);
+}
+
 QComboBox* MakeList(const QStringList& items, QWidget* parent) {
   auto* list = new QComboBox(parent);
   list->addItems(items);
@@ -54,12 +83,21 @@ QComboBox* MakeList(const QStringList& items, QWidget* parent) {
 
 }  // namespace
 
+// The choices keep the width they need and the results take the rest; on a
+// small screen the results scroll rather than cut their tables off.
 AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
   auto* layout = new QHBoxLayout(this);
   auto* splitter = new QSplitter(Qt::Horizontal, this);
-  splitter->addWidget(BuildChoices());
-  splitter->addWidget(BuildResults());
+  QWidget* choices = BuildChoices();
+  auto* results = new QScrollArea(splitter);
+  results->setWidgetResizable(true);
+  results->setFrameShape(QFrame::NoFrame);
+  results->setWidget(BuildResults());
+  splitter->addWidget(choices);
+  splitter->addWidget(results);
+  splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
+  splitter->setSizes({choices->sizeHint().width(), 4 * choices->sizeHint().width()});
   layout->addWidget(splitter);
 }
 
@@ -76,7 +114,7 @@ QWidget* AnalysisView::BuildChoices() {
   kb_->setValue(kDefaultKb);
   kb_->setSuffix(QStringLiteral(" cm/MeV"));
   model_ = MakeList({QStringLiteral("symmetric"), QStringLiteral("asymmetric")}, box);
-  window_ = MakeList({QStringLiteral("N"), QStringLiteral("M")}, box);
+  window_ = MakeList({QStringLiteral("N"), QStringLiteral("M"), QStringLiteral("the wider")}, box);
   extension_ = MakeList({QStringLiteral("1"), QStringLiteral("2")}, box);
   useReference_ = new QCheckBox(QStringLiteral("at"), box);
   reference_ = new QDateTimeEdit(QDateTime::currentDateTime(), box);
@@ -128,8 +166,7 @@ QWidget* AnalysisView::BuildResults() {
   auto* box = new QWidget(this);
   auto* column = new QVBoxLayout(box);
   runs_ = MakeTable({QStringLiteral("Run"), QStringLiteral("T/D"), QStringLiteral("λ"), QStringLiteral("ε_D"),
-                     QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("A from T [Bq]"),
-                     QStringLiteral("Note")},
+                     QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("Note")},
                     QStringLiteral("AnalysisRuns"), box);
   summary_ = new QLabel(box);
   summary_->setObjectName(QStringLiteral("AnalysisSummary"));
@@ -192,32 +229,35 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowBudget(a.budget);
   ShowPlot(a);
   QString text =
-      QStringLiteral(
-          "A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   A from T %7 Bq")
+      QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
           .arg(a.activity, 0, 'f', 2)
           .arg(a.budget.combined, 0, 'f', 2)
           .arg(100.0 * a.budget.Relative(a.budget.combined), 0, 'f', 2)
           .arg(a.budget.expanded, 0, 'f', 2)
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
-          .arg(a.activityT, 0, 'f', 2);
+          .arg(PairText(a.pairs));
   for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
   summary_->setText(text);
 }
 
 void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {
+  ShowRunRows(combination);
+  FitColumns(*runs_);
+}
+
+void AnalysisView::ShowRunRows(const CombinationAnalysis& combination) {
   runs_->setRowCount(static_cast<int>(combination.runs.size()));
   int row = 0;
   for (const RunAnalysis& r : combination.runs) {
     if (!r.used) {
-      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, {}, Text(r.note)});
+      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, Text(r.note)});
       continue;
     }
     SetRow(*runs_, row++,
            {QString::number(r.run), QString::number(r.tdRatio, 'f', 5), QString::number(r.lambdas[0], 'f', 4),
             QString::number(r.doublesEfficiency, 'f', 5), QString::number(r.triplesEfficiency, 'f', 5),
             QStringLiteral("%1 ± %2").arg(r.activityD, 0, 'f', 2).arg(r.activityDUncertainty, 0, 'f', 2),
-            QString::number(r.activityT, 'f', 2),
             r.flagged ? QStringLiteral("more than 3 u from the mean") : QString()});
   }
 }
@@ -225,14 +265,18 @@ void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {
 void AnalysisView::ShowBudget(const UncertaintyBudget& budget) {
   budget_->setRowCount(static_cast<int>(budget.components.size()) + 2);
   int row = 0;
-  const auto line = [&](const QString& name, double u) {
-    SetRow(*budget_, row++,
-           {name, QString::number(u, 'f', 3), QString::number(100.0 * budget.Relative(u), 'f', 3)});
+  const auto line = [&](const UncertaintyComponent& c) {
+    const QString notEvaluated = QString::fromLatin1(kNotEvaluatedText);
+    SetRow(
+        *budget_, row++,
+        {Text(c.name), c.evaluated ? QString::number(c.standardUncertainty, 'f', 3) : notEvaluated,
+         c.evaluated ? QString::number(100.0 * budget.Relative(c.standardUncertainty), 'f', 3) : QString()});
     budget_->item(row - 1, 0)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   };
-  for (const UncertaintyComponent& c : budget.components) line(Text(c.name), c.standardUncertainty);
-  line(QStringLiteral("combined (k = 1)"), budget.combined);
-  line(QStringLiteral("expanded (k = 2)"), budget.expanded);
+  for (const UncertaintyComponent& c : budget.components) line(c);
+  line({"combined (k = 1)", budget.combined});
+  line({"expanded (k = 2)", budget.expanded});
+  FitColumns(*budget_);
 }
 
 void AnalysisView::ShowPlot(const MeasurementAnalysis& a) {

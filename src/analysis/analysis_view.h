@@ -50,6 +50,7 @@ class AnalysisView : public QWidget {
   QWidget* BuildChoices();
   QWidget* BuildResults();
   void ShowRuns(const CombinationAnalysis& combination);
+  void ShowRunRows(const CombinationAnalysis& combination);
   void ShowBudget(const UncertaintyBudget& budget);
   void ShowPlot(const MeasurementAnalysis& analysis);
 
