@@ -4,16 +4,17 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -52,18 +53,11 @@ void SetRow(QTableWidget& table, int row, const QStringList& cells) {
 // A table at least as wide as its columns, so no column is cut off; the
 // scrolling results make room for it.
 void FitColumns(QTableWidget& table) {
-  constexpr int kCellMargin = 12;  // the cell's padding and grid line on either side of its text
-  int columns = 0;
-  for (int c = 0; c < table.columnCount(); ++c) {
-    int width = table.horizontalHeader()->sectionSizeHint(c);
-    for (int r = 0; r < table.rowCount(); ++r) {
-      if (const QTableWidgetItem* item = table.item(r, c)) {
-        width = std::max(width, table.fontMetrics().horizontalAdvance(item->text()) + kCellMargin);
-      }
-    }
-    columns += width;
-  }
-  table.setMinimumWidth(columns + 2 * table.frameWidth() + table.verticalScrollBar()->sizeHint().width());
+  QHeaderView& header = *table.horizontalHeader();
+  header.setStretchLastSection(false);
+  header.resizeSections(QHeaderView::ResizeToContents);
+  table.setMinimumWidth(header.length() + 2 * table.frameWidth() +
+                        table.verticalScrollBar()->sizeHint().width());
 }
 
 QString PairText(const PairCheck& p) {
@@ -83,27 +77,37 @@ QComboBox* MakeList(const QStringList& items, QWidget* parent) {
 
 }  // namespace
 
-// The choices keep the width they need and the results take the rest; on a
-// small screen the results scroll rather than cut their tables off.
+// The choices sit in two compact columns above the results, which take the
+// pane's whole width; on a small screen everything scrolls rather than
+// cutting the tables off.
 AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
-  auto* layout = new QHBoxLayout(this);
-  auto* splitter = new QSplitter(Qt::Horizontal, this);
-  QWidget* choices = BuildChoices();
-  auto* results = new QScrollArea(splitter);
-  results->setWidgetResizable(true);
-  results->setFrameShape(QFrame::NoFrame);
-  results->setWidget(BuildResults());
-  splitter->addWidget(choices);
-  splitter->addWidget(results);
-  splitter->setStretchFactor(0, 0);
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({choices->sizeHint().width(), 4 * choices->sizeHint().width()});
-  layout->addWidget(splitter);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  content_ = new QWidget(this);
+  auto* column = new QVBoxLayout(content_);
+  column->addWidget(BuildChoices());
+  column->addWidget(BuildResults(), 1);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(content_);
+  layout->addWidget(scroll);
+}
+
+// As wide as the content wants, so that the pane's dock leaves room for it,
+// but never more than a little over half the screen.
+QSize AnalysisView::minimumSizeHint() const {
+  constexpr int kScreenPercent = 55;
+  const int wanted = content_->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int share =
+      screen() != nullptr ? screen()->availableGeometry().width() * kScreenPercent / 100 : wanted;
+  return {std::min(wanted, share), QWidget::minimumSizeHint().height()};
 }
 
 QWidget* AnalysisView::BuildChoices() {
   auto* box = new QWidget(this);
-  auto* form = new QFormLayout(box);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
   QStringList names;
   for (const Nuclide& n : KnownNuclides()) names << Text(n.name);
   nuclide_ = MakeList(names, box);
@@ -134,14 +138,24 @@ QWidget* AnalysisView::BuildChoices() {
   backgroundRow->addWidget(clear);
   auto* exportButton = new QPushButton(QStringLiteral("Export Analysis..."), box);
 
-  form->addRow(QStringLiteral("Nuclide"), nuclide_);
-  form->addRow(QStringLiteral("kB"), kb_);
-  form->addRow(QStringLiteral("Model"), model_);
-  form->addRow(QStringLiteral("Window"), window_);
-  form->addRow(QStringLiteral("Extension"), extension_);
-  form->addRow(QStringLiteral("Reference time"), referenceRow);
-  form->addRow(QStringLiteral("Background"), backgroundRow);
-  form->addRow(exportButton);
+  const auto add = [&](int row, int pair, const QString& label, QWidget* field) {
+    grid->addWidget(new QLabel(label, box), row, 2 * pair);
+    grid->addWidget(field, row, 2 * pair + 1);
+  };
+  // `pairs` label-and-field pairs wide.
+  const auto addRow = [&](int row, int pair, const QString& label, QLayout* fields, int pairs) {
+    grid->addWidget(new QLabel(label, box), row, 2 * pair);
+    grid->addLayout(fields, row, 2 * pair + 1, 1, 2 * pairs - 1);
+  };
+  add(0, 0, QStringLiteral("Nuclide"), nuclide_);
+  add(0, 1, QStringLiteral("kB"), kb_);
+  add(0, 2, QStringLiteral("Model"), model_);
+  add(1, 0, QStringLiteral("Window"), window_);
+  add(1, 1, QStringLiteral("Extension"), extension_);
+  addRow(1, 2, QStringLiteral("Reference time"), referenceRow, 1);
+  addRow(2, 0, QStringLiteral("Background"), backgroundRow, 2);
+  grid->addWidget(exportButton, 2, 4, 1, 2);
+  for (const int field : {1, 3, 5}) grid->setColumnStretch(field, 1);
 
   const auto changed = [this] {
     if (!showing_) emit SettingsChanged();
@@ -176,7 +190,7 @@ QWidget* AnalysisView::BuildResults() {
                       QStringLiteral("AnalysisBudget"), box);
   plot_ = new AnalysisPlot(box);
   auto* lower = new QHBoxLayout;
-  lower->addWidget(budget_, 1);
+  lower->addWidget(budget_, 0);
   lower->addWidget(plot_, 1);
   column->addWidget(runs_, 1);
   column->addWidget(summary_);
@@ -228,6 +242,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowRuns(a.Main());
   ShowBudget(a.budget);
   ShowPlot(a);
+  updateGeometry();  // the tables' widths may have changed
   QString text =
       QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
           .arg(a.activity, 0, 'f', 2)
@@ -277,6 +292,9 @@ void AnalysisView::ShowBudget(const UncertaintyBudget& budget) {
   line({"combined (k = 1)", budget.combined});
   line({"expanded (k = 2)", budget.expanded});
   FitColumns(*budget_);
+  // Every line of the budget in view: the pane scrolls, not the budget.
+  budget_->setMinimumHeight(budget_->horizontalHeader()->sizeHint().height() +
+                            budget_->verticalHeader()->length() + 2 * budget_->frameWidth());
 }
 
 void AnalysisView::ShowPlot(const MeasurementAnalysis& a) {

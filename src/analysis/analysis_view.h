@@ -28,6 +28,8 @@ class AnalysisView : public QWidget {
  public:
   explicit AnalysisView(QWidget* parent = nullptr);
 
+  QSize minimumSizeHint() const override;
+
   AnalysisSettings Settings() const;
   // Shows `settings` without signalling a change.
   void ShowSettings(const AnalysisSettings& settings);
@@ -54,6 +56,7 @@ class AnalysisView : public QWidget {
   void ShowBudget(const UncertaintyBudget& budget);
   void ShowPlot(const MeasurementAnalysis& analysis);
 
+  QWidget* content_ = nullptr;  // choices and results, in a scroll area
   QComboBox* nuclide_ = nullptr;
   QDoubleSpinBox* kb_ = nullptr;
   QComboBox* model_ = nullptr;

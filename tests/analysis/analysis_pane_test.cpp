@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -110,8 +111,11 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
     if (const QStringList size = qEnvironmentVariable("KORVA_ANALYSIS_SHOT_SIZE").split('x');
         size.size() == 2) {
       frame.resize(size[0].toInt(), size[1].toInt());
-      QTest::qWait(200);
     }
+    for (QWidget* w = view; w != nullptr; w = w->parentWidget()) {
+      if (auto* dock = qobject_cast<QDockWidget*>(w)) dock->raise();
+    }
+    QTest::qWait(200);
     EXPECT_TRUE(frame.grab().save(shot));
   }
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000));
