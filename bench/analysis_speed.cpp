@@ -1,7 +1,7 @@
 // How long the analysis of a full measurement takes: 64 runs under the four
 // window/extension combinations, with the statistics and the uncertainty
-// budget (which analyses the main combination again at kB +-0.002 and with
-// the other model). Prints the median of repeated analyses.
+// budget (which analyses the main combination again at kB +-0.002, with the
+// other low-energy stopping power and with the other model). Prints the median of repeated analyses.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

@@ -37,6 +37,10 @@ constexpr std::string_view kUsage =
     "  --kb K               Birks' constant of the cocktail, 0-0.05 cm/MeV (default 0.010)\n"
     "  --lambda L           photoelectrons per keV of quenched energy over the three tubes,\n"
     "                       0-100 (default 0.83: tritium gives T/D 0.50)\n"
+    "  --prompt-ns T        decay time of the prompt scintillation, 0.1-100 ns (default 4)\n"
+    "  --delayed-fraction F share of the light in delayed fluorescence, 0-1 (default 0.03)\n"
+    "  --delayed-ns T       decay time of the delayed fluorescence, 1-10000 ns (default 250)\n"
+    "  --jitter-ns S        standard deviation of a tube's transit time, 0-10 ns (default 0.7)\n"
     "Line:\n"
     "  --baud B             pace the line at B baud, 10 bits per byte; 0 = unpaced (default 921600)\n"
     "  --link PATH          symbolic link to the device, removed on exit\n"
@@ -175,6 +179,22 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          const auto lambda = ParseInRange(v, 0.0, 100.0);
          return lambda && *lambda > 0.0 && Store(lambda, o.server.tdcr.photoelectronsPerKeV) &&
                 Store(lambda, o.server.spectrum.photoelectronsPerKeV);
+       }},
+      {"--prompt-ns",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, 0.1, 100.0), o.server.tdcr.timing.promptNs);
+       }},
+      {"--delayed-fraction",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseProbability(v), o.server.tdcr.timing.delayedFraction);
+       }},
+      {"--delayed-ns",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, 1.0, 1e4), o.server.tdcr.timing.delayedNs);
+       }},
+      {"--jitter-ns",
+       [](SimOptions& o, std::string_view v) {
+         return Store(ParseInRange(v, 0.0, 10.0), o.server.tdcr.timing.jitterNs);
        }},
       {"--baud", [](SimOptions& o,
                     std::string_view v) { return Store(ParseInteger<std::uint32_t>(v), o.server.baud); }},

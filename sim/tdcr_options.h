@@ -9,6 +9,28 @@ namespace korva::sim {
 inline constexpr double kDefaultPhotoelectronsPerKeV = 0.83;
 
 // The vial in the virtual counter and the pace of its TDCR sequence clock.
+// When each tube's pulse comes after the decay: the arrival of its first
+// photoelectron, drawn from the scintillation's time profile, plus the
+// tube's transit-time jitter (see docs/TDCR-WINDOW-MODEL.md).
+struct PulseTiming {
+  // The prompt fluorescence of aromatic-solvent cocktails with PPO decays in
+  // a few ns (J. B. Birks, The Theory and Practice of Scintillation
+  // Counting, Pergamon 1964, ch. 6 and 8; T. Marrodan Undagoitia et al.,
+  // Rev. Sci. Instrum. 80 (2009) 043301, for PXE and LAB mixtures).
+  double promptNs = 4.0;
+  // Triplet-triplet annihilation gives a slow component of about 250 ns in
+  // de-aerated organic liquids (Appl. Spectrosc. 24 (1970) 397); for
+  // electrons it carries a few per cent of the light (Marrodan Undagoitia
+  // et al. 2009 fit slow components of tens to hundreds of ns).
+  double delayedFraction = 0.03;
+  double delayedNs = 250.0;
+  // Standard deviation of a fast 2-inch tube's single-photoelectron transit
+  // time: data sheets give a transit-time spread of 1.5-2 ns FWHM, and the
+  // time-difference distributions of TDCR tube pairs (C. Dutsov et al.,
+  // Sci. Rep. 11 (2021) 12131) are of that width for bright events.
+  double jitterNs = 0.7;
+};
+
 struct TdcrOptions {
   double activityBq = 5000.0;    // decays per second of the source
   double darkRatePerPmt = 50.0;  // single-photoelectron dark pulses per second on each PMT
@@ -23,6 +45,7 @@ struct TdcrOptions {
   std::string nuclide = "H-3";
   double kbCmPerMeV = 0.010;
   double photoelectronsPerKeV = kDefaultPhotoelectronsPerKeV;
+  PulseTiming timing{};
 };
 
 }  // namespace korva::sim

@@ -1,5 +1,6 @@
 #include "sim/tdcr_scintillation_source.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -7,7 +8,10 @@ namespace korva::sim {
 
 namespace {
 
-constexpr double kScintillationDecayNs = 4.0;
+// The tubes' common transit time, in jitter standard deviations: it keeps
+// a jittered pulse after its decay, which the pulse queue relies on, and
+// moves every tube alike, so no coincidence changes.
+constexpr double kTransitInJitters = 6.0;
 
 int DrawPhotoelectrons(double mean, std::mt19937& random) {
   if (mean <= 0.0) return 0;
@@ -22,6 +26,7 @@ TdcrScintillationSource::TdcrScintillationSource(const TdcrOptions& options, con
     : random_(random),
       light_(light),
       photoelectronsPerKeV_(options.photoelectronsPerKeV),
+      timing_(options.timing),
       decayShare_(0.0),
       arrivalsPerNs_((options.activityBq + 3.0 * options.darkRatePerPmt) * 1e-9),
       photoelectronsNeeded_(photoelectronsNeeded),
@@ -58,10 +63,24 @@ void TdcrScintillationSource::Decay(double timeNs) {
   for (int channel = 0; channel < 3; ++channel) {
     const int photoelectrons = DrawPhotoelectrons(meanPerTube, random_);
     if (photoelectrons < photoelectronsNeeded_[static_cast<std::size_t>(channel)]) continue;
-    const double delay =
-        std::exponential_distribution<double>(photoelectrons / kScintillationDecayNs)(random_);
-    pending_.push({timeNs + delay, channel});
+    pending_.push({timeNs + FirstPhotoelectronDelay(photoelectrons), channel});
   }
+}
+
+// Of n photoelectrons, a binomial number m come from the delayed light and
+// n - m from the prompt light; the first of k exponential times of decay
+// time tau is exponential with decay time tau / k.
+double TdcrScintillationSource::FirstPhotoelectronDelay(int photoelectrons) {
+  const int delayed = std::binomial_distribution<int>(photoelectrons, timing_.delayedFraction)(random_);
+  const int prompt = photoelectrons - delayed;
+  double first = std::numeric_limits<double>::infinity();
+  if (prompt > 0) first = std::exponential_distribution<double>(prompt / timing_.promptNs)(random_);
+  if (delayed > 0) {
+    first = std::min(first, std::exponential_distribution<double>(delayed / timing_.delayedNs)(random_));
+  }
+  if (!(timing_.jitterNs > 0.0)) return first;
+  const double jitter = std::normal_distribution<double>(0.0, timing_.jitterNs)(random_);
+  return std::max(0.0, first + kTransitInJitters * timing_.jitterNs + jitter);
 }
 
 }  // namespace korva::sim

@@ -20,10 +20,10 @@ namespace korva::sim {
 // per keV, shared evenly by the three tubes: each tube sees a Poisson number of
 // photoelectrons of mean lambda Q / 3, so it fires with probability
 // 1 - exp(-lambda Q / 3) when one photoelectron crosses its discriminator.
-// Its pulse comes after the first photon, an exponential delay of mean
-// 4 ns / photoelectrons (the scintillator's decay time), so short windows
-// lose some faint coincidences. Each tube also gives single-photoelectron
-// dark pulses at the dark rate.
+// Its pulse comes with its first photoelectron, drawn from the light's prompt
+// and delayed components, and the tube's transit-time jitter (PulseTiming),
+// so short windows lose faint coincidences, triples more than doubles. Each
+// tube also gives single-photoelectron dark pulses at the dark rate.
 //
 // With the default tritium vial and one photoelectron needed the efficiency
 // for D is about 0.55 and T/D about 0.50 in a wide window; needing two
@@ -49,10 +49,12 @@ class TdcrScintillationSource {
   void Arrive(double timeNs);
   void Decay(double timeNs);
   double DrawArrivalGap();
+  double FirstPhotoelectronDelay(int photoelectrons);
 
   std::mt19937& random_;
   const BetaScintillation& light_;
   double photoelectronsPerKeV_;
+  PulseTiming timing_;
   double decayShare_;  // of all arrivals; the rest are dark pulses
   double arrivalsPerNs_;
   std::array<int, 3> photoelectronsNeeded_;

@@ -40,7 +40,7 @@ QJsonObject InputsJson(const AnalysisInputs& inputs, const MeasurementAnalysis& 
           {"nuclide", Text(a.nuclide)},
           {"kb", a.kb},
           {"model", Text(DetectionModelName(a.model))},
-          {"window", s.window == 0 ? "N" : "M"},
+          {"window", a.main % 2 == 0 ? "N" : "M"},
           {"extension", static_cast<int>(s.extension) + 1},
           {"referenceTime", Text(FormatReferenceTime(a.referenceTime))},
           {"referenceTimeIsRunStart", !s.referenceTime.has_value()}};
@@ -87,7 +87,6 @@ QJsonObject RunJson(const RunAnalysis& r) {
   run["triplesEfficiency"] = r.triplesEfficiency;
   run["activityD"] = r.activityD;
   run["activityDUncertainty"] = r.activityDUncertainty;
-  run["activityT"] = r.activityT;
   run["flagged"] = r.flagged;
   return run;
 }
@@ -105,16 +104,37 @@ QJsonObject CombinationJson(const CombinationAnalysis& c) {
   return combination;
 }
 
+// A term not evaluated has a null uncertainty, never 0.
+QJsonObject BudgetTermJson(const UncertaintyComponent& c) {
+  return {{"name", Text(c.name)},
+          {"standardUncertainty", c.evaluated ? QJsonValue(c.standardUncertainty) : QJsonValue()}};
+}
+
+QJsonObject PairCheckJson(const PairCheck& p) {
+  if (!p.evaluated) return {{"evaluated", false}};
+  return {{"evaluated", true},
+          {"activityAB", p.activities[0]},
+          {"activityBC", p.activities[1]},
+          {"activityAC", p.activities[2]},
+          {"largestDifferenceSigmas", p.largestDifferenceSigmas}};
+}
+
 QJsonObject ResultJson(const MeasurementAnalysis& a) {
   QJsonArray budget;
-  for (const UncertaintyComponent& c : a.budget.components) {
-    budget.append(QJsonObject{{"name", Text(c.name)}, {"standardUncertainty", c.standardUncertainty}});
-  }
-  return {{"combination", kCombinationNames[a.main]},       {"activity", a.activity},
-          {"standardUncertainty", a.budget.combined},       {"coverageFactor", a.budget.coverageFactor},
-          {"expandedUncertainty", a.budget.expanded},       {"activityFromTriples", a.activityT},
-          {"birgeRatio", a.Main().doubles.birgeRatio},      {"runsUsed", a.Main().doubles.count},
-          {"backgroundSubtracted", a.backgroundSubtracted}, {"budget", budget}};
+  for (const UncertaintyComponent& c : a.budget.components) budget.append(BudgetTermJson(c));
+  QJsonArray notEvaluated;
+  for (const std::string& name : a.budget.NotEvaluated()) notEvaluated.append(Text(name));
+  return {{"combination", kCombinationNames[a.main]},
+          {"activity", a.activity},
+          {"standardUncertainty", a.budget.combined},
+          {"coverageFactor", a.budget.coverageFactor},
+          {"expandedUncertainty", a.budget.expanded},
+          {"pairCheck", PairCheckJson(a.pairs)},
+          {"birgeRatio", a.Main().doubles.birgeRatio},
+          {"runsUsed", a.Main().doubles.count},
+          {"backgroundSubtracted", a.backgroundSubtracted},
+          {"budget", budget},
+          {"termsNotEvaluated", notEvaluated}};
 }
 
 }  // namespace

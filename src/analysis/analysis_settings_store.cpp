@@ -35,7 +35,8 @@ AnalysisSettings LoadAnalysisSettings(SettingsStore& store) {
     if (value >= kMinKb && value <= kMaxKb) settings.kb = value;
   }
   if (store.ReadDword(kPath, "Model").value_or(0) == 1) settings.model = DetectionModel::kAsymmetric;
-  if (const auto window = store.ReadDword(kPath, "Window"); window && *window <= 1) settings.window = *window;
+  if (const auto window = store.ReadDword(kPath, "Window"); window && *window <= kWiderWindow)
+    settings.window = *window;
   if (const auto extension = store.ReadDword(kPath, "Extension"); extension && *extension <= 1) {
     settings.extension = *extension;
   }

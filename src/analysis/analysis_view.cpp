@@ -4,16 +4,20 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
-#include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
@@ -46,6 +50,25 @@ void SetRow(QTableWidget& table, int row, const QStringList& cells) {
   }
 }
 
+// A table at least as wide as its columns, so no column is cut off; the
+// scrolling results make room for it.
+void FitColumns(QTableWidget& table) {
+  QHeaderView& header = *table.horizontalHeader();
+  header.setStretchLastSection(false);
+  header.resizeSections(QHeaderView::ResizeToContents);
+  table.setMinimumWidth(header.length() + 2 * table.frameWidth() +
+                        table.verticalScrollBar()->sizeHint().width());
+}
+
+QString PairText(const PairCheck& p) {
+  if (!p.evaluated) return QStringLiteral("pair check not evaluated");
+  return QStringLiteral("pairs AB %1, BC %2, AC %3 Bq (%4 σ)")
+      .arg(p.activities[0], 0, 'f', 1)
+      .arg(p.activities[1], 0, 'f', 1)
+      .arg(p.activities[2], 0, 'f', 1)
+      .arg(p.largestDifferenceSigmas, 0, 'f', 1);
+}
+
 QComboBox* MakeList(const QStringList& items, QWidget* parent) {
   auto* list = new QComboBox(parent);
   list->addItems(items);
@@ -54,18 +77,37 @@ QComboBox* MakeList(const QStringList& items, QWidget* parent) {
 
 }  // namespace
 
+// The choices sit in two compact columns above the results, which take the
+// pane's whole width; on a small screen everything scrolls rather than
+// cutting the tables off.
 AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
-  auto* layout = new QHBoxLayout(this);
-  auto* splitter = new QSplitter(Qt::Horizontal, this);
-  splitter->addWidget(BuildChoices());
-  splitter->addWidget(BuildResults());
-  splitter->setStretchFactor(1, 1);
-  layout->addWidget(splitter);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  content_ = new QWidget(this);
+  auto* column = new QVBoxLayout(content_);
+  column->addWidget(BuildChoices());
+  column->addWidget(BuildResults(), 1);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(content_);
+  layout->addWidget(scroll);
+}
+
+// As wide as the content wants, so that the pane's dock leaves room for it,
+// but never more than a little over half the screen.
+QSize AnalysisView::minimumSizeHint() const {
+  constexpr int kScreenPercent = 55;
+  const int wanted = content_->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int share =
+      screen() != nullptr ? screen()->availableGeometry().width() * kScreenPercent / 100 : wanted;
+  return {std::min(wanted, share), QWidget::minimumSizeHint().height()};
 }
 
 QWidget* AnalysisView::BuildChoices() {
   auto* box = new QWidget(this);
-  auto* form = new QFormLayout(box);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
   QStringList names;
   for (const Nuclide& n : KnownNuclides()) names << Text(n.name);
   nuclide_ = MakeList(names, box);
@@ -76,7 +118,7 @@ QWidget* AnalysisView::BuildChoices() {
   kb_->setValue(kDefaultKb);
   kb_->setSuffix(QStringLiteral(" cm/MeV"));
   model_ = MakeList({QStringLiteral("symmetric"), QStringLiteral("asymmetric")}, box);
-  window_ = MakeList({QStringLiteral("N"), QStringLiteral("M")}, box);
+  window_ = MakeList({QStringLiteral("N"), QStringLiteral("M"), QStringLiteral("the wider")}, box);
   extension_ = MakeList({QStringLiteral("1"), QStringLiteral("2")}, box);
   useReference_ = new QCheckBox(QStringLiteral("at"), box);
   reference_ = new QDateTimeEdit(QDateTime::currentDateTime(), box);
@@ -96,14 +138,24 @@ QWidget* AnalysisView::BuildChoices() {
   backgroundRow->addWidget(clear);
   auto* exportButton = new QPushButton(QStringLiteral("Export Analysis..."), box);
 
-  form->addRow(QStringLiteral("Nuclide"), nuclide_);
-  form->addRow(QStringLiteral("kB"), kb_);
-  form->addRow(QStringLiteral("Model"), model_);
-  form->addRow(QStringLiteral("Window"), window_);
-  form->addRow(QStringLiteral("Extension"), extension_);
-  form->addRow(QStringLiteral("Reference time"), referenceRow);
-  form->addRow(QStringLiteral("Background"), backgroundRow);
-  form->addRow(exportButton);
+  const auto add = [&](int row, int pair, const QString& label, QWidget* field) {
+    grid->addWidget(new QLabel(label, box), row, 2 * pair);
+    grid->addWidget(field, row, 2 * pair + 1);
+  };
+  // `pairs` label-and-field pairs wide.
+  const auto addRow = [&](int row, int pair, const QString& label, QLayout* fields, int pairs) {
+    grid->addWidget(new QLabel(label, box), row, 2 * pair);
+    grid->addLayout(fields, row, 2 * pair + 1, 1, 2 * pairs - 1);
+  };
+  add(0, 0, QStringLiteral("Nuclide"), nuclide_);
+  add(0, 1, QStringLiteral("kB"), kb_);
+  add(0, 2, QStringLiteral("Model"), model_);
+  add(1, 0, QStringLiteral("Window"), window_);
+  add(1, 1, QStringLiteral("Extension"), extension_);
+  addRow(1, 2, QStringLiteral("Reference time"), referenceRow, 1);
+  addRow(2, 0, QStringLiteral("Background"), backgroundRow, 2);
+  grid->addWidget(exportButton, 2, 4, 1, 2);
+  for (const int field : {1, 3, 5}) grid->setColumnStretch(field, 1);
 
   const auto changed = [this] {
     if (!showing_) emit SettingsChanged();
@@ -128,8 +180,7 @@ QWidget* AnalysisView::BuildResults() {
   auto* box = new QWidget(this);
   auto* column = new QVBoxLayout(box);
   runs_ = MakeTable({QStringLiteral("Run"), QStringLiteral("T/D"), QStringLiteral("λ"), QStringLiteral("ε_D"),
-                     QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("A from T [Bq]"),
-                     QStringLiteral("Note")},
+                     QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("Note")},
                     QStringLiteral("AnalysisRuns"), box);
   summary_ = new QLabel(box);
   summary_->setObjectName(QStringLiteral("AnalysisSummary"));
@@ -139,7 +190,7 @@ QWidget* AnalysisView::BuildResults() {
                       QStringLiteral("AnalysisBudget"), box);
   plot_ = new AnalysisPlot(box);
   auto* lower = new QHBoxLayout;
-  lower->addWidget(budget_, 1);
+  lower->addWidget(budget_, 0);
   lower->addWidget(plot_, 1);
   column->addWidget(runs_, 1);
   column->addWidget(summary_);
@@ -191,33 +242,37 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowRuns(a.Main());
   ShowBudget(a.budget);
   ShowPlot(a);
+  updateGeometry();  // the tables' widths may have changed
   QString text =
-      QStringLiteral(
-          "A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   A from T %7 Bq")
+      QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
           .arg(a.activity, 0, 'f', 2)
           .arg(a.budget.combined, 0, 'f', 2)
           .arg(100.0 * a.budget.Relative(a.budget.combined), 0, 'f', 2)
           .arg(a.budget.expanded, 0, 'f', 2)
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
-          .arg(a.activityT, 0, 'f', 2);
+          .arg(PairText(a.pairs));
   for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
   summary_->setText(text);
 }
 
 void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {
+  ShowRunRows(combination);
+  FitColumns(*runs_);
+}
+
+void AnalysisView::ShowRunRows(const CombinationAnalysis& combination) {
   runs_->setRowCount(static_cast<int>(combination.runs.size()));
   int row = 0;
   for (const RunAnalysis& r : combination.runs) {
     if (!r.used) {
-      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, {}, Text(r.note)});
+      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, Text(r.note)});
       continue;
     }
     SetRow(*runs_, row++,
            {QString::number(r.run), QString::number(r.tdRatio, 'f', 5), QString::number(r.lambdas[0], 'f', 4),
             QString::number(r.doublesEfficiency, 'f', 5), QString::number(r.triplesEfficiency, 'f', 5),
             QStringLiteral("%1 ± %2").arg(r.activityD, 0, 'f', 2).arg(r.activityDUncertainty, 0, 'f', 2),
-            QString::number(r.activityT, 'f', 2),
             r.flagged ? QStringLiteral("more than 3 u from the mean") : QString()});
   }
 }
@@ -225,14 +280,21 @@ void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {
 void AnalysisView::ShowBudget(const UncertaintyBudget& budget) {
   budget_->setRowCount(static_cast<int>(budget.components.size()) + 2);
   int row = 0;
-  const auto line = [&](const QString& name, double u) {
-    SetRow(*budget_, row++,
-           {name, QString::number(u, 'f', 3), QString::number(100.0 * budget.Relative(u), 'f', 3)});
+  const auto line = [&](const UncertaintyComponent& c) {
+    const QString notEvaluated = QString::fromLatin1(kNotEvaluatedText);
+    SetRow(
+        *budget_, row++,
+        {Text(c.name), c.evaluated ? QString::number(c.standardUncertainty, 'f', 3) : notEvaluated,
+         c.evaluated ? QString::number(100.0 * budget.Relative(c.standardUncertainty), 'f', 3) : QString()});
     budget_->item(row - 1, 0)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   };
-  for (const UncertaintyComponent& c : budget.components) line(Text(c.name), c.standardUncertainty);
-  line(QStringLiteral("combined (k = 1)"), budget.combined);
-  line(QStringLiteral("expanded (k = 2)"), budget.expanded);
+  for (const UncertaintyComponent& c : budget.components) line(c);
+  line({"combined (k = 1)", budget.combined});
+  line({"expanded (k = 2)", budget.expanded});
+  FitColumns(*budget_);
+  // Every line of the budget in view: the pane scrolls, not the budget.
+  budget_->setMinimumHeight(budget_->horizontalHeader()->sizeHint().height() +
+                            budget_->verticalHeader()->length() + 2 * budget_->frameWidth());
 }
 
 void AnalysisView::ShowPlot(const MeasurementAnalysis& a) {

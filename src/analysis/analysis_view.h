@@ -28,6 +28,8 @@ class AnalysisView : public QWidget {
  public:
   explicit AnalysisView(QWidget* parent = nullptr);
 
+  QSize minimumSizeHint() const override;
+
   AnalysisSettings Settings() const;
   // Shows `settings` without signalling a change.
   void ShowSettings(const AnalysisSettings& settings);
@@ -50,9 +52,11 @@ class AnalysisView : public QWidget {
   QWidget* BuildChoices();
   QWidget* BuildResults();
   void ShowRuns(const CombinationAnalysis& combination);
+  void ShowRunRows(const CombinationAnalysis& combination);
   void ShowBudget(const UncertaintyBudget& budget);
   void ShowPlot(const MeasurementAnalysis& analysis);
 
+  QWidget* content_ = nullptr;  // choices and results, in a scroll area
   QComboBox* nuclide_ = nullptr;
   QDoubleSpinBox* kb_ = nullptr;
   QComboBox* model_ = nullptr;

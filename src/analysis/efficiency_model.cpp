@@ -24,10 +24,10 @@ Firing Fire(double lambda, double quenchedThird) {
 }  // namespace
 
 EfficiencyModel::EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
-                                 int intervals)
+                                 int intervals, LowEnergyStopping lowEnergy)
     : nuclide_(nuclide), kb_(kb) {
   SpectrumGrid spectrum = MakeSpectrumGrid(nuclide, intervals);
-  quenchedThird_ = QuenchedEnergiesKeV(StoppingPower(scintillator), kb, spectrum.energyKeV);
+  quenchedThird_ = QuenchedEnergiesKeV(StoppingPower(scintillator, lowEnergy), kb, spectrum.energyKeV);
   for (double& q : quenchedThird_) q /= 3.0;
   weight_ = std::move(spectrum.weight);
   lowestRatio_ = Symmetric(kMinLambda).Ratio();

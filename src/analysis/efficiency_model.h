@@ -6,6 +6,7 @@
 #include "analysis/beta_spectrum.h"
 #include "analysis/nuclide.h"
 #include "analysis/scintillator.h"
+#include "analysis/stopping_power.h"
 
 namespace korva {
 
@@ -60,7 +61,8 @@ struct AsymmetricEfficiency {
 class EfficiencyModel {
  public:
   EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
-                  int intervals = kDefaultSpectrumIntervals);
+                  int intervals = kDefaultSpectrumIntervals,
+                  LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional);
 
   // eps_T = <p^3>, eps_D = <3 p^2 - 2 p^3>.
   SymmetricEfficiency Symmetric(double lambda) const;

@@ -293,6 +293,8 @@ class BudgetTerms {
                                     MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds + u))});
   }
 
+  void NotEvaluated(const std::string& name) { terms_.push_back(UncertaintyComponent::NotEvaluated(name)); }
+
   UncertaintyBudget Combined() { return CombineUncertainties(value_, std::move(terms_)); }
 
  private:
@@ -302,14 +304,130 @@ class BudgetTerms {
   std::vector<UncertaintyComponent> terms_;
 };
 
+// Sums of the main combination's counts over its used runs, for checks
+// that compare counts of the same events.
+CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
+  CountSums sums;
+  for (std::size_t i = 0; i < a.runs.size(); ++i) {
+    if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
+  }
+  return sums;
+}
+
+// Windows N and M count the same events; M counts every coincidence N
+// counts and some more, so D_M = D_N + X with X independent of D_N (both
+// Poisson). Then cov(D_N, D_M) = var(D_N) = E[D_N] and the correlation of
+// the two counts is rho = sqrt(E[D_N] / E[D_M]), the narrower over the
+// wider window's D. The activities from N and M carry that correlation
+// (the T/D part of their uncertainties is nested alike: T_N is a part of
+// T_M), so
+//   var(A_N - A_M) = u_N^2 + u_M^2 - 2 rho u_N u_M.
+double WindowDifferenceUncertainty(const Context& ctx, const CombinationAnalysis& n,
+                                   const CombinationAnalysis& m) {
+  const double dN = UsedCounts(ctx, n).Rates().D();
+  const double dM = UsedCounts(ctx, m).Rates().D();
+  const double rho = dN > 0.0 && dM > 0.0 ? std::sqrt(std::min(dN, dM) / std::max(dN, dM)) : 0.0;
+  const double uN = n.doubles.Uncertainty();
+  const double uM = m.doubles.Uncertainty();
+  return std::sqrt(std::max(0.0, uN * uN + uM * uM - 2.0 * rho * uN * uM));
+}
+
+// The pair activities with the symmetric yield of each run, and how far
+// apart they lie. Two pairs share the events all three tubes saw:
+// AB = T + (AB not C), BC = T + (BC not A), with the parts independent, so
+//   var(r_AB - r_BC) = N_AB / t_AB^2 + N_BC / t_BC^2 - 2 N_T / (t_AB t_BC)
+// in counts N over live times t; the efficiency is the same for every pair
+// and drops out of the comparison.
+PairCheck CheckPairs(const Context& ctx, const CombinationAnalysis& main, const EfficiencyModel& model) {
+  PairCheck check;
+  const CountSums sums = UsedCounts(ctx, main);
+  const CoincidenceRates rates = sums.Rates();
+  const Checked<SymmetricSolution> s = SolveSymmetric(model, rates.t / rates.D(), 0.0);
+  if (!s || !(rates.t > 0.0)) return check;
+  const AsymmetricEfficiency e = model.Asymmetric({s->lambda, s->lambda, s->lambda});
+  const std::array<double, 3> pairRates = {rates.ab, rates.bc, rates.ac};
+  constexpr std::array<std::size_t, 3> kKinds = {TdcrRates::kAB, TdcrRates::kBC, TdcrRates::kAC};
+  // The pairs' rates scaled as D is to the result, which carries the decay corrections.
+  const double scale = main.doubles.weightedMean / (rates.D() / s->efficiency.doubles);
+  for (std::size_t p = 0; p < 3; ++p) check.activities[p] = pairRates[p] / e.ab * scale;
+  const double triples = sums.counts[TdcrRates::kT];
+  for (std::size_t p = 0; p < 3; ++p) {
+    const std::size_t q = (p + 1) % 3;
+    const double tp = sums.liveTimes[kKinds[p]];
+    const double tq = sums.liveTimes[kKinds[q]];
+    const double variance =
+        sums.counts[kKinds[p]] / (tp * tp) + sums.counts[kKinds[q]] / (tq * tq) - 2.0 * triples / (tp * tq);
+    if (variance <= 0.0) continue;
+    check.largestDifferenceSigmas =
+        std::max(check.largestDifferenceSigmas, std::abs(pairRates[p] - pairRates[q]) / std::sqrt(variance));
+  }
+  check.evaluated = true;
+  return check;
+}
+
+void WarnAboutWindows(const Context& ctx, MeasurementAnalysis& result) {
+  const auto& windows = ctx.sample.header.windowsNs;
+  const double used = windows[WindowOf(result.main)];
+  if (used < kShortWindowNs) {
+    result.warnings.push_back("the window of the result, " + Printed("%g", used) +
+                              " ns, is shorter than 40 ns: it loses coincidences of faint events and the "
+                              "activity reads high; measure with a window of 40 ns or more");
+  }
+  if (windows[0] == windows[1]) return;
+  const std::size_t e = ExtensionOf(result.main);
+  const CombinationAnalysis& n = result.combinations[CombinationOf(0, e)];
+  const CombinationAnalysis& m = result.combinations[CombinationOf(1, e)];
+  if (!n.Usable() || !m.Usable()) return;
+  const double difference = n.doubles.weightedMean - m.doubles.weightedMean;
+  const double u = WindowDifferenceUncertainty(ctx, n, m);
+  if (std::abs(difference) > 2.0 * u) {
+    result.warnings.push_back("the activities from windows N and M differ by " +
+                              Printed("%.2f %%", 100.0 * difference / m.doubles.weightedMean) +
+                              ", more than twice the standard uncertainty of their difference (" +
+                              Printed("%.2f %%", 100.0 * u / m.doubles.weightedMean) +
+                              "): the shorter window loses coincidences");
+  }
+}
+
+void WarnAboutPairs(MeasurementAnalysis& result) {
+  if (!result.pairs.evaluated || result.pairs.largestDifferenceSigmas <= 3.0) return;
+  result.warnings.push_back("the activities from the tube pairs AB, BC and AC differ by up to " +
+                            Printed("%.1f", result.pairs.largestDifferenceSigmas) +
+                            " standard uncertainties: the tubes look unequal; try the asymmetric model");
+}
+
+// The budget term that compares the main result with the other window or
+// extension, or says it was not evaluated when both were set alike.
+void SettingTerm(BudgetTerms& terms, MeasurementAnalysis& result, const std::string& name, bool alike,
+                 const std::string& how, const CombinationAnalysis& other) {
+  if (!alike) {
+    terms.Alternative(name, other);
+    return;
+  }
+  terms.NotEvaluated(name);
+  result.warnings.push_back("\"" + name + "\" was not evaluated: " + how);
+}
+
 UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
                          const AnalysisSettings& settings) {
   BudgetTerms terms(ctx, result);
   terms.Kb(settings.kb, settings.model);
+  // The other published low-energy form of the stopping power; the two
+  // differ below the Bethe peak only, and what they change there reaches
+  // the quenched energies up to about 1 keV.
+  const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
+                                      LowEnergyStopping::kBetheToItsZero);
+  terms.Alternative("stopping power below 1 keV",
+                    AnalyzeCombination(ctx, result.main, otherStopping, settings.model));
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
-  terms.Alternative("coincidence window N vs M", result.combinations[CombinationOf(1 - window, extension)]);
-  terms.Alternative("dead-time extension 1 vs 2", result.combinations[CombinationOf(window, 1 - extension)]);
+  const TdcHeader& header = ctx.sample.header;
+  SettingTerm(terms, result, "coincidence window N vs M", header.windowsNs[0] == header.windowsNs[1],
+              "windows N and M are equal; measure with two different windows (e.g. N 40 ns, M 200 ns)",
+              result.combinations[CombinationOf(1 - window, extension)]);
+  SettingTerm(terms, result, "dead-time extension 1 vs 2", header.extensionsUs[0] == header.extensionsUs[1],
+              "extensions 1 and 2 are equal; measure with two different dead-time extensions",
+              result.combinations[CombinationOf(window, 1 - extension)]);
   const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
   terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
@@ -323,7 +441,7 @@ std::optional<std::string> SettingsError(const TdcMeasurement& sample, const Tdc
     return "unknown nuclide \"" + settings.nuclide + "\"; known are " + std::string(KnownNuclideNames());
   }
   if (auto error = KbRangeError(settings.kb)) return error;
-  if (settings.window > 1) return "the window of the main result is N or M";
+  if (settings.window > kWiderWindow) return "the window of the main result is N, M or the wider of them";
   if (settings.extension > 1) return "the extension of the main result is 1 or 2";
   for (const double w : sample.header.windowsNs) {
     if (!(w > 0.0)) return "the measurement's coincidence windows must be longer than 0 ns";
@@ -337,6 +455,11 @@ std::optional<std::string> SettingsError(const TdcMeasurement& sample, const Tdc
 }
 
 }  // namespace
+
+std::size_t MainWindow(const TdcHeader& header, std::size_t choice) {
+  if (choice != kWiderWindow) return choice;
+  return header.windowsNs[1] > header.windowsNs[0] ? 1 : 0;
+}
 
 std::string_view DetectionModelName(DetectionModel model) {
   return model == DetectionModel::kSymmetric ? "symmetric" : "asymmetric";
@@ -360,7 +483,7 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   result.nuclide = std::string(ctx.nuclide.name);
   result.kb = settings.kb;
   result.model = settings.model;
-  result.main = CombinationOf(settings.window, settings.extension);
+  result.main = CombinationOf(MainWindow(sample.header, settings.window), settings.extension);
   result.referenceTime = ctx.reference;
   result.backgroundSubtracted = background != nullptr;
   const EfficiencyModel model(ctx.nuclide, settings.kb, Toluene());
@@ -372,11 +495,13 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error);
   }
   result.activity = main.doubles.weightedMean;
-  result.activityT = main.triples.weightedMean;
   for (const RunAnalysis& r : main.runs) {
     if (r.flagged)
       result.warnings.push_back("run " + std::to_string(r.run) + " lies more than 3 sigma from the mean");
   }
+  WarnAboutWindows(ctx, result);
+  result.pairs = CheckPairs(ctx, main, model);
+  WarnAboutPairs(result);
   result.budget = Budget(ctx, model, result, settings);
   return Success(std::move(result));
 }

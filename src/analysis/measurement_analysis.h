@@ -21,14 +21,23 @@ enum class DetectionModel { kSymmetric, kAsymmetric };
 
 std::string_view DetectionModelName(DetectionModel model);
 
+// The window choice that takes the main result from the wider of N and M,
+// which loses the fewest coincidences of faint events.
+inline constexpr std::size_t kWiderWindow = 2;
+
+// Windows shorter than this lose coincidences of faint events whose first
+// photoelectron comes late: the activity then reads high.
+inline constexpr double kShortWindowNs = 40.0;
+
 // What a user chooses for the analysis of a measurement.
 struct AnalysisSettings {
   std::string nuclide = "H-3";
   double kb = kDefaultKb;  // cm/MeV, kMinKb..kMaxKb
   DetectionModel model = DetectionModel::kSymmetric;
-  // The window (0 N, 1 M) and extension (0 or 1 for extensions 1 and 2) of
-  // the main result; the other three combinations enter its budget.
-  std::size_t window = 0;
+  // The window (0 N, 1 M, kWiderWindow the wider of them) and extension (0
+  // or 1 for extensions 1 and 2) of the main result; the other three
+  // combinations enter its budget.
+  std::size_t window = kWiderWindow;
   std::size_t extension = 0;
   // The time the activity is given for, on the clock the file's start times
   // are on (its START TIME label); empty: the start of run 1.
@@ -51,7 +60,7 @@ struct RunAnalysis {
   // Activities in Bq at the reference time, from D / eps_D and T / eps_T,
   // and the standard uncertainty of the first from counting.
   double activityD = 0.0;
-  double activityT = 0.0;
+  double activityT = 0.0;  // equals activityD when the model reproduces T/D, as it does when solved
   double activityDUncertainty = 0.0;
   bool flagged = false;  // more than 3 standard uncertainties from the mean
 };
@@ -65,6 +74,20 @@ struct CombinationAnalysis {
   bool Usable() const { return doubles.count > 0; }
 };
 
+// The activity from each pair of tubes with the yield solved from T/D:
+// equal tubes give equal pair rates, so pairs that disagree beyond their
+// counting uncertainty show tubes of unequal yield. (Under the asymmetric
+// model each pair reproduces its own T/pair ratio, so every pair gives the
+// activity from T by construction; the check is made with the symmetric
+// yield whatever the model.)
+struct PairCheck {
+  bool evaluated = false;
+  std::array<double, 3> activities{};  // Bq: AB, BC, AC
+  // The largest difference of two pairs' activities in standard
+  // uncertainties of that difference.
+  double largestDifferenceSigmas = 0.0;
+};
+
 struct MeasurementAnalysis {
   std::string nuclide;
   double kb = 0.0;
@@ -73,14 +96,19 @@ struct MeasurementAnalysis {
   StampTime referenceTime;
   bool backgroundSubtracted = false;
   std::array<CombinationAnalysis, TdcrRates::kCombinations> combinations;
-  double activity = 0.0;   // Bq: weighted mean of the main combination's D / eps_D
-  double activityT = 0.0;  // Bq: the same from T / eps_T, as a cross-check
+  double activity = 0.0;  // Bq: weighted mean of the main combination's D / eps_D
+  PairCheck pairs;
   UncertaintyBudget budget;
-  // What the user should know: flagged runs, budget terms left out.
+  // What the user should know: flagged runs, budget terms left out or not
+  // evaluated, short windows, windows that disagree, unequal tubes.
   std::vector<std::string> warnings;
 
   const CombinationAnalysis& Main() const { return combinations[main]; }
 };
+
+// The window (0 N, 1 M) a window choice of AnalysisSettings picks for the
+// measurement: the wider of them for kWiderWindow, N when they are equal.
+std::size_t MainWindow(const TdcHeader& header, std::size_t choice);
 
 // The activity of a measurement: every run under each window and extension,
 // the runs' statistics, and the main result's uncertainty budget. The one

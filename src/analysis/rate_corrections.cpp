@@ -1,26 +1,41 @@
 #include "analysis/rate_corrections.h"
 
-#include <algorithm>
-
 namespace korva {
 
 CoincidenceRates operator-(const CoincidenceRates& a, const CoincidenceRates& b) {
   return {a.ab - b.ab, a.bc - b.bc, a.ac - b.ac, a.t - b.t};
 }
 
+namespace {
+
+// Each step changes the accidentals by a factor of about 4 tau r of the step
+// before: below 0.1 up to 100 000 pulses a second in 200 ns.
+constexpr int kFixedPointSteps = 6;
+
+double Square(double x) { return x * x; }
+
+// The accidentals of coincidences whose true rates are `truth`.
+CoincidenceRates AccidentalsOfTrueRates(const SingleRates& r, const CoincidenceRates& truth, double tau) {
+  CoincidenceRates accidental;
+  accidental.ab = tau * (2.0 * (r.a - truth.ab) * (r.b - truth.ab) - Square(truth.ab));
+  accidental.bc = tau * (2.0 * (r.b - truth.bc) * (r.c - truth.bc) - Square(truth.bc));
+  accidental.ac = tau * (2.0 * (r.a - truth.ac) * (r.c - truth.ac) - Square(truth.ac));
+  const double any = r.a + r.b + r.c - truth.ab - truth.bc - truth.ac + truth.t;
+  accidental.t =
+      tau * (Square(r.a + r.b - truth.ab) + Square(r.b + r.c - truth.bc) + Square(r.a + r.c - truth.ac) -
+             Square(r.a) - Square(r.b) - Square(r.c) - Square(any)) +
+      3.0 * tau * tau * r.a * r.b * r.c;
+  return accidental;
+}
+
+}  // namespace
+
 CoincidenceRates AccidentalCoincidences(const SingleRates& singles, const CoincidenceRates& measured,
                                         double resolvingTimeSeconds) {
-  const double tau = resolvingTimeSeconds;
   CoincidenceRates accidental;
-  accidental.ab = 2.0 * tau * singles.a * singles.b;
-  accidental.bc = 2.0 * tau * singles.b * singles.c;
-  accidental.ac = 2.0 * tau * singles.a * singles.c;
-  // True pairs that the third tube missed; never negative, whatever the noise.
-  const double abOnly = std::max(0.0, measured.ab - accidental.ab - measured.t);
-  const double bcOnly = std::max(0.0, measured.bc - accidental.bc - measured.t);
-  const double acOnly = std::max(0.0, measured.ac - accidental.ac - measured.t);
-  accidental.t = 2.0 * tau * (abOnly * singles.c + bcOnly * singles.a + acOnly * singles.b) +
-                 3.0 * tau * tau * singles.a * singles.b * singles.c;
+  for (int step = 0; step < kFixedPointSteps; ++step) {
+    accidental = AccidentalsOfTrueRates(singles, measured - accidental, resolvingTimeSeconds);
+  }
   return accidental;
 }
 

@@ -1,5 +1,6 @@
 #include "analysis/stopping_power.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -43,8 +44,9 @@ double PeakOf(F f, double low, double high) {
 
 }  // namespace
 
-StoppingPower::StoppingPower(const Scintillator& scintillator)
+StoppingPower::StoppingPower(const Scintillator& scintillator, LowEnergyStopping lowEnergy)
     : medium_(scintillator),
+      lowEnergy_(lowEnergy),
       excitationInRest_(scintillator.meanExcitationEv * 1e-3 / kElectronRestKeV),
       plasmaEnergyEv_(kPlasmaEnergyConstantEv *
                       std::sqrt(scintillator.densityGPerCm3 * scintillator.electronsPerMass)) {
@@ -60,7 +62,12 @@ StoppingPower::StoppingPower(const Scintillator& scintillator)
 }
 
 double StoppingPower::MevPerCm(double energyKeV) const {
-  return energyKeV <= peakKeV_ ? peakMevPerCm_ : BetheMevPerCm(energyKeV);
+  if (energyKeV > peakKeV_) return BetheMevPerCm(energyKeV);
+  if (!(energyKeV > 0.0)) return 0.0;
+  if (lowEnergy_ == LowEnergyStopping::kVelocityProportional) {
+    return peakMevPerCm_ * std::sqrt(energyKeV / peakKeV_);
+  }
+  return std::max(0.0, BetheMevPerCm(energyKeV));
 }
 
 double StoppingPower::BetheMevPerCm(double energyKeV) const {

@@ -16,12 +16,25 @@ namespace korva {
 // 1.7 MeV electrons by about 4 %.
 //
 // Below the energy where the formula peaks (about 2.3 I, 0.15 keV in
-// toluene) it falls towards zero and then turns negative, which no real
-// stopping power does; there the peak value is used. Those few tenths of a
-// keV shift a quenched energy by less than 0.1 keV.
+// toluene) the Bethe theory no longer holds: a slow electron cannot ionise
+// and its stopping power goes to zero with its energy. Two published forms
+// for that region (LowEnergyStopping) bound the choice; the budget takes
+// their difference.
+enum class LowEnergyStopping {
+  // Proportional to the velocity, S(E) = S(E_p) sqrt(E / E_p) below the
+  // peak E_p: the stopping of a slow charge in an electron gas (E. Fermi and
+  // E. Teller, Phys. Rev. 72 (1947) 399; J. Lindhard and M. Scharff, Phys.
+  // Rev. 124 (1961) 128), joined continuously to the Bethe formula.
+  kVelocityProportional,
+  // The Rohrlich-Carlson formula itself followed below its peak until it
+  // vanishes (at 0.858 I, 0.054 keV in toluene), and zero below.
+  kBetheToItsZero,
+};
+
 class StoppingPower {
  public:
-  explicit StoppingPower(const Scintillator& scintillator);
+  explicit StoppingPower(const Scintillator& scintillator,
+                         LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional);
 
   double MevPerCm(double energyKeV) const;
   double PeakEnergyKeV() const { return peakKeV_; }
@@ -32,6 +45,7 @@ class StoppingPower {
   double DensityEffect(double tau) const;
 
   Scintillator medium_;
+  LowEnergyStopping lowEnergy_;
   double excitationInRest_;  // I / m c^2
   double plasmaEnergyEv_;
   double cBar_, x0_, x1_, a_;  // Sternheimer-Peierls parameters

@@ -8,6 +8,14 @@ double UncertaintyBudget::Relative(double uncertainty) const {
   return value == 0.0 ? 0.0 : uncertainty / std::abs(value);
 }
 
+std::vector<std::string> UncertaintyBudget::NotEvaluated() const {
+  std::vector<std::string> names;
+  for (const UncertaintyComponent& c : components) {
+    if (!c.evaluated) names.push_back(c.name);
+  }
+  return names;
+}
+
 UncertaintyBudget CombineUncertainties(double value, std::vector<UncertaintyComponent> components,
                                        double coverageFactor) {
   UncertaintyBudget budget;

@@ -13,7 +13,7 @@ namespace korva {
 namespace {
 
 const char* const kAnalyzeUsage =
-    "analyze FILE.tdc --nuclide NAME [--kb K] [--model symmetric|asymmetric] [--window N|M]\n"
+    "analyze FILE.tdc --nuclide NAME [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
     "              [--extension 1|2] [--background BG.tdc] [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
 const char* const kEfficiencyUsage =
     "efficiency --nuclide NAME --kb K (--tdcr R | --lambda L) [--model symmetric]";
@@ -40,13 +40,15 @@ bool ReadNuclideAndKb(const CommandLine& line, AnalysisSettings& settings) {
 
 // One of the listed words, as an index; reports a usage error otherwise.
 std::optional<std::size_t> Choice(const CommandLine& line, const std::string& option,
-                                  const std::vector<std::string>& words) {
+                                  const std::vector<std::string>& words, std::size_t otherwise = 0) {
   const std::optional<std::string> text = line.Value(option);
-  if (!text) return 0;
+  if (!text) return otherwise;
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (*text == words[i]) return i;
   }
-  ReportUsageError("--" + option + " is one of " + words.front() + "|" + words.back() + ", not " + *text);
+  std::string listed;
+  for (const std::string& word : words) listed += (listed.empty() ? "" : "|") + word;
+  ReportUsageError("--" + option + " is one of " + listed + ", not " + *text);
   return std::nullopt;
 }
 
@@ -54,7 +56,7 @@ bool ReadAnalyzeSettings(const CommandLine& line, AnalysisSettings& settings) {
   if (line.Positionals().empty()) return ReportUsageError("no .tdc file given"), false;
   if (!ReadNuclideAndKb(line, settings)) return false;
   const auto model = Choice(line, "model", {"symmetric", "asymmetric"});
-  const auto window = Choice(line, "window", {"N", "M"});
+  const auto window = Choice(line, "window", {"N", "M", "wider"}, kWiderWindow);
   const auto extension = Choice(line, "extension", {"1", "2"});
   if (!model || !window || !extension) return false;
   settings.model = *model == 0 ? DetectionModel::kSymmetric : DetectionModel::kAsymmetric;

@@ -92,8 +92,9 @@ TEST(AnalysisReport, NamesTheInstrumentTheInputsEveryRunAndTheBudget) {
   for (const std::string& line :
        {std::string("Korva-TDCR, Version 7.0 - TDCR analysis\n"),
         std::string("Instrument: Veltra RQ3102, serial number 00417, firmware 2.13, FPGA   2.5\n"),
-        std::string("Sample: vial.tdc\nBackground: none\n"), std::string("Window M, extension 1 (M1)\n"),
-        std::string(" (start of run 1)\n"), std::string("Activity (M1, from D): ")}) {
+        std::string("Sample: vial.tdc\nBackground: none\n"),
+        std::string("Window M (200 ns), extension 1 (M1)\n"), std::string(" (start of run 1)\n"),
+        std::string("Activity (M1, from D): ")}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   for (const UncertaintyComponent& c : a->budget.components) EXPECT_NE(text.find(c.name), std::string::npos);

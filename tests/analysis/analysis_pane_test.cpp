@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -103,9 +104,18 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   // The runs fill in one by one as they complete.
   ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) == 1; }, 20000));
   EXPECT_EQ(view->RunTable().rowCount(), 3);
-  // KORVA_ANALYSIS_SHOT names a PNG of the window taken while the runs fill in.
+  // KORVA_ANALYSIS_SHOT names a PNG of the window taken while the runs fill
+  // in, KORVA_ANALYSIS_SHOT_SIZE (e.g. 1366x768) the window's size for it.
   if (const QString shot = qEnvironmentVariable("KORVA_ANALYSIS_SHOT"); !shot.isEmpty()) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) >= 2; }, 20000));
+    if (const QStringList size = qEnvironmentVariable("KORVA_ANALYSIS_SHOT_SIZE").split('x');
+        size.size() == 2) {
+      frame.resize(size[0].toInt(), size[1].toInt());
+    }
+    for (QWidget* w = view; w != nullptr; w = w->parentWidget()) {
+      if (auto* dock = qobject_cast<QDockWidget*>(w)) dock->raise();
+    }
+    QTest::qWait(200);
     EXPECT_TRUE(frame.grab().save(shot));
   }
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000));
@@ -148,7 +158,12 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
     const UncertaintyComponent& c = fromFile->budget.components[static_cast<std::size_t>(i)];
     EXPECT_EQ(budget[i]["name"].toString().toStdString(), c.name);
     EXPECT_DOUBLE_EQ(budget[i]["standardUncertainty"].toDouble(), c.standardUncertainty);
+    // A term not evaluated is null in the file and says so in the pane, never 0.
+    EXPECT_EQ(budget[i]["standardUncertainty"].isNull(), !c.evaluated) << c.name;
+    EXPECT_EQ(view->BudgetTable().item(static_cast<int>(i), 1)->text() == "not evaluated", !c.evaluated);
   }
+  EXPECT_EQ(result["termsNotEvaluated"].toArray().size(),
+            static_cast<qsizetype>(fromFile->budget.NotEvaluated().size()));
   const QJsonArray runs = exported["combinations"][0]["runs"].toArray();
   ASSERT_EQ(runs.size(), 3);
   EXPECT_DOUBLE_EQ(runs[2]["activityD"].toDouble(), fromFile->Main().runs[2].activityD);

@@ -98,6 +98,21 @@ TEST(AccidentalCoincidences, TakeTheInstrumentsDarkCoincidencesToNothing) {
   }
 }
 
+// A bright source whose every event fires all three tubes, 1000 events a
+// second, no noise: no pulse is left to pair up by accident, and two events
+// within 1 us count as one, which loses tau R^2 = 1e-6 x 1000^2 = 1 count a
+// second of every pair and of the triples. The correction must give the
+// losses back, where the textbook 2 tau r_A r_B would take 2 more away.
+TEST(AccidentalCoincidences, ForABrightSourceAreTheLossOfMergedEvents) {
+  const SingleRates singles{1000.0, 1000.0, 1000.0};
+  const CoincidenceRates measured{999.0, 999.0, 999.0, 999.0};
+  const CoincidenceRates net = WithoutAccidentals(singles, measured, 1e-6);
+  EXPECT_NEAR(net.ab, 1000.0, 0.01);
+  EXPECT_NEAR(net.bc, 1000.0, 0.01);
+  EXPECT_NEAR(net.t, 1000.0, 0.01);
+  EXPECT_NEAR(net.D(), 1000.0, 0.02);
+}
+
 TEST(DecayCorrection, AveragesOverTheRunAndCarriesToTheReference) {
   const double halfLife = 1000.0;
   EXPECT_DOUBLE_EQ(DecayDuringRun(halfLife, 0.0), 1.0);

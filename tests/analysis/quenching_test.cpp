@@ -24,11 +24,21 @@ TEST(StoppingPower, ReducesToTheNonRelativisticBetheFormulaForSlowElectrons) {
   }
 }
 
-TEST(StoppingPower, StaysPositiveBelowItsPeakAndFallsAboveIt) {
+TEST(StoppingPower, GoesToZeroBelowItsPeakAndFallsAboveIt) {
   const double peak = kToluene.PeakEnergyKeV();
   EXPECT_NEAR(peak, std::exp(1.0) * 0.0625 / 1.166, 0.01);
-  EXPECT_EQ(kToluene.MevPerCm(0.0), kToluene.MevPerCm(peak));
-  EXPECT_EQ(kToluene.MevPerCm(0.01), kToluene.MevPerCm(peak));
+  // Proportional to the velocity below the peak: a quarter of the energy, half the stopping power.
+  EXPECT_EQ(kToluene.MevPerCm(0.0), 0.0);
+  EXPECT_NEAR(kToluene.MevPerCm(0.25 * peak) / kToluene.MevPerCm(peak), 0.5, 1e-12);
+  EXPECT_NEAR(kToluene.MevPerCm(0.999 * peak) / kToluene.MevPerCm(1.001 * peak), 1.0, 1e-3) << "continuous";
+  // The Bethe formula's own continuation: non-relativistically its bracket is
+  // 2 ln(E / I) + 1 - ln 2, which vanishes at E = I exp(-(1 - ln 2) / 2) =
+  // 0.858 I, 0.0536 keV in toluene (I = 62.5 eV); below it stays 0.
+  const StoppingPower bethe(Toluene(), LowEnergyStopping::kBetheToItsZero);
+  EXPECT_EQ(bethe.MevPerCm(0.0530), 0.0);
+  EXPECT_GT(bethe.MevPerCm(0.0545), 0.0);
+  EXPECT_LT(bethe.MevPerCm(0.08), bethe.MevPerCm(peak));
+  EXPECT_EQ(bethe.MevPerCm(2.0), kToluene.MevPerCm(2.0)) << "the forms differ below the peak only";
   double previous = kToluene.MevPerCm(peak);
   for (double keV = 1.1 * peak; keV < 1000.0; keV *= 1.3) {
     const double s = kToluene.MevPerCm(keV);
@@ -51,10 +61,15 @@ TEST(BirksQuenching, WithoutKbTheLightIsTheEnergyAndWithItLessForSlowElectrons) 
     EXPECT_LT(q[i], energies[i]);
     EXPECT_GT(q[i], q[i - 1]);
     EXPECT_LT(harder[i], q[i]);
-    if (i > 1) {
+    if (i > 2) {
       EXPECT_GT(q[i] / energies[i], q[i - 1] / energies[i - 1]) << "fast electrons are quenched less";
     }
   }
+  // Below the stopping power's peak (0.15 keV) it falls to zero, so the
+  // slowest electrons are quenched less again: Q(E)/E goes back towards 1 as
+  // E goes to 0 (A. Grau Malonda and A. Grau Carles, Appl. Radiat. Isot. 51
+  // (1999) 183).
+  EXPECT_GT(q[1] / energies[1], q[2] / energies[2]);
   // Piecewise integration from 0 and the running sum over the grid agree.
   EXPECT_NEAR(QuenchedEnergyKeV(kToluene, 0.010, 18.6), q[5], 1e-9);
   // A 1 keV electron gives under half its energy as light at kB 0.010, a

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "analysis/beta_spectrum.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/nuclide.h"
@@ -53,6 +55,22 @@ TEST(Validation, TritiumAtTdOneHalfHasAnEfficiencyForDoublesBetweenOneHalfAndSix
     ASSERT_TRUE(at) << at.error;
     EXPECT_GT(at->doubles / td, 1.0) << td;
     EXPECT_LT(at->doubles / td, 1.15) << td;
+  }
+}
+
+// An independent Monte Carlo TDCR code's efficiency curve for tritium at kB
+// 0.010 cm/MeV, smoothed, at three T/D values; the model must agree within
+// 1 % at each.
+TEST(Validation, TritiumAgreesWithAnIndependentMonteCarloCodeWithinOnePerCent) {
+  struct Point {
+    double td;
+    double doubles;
+  };
+  for (const Point& published : {Point{0.4, 0.4410}, Point{0.5, 0.5474}, Point{0.7, 0.7333}}) {
+    const Checked<EfficiencyPoint> p = EfficiencyCurvePoint("H-3", 0.010, CurveInput::kTdRatio, published.td);
+    ASSERT_TRUE(p) << p.error;
+    EXPECT_NEAR(p->doubles / published.doubles, 1.0, 0.01) << "T/D " << published.td << ": " << p->doubles;
+    RecordProperty("h3_eps_d_at_td_" + std::to_string(published.td), std::to_string(p->doubles));
   }
 }
 

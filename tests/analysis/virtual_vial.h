@@ -16,12 +16,12 @@ inline constexpr std::uint16_t kExtension2At8us = 1000;
 
 // The run records of a sequence the virtual instrument counts for a vial.
 inline std::vector<TdcrRunRecord> MeasureVial(const sim::TdcrOptions& vial, int runs, std::uint32_t runMs,
-                                              std::uint32_t seed) {
+                                              std::uint32_t seed, std::uint16_t windows = kWindowsN40M200) {
   using namespace korva::sim::testing;
   sim::VirtualInstrument instrument(sim::InstrumentIdentity{}, seed, vial);
   SetUpSequence(instrument, runs, runMs, 0);
   WriteRegisters(instrument, sim::tdcr_reg::kExtension1, {kExtension1At640ns, kExtension2At8us});
-  WriteRegisters(instrument, sim::tdcr_reg::kWindows, {kWindowsN40M200});
+  WriteRegisters(instrument, sim::tdcr_reg::kWindows, {windows});
   WriteControl(instrument, kStartWord);
   AdvanceBy(instrument, std::chrono::milliseconds(runs * runMs + 100), std::chrono::milliseconds(50));
   std::vector<TdcrRunRecord> records;

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "cli_tool.h"
 #include "sim/pty_server.h"
@@ -105,7 +106,7 @@ TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheToo
   output = Tool({"analyze", base + ".tdc", "--nuclide", "H-3"});
   ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
   EXPECT_TRUE(output.out.contains("Instrument: Veltra RQ3102, serial number ")) << output.out.toStdString();
-  EXPECT_TRUE(output.out.contains("Window N, extension 1 (N1)\n"));
+  EXPECT_TRUE(output.out.contains("Window N (10 ns), extension 1 (N1)\n")) << output.out.toStdString();
   EXPECT_TRUE(output.out.contains("counting statistics"));
   EXPECT_TRUE(output.out.contains("expanded (k = 2)"));
 
@@ -124,6 +125,23 @@ TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheToo
   EXPECT_EQ(result["runsUsed"].toInt(), 4);
   EXPECT_GT(result["birgeRatio"].toDouble(), 0.0);
   RecordProperty("activity", std::to_string(activity) + " +- " + std::to_string(expanded));
+  // The instrument's windows are both 10 ns: the window term is not
+  // evaluated, null in the budget, and the warnings say so and why.
+  const QJsonArray notEvaluated = result["termsNotEvaluated"].toArray();
+  EXPECT_TRUE(notEvaluated.contains(QStringLiteral("coincidence window N vs M")));
+  const QJsonArray warnings = json["warnings"].toArray();
+  const auto warned = [&](const QString& text) {
+    return std::ranges::any_of(warnings, [&](const QJsonValue& w) { return w.toString().contains(text); });
+  };
+  EXPECT_TRUE(warned(QStringLiteral("shorter than 40 ns")));
+  for (const QJsonValue& name : notEvaluated) {
+    EXPECT_TRUE(warned("\"" + name.toString() + "\" was not evaluated")) << name.toString().toStdString();
+    for (const QJsonValue& term : result["budget"].toArray()) {
+      if (term["name"] == name) {
+        EXPECT_TRUE(term["standardUncertainty"].isNull());
+      }
+    }
+  }
 
   // Referred back to the year 2000, two tritium half-lives before any run
   // of today: the activity then was some four times larger.

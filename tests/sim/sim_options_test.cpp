@@ -69,6 +69,23 @@ TEST(SimOptions, EveryNuclideFillsBothVials) {
   EXPECT_EQ(Parse({"--nuclide", "Bi-207"}).options->server.spectrum.nuclide, Nuclide::kBi207);
 }
 
+TEST(SimOptions, ThePulseTimingOptionsReachTheVial) {
+  const ParsedCommandLine parsed =
+      Parse({"--prompt-ns", "2.5", "--delayed-fraction", "0.1", "--delayed-ns", "80", "--jitter-ns", "0"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const PulseTiming& timing = parsed.options->server.tdcr.timing;
+  EXPECT_EQ(timing.promptNs, 2.5);
+  EXPECT_EQ(timing.delayedFraction, 0.1);
+  EXPECT_EQ(timing.delayedNs, 80.0);
+  EXPECT_EQ(timing.jitterNs, 0.0);
+  for (const auto& args : std::vector<std::vector<std::string_view>>{{"--prompt-ns", "0"},
+                                                                     {"--delayed-fraction", "1.2"},
+                                                                     {"--delayed-ns", "-3"},
+                                                                     {"--jitter-ns", "x"}}) {
+    EXPECT_FALSE(Parse(args).options) << args[0];
+  }
+}
+
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string_view>> wrong = {
       {"--drop", "1.5"},     {"--corrupt", "-0.1"},      {"--serial", "70000"}, {"--model", "RQ3103"},

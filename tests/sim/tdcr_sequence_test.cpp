@@ -140,7 +140,10 @@ TEST(TdcrSequence, LiveStopTimerRunsUntilItsLiveTimeReachesThePreset) {
   EXPECT_FALSE(Running(instrument));
   EXPECT_EQ(record[counter::LiveTime(ChannelSet::kABC, 1)], 200u);
   EXPECT_GT(record[counter::kRealTime], 250u) << "dead time lengthens the run";
-  EXPECT_LT(record[counter::LiveTime(ChannelSet::kABC, 0)], record[counter::kRealTime]);
+  // Extension 1 is far shorter: its live time (whole milliseconds) loses
+  // little of the real time, far less than extension 2's.
+  EXPECT_LE(record[counter::LiveTime(ChannelSet::kABC, 0)], record[counter::kRealTime]);
+  EXPECT_GT(record[counter::LiveTime(ChannelSet::kABC, 0)], 250u);
 }
 
 TEST(TdcrSequence, TheSameSeedGivesTheSameCounts) {
