@@ -96,11 +96,22 @@ std::optional<ZonedTime> StartOf(const CSpectrum& spectrum) {
   return ZonedTime{*wall, local ? LocalOffsetMinutes(*wall) : 0};
 }
 
-std::vector<std::uint32_t> SoftSizeChannels(CSpectrum& copy) {
-  copy.RebuildCompressedSpectrum();
+// The channels the display shows at the soft size: sums of `factor`
+// channels each, held at the largest count a channel can hold rather than
+// wrapping around as a 32-bit sum would.
+std::vector<std::uint32_t> SoftSizeChannels(const CSpectrum& spectrum) {
+  const std::size_t factor = std::max<std::uint32_t>(spectrum.CompressionFactor(), 1);
   const auto size =
-      static_cast<std::size_t>(std::clamp(copy.softSize, CSpectrum::kMinSize, CSpectrum::kMaxSize));
-  return {copy.image.compressed.begin(), copy.image.compressed.begin() + static_cast<std::ptrdiff_t>(size)};
+      static_cast<std::size_t>(std::clamp(spectrum.softSize, CSpectrum::kMinSize, CSpectrum::kMaxSize));
+  std::vector<std::uint32_t> channels(size);
+  for (std::size_t bin = 0; bin < size; ++bin) {
+    std::uint64_t sum = 0;
+    for (std::size_t i = bin * factor; i < std::min((bin + 1) * factor, CSpectrum::kChannels); ++i) {
+      sum += spectrum.Channel(i);
+    }
+    channels[bin] = static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, 0xFFFFFFFFu));
+  }
+  return channels;
 }
 
 // Seconds into a 10 ms coarse count (two registers) and a 16-tick fine
@@ -196,8 +207,9 @@ ExchangeSpectrum ExchangeSpectrumOf(const CSpectrum& spectrum, const ExchangeCon
   exported.fpgaVersion = FpgaVersionText(spectrum.image);
   exported.fpgaVersion.erase(0, exported.fpgaVersion.find_first_not_of(' '));
   exported.inputName = InputNameOf(spectrum);
+  exported.inputName.erase(0, exported.inputName.find_first_not_of(' '));
   exported.tag = spectrum.tag;
-  exported.counts = SoftSizeChannels(copy);
+  exported.counts = SoftSizeChannels(spectrum);
   exported.realSeconds = acquisition.realTime;
   exported.liveSeconds = acquisition.liveTime;
   exported.start = StartOf(spectrum);

@@ -200,6 +200,8 @@ TEST(ExchangeExport, SoftSizeChannelsAndOnlyEnergyCalibrationsAreExported) {
   ASSERT_EQ(exported.counts.size(), 1024u);
   EXPECT_EQ(exported.counts[1],
             spectrum.Channel(4) + spectrum.Channel(5) + spectrum.Channel(6) + spectrum.Channel(7));
+  spectrum.image.spectrum[CSpectrum::kChannels + 8] = 4294967295u;
+  EXPECT_EQ(ExchangeSpectrumOf(spectrum, {}).counts[2], 4294967295u) << "a sum too large for a count is held";
   ASSERT_TRUE(exported.calibration);
   EXPECT_NEAR((*exported.calibration)[0] + (*exported.calibration)[1] * 350.0, 481.6935, 1e-9);
   EXPECT_EQ(exported.ntpOffsetSeconds, 0.5);
