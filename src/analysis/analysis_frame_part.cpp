@@ -8,6 +8,7 @@
 #include "analysis/analysis_report.h"
 #include "analysis/analysis_settings_store.h"
 #include "analysis/analysis_view.h"
+#include "analysis/provenance_json.h"
 #include "common/command_ids.h"
 #include "common/prompt.h"
 #include "devicelink/instrument_session.h"
@@ -103,9 +104,13 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
     return false;
   }
   const TdcHeader& header = live_.Sample()->header;
-  const auto error =
-      WriteAnalysisExport(AnalysisExportNamesFor(chosen), AnalysisReportText(live_.Inputs(), header, *result),
-                          JsonText(AnalysisJson(live_.Inputs(), header, *result)));
+  const Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
+  QJsonObject json = AnalysisJson(live_.Inputs(), header, *result);
+  json["provenance"] = ProvenanceJson(provenance);
+  const auto error = WriteAnalysisExport(
+      AnalysisExportNamesFor(chosen),
+      AnalysisReportText(live_.Inputs(), header, *result) + "\n" + ProvenanceText(provenance),
+      JsonText(json));
   if (error) prompt_.ShowError(*error);
   return !error;
 }

@@ -6,6 +6,7 @@
 #include "analysis/efficiency_curve.h"
 #include "analysis/measurement_analysis.h"
 #include "analysis/nuclide.h"
+#include "analysis/provenance_json.h"
 #include "cli/cli_command.h"
 
 namespace korva {
@@ -93,7 +94,9 @@ int Analyze(const CommandLine& line) {
     return kExitFailure;
   }
   if (line.Has("json")) {
-    std::cout << JsonText(AnalysisJson(inputs, sample->header, *analysis));
+    QJsonObject json = AnalysisJson(inputs, sample->header, *analysis);
+    json["provenance"] = ProvenanceJson(AnalysisProvenance(*sample, inputs));
+    std::cout << JsonText(json);
   } else {
     std::cout << AnalysisReportText(inputs, sample->header, *analysis);
   }

@@ -19,9 +19,9 @@ constexpr unsigned long kMaxBaudRate = 4000000;
 
 std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> commands;
-  for (auto part :
-       {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands, SpectrumAnalysisCommands,
-        SpectrumCommands, ShaperCommands, RegisterCommands, FpgaCommands, TraceCommands}) {
+  for (auto part : {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands,
+                    SpectrumAnalysisCommands, SpectrumCommands, ShaperCommands, RegisterCommands,
+                    FpgaCommands, TraceCommands, SpectrumExchangeCommands}) {
     for (CliCommand& command : part()) commands.push_back(std::move(command));
   }
   return commands;

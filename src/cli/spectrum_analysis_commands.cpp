@@ -10,6 +10,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "analysis/provenance_json.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/spectrum_calibration.h"
@@ -76,7 +77,8 @@ int AnalyzeSpectrum(const CommandLine& line) {
   const QJsonObject json{{"input", static_cast<int>(spectrum.CurrentInput())},
                          {"softSize", spectrum.softSize},
                          {"calibration", CalibrationJson(spectrum, loaded)},
-                         {"rois", rois}};
+                         {"rois", rois},
+                         {"provenance", ProvenanceJson(SpectrumProvenance(spectrum, path))}};
   std::cout << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << '\n';
   return kExitOk;
 }

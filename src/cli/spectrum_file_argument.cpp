@@ -2,14 +2,14 @@
 
 #include <iostream>
 
-#include "spectrum/kts_reader.h"
+#include "spectrum/exchange_file.h"
 
 namespace korva {
 
 bool LoadSpectrumArgument(CSpectrum& spectrum, const std::string& path) {
-  const SpectrumFileStatus status = LoadSpectrumFile(spectrum, path);
-  if (status == SpectrumFileStatus::kDone) return true;
-  std::cerr << "korva-tdcr-cli: " << path << ": " << SpectrumFileMessage(status) << '\n';
+  const std::string failure = LoadAnySpectrumFile(spectrum, path);
+  if (failure.empty()) return true;
+  std::cerr << "korva-tdcr-cli: " << path << ": " << failure << '\n';
   return false;
 }
 

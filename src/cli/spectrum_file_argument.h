@@ -6,7 +6,8 @@ namespace korva {
 
 class CSpectrum;
 
-// Loads the .kts file a command was given, as "Open Spectrum" loads it.
+// Loads the spectrum file a command was given (.kts, .n42 or .spe), as
+// "Open Spectrum" loads it.
 // On failure tells the user why on stderr and returns false.
 bool LoadSpectrumArgument(CSpectrum& spectrum, const std::string& path);
 

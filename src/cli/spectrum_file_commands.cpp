@@ -1,4 +1,4 @@
-// read-spectrum: a .kts file read by the reader "Open Spectrum" uses,
+// read-spectrum: a .kts, .n42 or .spe file read by the reader "Open Spectrum" uses,
 // printed as one JSON object, optionally exported to CSV.
 
 #include <QJsonArray>
@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "analysis/provenance_json.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/kts_reader.h"
@@ -28,6 +29,15 @@ QJsonObject CalibrationJson(const CSpectrum& spectrum) {
           {"enabled", record.enabled != 0},
           {"units", record.units},
           {"points", points}};
+}
+
+// The times and start stamp the acquisition view shows for the spectrum.
+QJsonObject AcquisitionJson(const CSpectrum& spectrum) {
+  const AcquisitionValues values = AcquisitionValuesOf(spectrum);
+  return {{"realTime", values.realTime},
+          {"liveTime", values.liveTime},
+          {"start", QString::fromStdString(values.startDateTime)},
+          {"startTimeLabel", QString::fromStdString(values.startTimeLabel)}};
 }
 
 // Sizes, offset and counts as the reader leaves them: the window's own
@@ -53,11 +63,12 @@ QJsonObject SpectrumJson(const CSpectrum& spectrum) {
           {"calibration", CalibrationJson(spectrum)},
           {"firmware", spectrum.image.firmwareVersion / 100.0},
           {"temperature", spectrum.image.temperature},
-          {"slowAdc", spectrum.image.slowAdc}};
+          {"slowAdc", spectrum.image.slowAdc},
+          {"acquisition", AcquisitionJson(spectrum)}};
 }
 
 int ReadSpectrum(const CommandLine& line) {
-  if (line.Positionals().size() != 1) return ReportUsageError("read-spectrum needs one .kts file");
+  if (line.Positionals().size() != 1) return ReportUsageError("read-spectrum needs one spectrum file");
   const std::optional<std::string> csv = line.Value("csv");
   if (line.Has("soft") && !csv) return ReportUsageError("--soft needs --csv");
   if (line.Has("overwrite") && !csv) return ReportUsageError("--overwrite needs --csv");
@@ -68,7 +79,9 @@ int ReadSpectrum(const CommandLine& line) {
   CSpectrum spectrum;
   const std::string path = line.Positionals().front();
   if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
-  std::cout << QJsonDocument(SpectrumJson(spectrum)).toJson(QJsonDocument::Compact).toStdString() << '\n';
+  QJsonObject json = SpectrumJson(spectrum);
+  json["provenance"] = ProvenanceJson(SpectrumProvenance(spectrum, path));
+  std::cout << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << '\n';
   if (!csv) return kExitOk;
   const SpectrumFileStatus status =
       ExportSpectrumCsv(spectrum, *csv, !line.Has("soft"), CsvContextOf(spectrum));
@@ -81,7 +94,7 @@ int ReadSpectrum(const CommandLine& line) {
 
 std::vector<CliCommand> SpectrumFileCommands() {
   return {{"read-spectrum",
-           "read-spectrum FILE.kts [--csv OUT.csv [--soft] [--overwrite]]",
+           "read-spectrum FILE.kts|FILE.n42|FILE.spe [--csv OUT.csv [--soft] [--overwrite]]",
            {{"csv"}, {"soft", "overwrite"}, 1},
            ReadSpectrum}};
 }

@@ -18,26 +18,41 @@ std::optional<std::string> Chosen(QFileDialog& dialog) {
   return dialog.selectedFiles().constFirst().toStdString();
 }
 
+QString SaveFilter(SpectrumSaveKind kind) {
+  switch (kind) {
+    case SpectrumSaveKind::kCsv:
+      return QStringLiteral("CSV File (*.csv)");
+    case SpectrumSaveKind::kN42:
+      return QStringLiteral("N42 Spectrum (*.n42)");
+    case SpectrumSaveKind::kSpe:
+      return QStringLiteral("IAEA SPE Spectrum (*.spe)");
+    case SpectrumSaveKind::kSpectrumFile:
+      break;
+  }
+  return QStringLiteral("Veltra Spectrum (*.kts)");
+}
+
 }  // namespace
 
 std::optional<std::string> QtSpectrumFileDialogs::ChooseOpenTarget() {
   QFileDialog dialog(parent_, QStringLiteral("Open Spectrum File"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters({QStringLiteral("Veltra Spectrum (*.kts)"), QStringLiteral("All Files (*.*)")});
+  dialog.setNameFilters({QStringLiteral("Veltra Spectrum (*.kts)"), QStringLiteral("N42 Spectrum (*.n42)"),
+                         QStringLiteral("IAEA SPE Spectrum (*.spe)"), QStringLiteral("All Files (*.*)")});
   return Chosen(dialog);
 }
 
 // The ".kts" of a name typed without an extension is added by the command,
 // so the overwrite question is asked about the file that is written.
 std::optional<std::string> QtSpectrumFileDialogs::ChooseSaveTarget(SpectrumSaveKind kind) {
-  const bool csv = kind == SpectrumSaveKind::kCsv;
+  const bool file = kind == SpectrumSaveKind::kSpectrumFile;
   QFileDialog dialog(parent_,
-                     csv ? QStringLiteral("Export Spectrum As...") : QStringLiteral("Save Spectrum As..."));
+                     file ? QStringLiteral("Save Spectrum As...") : QStringLiteral("Export Spectrum As..."));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setNameFilter(csv ? QStringLiteral("CSV File (*.csv)") : QStringLiteral("Veltra Spectrum (*.kts)"));
+  dialog.setNameFilter(SaveFilter(kind));
   return Chosen(dialog);
 }
 

@@ -10,6 +10,8 @@ namespace korva {
 enum class SpectrumSaveKind {
   kSpectrumFile,  // "Save Spectrum As...", a .kts file
   kCsv,           // "Export Spectrum As...", a CSV file
+  kN42,           // "Export Spectrum As...", an N42.42 file
+  kSpe,           // "Export Spectrum As...", an IAEA SPE file
 };
 
 // The questions the spectrum file commands ask. The program shows dialogs;

@@ -4,12 +4,26 @@
 #include <system_error>
 
 #include "common/prompt.h"
-#include "spectrum/kts_reader.h"
 #include "spectrum/spectrum_file_context.h"
 
 namespace korva {
 
 namespace {
+
+// What a name typed without an extension gets; CSV names are kept as typed.
+const char* DefaultExtension(SpectrumSaveKind kind) {
+  switch (kind) {
+    case SpectrumSaveKind::kSpectrumFile:
+      return ".kts";
+    case SpectrumSaveKind::kN42:
+      return ".n42";
+    case SpectrumSaveKind::kSpe:
+      return ".spe";
+    case SpectrumSaveKind::kCsv:
+      break;
+  }
+  return "";
+}
 
 // The target of a save, once the user has agreed to replace an existing
 // file; none when the command ends here.
@@ -17,7 +31,7 @@ std::optional<std::filesystem::path> SaveTarget(SpectrumSaveKind kind, SpectrumF
   const std::optional<std::string> chosen = dialogs.ChooseSaveTarget(kind);
   if (!chosen || chosen->empty()) return std::nullopt;
   std::filesystem::path path(*chosen);
-  if (kind == SpectrumSaveKind::kSpectrumFile && !path.has_extension()) path += ".kts";
+  if (!path.has_extension()) path += DefaultExtension(kind);
   std::error_code error;
   if (std::filesystem::exists(path, error) && !dialogs.ConfirmOverwrite(kOverwriteQuestion))
     return std::nullopt;
@@ -41,7 +55,10 @@ bool Report(SpectrumFileStatus status, Prompt& prompt) {
 bool OpenSpectrum(CSpectrum& file, SpectrumFileDialogs& dialogs, Prompt& prompt) {
   const std::optional<std::string> chosen = dialogs.ChooseOpenTarget();
   if (!chosen || chosen->empty()) return false;
-  return Report(LoadSpectrumFile(file, *chosen), prompt);
+  const std::string failure = LoadAnySpectrumFile(file, *chosen);
+  if (failure.empty()) return true;
+  prompt.ShowError(failure);
+  return false;
 }
 
 bool SaveSpectrumAs(CSpectrum& active, std::uint16_t modelCode, SpectrumFileDialogs& dialogs,
@@ -57,6 +74,16 @@ bool ExportSpectrumAs(CSpectrum& active, bool hardSize, SpectrumFileDialogs& dia
   if (!path) return false;
   AskTag(active, dialogs);
   return Report(ExportSpectrumCsv(active, *path, hardSize, CsvContextOf(active)), prompt);
+}
+
+bool ExportSpectrumExchange(CSpectrum& active, ExchangeFormat format, const ExchangeContext& context,
+                            SpectrumFileDialogs& dialogs, Prompt& prompt) {
+  const SpectrumSaveKind kind =
+      format == ExchangeFormat::kSpe ? SpectrumSaveKind::kSpe : SpectrumSaveKind::kN42;
+  const std::optional<std::filesystem::path> path = SaveTarget(kind, dialogs);
+  if (!path) return false;
+  AskTag(active, dialogs);
+  return Report(SaveExchangeFile(ExchangeSpectrumOf(active, context), format, *path), prompt);
 }
 
 }  // namespace korva

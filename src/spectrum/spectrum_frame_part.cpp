@@ -14,6 +14,7 @@
 #include "spectrum/spectrum_file_flow.h"
 #include "spectrum/spectrum_plot_view.h"
 #include "spectrum/spectrum_wnd.h"
+#include "timesync/time_reference.h"
 
 namespace korva {
 
@@ -104,6 +105,26 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
        [exportCsv] { exportCsv(false); }},
   };
   commands[2].submenu = commands[3].submenu = csvMenu;
+  for (FrameCommand& command : ExchangeExportCommands()) commands.push_back(std::move(command));
+  return commands;
+}
+
+std::vector<FrameCommand> SpectrumFramePart::ExchangeExportCommands() {
+  auto exportAs = [this](ExchangeFormat format) {
+    SpectrumDocuments& spectra = context_.spectra;
+    const TimeReferenceState& reference = context_.timeReference;
+    ExchangeContext exchange;
+    if (reference.IsUtc() && !reference.MustChoose()) exchange.ntpOffsetSeconds = reference.ClockOffset();
+    if (ExportSpectrumExchange(*spectra.active, format, exchange, dialogs_, context_.prompt))
+      pane_->ActiveWindow().Apply(Repaint::kFull);
+  };
+  std::vector<FrameCommand> commands = {
+      {command::kExportN42, kFileMenu, QStringLiteral("N42..."),
+       [exportAs] { exportAs(ExchangeFormat::kN42); }},
+      {command::kExportSpe, kFileMenu, QStringLiteral("IAEA SPE..."),
+       [exportAs] { exportAs(ExchangeFormat::kSpe); }},
+  };
+  for (FrameCommand& command : commands) command.submenu = {QStringLiteral("Export Spectrum To")};
   return commands;
 }
 

@@ -45,6 +45,7 @@ class SpectrumFramePart : public QObject, public FramePart, public EngineObserve
 
  private:
   std::vector<FrameCommand> FileCommands();
+  std::vector<FrameCommand> ExchangeExportCommands();
   std::vector<FrameCommand> SpectrumCommands();
   std::vector<FrameCommand> ViewCommands();
   void OnOpenSpectrum();

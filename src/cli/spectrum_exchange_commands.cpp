@@ -1,0 +1,43 @@
+// export-spectrum: a spectrum file written as N42.42 or IAEA SPE, the same
+// export File › Export Spectrum makes of the active spectrum.
+
+#include <iostream>
+
+#include "cli/cli_command.h"
+#include "cli/spectrum_file_argument.h"
+#include "spectrum/exchange_file.h"
+
+namespace korva {
+
+namespace {
+
+ExchangeFormat FormatNamed(const std::string& name) {
+  if (name == "n42") return ExchangeFormat::kN42;
+  if (name == "spe") return ExchangeFormat::kSpe;
+  return ExchangeFormat::kNone;
+}
+
+int ExportSpectrum(const CommandLine& line) {
+  if (line.Positionals().size() != 1) return ReportUsageError("export-spectrum needs one spectrum file");
+  const ExchangeFormat format = FormatNamed(line.Value("format").value_or(""));
+  if (format == ExchangeFormat::kNone) return ReportUsageError("--format must be n42 or spe");
+  const std::optional<std::string> out = line.Value("out");
+  if (!out) return ReportUsageError("export-spectrum needs --out FILE");
+  CSpectrum spectrum;
+  if (!LoadSpectrumArgument(spectrum, line.Positionals().front())) return kExitFailure;
+  const SpectrumFileStatus status = SaveExchangeFile(ExchangeSpectrumOf(spectrum, {}), format, *out);
+  if (status == SpectrumFileStatus::kDone) return kExitOk;
+  std::cerr << "korva-tdcr-cli: " << *out << ": " << SpectrumFileMessage(status) << '\n';
+  return kExitFailure;
+}
+
+}  // namespace
+
+std::vector<CliCommand> SpectrumExchangeCommands() {
+  return {{"export-spectrum",
+           "export-spectrum FILE.kts --format n42|spe --out FILE",
+           {{"format", "out"}, {}, 1},
+           ExportSpectrum}};
+}
+
+}  // namespace korva
