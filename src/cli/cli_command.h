@@ -41,5 +41,6 @@ std::vector<CliCommand> RegisterCommands();
 std::vector<CliCommand> FpgaCommands();
 std::vector<CliCommand> ShaperCommands();
 std::vector<CliCommand> TraceCommands();
+std::vector<CliCommand> HistoryCommands();
 
 }  // namespace korva

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_recorder.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 
 namespace korva {
@@ -19,7 +21,7 @@ std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> commands;
   for (auto part :
        {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands, SpectrumAnalysisCommands,
-        SpectrumCommands, ShaperCommands, RegisterCommands, FpgaCommands, TraceCommands}) {
+        SpectrumCommands, ShaperCommands, RegisterCommands, FpgaCommands, TraceCommands, HistoryCommands}) {
     for (CliCommand& command : part()) commands.push_back(std::move(command));
   }
   return commands;
@@ -33,8 +35,10 @@ void PrintUsage() {
   }
 }
 
-int Run(const std::vector<std::string>& arguments) {
+int Run(std::vector<std::string> arguments) {
+  if (!TakeArchiveOption(arguments)) return kExitUsage;
   if (arguments.empty()) return ReportUsageError("no command given");
+  const std::unique_ptr<ArchiveRecorder> archive = StartToolArchive();
   for (const CliCommand& command : AllCommands()) {
     if (command.name != arguments.front()) continue;
     std::string error;

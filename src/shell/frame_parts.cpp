@@ -1,6 +1,7 @@
 #include "shell/frame_parts.h"
 
 #include "analysis/analysis_frame_part.h"
+#include "archive/history_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
 #include "fpga/fpga_frame_part.h"
 #include "scope/scope_frame_part.h"
@@ -43,6 +44,7 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
         return spectrum.Pane().BufferWindow().Display().Window().Cursor();
       },
       services.traceDialogs));
+  parts.push_back(std::make_unique<HistoryFramePart>(context));
   return parts;
 }
 
