@@ -1,11 +1,14 @@
 #include "archive/history_frame_part.h"
 
 #include <QDesktopServices>
+#include <QInputDialog>
 #include <QMainWindow>
 #include <QUrl>
 
 #include "archive/history_pane.h"
+#include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/settings_store.h"
 #include "devicelink/hardware_identity.h"
 #include "devicelink/instrument_session.h"
 #include "forms/dock_pane.h"
@@ -47,15 +50,11 @@ ArchiveLocation SettingsLocation(const FrameContext& context) {
 HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open)
     : context_(context),
       open_(open ? std::move(open) : FileOpener(OpenWithDesktop)),
-      recorder_(
-          SettingsLocation(context),
-          [&log = context.instrument.Log()](const QString& message) { log.AddLine(message.toStdString()); },
-          [this] { return InstrumentNow(); }),
       pane_(std::make_unique<DockPane>(
           QStringLiteral("HISTORY"), QStringLiteral("HistoryPane"),
           [](QWidget* parent) { return new HistoryView(parent); },
           QStringLiteral("Failed in creating History View"), &context.window)) {
-  recorder_.SetEntryAdded([this](const ArchiveEntry&) { Refresh(); });
+  StartRecorder(SettingsLocation(context));
   if (HistoryView* view = View()) {
     connect(view, &HistoryView::FilterChanged, this, &HistoryFramePart::Refresh);
     connect(view, &HistoryView::EntryOpened, this, &HistoryFramePart::OpenEntry);
@@ -64,6 +63,47 @@ HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open)
 }
 
 HistoryFramePart::~HistoryFramePart() = default;
+
+void HistoryFramePart::StartRecorder(ArchiveLocation location) {
+  recorder_.reset();
+  recorder_ = std::make_unique<ArchiveRecorder>(
+      std::move(location),
+      [&log = context_.instrument.Log()](const QString& message) { log.AddLine(message.toStdString()); },
+      [this] { return InstrumentNow(); });
+  recorder_->SetEntryAdded([this](const ArchiveEntry&) { Refresh(); });
+}
+
+std::vector<FrameCommand> HistoryFramePart::Commands() {
+  return {{command::kArchiveLocation, QStringLiteral("&Utility"), QStringLiteral("Archive Location..."),
+           [this] { AskArchiveUrl(); }}};
+}
+
+void HistoryFramePart::AskArchiveUrl() {
+  bool accepted = false;
+  const QString url = QInputDialog::getText(
+      &context_.window, QStringLiteral("Archive Location"),
+      QStringLiteral(
+          "PostgreSQL URL (postgresql://user@host/database) or SQLite file; empty for the default:"),
+      QLineEdit::Normal,
+      QString::fromStdString(
+          context_.settings.ReadString(kArchiveSettingsPath, kArchiveUrlName).value_or("")),
+      &accepted);
+  if (accepted) UseArchiveUrl(url.trimmed());
+}
+
+bool HistoryFramePart::UseArchiveUrl(const QString& url) {
+  QString error;
+  const std::optional<ArchiveLocation> location =
+      url.isEmpty() ? std::optional(DefaultArchiveLocation()) : ParseArchiveUrl(url, error);
+  if (!location) {
+    context_.instrument.Log().AddLine(error.toStdString());
+    return false;
+  }
+  context_.settings.WriteString(kArchiveSettingsPath, kArchiveUrlName, url.toStdString());
+  StartRecorder(*location);
+  Refresh();
+  return true;
+}
 
 HistoryView* HistoryFramePart::View() const { return qobject_cast<HistoryView*>(pane_->View()); }
 
@@ -74,13 +114,13 @@ std::vector<FramePane> HistoryFramePart::Panes() {
 void HistoryFramePart::Refresh() {
   HistoryView* view = View();
   if (view == nullptr) return;
-  ArchiveStore* store = recorder_.Store();
+  ArchiveStore* store = recorder_->Store();
   QString error;
   const std::optional<std::vector<ArchiveEntry>> entries =
       store == nullptr ? std::nullopt : store->List(view->Filter(), kListedEntries, error);
   if (!entries) {
     view->ShowProblem(store == nullptr ? QStringLiteral("The archive %1 cannot be used; see the event log.")
-                                             .arg(recorder_.Location().Describe())
+                                             .arg(recorder_->Location().Describe())
                                        : error);
     return;
   }
@@ -98,7 +138,7 @@ void HistoryFramePart::Refresh() {
 }
 
 void HistoryFramePart::OpenEntry(qint64 id) {
-  ArchiveStore* store = recorder_.Store();
+  ArchiveStore* store = recorder_->Store();
   QString error;
   const std::optional<ArchiveEntry> entry = store == nullptr ? std::nullopt : store->Find(id, error);
   if (!entry || entry->files.empty()) return;

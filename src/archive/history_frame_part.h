@@ -30,21 +30,28 @@ class HistoryFramePart : public QObject, public FramePart {
   explicit HistoryFramePart(const FrameContext& context, FileOpener open = {});
   ~HistoryFramePart() override;
 
+  std::vector<FrameCommand> Commands() override;
   std::vector<FramePane> Panes() override;
 
   DockPane& Pane() { return *pane_; }
   HistoryView* View() const;
-  ArchiveRecorder& Recorder() { return recorder_; }
+  ArchiveRecorder& Recorder() { return *recorder_; }
   // Lists the entries the filters select again.
   void Refresh();
+  // Points the archive at `url` (empty: the default file) and keeps it in
+  // the settings; false, with the reason in the event log, for a URL that
+  // names no archive.
+  bool UseArchiveUrl(const QString& url);
 
  private:
   void OpenEntry(qint64 id);
+  void AskArchiveUrl();
+  void StartRecorder(ArchiveLocation location);
   InstrumentTime InstrumentNow() const;
 
   const FrameContext& context_;
   FileOpener open_;
-  ArchiveRecorder recorder_;
+  std::unique_ptr<ArchiveRecorder> recorder_;
   std::unique_ptr<DockPane> pane_;
 };
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "../support/memory_settings_store.h"
@@ -17,6 +20,22 @@
 
 namespace korva {
 namespace {
+
+// Utility > "Archive Location...", answered with `url`.
+void ChooseArchive(CMainFrame& frame, const QString& url) {
+  QAction* command = nullptr;
+  for (QAction* action : frame.findChildren<QAction*>()) {
+    if (action->text() == "Archive Location...") command = action;
+  }
+  ASSERT_NE(command, nullptr);
+  QTimer::singleShot(0, [url] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->setTextValue(url);
+    dialog->accept();
+  });
+  command->trigger();
+}
 
 TEST(HistoryPaneTest, ListsSavesNewestFirstFiltersAndMarksMissingAndChangedFiles) {
   const test::ScratchFolder folder;
@@ -60,6 +79,16 @@ TEST(HistoryPaneTest, ListsSavesNewestFirstFiltersAndMarksMissingAndChangedFiles
   ASSERT_EQ(list.topLevelItemCount(), 2);
   EXPECT_EQ(list.topLevelItem(0)->text(HistoryView::kFilesColumn), "changed");
   EXPECT_EQ(list.topLevelItem(1)->text(HistoryView::kFilesColumn), "missing");
+
+  // Another archive: the list follows it, the setting keeps it, a wrong URL changes nothing.
+  const std::string other = (folder / "other.sqlite").string();
+  ChooseArchive(frame, QString::fromStdString(other));
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_EQ(settings.strings[test::MemorySettingsStore::Key(kArchiveSettingsPath, kArchiveUrlName)], other);
+  ChooseArchive(frame, "ftp://somewhere/else");
+  EXPECT_EQ(settings.strings[test::MemorySettingsStore::Key(kArchiveSettingsPath, kArchiveUrlName)], other);
+  ASSERT_EQ(SaveRegisterFile(folder / "third.rgv", {}), RegisterFileStatus::kDone);
+  EXPECT_EQ(list.topLevelItemCount(), 1);
 }
 
 }  // namespace
