@@ -57,7 +57,9 @@ function(korva_qt_test name)
       target_link_libraries(${name} PRIVATE veltra_sim)
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
-      PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${KORVA_TEST_TIMEOUT})
+      PROPERTIES LABELS qt ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      ENVIRONMENT_MODIFICATION "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/test-data-home"
+      TIMEOUT ${KORVA_TEST_TIMEOUT})
   endif()
 endfunction()
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "common/files_saved.h"
 #include "common/safe_file_writer.h"
 
 namespace korva {
@@ -44,6 +45,7 @@ std::optional<std::string> WriteAnalysisExport(const AnalysisExportNames& names,
   for (SafeFileWriter& writer : writers) {
     if (!writer.Commit()) return "Unable to write the analysis file " + writer.Target().string();
   }
+  AnnounceSavedFiles(SavedKind::kAnalysisExport, {names.report, names.json});
   return std::nullopt;
 }
 

@@ -42,5 +42,6 @@ std::vector<CliCommand> FpgaCommands();
 std::vector<CliCommand> ShaperCommands();
 std::vector<CliCommand> TraceCommands();
 std::vector<CliCommand> SpectrumExchangeCommands();
+std::vector<CliCommand> HistoryCommands();
 
 }  // namespace korva

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_recorder.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 #include "common/program_version.h"
 #include "korva_build_commit.h"
@@ -21,7 +23,7 @@ std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> commands;
   for (auto part : {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands,
                     SpectrumAnalysisCommands, SpectrumCommands, ShaperCommands, RegisterCommands,
-                    FpgaCommands, TraceCommands, SpectrumExchangeCommands}) {
+                    FpgaCommands, TraceCommands, SpectrumExchangeCommands, HistoryCommands}) {
     for (CliCommand& command : part()) commands.push_back(std::move(command));
   }
   return commands;
@@ -52,10 +54,12 @@ int PrintVersion() {
   return kExitOk;
 }
 
-int Run(const std::vector<std::string>& arguments) {
+int Run(std::vector<std::string> arguments) {
+  if (!TakeArchiveOption(arguments)) return kExitUsage;
   if (arguments.empty()) return ReportUsageError("no command given");
   if (arguments.size() == 1 && arguments.front() == "--help") return PrintHelp();
   if (arguments.size() == 1 && arguments.front() == "--version") return PrintVersion();
+  const std::unique_ptr<ArchiveRecorder> archive = StartToolArchive();
   for (const CliCommand& command : AllCommands()) {
     if (command.name != arguments.front()) continue;
     std::string error;

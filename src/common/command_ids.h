@@ -22,6 +22,7 @@ inline constexpr int kCopyRegistersFileToBuffer = 32843;
 
 // Utility.
 inline constexpr int kFpga = 32890;
+inline constexpr int kArchiveLocation = 33121;
 
 // TDCR measurement.
 inline constexpr int kSaveTdcrAs = 32844;

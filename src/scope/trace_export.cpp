@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/format_text.h"
+#include "common/files_saved.h"
 #include "common/safe_file_writer.h"
 
 namespace korva {
@@ -90,6 +91,7 @@ TraceExportStatus SaveTraceExport(const std::filesystem::path& target, const Tra
   SafeFileWriter writer(target);
   if (!writer.Open()) return TraceExportStatus::kCreateFailed;
   const bool written = writer.Write(TraceExportText(source, kind)) && writer.Finish() && writer.Commit();
+  if (written) AnnounceSavedFiles(SavedKind::kTraceExport, {target});
   return written ? TraceExportStatus::kDone : TraceExportStatus::kWriteFailed;
 }
 

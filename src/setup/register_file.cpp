@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/files_saved.h"
 #include "common/safe_file_writer.h"
 
 namespace korva {
@@ -221,6 +222,7 @@ RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const R
   SafeFileWriter writer(target);
   if (!writer.Open()) return RegisterFileStatus::kUnableToOpen;
   const bool written = writer.Write(RegisterFileText(table)) && writer.Finish() && writer.Commit();
+  if (written) AnnounceSavedFiles(SavedKind::kRegisterFile, {target});
   return written ? RegisterFileStatus::kDone : RegisterFileStatus::kWriteFailed;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/frame_parts.h"
 
 #include "analysis/analysis_frame_part.h"
+#include "archive/history_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
 #include "fpga/fpga_frame_part.h"
 #include "scope/oscope_view.h"
@@ -49,6 +50,7 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   fpgaPart.SetBeforeProgramming([&scope = static_cast<ScopeFramePart&>(*parts.back())] {
     if (COscopeView* view = scope.View()) view->Cycle().Stop();
   });
+  parts.push_back(std::make_unique<HistoryFramePart>(context));
   return parts;
 }
 

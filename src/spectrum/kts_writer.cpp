@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/files_saved.h"
 #include "common/safe_file_writer.h"
 #include "devicelink/device_image.h"
 #include "spectrum/kts_tag.h"
@@ -134,6 +135,7 @@ SpectrumFileStatus SaveSpectrumFile(CSpectrum& spectrum, const std::filesystem::
   if (!writer.Write(KtsFileText(spectrum, context)) || !writer.Finish() || !writer.Commit()) {
     return SpectrumFileStatus::kWriteFailed;
   }
+  AnnounceSavedFiles(SavedKind::kSpectrum, {path});
   return SpectrumFileStatus::kDone;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/csv_text.h"
+#include "common/files_saved.h"
 #include "common/safe_file_writer.h"
 #include "spectrum/plain_number.h"
 
@@ -43,6 +44,7 @@ SpectrumFileStatus ExportSpectrumCsv(CSpectrum& spectrum, const std::filesystem:
   if (!writer.Write(SpectrumCsvText(spectrum, hardSize, context)) || !writer.Finish() || !writer.Commit()) {
     return SpectrumFileStatus::kWriteFailed;
   }
+  AnnounceSavedFiles(SavedKind::kSpectrumExport, {path});
   return SpectrumFileStatus::kDone;
 }
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "common/files_saved.h"
 #include "common/prompt.h"
 #include "common/safe_file_writer.h"
 #include "devicelink/command_engine.h"
@@ -85,6 +86,7 @@ SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   const CommandEngine::ReadBackHold hold(engine_);
   if (!WriteFiles(names)) return SaveOutcome::kFailed;
   tdcr_.CompleteSave();
+  AnnounceSavedFiles(SavedKind::kTdcrMeasurement, {names.tdc, names.csv, names.xml});
   return SaveOutcome::kSaved;
 }
 

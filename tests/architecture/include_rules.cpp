@@ -24,6 +24,7 @@ const std::map<std::string, Rule>& Rules() {
       {"devicelink", {{"common", "devicelink"}, {}}},
       {"timesync", {{"common", "timesync"}, {}}},
       {"forms", {{"common", "forms"}, {}}},
+      {"archive", {{}, {"shell", "app", "cli"}}},
       {"shell", {{}, {"app", "cli"}}},
       {"cli", {{}, {"shell", "app"}}},
       {"app", {{}, {"cli"}}},
@@ -34,7 +35,8 @@ const std::map<std::string, Rule>& Rules() {
   return rules;
 }
 
-const Rule kSubsystemRule = {{}, {"shell", "app", "cli"}};
+// A subsystem reaches the archive only through the files-saved notice in common.
+const Rule kSubsystemRule = {{}, {"shell", "app", "cli", "archive"}};
 
 bool Allowed(const std::string& from, const std::string& included) {
   const std::string folder = included.substr(0, included.find('/'));

@@ -1,0 +1,78 @@
+#include "archive/archive_entry.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace korva {
+
+namespace {
+
+constexpr std::array<std::pair<SavedKind, std::string_view>, 6> kKindNames = {{
+    {SavedKind::kTdcrMeasurement, "tdcr"},
+    {SavedKind::kSpectrum, "spectrum"},
+    {SavedKind::kSpectrumExport, "spectrum-export"},
+    {SavedKind::kRegisterFile, "registers"},
+    {SavedKind::kTraceExport, "traces"},
+    {SavedKind::kAnalysisExport, "analysis"},
+}};
+
+void FillGap(std::string& value, const std::string& fallback) {
+  if (value.empty()) value = fallback;
+}
+
+}  // namespace
+
+std::string_view SavedKindName(SavedKind kind) {
+  for (const auto& [known, name] : kKindNames) {
+    if (known == kind) return name;
+  }
+  return "tdcr";
+}
+
+std::optional<SavedKind> SavedKindNamed(std::string_view name) {
+  for (const auto& [kind, known] : kKindNames) {
+    if (known == name) return kind;
+  }
+  return std::nullopt;
+}
+
+const std::vector<SavedKind>& AllSavedKinds() {
+  static const std::vector<SavedKind> kinds = [] {
+    std::vector<SavedKind> all;
+    for (const auto& pair : kKindNames) all.push_back(pair.first);
+    return all;
+  }();
+  return kinds;
+}
+
+void FillInstrumentGaps(InstrumentTime& description, const InstrumentTime& fallback) {
+  FillGap(description.model, fallback.model);
+  FillGap(description.serialNumber, fallback.serialNumber);
+  FillGap(description.firmware, fallback.firmware);
+  FillGap(description.fpga, fallback.fpga);
+  FillGap(description.startStamp, fallback.startStamp);
+  FillGap(description.timeReference, fallback.timeReference);
+  // An offset belongs to a UTC stamp taken with the same reference only.
+  if (!description.ntpOffsetSeconds && description.timeReference == fallback.timeReference) {
+    description.ntpOffsetSeconds = fallback.ntpOffsetSeconds;
+    FillGap(description.ntpServer, fallback.ntpServer);
+  }
+}
+
+std::string SearchText(const ArchiveEntry& entry) {
+  const EntryDescription& d = entry.description;
+  std::string text;
+  for (const std::string* part :
+       {&d.record.tag, &d.record.operatorName, &d.record.nuclides, &d.record.cocktail, &d.record.highVoltage,
+        &d.instrument.model, &d.instrument.serialNumber, &d.result}) {
+    text += *part;
+    text += '\n';
+  }
+  for (const ArchivedFile& file : entry.files) text += file.path + '\n';
+  std::ranges::transform(text, text.begin(),
+                         [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace korva

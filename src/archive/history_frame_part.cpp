@@ -1,0 +1,165 @@
+#include "archive/history_frame_part.h"
+
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QUrl>
+
+#include "archive/history_pane.h"
+#include "common/command_ids.h"
+#include "common/event_log.h"
+#include "common/settings_store.h"
+#include "devicelink/hardware_identity.h"
+#include "devicelink/instrument_session.h"
+#include "forms/dock_pane.h"
+#include "timesync/time_reference.h"
+
+namespace korva {
+
+namespace {
+
+// The pane lists this many entries; the filters reach older ones.
+constexpr int kListedEntries = 200;
+
+bool OpenWithDesktop(const std::filesystem::path& file) {
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())))) return true;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.parent_path().string())));
+}
+
+std::string ReferenceWord(TimeReferenceKind kind) {
+  switch (kind) {
+    case TimeReferenceKind::kUtc:
+      return "UTC";
+    case TimeReferenceKind::kLocal:
+      return "LOCAL";
+    case TimeReferenceKind::kSystem:
+      break;
+  }
+  return "SYSTEM";
+}
+
+ArchiveLocation SettingsLocation(const FrameContext& context) {
+  QString error;
+  ArchiveLocation location = ArchiveLocationFromSettings(context.settings, error);
+  if (!error.isEmpty()) context.instrument.Log().AddLine(error.toStdString());
+  return location;
+}
+
+}  // namespace
+
+HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open)
+    : context_(context),
+      open_(open ? std::move(open) : FileOpener(OpenWithDesktop)),
+      pane_(std::make_unique<DockPane>(
+          QStringLiteral("HISTORY"), QStringLiteral("HistoryPane"),
+          [](QWidget* parent) { return new HistoryView(parent); },
+          QStringLiteral("Failed in creating History View"), &context.window)) {
+  StartRecorder(SettingsLocation(context));
+  if (HistoryView* view = View()) {
+    connect(view, &HistoryView::FilterChanged, this, &HistoryFramePart::Refresh);
+    connect(view, &HistoryView::EntryOpened, this, &HistoryFramePart::OpenEntry);
+  }
+  Refresh();
+}
+
+HistoryFramePart::~HistoryFramePart() = default;
+
+void HistoryFramePart::StartRecorder(ArchiveLocation location) {
+  recorder_.reset();
+  recorder_ = std::make_unique<ArchiveRecorder>(
+      std::move(location),
+      [&log = context_.instrument.Log()](const QString& message) { log.AddLine(message.toStdString()); },
+      [this] { return InstrumentNow(); });
+  recorder_->SetEntryAdded([this](const ArchiveEntry&) { Refresh(); });
+}
+
+std::vector<FrameCommand> HistoryFramePart::Commands() {
+  return {{command::kArchiveLocation, QStringLiteral("&Utility"), QStringLiteral("Archive Location..."),
+           [this] { AskArchiveUrl(); }}};
+}
+
+void HistoryFramePart::AskArchiveUrl() {
+  bool accepted = false;
+  const QString url = QInputDialog::getText(
+      &context_.window, QStringLiteral("Archive Location"),
+      QStringLiteral(
+          "PostgreSQL URL (postgresql://user@host/database) or SQLite file; empty for the default:"),
+      QLineEdit::Normal,
+      QString::fromStdString(
+          context_.settings.ReadString(kArchiveSettingsPath, kArchiveUrlName).value_or("")),
+      &accepted);
+  if (accepted) UseArchiveUrl(url.trimmed());
+}
+
+bool HistoryFramePart::UseArchiveUrl(const QString& url) {
+  QString error;
+  const std::optional<ArchiveLocation> location =
+      url.isEmpty() ? std::optional(DefaultArchiveLocation()) : ParseArchiveUrl(url, error);
+  if (!location) {
+    context_.instrument.Log().AddLine(error.toStdString());
+    return false;
+  }
+  context_.settings.WriteString(kArchiveSettingsPath, kArchiveUrlName, url.toStdString());
+  StartRecorder(*location);
+  Refresh();
+  return true;
+}
+
+HistoryView* HistoryFramePart::View() const { return qobject_cast<HistoryView*>(pane_->View()); }
+
+std::vector<FramePane> HistoryFramePart::Panes() {
+  return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}};
+}
+
+void HistoryFramePart::Refresh() {
+  HistoryView* view = View();
+  if (view == nullptr) return;
+  ArchiveStore* store = recorder_->Store();
+  QString error;
+  const std::optional<std::vector<ArchiveEntry>> entries =
+      store == nullptr ? std::nullopt : store->List(view->Filter(), kListedEntries, error);
+  if (!entries) {
+    view->ShowProblem(store == nullptr ? QStringLiteral("The archive %1 cannot be used; see the event log.")
+                                             .arg(recorder_->Location().Describe())
+                                       : error);
+    return;
+  }
+  view->ShowProblem({});
+  std::vector<HistoryRow> rows;
+  for (const ArchiveEntry& entry : *entries) {
+    FileState worst = FileState::kUnchanged;
+    for (const ArchivedFile& file : entry.files) {
+      const FileState state = CheckArchivedFile(file);
+      if (state != FileState::kUnchanged) worst = state;
+    }
+    rows.push_back({entry, worst});
+  }
+  view->ShowRows(rows);
+}
+
+void HistoryFramePart::OpenEntry(qint64 id) {
+  ArchiveStore* store = recorder_->Store();
+  QString error;
+  const std::optional<ArchiveEntry> entry = store == nullptr ? std::nullopt : store->Find(id, error);
+  if (!entry || entry->files.empty()) return;
+  const std::filesystem::path file = entry->files.front().path;
+  if (!open_(file)) context_.instrument.Log().AddLine("Cannot open " + file.string());
+}
+
+InstrumentTime HistoryFramePart::InstrumentNow() const {
+  InstrumentTime now;
+  CommandEngine& engine = context_.instrument.Engine();
+  if (engine.DeviceAnswered()) {
+    const DeviceImage& image = engine.Image();
+    now.model = ModelName(image);
+    now.serialNumber = SerialNumberText(image);
+    now.firmware = FirmwareVersionText(image);
+    now.fpga = FpgaVersionText(image);
+  }
+  const TimeReferenceState& reference = context_.timeReference;
+  now.timeReference = ReferenceWord(reference.Kind());
+  if (reference.IsUtc()) now.ntpOffsetSeconds = reference.ClockOffset();
+  return now;
+}
+
+}  // namespace korva

@@ -1,0 +1,46 @@
+#include "cli/cli_archive.h"
+
+#include <iostream>
+
+#include "archive/archive_recorder.h"
+#include "cli/cli_command.h"
+
+namespace korva {
+
+namespace {
+
+std::optional<ArchiveLocation>& ChosenLocation() {
+  static std::optional<ArchiveLocation> location;
+  return location;
+}
+
+}  // namespace
+
+bool TakeArchiveOption(std::vector<std::string>& arguments) {
+  if (arguments.empty() || arguments.front() != "--archive") return true;
+  if (arguments.size() < 2) {
+    ReportUsageError("--archive needs a URL");
+    return false;
+  }
+  QString error;
+  ChosenLocation() = ParseArchiveUrl(QString::fromStdString(arguments[1]), error);
+  if (!ChosenLocation()) {
+    ReportUsageError(error.toStdString());
+    return false;
+  }
+  arguments.erase(arguments.begin(), arguments.begin() + 2);
+  return true;
+}
+
+const ArchiveLocation& ToolArchiveLocation() {
+  if (!ChosenLocation()) ChosenLocation() = DefaultArchiveLocation();
+  return *ChosenLocation();
+}
+
+std::unique_ptr<ArchiveRecorder> StartToolArchive() {
+  return std::make_unique<ArchiveRecorder>(ToolArchiveLocation(), [](const QString& message) {
+    std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n';
+  });
+}
+
+}  // namespace korva

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/archive_location.h"
+
+namespace korva {
+
+class ArchiveRecorder;
+
+// Takes the tool's global "--archive URL" off the front of `arguments`;
+// false after a usage error was reported.
+bool TakeArchiveOption(std::vector<std::string>& arguments);
+
+// The archive the tool records to and `history` reads: the --archive URL,
+// otherwise the program's default.
+const ArchiveLocation& ToolArchiveLocation();
+
+// Records every save the command makes; archive failures are reported on
+// standard error and never change the command's outcome.
+std::unique_ptr<ArchiveRecorder> StartToolArchive();
+
+}  // namespace korva

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+
+#include "../cli/cli_tool.h"
+#include "../support/scratch_files.h"
+#include "analysis/analysis_export.h"
+#include "scope/trace_export.h"
+#include "setup/register_file.h"
+#include "spectrum/kts_writer.h"
+#include "spectrum/spectrum_csv.h"
+
+namespace korva {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One file of each kind the program writes, written by the program's own
+// writers (and the TDCR measurement's three reference files).
+void WriteOneOfEach(const fs::path& folder) {
+  fs::create_directories(folder / "spectra");
+  for (const char* extension : {".tdc", ".csv", ".xml"})
+    fs::copy_file(fs::path(KORVA_TDCR_GOLDEN_DIR) / (std::string("meas") + extension),
+                  folder / (std::string("meas") + extension));
+  CSpectrum spectrum;
+  spectrum.tag = "Tritium std";
+  spectrum.image.spectrum[3] = 40;
+  const AcquisitionValues times{60, 59.5, 0.8, "09/12/2026  08:01:02", "START TIME: UTC"};
+  ASSERT_EQ(SaveSpectrumFile(spectrum, folder / "spectra/h3.kts", {DeviceImage::kModelCodeRQ3102, times}),
+            SpectrumFileStatus::kDone);
+  ASSERT_EQ(ExportSpectrumCsv(spectrum, folder / "spectra/h3 export.csv", true, {"PMT A", times}),
+            SpectrumFileStatus::kDone);
+  ASSERT_EQ(SaveRegisterFile(folder / "set.rgv", {}), RegisterFileStatus::kDone);
+  ASSERT_EQ(SaveTraceExport(folder / "traces.csv", TraceExportSource{}, TraceExportKind::kRaw),
+            TraceExportStatus::kDone);
+  ASSERT_FALSE(WriteAnalysisExport(AnalysisExportNamesFor(folder / "analysis"), "report\n",
+                                   R"({"instrument": {"hardware": "Veltra RQ3102", "serialNumber": "00017"},
+                                       "measurement": {"tag": "sample Q-17", "nuclides": "H-3"},
+                                       "result": {"activity": 1234.5, "expandedUncertainty": 12.5,
+                                                  "coverageFactor": 2}})"));
+}
+
+QStringList Archive(const fs::path& file) { return {"--archive", QString::fromStdString(file.string())}; }
+
+QJsonArray ListJson(const fs::path& archive, const QStringList& filter = {}) {
+  const test::Outcome listed =
+      test::RunTool(Archive(archive) + QStringList{"history", "list", "--json"} + filter);
+  EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+  return QJsonDocument::fromJson(listed.out.toUtf8()).array();
+}
+
+TEST(HistoryToolTest, ImportIndexesEachSaveOnceAndVerifyFindsMissingAndChangedFiles) {
+  const test::ScratchFolder folder;
+  WriteOneOfEach(folder / "lab");
+  const fs::path archive = folder / "archive.sqlite";
+  const test::Outcome imported = test::RunTool(
+      Archive(archive) + QStringList{"history", "import", QString::fromStdString((folder / "lab").string())});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+  EXPECT_EQ(imported.out.trimmed(), "Imported 6 entries; 0 already archived");
+  EXPECT_EQ(test::RunTool(Archive(archive) +
+                          QStringList{"history", "import", QString::fromStdString((folder / "lab").string())})
+                .out.trimmed(),
+            "Imported 0 entries; 6 already archived");
+
+  const QJsonArray tdcr = ListJson(archive, {"--kind", "tdcr"});
+  ASSERT_EQ(tdcr.size(), 1);
+  const QJsonObject measurement = tdcr.first().toObject();
+  EXPECT_EQ(measurement["files"].toArray().size(), 3);
+  EXPECT_NE(measurement["result"].toString().indexOf("mean T/D"), -1);
+  EXPECT_FALSE(measurement["instrument"].toObject()["model"].toString().isEmpty());
+  const QJsonArray analysis = ListJson(archive, {"--text", "q-17"});
+  ASSERT_EQ(analysis.size(), 1);
+  EXPECT_EQ(analysis.first().toObject()["result"].toString(),
+            "activity 1234.5 Bq, expanded uncertainty 12.5 Bq (k=2)");
+  EXPECT_EQ(ListJson(archive, {"--kind", "spectrum"}).first().toObject()["result"].toString(),
+            "40 counts, live 59.5000 s, real 60.0000 s");
+
+  const test::Outcome shown = test::RunTool(
+      Archive(archive) + QStringList{"history", "show", QString::number(measurement["id"].toInt())});
+  EXPECT_EQ(shown.exitCode, 0);
+  EXPECT_NE(shown.out.indexOf("sha256"), -1);
+  EXPECT_EQ(test::RunTool(Archive(archive) + QStringList{"history", "show", "9999"}).exitCode, 1);
+
+  EXPECT_EQ(test::RunTool(Archive(archive) + QStringList{"history", "verify"}).exitCode, 0);
+  fs::remove(folder / "lab/set.rgv");
+  test::WriteFile(folder / "lab/meas.xml", "edited");
+  const test::Outcome verified = test::RunTool(Archive(archive) + QStringList{"history", "verify"});
+  EXPECT_EQ(verified.exitCode, 1);
+  EXPECT_NE(verified.out.indexOf("missing\t"), -1);
+  EXPECT_NE(verified.out.indexOf("set.rgv"), -1);
+  EXPECT_NE(verified.out.indexOf("changed\t"), -1);
+  EXPECT_NE(verified.out.indexOf("meas.xml"), -1);
+}
+
+TEST(HistoryToolTest, TheToolArchivesItsOwnSavesAndRejectsBadOptions) {
+  const test::ScratchFolder folder;
+  WriteOneOfEach(folder / "lab");
+  const fs::path archive = folder / "archive.sqlite";
+  const test::Outcome exported = test::RunTool(
+      Archive(archive) + QStringList{"read-spectrum",
+                                     QString::fromStdString((folder / "lab/spectra/h3.kts").string()),
+                                     "--csv", QString::fromStdString((folder / "out.csv").string())});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+  const QJsonArray entries = ListJson(archive, {"--since", "2000-01-01"});
+  ASSERT_EQ(entries.size(), 1);
+  EXPECT_EQ(entries.first().toObject()["kind"].toString(), "spectrum-export");
+
+  EXPECT_EQ(test::RunTool(Archive(archive) + QStringList{"history", "list", "--kind", "nonsense"}).exitCode,
+            2);
+  EXPECT_EQ(
+      test::RunTool(Archive(archive) + QStringList{"history", "list", "--since", "2026-02-30"}).exitCode, 2);
+  EXPECT_EQ(test::RunTool({"--archive", "ftp://x/y", "history", "list"}).exitCode, 2);
+  // An archive the tool cannot use fails the history command, never a save.
+  test::WriteFile(folder / "damaged.sqlite", std::string(4096, 'x'));
+  const test::Outcome saved = test::RunTool(
+      Archive(folder / "damaged.sqlite") +
+      QStringList{"read-spectrum", QString::fromStdString((folder / "lab/spectra/h3.kts").string()), "--csv",
+                  QString::fromStdString((folder / "out2.csv").string())});
+  EXPECT_EQ(saved.exitCode, 0);
+  EXPECT_TRUE(fs::exists(folder / "out2.csv"));
+  EXPECT_NE(saved.err.indexOf("damaged.sqlite"), -1);
+  EXPECT_EQ(test::RunTool(Archive(folder / "damaged.sqlite") + QStringList{"history", "list"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace korva
