@@ -121,8 +121,11 @@ bool ArchiveStore::Begin(QString& error) {
 // done. An unreadable file fails here, before anything is written.
 bool ArchiveStore::Migrate(QString& error) {
   if (location_.dialect == SqlDialect::kSqlite) {
+    // Readers never wait for a writer in WAL mode; a commit waits for the
+    // disk only at checkpoints, and a crash of the program loses nothing.
     QSqlQuery wal(Database());
-    if (!Exec(wal, "PRAGMA journal_mode=WAL", error)) return false;
+    if (!Exec(wal, "PRAGMA journal_mode=WAL", error) || !Exec(wal, "PRAGMA synchronous=NORMAL", error))
+      return false;
   }
   if (!Begin(error)) return false;
   QSqlQuery query(Database());
