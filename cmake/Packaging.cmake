@@ -71,6 +71,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies come from the shared libraries the binaries link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its SQL drivers as plugins at run time, so the shared-library scan
+# cannot see them: the archive needs SQLite's, a lab's shared archive
+# PostgreSQL's.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "control and analysis for the Veltra TDCR liquid-scintillation counter
 Korva-TDCR sets up the pulse processor of the Veltra digital TDCR

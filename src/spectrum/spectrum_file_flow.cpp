@@ -57,7 +57,7 @@ bool OpenSpectrum(CSpectrum& file, SpectrumFileDialogs& dialogs, Prompt& prompt)
   if (!chosen || chosen->empty()) return false;
   const std::string failure = LoadAnySpectrumFile(file, *chosen);
   if (failure.empty()) return true;
-  prompt.ShowError(failure);
+  prompt.ShowCaptionedError(kSpectrumFileErrorCaption, failure);
   return false;
 }
 

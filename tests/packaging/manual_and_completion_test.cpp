@@ -41,11 +41,11 @@ QStringList OptionsIn(const QString& text) {
   return options;
 }
 
-// Reads the usage lines of the tool's --help: "korva-tdcr-cli NAME [ACTION|ACTION] ..."
-// and the indented lines that continue them.
+// Reads the usage lines of the tool's --help: "korva-tdcr-cli [--archive URL] NAME
+// [ACTION|ACTION] ..." and the indented lines that continue them.
 QMap<QString, ToolCommand> CommandsOfTool() {
   static const QRegularExpression kCommandLine(
-      QStringLiteral("^(?:usage: )?\\s*korva-tdcr-cli (\\S+) ?(\\S*)"));
+      QStringLiteral("^(?:usage: )?\\s*korva-tdcr-cli (?:\\[--archive URL\\] )?(\\S+) ?(\\S*)"));
   static const QRegularExpression kActions(QStringLiteral("^[a-z][a-z-]*(\\|[a-z][a-z-]*)*$"));
   QMap<QString, ToolCommand> commands;
   QString current;
