@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "analysis/atomic_exchange.h"
+#include "analysis/atomic_screening.h"
 #include "analysis/fermi_function.h"
 
 namespace korva {
@@ -28,7 +30,7 @@ double SimpsonFactor(int node, int intervals) {
 
 }  // namespace
 
-double BetaDensity(const Nuclide& nuclide, double energyKeV) {
+double BetaDensity(const Nuclide& nuclide, double energyKeV, AtomicExchange exchange) {
   if (energyKeV <= 0.0 || energyKeV >= nuclide.endpointKeV) return 0.0;
   const double w = 1.0 + energyKeV / kElectronRestKeV;
   const double w0 = 1.0 + nuclide.endpointKeV / kElectronRestKeV;
@@ -36,11 +38,14 @@ double BetaDensity(const Nuclide& nuclide, double energyKeV) {
   const double q = w0 - w;
   const ShapeFactor& shape = nuclide.shape;
   const double experimental = 1.0 + shape.a * w + shape.b / w + shape.c * w * w;
-  return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) *
+  const double atomic =
+      ScreeningCorrection(nuclide.daughterZ, w) *
+      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ, w) : 1.0);
+  return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
          ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
 }
 
-SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals) {
+SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals, AtomicExchange exchange) {
   intervals = std::max(2, intervals + intervals % 2);
   SpectrumGrid grid;
   grid.energyKeV.resize(static_cast<std::size_t>(intervals) + 1);
@@ -52,7 +57,7 @@ SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals) {
     grid.energyKeV[node] = endpoint * u * u;
     // dE = 2 E0 u du: the node at u = 0 carries no weight, where p F is finite.
     grid.weight[node] =
-        SimpsonFactor(i, intervals) * 2.0 * endpoint * u * BetaDensity(nuclide, endpoint * u * u);
+        SimpsonFactor(i, intervals) * 2.0 * endpoint * u * BetaDensity(nuclide, endpoint * u * u, exchange);
   }
   const double total = std::accumulate(grid.weight.begin(), grid.weight.end(), 0.0);
   for (double& w : grid.weight) w /= total;

@@ -2,15 +2,19 @@
 
 #include <vector>
 
+#include "analysis/atomic_exchange.h"
 #include "analysis/nuclide.h"
 
 namespace korva {
 
 // The beta spectrum's density at kinetic energy `energyKeV` (0 < E < E0),
-// not normalised: p W (W0 - W)^2 F(Z, W) C(W), momenta and energies in
-// electron masses, F the relativistic Fermi function and C the shape factor
-// of the nuclide's forbiddenness times its experimental shape factor.
-double BetaDensity(const Nuclide& nuclide, double energyKeV);
+// not normalised: p W (W0 - W)^2 F(Z, W) S(Z, W) X(Z, W) C(W), momenta and
+// energies in electron masses, F the relativistic Fermi function, S the
+// atomic screening correction, X the atomic exchange correction (1 when
+// left out) and C the shape factor of the nuclide's forbiddenness times its
+// experimental shape factor.
+double BetaDensity(const Nuclide& nuclide, double energyKeV,
+                   AtomicExchange exchange = AtomicExchange::kIncluded);
 
 // The spectrum on quadrature nodes: E = E0 u^2 with u on Simpson's rule over
 // [0, 1], which puts nodes close together at low energies, where quenching
@@ -28,7 +32,8 @@ struct SpectrumGrid {
 inline constexpr int kDefaultSpectrumIntervals = 192;
 
 // `intervals` is rounded up to an even number of at least 2.
-SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals = kDefaultSpectrumIntervals);
+SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals = kDefaultSpectrumIntervals,
+                              AtomicExchange exchange = AtomicExchange::kIncluded);
 
 double MeanEnergyKeV(const SpectrumGrid& spectrum);
 

@@ -24,9 +24,9 @@ Firing Fire(double lambda, double quenchedThird) {
 }  // namespace
 
 EfficiencyModel::EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
-                                 int intervals, LowEnergyStopping lowEnergy)
+                                 int intervals, LowEnergyStopping lowEnergy, AtomicExchange exchange)
     : nuclide_(nuclide), kb_(kb) {
-  SpectrumGrid spectrum = MakeSpectrumGrid(nuclide, intervals);
+  SpectrumGrid spectrum = MakeSpectrumGrid(nuclide, intervals, exchange);
   quenchedThird_ = QuenchedEnergiesKeV(StoppingPower(scintillator, lowEnergy), kb, spectrum.energyKeV);
   for (double& q : quenchedThird_) q /= 3.0;
   weight_ = std::move(spectrum.weight);

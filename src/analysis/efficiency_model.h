@@ -62,7 +62,8 @@ class EfficiencyModel {
  public:
   EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
                   int intervals = kDefaultSpectrumIntervals,
-                  LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional);
+                  LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional,
+                  AtomicExchange exchange = AtomicExchange::kIncluded);
 
   // eps_T = <p^3>, eps_D = <3 p^2 - 2 p^3>.
   SymmetricEfficiency Symmetric(double lambda) const;

@@ -419,6 +419,12 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
                                       LowEnergyStopping::kBetheToItsZero);
   terms.Alternative("stopping power below 1 keV",
                     AnalyzeCombination(ctx, result.main, otherStopping, settings.model));
+  // The spectrum without the atomic exchange correction: the correction is
+  // the least certain part of the shape at low energies, where the
+  // efficiency is decided.
+  const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
+                                        LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
+  terms.Alternative("spectrum shape", AnalyzeCombination(ctx, result.main, withoutExchange, settings.model));
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
   const TdcHeader& header = ctx.sample.header;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/atomic_exchange.h"
+#include "analysis/atomic_screening.h"
 #include "analysis/complex_gamma.h"
 #include "analysis/efficiency_model.h"
 #include "analysis/fermi_function.h"
@@ -60,6 +62,64 @@ TEST(FermiFunction, IsOneWithoutChargeAndFollowsTheCoulombPullOtherwise) {
   const double w = 1.0 + 10.0 / kElectronRestKeV;
   const double twoPiEta = 2.0 * pi * 62.0 * kFineStructure * w / std::sqrt(w * w - 1.0);
   EXPECT_GT(FermiFunction(62, 147, w), 1.2 * twoPiEta / -std::expm1(-twoPiEta));
+}
+
+TEST(AtomicScreening, PotentialAndCorrectionAgreeWithHandWorkedValues) {
+  constexpr double kElectronRestEv = 1e3 * kElectronRestKeV;
+  // Hydrogen's 1s electron shifts the potential at the nucleus by exactly
+  // e^2 / a0 = 27.211 eV; the fitted screening function gives 27.25 eV.
+  EXPECT_NEAR(ScreeningPotential(1) * kElectronRestEv, 27.211, 0.06);
+  // Heavier atoms follow the Thomas-Fermi scaling 1.794 alpha^2 Z^(4/3)
+  // from below: 408 eV for C, 3591 eV for Ni, 11018 eV for Pm by hand.
+  EXPECT_NEAR(ScreeningPotential(6) * kElectronRestEv, 407.8, 0.5);
+  EXPECT_NEAR(ScreeningPotential(28) * kElectronRestEv, 3591.4, 1.0);
+  EXPECT_NEAR(ScreeningPotential(61) * kElectronRestEv, 11017.9, 2.0);
+  EXPECT_EQ(ScreeningPotential(40), 0.0);
+
+  // H-3: with Fermi's non-relativistic F = 2 pi eta / (1 - exp(-2 pi eta)),
+  // S = p' W' F(W') / (p W F(W)) worked by hand with V0 = 5.3336e-5 gives
+  // 0.99453 at 0.1 keV, 0.99390 at 1 keV, 0.99800 at 5 keV and 0.99930 at
+  // 18 keV; at Z = 2 the relativistic form differs by less than 1e-4.
+  const auto s = [](int z, double keV) { return ScreeningCorrection(z, 1.0 + keV / kElectronRestKeV); };
+  EXPECT_NEAR(s(2, 0.1), 0.99453, 1e-4);
+  EXPECT_NEAR(s(2, 1.0), 0.99390, 1e-4);
+  EXPECT_NEAR(s(2, 5.0), 0.99800, 1e-4);
+  EXPECT_NEAR(s(2, 18.0), 0.99930, 1e-4);
+  // Below V0 the screened density p W F S is held at its threshold value.
+  const auto density = [&](double keV) {
+    const double w = 1.0 + keV / kElectronRestKeV;
+    return std::sqrt(w * w - 1.0) * w * FermiFunction(2, 3, w) * s(2, keV);
+  };
+  EXPECT_NEAR(density(0.001) / density(0.02), 1.0, 1e-6);
+  EXPECT_NEAR(density(0.02) / density(0.0273), 1.0, 1e-3);
+  // A daughter without a known atom is left unscreened.
+  EXPECT_EQ(s(41, 10.0), 1.0);
+}
+
+TEST(AtomicExchange, FollowsTheFitWorkedByHandAndHoldsBelowOneKeV) {
+  const auto x = [](int z, double keV) { return ExchangeCorrection(z, 1.0 + keV / kElectronRestKeV); };
+  // 1 + a/E + b/E^2 + c exp(-dE) + f sin((W - k)^g + h) / W^m worked by hand
+  // from the published parameters: N at 1 keV, Cu at 5 keV, Sm at 10 keV.
+  EXPECT_NEAR(x(7, 1.0), 1.0709, 1e-4);
+  EXPECT_NEAR(x(29, 5.0), 1.0525, 1e-4);
+  EXPECT_NEAR(x(62, 10.0), 1.0293, 1e-4);
+  // It fades towards the endpoint and is held below 1 keV, where Sm's
+  // parameters would take a fractional power of a negative number.
+  EXPECT_NEAR(x(17, 150.0), 1.0, 2e-3);
+  EXPECT_EQ(x(62, 0.2), x(62, 1.0));
+  EXPECT_TRUE(std::isfinite(x(62, 0.01)));
+  EXPECT_EQ(x(41, 3.0), 1.0);
+  // Exchange makes slow electrons likelier: the mean falls, and falls more
+  // for a low endpoint and a many-electron daughter.
+  const auto drop = [](const char* name) {
+    const Nuclide& n = *FindNuclide(name);
+    return 1.0 - MeanEnergyKeV(MakeSpectrumGrid(n)) /
+                     MeanEnergyKeV(MakeSpectrumGrid(n, kDefaultSpectrumIntervals, AtomicExchange::kLeftOut));
+  };
+  EXPECT_GT(drop("Ni-63"), 0.01);
+  EXPECT_GT(drop("Ni-63"), drop("S-35"));
+  EXPECT_GT(drop("S-35"), drop("P-32"));
+  EXPECT_GT(drop("P-32"), 0.0);
 }
 
 // The density integrated on a plain uniform grid, independently of the

@@ -23,23 +23,27 @@ namespace {
 struct PublishedMean {
   const char* nuclide;
   double meanKeV;
+  double tolerance;  // relative
   const char* source;
 };
 
 TEST(Validation, MeanBetaEnergiesMatchTheEvaluatedDecayData) {
-  // Differences up to 0.5 % remain: the program's spectra leave out atomic
-  // screening, exchange and radiative corrections, which the evaluations'
-  // spectra include; for C-14 they lift the low-energy end by a few
-  // per cent, enough to move its mean by 0.5 %.
+  // The spectra are compared without the atomic exchange correction: the
+  // evaluated means agree with the screened spectrum alone to 0.06 % for
+  // H-3, Ni-63 and P-32, while exchange moves Ni-63's by 1.7 %. C-14's
+  // evaluated mean follows its measured spectrum, whose shape factor lifts
+  // the low-energy end; without that shape factor the program's mean sits
+  // 0.6 % high.
   const std::vector<PublishedMean> published = {
-      {"H-3", 5.7, "DOE-HDBK-1079-94, Table 3: average energy 5.7 keV"},
-      {"C-14", 49.16, "DDEP recommended mean beta energy, 49.16 keV"},
-      {"Ni-63", 17.425, "DDEP/LNHB evaluation: mean energy 17.425(6) keV"},
-      {"P-32", 695.0, "DDEP recommended mean beta energy, 695.0 keV"},
+      {"H-3", 5.7, 0.006, "DOE-HDBK-1079-94, Table 3: average energy 5.7 keV"},
+      {"C-14", 49.16, 0.008, "DDEP recommended mean beta energy, 49.16 keV"},
+      {"Ni-63", 17.425, 0.002, "DDEP/LNHB evaluation: mean energy 17.425(6) keV"},
+      {"P-32", 695.0, 0.002, "DDEP recommended mean beta energy, 695.0 keV"},
   };
   for (const PublishedMean& p : published) {
-    const double mean = MeanEnergyKeV(MakeSpectrumGrid(*FindNuclide(p.nuclide)));
-    EXPECT_NEAR(mean / p.meanKeV, 1.0, 0.006) << p.nuclide << " against " << p.source << ": " << mean;
+    const double mean = MeanEnergyKeV(
+        MakeSpectrumGrid(*FindNuclide(p.nuclide), kDefaultSpectrumIntervals, AtomicExchange::kLeftOut));
+    EXPECT_NEAR(mean / p.meanKeV, 1.0, p.tolerance) << p.nuclide << " against " << p.source << ": " << mean;
   }
 }
 
