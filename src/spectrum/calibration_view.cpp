@@ -313,6 +313,9 @@ void CCalibrationView::OnFit(int useAll) {
     links_.prompt.ShowMessage(kMessageTitle, fit.message);
     return;
   }
+  // Only a fit the user asks for is made at today's gain; the fit that
+  // reloading the points repeats keeps the gain the points were taken at.
+  if (fit.outcome == FitOutcome::kFitted) RememberCalibrationGain(*links_.spectra.active);
   links_.redraw();
 }
 
