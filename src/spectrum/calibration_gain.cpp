@@ -1,6 +1,7 @@
 #include "spectrum/calibration_gain.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/format_text.h"
 #include "common/settings_store.h"
@@ -51,15 +52,21 @@ bool InRange(const CalibrationGain& gain) {
          gain.softSize >= CSpectrum::kMinSize && gain.softSize <= CSpectrum::kMaxSize;
 }
 
-// The same calibration: the points a fit uses and what the display makes of
-// them. Set 1's coefficients are never fitted, so they are not compared.
+// A spectrum file keeps channels and energies to four decimals.
+constexpr double kFileRounding = 0.6e-4;
+
+// The same calibration: the same points in the same unit, as far as a
+// spectrum file keeps them. The selection flags are not compared, since a
+// file read back is always fitted with all its points, nor set 1's
+// coefficients, which are never fitted.
 bool SamePoints(const CalibrationRecord& x, const CalibrationRecord& y) {
-  if (x.pointCount != y.pointCount || x.useAll != y.useAll || x.units != y.units || x.enabled != y.enabled)
-    return false;
+  if (x.UsablePointCount() != y.UsablePointCount() || x.units != y.units) return false;
   for (std::size_t i = 0; i < x.UsablePointCount(); ++i) {
-    if (x.channel[i] != y.channel[i] || x.energy[i] != y.energy[i] || x.use[i] != y.use[i]) return false;
+    if (std::abs(x.channel[i] - y.channel[i]) > kFileRounding ||
+        std::abs(x.energy[i] - y.energy[i]) > kFileRounding)
+      return false;
   }
-  return true;
+  return x.UsablePointCount() > 0;
 }
 
 }  // namespace

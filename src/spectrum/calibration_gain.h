@@ -68,7 +68,8 @@ CalibrationGains DecodeCalibrationGainValue(std::span<const std::uint8_t> bytes)
 
 // The headless analysis of a spectrum file: the file's calibration carries
 // no gain, but when its current input's record is the one the settings
-// store keeps for that input (same points, units and switch), it is the
+// store keeps for that input (the same points, to the four decimals a file
+// keeps, in the same unit), it is the
 // program's stored calibration and the stored gain describes it; compared
 // with the gain the file's registers select. Empty when nothing is known or
 // nothing differs.

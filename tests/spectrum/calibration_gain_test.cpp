@@ -132,6 +132,8 @@ TEST(CalibrationGainSettings, SpeakForAFileOnlyWhenItCarriesTheStoredCalibration
   SetGain(file, 1, kMaxFine);
   EXPECT_EQ(StaleStoredCalibrationText(store, file), "calibrated at COARSE 2.00 FINE 1.200, now COARSE 1.41");
 
+  file.FileCalibration(1).energy[1] = 975.70004;
+  EXPECT_NE(StaleStoredCalibrationText(store, file), "") << "a file keeps four decimals";
   file.FileCalibration(1).energy[1] = 976.0;
   EXPECT_EQ(StaleStoredCalibrationText(store, file), "") << "another calibration: its gain is not known";
 
