@@ -2,6 +2,11 @@
 // a soft size, its current input's calibration fitted again from its points
 // as the calibration form does on activation, and every region of interest
 // analysed as the spectrum info form shows it; one JSON object.
+//
+// A spectrum file does not say what gain its calibration was fitted at. When
+// the file carries the calibration the program keeps for that input in the
+// settings store, the gain stored beside it does, and "warnings" says when
+// the file's registers select another gain or input.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +18,8 @@
 #include "analysis/provenance_json.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
+#include "shell/qt_settings_store.h"
+#include "spectrum/calibration_gain.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_info.h"
 #include "spectrum/spectrum_record.h"
@@ -74,10 +81,15 @@ int AnalyzeSpectrum(const CommandLine& line) {
   const EnergyCurve curve = WorkingCurve(spectrum);
   QJsonArray rois;
   for (const RoiAnalysis& roi : AnalyseEveryRoi(spectrum)) rois.append(RoiJson(roi, curve));
+  QtSettingsStore settings;
+  QJsonArray warnings;
+  if (const std::string stale = StaleStoredCalibrationText(settings, spectrum); !stale.empty())
+    warnings.append(QString::fromStdString(stale));
   const QJsonObject json{{"input", static_cast<int>(spectrum.CurrentInput())},
                          {"softSize", spectrum.softSize},
                          {"calibration", CalibrationJson(spectrum, loaded)},
                          {"rois", rois},
+                         {"warnings", warnings},
                          {"provenance", ProvenanceJson(SpectrumProvenance(spectrum, path))}};
   std::cout << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << '\n';
   return kExitOk;

@@ -9,6 +9,8 @@ namespace korva {
 namespace {
 
 constexpr std::string_view kValueName = "Calibration";
+// Beside it, so the 3240-byte value keeps the layout every release reads.
+constexpr std::string_view kGainValueName = "CalibrationGain";
 
 }  // namespace
 
@@ -21,6 +23,9 @@ void RestoreCalibration(SettingsStore& store, CSpectrum& buffer) {
   for (std::size_t input = 0; input < kAnalyserInputs; ++input) {
     buffer.FileCalibration(input) = decoded.records[input];
   }
+  const std::optional<std::vector<std::uint8_t>> gains =
+      store.ReadBinary(settings_path::kSpectrum, kGainValueName);
+  buffer.calibrationGain = gains ? DecodeCalibrationGainValue(*gains) : CalibrationGains{};
 }
 
 void SaveCalibration(SettingsStore& store, const CSpectrum& buffer) {
@@ -28,6 +33,8 @@ void SaveCalibration(SettingsStore& store, const CSpectrum& buffer) {
   for (std::size_t input = 0; input < kAnalyserInputs; ++input)
     records[input] = buffer.FileCalibration(input);
   store.WriteBinary(settings_path::kSpectrum, kValueName, EncodeCalibrationValue(records));
+  store.WriteBinary(settings_path::kSpectrum, kGainValueName,
+                    EncodeCalibrationGainValue(buffer.calibrationGain));
 }
 
 }  // namespace korva

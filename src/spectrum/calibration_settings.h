@@ -6,7 +6,9 @@ class CSpectrum;
 class SettingsStore;
 
 // The buffer spectrum's calibrations between sessions: the nine set-1
-// records as the binary value "Calibration" under the spectrum settings key.
+// records as the binary value "Calibration" under the spectrum settings key,
+// and the gain each was fitted at as the value "CalibrationGain" beside it.
+// Without a stored gain value the gains are not known.
 
 // At start: the stored records replace the buffer spectrum's set 1, a
 // record with more than ten points coming back without points. A missing

@@ -15,10 +15,12 @@
 
 #include "common/prompt.h"
 #include "forms/fixed_column_list_ctrl.h"
+#include "spectrum/calibration_gain.h"
 #include "spectrum/plain_number.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_documents.h"
 #include "spectrum/spectrum_info.h"
+#include "spectrum/spectrum_info_view.h"
 #include "tdcr/tdcr_form_widgets.h"
 
 namespace korva {
@@ -128,6 +130,8 @@ QWidget* CCalibrationView::BuildCurve(QWidget* form) {
     group.grid->addWidget(label, static_cast<int>(i) + 1, 0);
     coefficients_[i] = label;
   }
+  staleCalibration_ = NewStaleCalibrationLabel(group.box);
+  group.grid->addWidget(staleCalibration_, static_cast<int>(coefficients_.size()) + 1, 0);
   return group.box;
 }
 
@@ -215,12 +219,18 @@ void CCalibrationView::LoadPointsIntoView() {
   ShowSelection(*units_, Set2().units);
   ShowEnabled(Set2().enabled != 0);
   ShowFit(loaded.fit);
+  ShowStaleness();
   links_.redraw();
+}
+
+void CCalibrationView::ShowStaleness() {
+  ShowStaleCalibration(*staleCalibration_, StaleCalibrationText(*links_.spectra.active));
 }
 
 void CCalibrationView::FollowActiveSpectrum() {
   const CSpectrum& spectrum = *links_.spectra.active;
   if (&spectrum != loadedSpectrum_ || spectrum.CurrentInput() != loadedInput_) LoadPointsIntoView();
+  ShowStaleness();
 }
 
 // The centroid is in displayed channels; without a peak under the cursor
@@ -313,6 +323,10 @@ void CCalibrationView::OnFit(int useAll) {
     links_.prompt.ShowMessage(kMessageTitle, fit.message);
     return;
   }
+  // Only a fit the user asks for is made at today's gain; the fit that
+  // reloading the points repeats keeps the gain the points were taken at.
+  if (fit.outcome == FitOutcome::kFitted) RememberCalibrationGain(*links_.spectra.active);
+  ShowStaleness();
   links_.redraw();
 }
 

@@ -80,6 +80,7 @@ class CCalibrationView : public QScrollArea {
   void RebuildBothSets();
   void ShowRows(const std::vector<CalibrationRow>& rows);
   void ShowFit(const CalibrationFit& fit);
+  void ShowStaleness();
   void ShowEnabled(bool enabled);
 
   void OnPeak();
@@ -112,6 +113,7 @@ class CCalibrationView : public QScrollArea {
   QPushButton* fitAll_ = nullptr;
   QGroupBox* curve_ = nullptr;
   std::array<QLabel*, 3> coefficients_{};
+  QLabel* staleCalibration_ = nullptr;
 };
 
 // The dockable pane "Calibration" with the calibration form.

@@ -21,6 +21,7 @@ void CopyCalibration(const CSpectrum& from, CSpectrum& to) {
   const std::size_t target = to.CurrentInput();
   to.FileCalibration(target) = from.FileCalibration(source);
   to.DisplayCalibration(target) = from.DisplayCalibration(source);
+  to.calibrationGain[target] = from.calibrationGain[source];
 }
 
 EnergyCurve WorkingCurve(const CSpectrum& spectrum) {

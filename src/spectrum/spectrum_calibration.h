@@ -17,7 +17,8 @@ namespace korva {
 LoadedCalibration LoadCurrentCalibration(CSpectrum& spectrum);
 
 // Copy Calibration: the set-1 and set-2 records of the source's current
-// input replace those of the destination's current input. Reloading the
+// input, and the gain they were fitted at, replace those of the
+// destination's current input. Reloading the
 // destination when it is shown is the caller's.
 void CopyCalibration(const CSpectrum& from, CSpectrum& to);
 

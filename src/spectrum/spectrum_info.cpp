@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "spectrum/calibration_gain.h"
 #include "spectrum/spectrum_calibration.h"
 
 namespace korva {
@@ -36,6 +37,7 @@ SpectrumInfo ReadSpectrumInfo(const CSpectrum& spectrum, int cursor) {
   info.counts = text;
   info.roi = Analyse(spectrum, cursor);
   info.peak = PeakFieldTexts(info.roi, curve);
+  info.staleCalibration = StaleCalibrationText(spectrum);
   return info;
 }
 

@@ -22,6 +22,9 @@ struct SpectrumInfo {
   RoiAnalysis roi;
   // INTEGRAL, AREA, CENTROID, FWHM, FWTM, RESOLUTION %.
   std::array<std::string, 6> peak;
+  // Shown beside the energies when the calibration was fitted at another
+  // gain or input than the spectrum's; empty otherwise.
+  std::string staleCalibration;
 };
 
 SpectrumInfo ReadSpectrumInfo(const CSpectrum& spectrum, int cursor);

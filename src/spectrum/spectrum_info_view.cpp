@@ -38,6 +38,21 @@ void Show(QLineEdit& box, const std::string& text) { ShowText(box, text); }
 
 }  // namespace
 
+QLabel* NewStaleCalibrationLabel(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QStringLiteral("StaleCalibration"));
+  label->setWordWrap(true);
+  label->setStyleSheet(QStringLiteral("color: #b00000;"));
+  label->hide();
+  return label;
+}
+
+void ShowStaleCalibration(QLabel& label, const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  if (label.text() != shown) label.setText(shown);
+  label.setVisible(!text.empty());
+}
+
 CSpectrumInfoView::CSpectrumInfoView(QWidget* parent) : QScrollArea(parent) {
   setObjectName(QStringLiteral("SpectrumInfoView"));
   LayOut(NewScrolledForm(*this, kColours));
@@ -89,6 +104,8 @@ QWidget* CSpectrumInfoView::BuildPeak(QWidget* form) {
     }
     Show(*peak_[field], kNoValueText);
   }
+  staleCalibration_ = NewStaleCalibrationLabel(group.box);
+  group.grid->addWidget(staleCalibration_, static_cast<int>(kOrder.size()) + 1, 0, 1, 3);
   group.grid->setColumnStretch(1, 1);
   return group.box;
 }
@@ -136,6 +153,7 @@ void CSpectrumInfoView::ShowSpectrumInfo(const SpectrumInfo& info) {
     if (label->text() != unit) label->setText(unit);
   }
   for (std::size_t i = 0; i < peak_.size(); ++i) Show(*peak_[i], info.peak[i]);
+  ShowStaleCalibration(*staleCalibration_, info.staleCalibration);
 }
 
 void CSpectrumInfoView::ShowTimesAndRates(const AcquisitionReadout& readout) {

@@ -2,6 +2,7 @@
 
 #include <QScrollArea>
 #include <array>
+#include <string>
 
 #include "forms/dock_pane.h"
 
@@ -54,6 +55,9 @@ class CSpectrumInfoView : public QScrollArea {
   std::array<QLineEdit*, kPeakFields> peak_{};
   // Beside POSITION, CENTROID, FWHM and FWTM.
   std::array<QLabel*, 4> units_{};
+  // Under the energies: the gain the calibration was fitted at, when the
+  // spectrum's is another.
+  QLabel* staleCalibration_ = nullptr;
   QLineEdit* real_ = nullptr;
   QLineEdit* live_ = nullptr;
   QLineEdit* dead_ = nullptr;
@@ -61,6 +65,11 @@ class CSpectrumInfoView : public QScrollArea {
   QLineEdit* incoming_ = nullptr;
   QProgressBar* losses_ = nullptr;
 };
+
+// The line both calibration readers show under the energies when the
+// calibration was fitted at another gain or input: hidden while empty.
+QLabel* NewStaleCalibrationLabel(QWidget* parent);
+void ShowStaleCalibration(QLabel& label, const std::string& text);
 
 // The dockable pane "Spectrum Info" with the info form.
 class CDocableSpectrumInfoPane : public DockPane {

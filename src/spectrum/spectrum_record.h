@@ -7,6 +7,7 @@
 
 #include "devicelink/device_image.h"
 #include "spectrum/amplifier_spectrum_fields.h"
+#include "spectrum/calibration_gain.h"
 #include "spectrum/calibration_record.h"
 
 namespace korva {
@@ -68,6 +69,8 @@ class CSpectrum {
   std::int32_t hardSize = kMaxSize;
   std::int32_t softSize = kMaxSize;
   std::array<CalibrationRecord, kCalibrationRecords> calibration{};
+  // The gain each input's calibration was fitted at, where known.
+  CalibrationGains calibrationGain{};
   std::string tag = kInitialTag;
   std::string caption = kInitialTag;
   // Non-zero where the channel (position within the half) belongs to a

@@ -3,10 +3,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <cmath>
 
 #include "cli_tool.h"
+#include "spectrum/calibration_gain.h"
+#include "spectrum/calibration_value.h"
 #include "spectrum/kts_writer.h"
 
 namespace korva {
@@ -114,6 +117,46 @@ TEST_F(AnalyzeSpectrumTool, WithoutCalibrationPointsTheRoisAreInChannels) {
   const QJsonObject peak = result.json["rois"].toArray()[1].toObject();
   EXPECT_NEAR(peak["centroid"].toDouble(), 2000.0, 0.05);
   EXPECT_NEAR(peak["fwhm"].toDouble(), 2.3548 * 20, 0.5);
+}
+
+// The settings store, in a folder of its own, holds input A's calibration
+// fitted at COARSE 2.00; a file carrying it names the gain it was measured
+// at when that is another. A file with other points says nothing, since
+// its calibration's gain is not known.
+TEST_F(AnalyzeSpectrumTool, WarnsWhenTheStoredCalibrationWasFittedAtAnotherGain) {
+  CSpectrum buffer = PeakSpectrum(true);
+  buffer.image.registers[18] = 2;
+  RememberCalibrationGain(buffer);
+  CalibrationSet records;
+  for (std::size_t input = 0; input < kAnalyserInputs; ++input)
+    records[input] = buffer.FileCalibration(input);
+  auto bytes = [](const std::vector<std::uint8_t>& value) {
+    return QByteArray(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size()));
+  };
+  QTemporaryDir config;
+  {
+    QSettings stored(config.filePath("Korva/Korva-TDCR 7.0.conf"), QSettings::IniFormat);
+    stored.setValue("Korva-TDCR/Spectrum/Calibration", bytes(EncodeCalibrationValue(records)));
+    stored.setValue("Korva-TDCR/Spectrum/CalibrationGain",
+                    bytes(EncodeCalibrationGainValue(buffer.calibrationGain)));
+  }
+  const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+
+  CSpectrum later = PeakSpectrum(true);
+  later.image.registers[18] = 3;
+  const Result stale = Analyze({Write(later, "later.kts")});
+  later.FileCalibration(0).energy[2] += 0.01;
+  const Result other = Analyze({Write(later, "other.kts")});
+  const Result same = Analyze({Write(buffer, "same.kts")});
+  qputenv("XDG_CONFIG_HOME", oldConfig);
+
+  ASSERT_EQ(stale.exitCode, 0) << stale.errors.toStdString();
+  EXPECT_EQ(stale.json["warnings"].toArray(),
+            QJsonArray{"calibrated at COARSE 2.00 FINE 1.200, now COARSE 2.83"});
+  EXPECT_EQ(other.json["warnings"].toArray(), QJsonArray{});
+  EXPECT_EQ(same.json["warnings"].toArray(), QJsonArray{});
+  EXPECT_TRUE(same.json.contains("warnings"));
 }
 
 TEST_F(AnalyzeSpectrumTool, FailuresHaveTheirExitCodes) {

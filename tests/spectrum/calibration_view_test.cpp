@@ -242,6 +242,37 @@ TEST_F(CalibrationPanes, TheTwoEnableBoxesAreOneSwitchAndTheReadoutsFollowIt) {
   EXPECT_EQ(Info("CENTROID"), " 2048.00");
 }
 
+// A fit remembers the coarse gain it was made at; once the amplifier's
+// gain moves, both panes say so under the energies, and a new fit at the
+// new gain clears the line again.
+TEST_F(CalibrationPanes, BothPanesSayWhenTheGainMovedSinceTheFit) {
+  Open();
+  auto setCoarse = [this](std::uint16_t code) {
+    auto& register18 = Buffer().image.registers[18];
+    register18 = static_cast<std::uint16_t>((register18 & ~3u) | code);
+  };
+  setCoarse(2);
+  AddPoint(QStringLiteral("0"), QStringLiteral("0"));
+  AddPoint(QStringLiteral("1000"), QStringLiteral("500"));
+  Click("Calibrate with All Points");
+  Control<QCheckBox>(view_, "ENABLE CALIBRATION")->click();
+  QLabel* inCalibration = Control<QLabel>(view_, "StaleCalibration");
+  QLabel* inInfo = Control<QLabel>(info_, "StaleCalibration");
+  EXPECT_TRUE(inCalibration->isHidden());
+  EXPECT_TRUE(inInfo->isHidden());
+
+  setCoarse(3);
+  QTRY_VERIFY(!inInfo->isHidden());
+  QTRY_VERIFY(!inCalibration->isHidden());
+  EXPECT_TRUE(inInfo->text().startsWith("calibrated at COARSE 2.00 FINE ")) << inInfo->text().toStdString();
+  EXPECT_TRUE(inInfo->text().endsWith(", now COARSE 2.83")) << inInfo->text().toStdString();
+  EXPECT_EQ(inCalibration->text(), inInfo->text());
+
+  Click("Calibrate with All Points");
+  EXPECT_TRUE(inCalibration->isHidden());
+  QTRY_VERIFY(inInfo->isHidden());
+}
+
 TEST_F(CalibrationPanes, TheBufferCalibrationsAreKeptBetweenSessions) {
   CalibrationSet stored;
   stored[0].pointCount = 37;
