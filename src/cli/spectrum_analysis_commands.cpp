@@ -18,7 +18,7 @@
 #include "analysis/provenance_json.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
-#include "shell/qt_settings_store.h"
+#include "common/qt_settings_store.h"
 #include "spectrum/calibration_gain.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_info.h"

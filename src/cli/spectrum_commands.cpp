@@ -3,8 +3,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/spectrum_script.h"
-#include "setup/amplifier_gain.h"
 #include "spectrum/acquisition_times.h"
+#include "spectrum/amplifier_gain.h"
 #include "spectrum/spectrum_record.h"
 
 namespace korva {

@@ -10,8 +10,8 @@
 
 #include "devicelink/register_edit.h"
 #include "setup/amplifier_digital_io.h"
-#include "setup/amplifier_gain.h"
 #include "setup/amplifier_offsets.h"
+#include "spectrum/amplifier_gain.h"
 #include "spectrum/amplifier_spectrum_fields.h"
 
 namespace korva {

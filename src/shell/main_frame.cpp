@@ -15,6 +15,7 @@
 
 #include "common/command_ids.h"
 #include "common/prompt.h"
+#include "common/qt_settings_store.h"
 #include "common/settings_store.h"
 #include "forms/dock_pane.h"
 #include "shell/application_look.h"
@@ -23,7 +24,6 @@
 #include "shell/frame_parts.h"
 #include "shell/message_box_prompt.h"
 #include "shell/power_events.h"
-#include "shell/qt_settings_store.h"
 
 namespace korva {
 

@@ -5,8 +5,8 @@
 
 #include "common/format_text.h"
 #include "common/settings_store.h"
-#include "setup/amplifier_gain.h"
-#include "setup/amplifier_input.h"
+#include "spectrum/amplifier_gain.h"
+#include "spectrum/analyser_input.h"
 #include "spectrum/calibration_value.h"
 #include "spectrum/spectrum_record.h"
 

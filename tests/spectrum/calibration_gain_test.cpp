@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "memory_settings_store.h"
-#include "setup/amplifier_gain.h"
+#include "spectrum/amplifier_gain.h"
 #include "spectrum/calibration_settings.h"
 #include "spectrum/calibration_value.h"
 #include "spectrum/spectrum_calibration.h"

@@ -1,4 +1,4 @@
-#include "shell/qt_settings_store.h"
+#include "common/qt_settings_store.h"
 
 namespace korva {
 

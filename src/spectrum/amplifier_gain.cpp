@@ -1,4 +1,4 @@
-#include "setup/amplifier_gain.h"
+#include "spectrum/amplifier_gain.h"
 
 #include <algorithm>
 #include <cmath>
