@@ -220,9 +220,9 @@ TEST_F(MainFrameTest, AFirstStartTakesMostOfTheScreen) {
 // The forms on the right keep the width the user dragged them to, whichever
 // pane is in front of the tabs beside them.
 TEST_F(MainFrameTest, TheRightDockKeepsTheWidthTheUserGaveIt) {
-  GTEST_SKIP() << "With the HISTORY pane docked below, the offscreen layout gives the right dock "
-                  "about 70 points back when the spectrum comes to the front; open until the "
-                  "keeper takes the bottom area into account";
+  GTEST_SKIP() << "Open fault: with the panes as they are now the drag gives the right dock 318 "
+                  "points, and bringing the spectrum to the front gives it 70-100 points more "
+                  "(also with the HISTORY pane hidden)";
   auto frame = MakeFrame();
   frame->resize(1600, 1000);
   QTest::qWait(200);
