@@ -103,6 +103,20 @@ TEST(AtomicExchange, FollowsTheFitWorkedByHandAndHoldsBelowOneKeV) {
   EXPECT_NEAR(x(7, 1.0), 1.0709, 1e-4);
   EXPECT_NEAR(x(29, 5.0), 1.0525, 1e-4);
   EXPECT_NEAR(x(62, 10.0), 1.0293, 1e-4);
+  // Every row of the table at 2 and 20 keV, evaluated apart from the program
+  // (a desk calculation of the same form from the published parameters): a
+  // coefficient in the wrong place or with a wrong exponent moves one of
+  // these by far more than 1e-5. He is the daughter of H-3; its row gives
+  // an exchange effect below 1e-4 everywhere.
+  struct Row {
+    int z;
+    double at2, at20;
+  };
+  for (const Row& r : {Row{2, 0.99999, 1.00000}, Row{7, 1.03340, 1.00100}, Row{16, 1.06953, 1.00675},
+                       Row{17, 1.07090, 1.00788}, Row{29, 1.08954, 1.01902}, Row{62, 1.05083, 1.02269}}) {
+    EXPECT_NEAR(x(r.z, 2.0), r.at2, 1e-5) << r.z;
+    EXPECT_NEAR(x(r.z, 20.0), r.at20, 1e-5) << r.z;
+  }
   // It fades towards the endpoint and is held below 1 keV, where Sm's
   // parameters would take a fractional power of a negative number.
   EXPECT_NEAR(x(17, 150.0), 1.0, 2e-3);
