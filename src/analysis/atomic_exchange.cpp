@@ -33,7 +33,7 @@ constexpr std::array<ExchangeFit, 11> kFits = {{
     {62, 1.9100, 2.4129, 0.5209, 3.2733, 0.1927},
 }};
 
-// The lowest kinetic energy the calculation behind the fit reaches, keV.
+// The lowest kinetic energy of the systematic results behind the fit, keV.
 constexpr double kLowestKeV = 0.005;
 
 }  // namespace

@@ -21,7 +21,7 @@ enum class AtomicExchange {
 //   X = 1 + (a + b x^c) exp(-d x^e)
 //
 // with x the kinetic energy in keV and a to e the parameters of the
-// emitter's Z. Their calculation reaches down to 5 eV; below it X is held
+// emitter's Z. Their systematic results go down to 5 eV; below it X is held
 // at its 5 eV value. The program carries the parameters of Z = 1, 2, 6, 7,
 // 15, 16, 17, 28, 29, 61 and 62 (its nuclides' emitters and daughters);
 // for any other Z the correction is 1.
