@@ -10,36 +10,39 @@ namespace korva {
 
 namespace {
 
-// Hayen et al. (2018), the exchange fit's parameters for the daughters of
-// H-3 (He), C-14 (N), P-32 and P-33 (S), S-35 (Cl), Ni-63 (Cu) and Pm-147
-// (Sm).
+// Nitescu, Stoica and Simkovic (2023), the parameters of Eq. (34) by the
+// emitter's atomic number: H-3 (1), C-14 (6), P-32 and P-33 (15), S-35
+// (16), Ni-63 (28), Pm-147 (61), and the rows after each (2, 7, 16, 17,
+// 29, 62), the daughters' atomic numbers.
 struct ExchangeFit {
   int z;
-  double a, b, c, d, f, g, k, h, m;
+  double a, b, c, d, e;
 };
 
-constexpr std::array<ExchangeFit, 6> kFits = {{
-    {2, -1.086e-07, 1.068e-10, 1.871e-05, 17.22, 1.113e-05, 14.88, 0.952, -0.8818, 2.393},
-    {7, 1.401e-04, 8.89e-09, -2.264e-03, 2.388, 2.34e-03, 12.94, 1.0, -0.3328, 9.933},
-    {16, 2.041e-04, -1.164e-07, 0.03362, 74.63, 2.384e-04, -0.8782, 0.8939, -1.228, 1.302},
-    {17, 2.136e-04, -1.276e-07, 0.03155, 64.44, 2.344e-04, -0.9904, 0.9057, -1.181, 1.636},
-    {29, 2.932e-04, -2.19e-07, 0.03161, 26.34, -4.634e-04, 1.464, 0.685, -2.215, 1.496},
-    {62, 1.357e-04, -1.504e-07, 0.02981, 7.695, 0.01141, 110.5, 1.001, -0.2636, 2.127},
+constexpr std::array<ExchangeFit, 11> kFits = {{
+    {1, 40.878, 41.395, 1.0627, 9.6525, 0.2310},
+    {2, 11.440, 13.268, 1.2686, 7.3986, 0.2962},
+    {6, 2.1398, 0.0317, 1.9398, 3.1399, 0.3583},
+    {7, 1.9035, 0.0043, 2.2619, 2.8400, 0.3482},
+    {15, 2.8742, 6.3302, 0.6779, 4.0086, 0.2626},
+    {16, 2.4395, 4.2232, 0.6750, 3.6740, 0.2707},
+    {17, 2.1242, 2.9843, 0.6725, 3.3994, 0.2773},
+    {28, 1.2568, 1.0258, 0.5753, 2.5714, 0.2693},
+    {29, 1.1136, 0.8685, 0.5282, 2.4317, 0.2695},
+    {61, 4.7160, -3.6434, 0.0472, 1.8830, 0.1018},
+    {62, 1.9100, 2.4129, 0.5209, 3.2733, 0.1927},
 }};
 
-// The lowest kinetic energy the fit is given for, keV.
-constexpr double kLowestFitKeV = 1.0;
+// The lowest kinetic energy of the systematic results behind the fit, keV.
+constexpr double kLowestKeV = 0.005;
 
 }  // namespace
 
-double ExchangeCorrection(int daughterZ, double w) {
-  const auto fit =
-      std::ranges::find_if(kFits, [daughterZ](const ExchangeFit& x) { return x.z == daughterZ; });
+double ExchangeCorrection(int emitterZ, double w) {
+  const auto fit = std::ranges::find_if(kFits, [emitterZ](const ExchangeFit& x) { return x.z == emitterZ; });
   if (fit == kFits.end()) return 1.0;
-  w = std::max(w, 1.0 + kLowestFitKeV / kElectronRestKeV);
-  const double e = w - 1.0;
-  return 1.0 + fit->a / e + fit->b / (e * e) + fit->c * std::exp(-fit->d * e) +
-         fit->f * std::sin(std::pow(w - fit->k, fit->g) + fit->h) / std::pow(w, fit->m);
+  const double x = std::max((w - 1.0) * kElectronRestKeV, kLowestKeV);
+  return 1.0 + (fit->a + fit->b * std::pow(x, fit->c)) * std::exp(-fit->d * std::pow(x, fit->e));
 }
 
 }  // namespace korva

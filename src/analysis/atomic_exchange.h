@@ -11,17 +11,25 @@ enum class AtomicExchange {
 
 // The atomic exchange correction to the beta-minus spectrum: the emitted
 // electron may take the place of a bound electron of the daughter atom,
-// which makes low-energy electrons more likely. The analytical fit of L.
-// Hayen et al., Rev. Mod. Phys. 90 (2018) 015008 (section on the atomic
-// exchange effect, fit parameters tabulated per atomic number Z of the
-// daughter atom), with E = W - 1:
+// which makes low-energy electrons more likely.
 //
-//   X = 1 + a / E + b / E^2 + c exp(-d E) + f sin((W - k)^g + h) / W^m
+// The analytical form of O. Nitescu, S. Stoica and F. Simkovic, Phys. Rev.
+// C 107 (2023) 025501, Eq. (34), fitted there to their Dirac-Hartree-Fock-
+// Slater calculation with continuum and bound states kept orthogonal, for
+// the beta emitters of atomic number Z = 1 to 102:
 //
-// The fit is given down to 1 keV; below it X is held at its 1 keV value, as
-// some parameter sets turn negative or undefined there. 1 for a daughter
-// whose parameters the program does not carry (Z other than 2, 7, 16, 17,
-// 29, 62).
-double ExchangeCorrection(int daughterZ, double w);
+//   X = 1 + (a + b x^c) exp(-d x^e)
+//
+// with x the kinetic energy in keV and a to e the parameters of the
+// emitter's Z. Their systematic results go down to 5 eV; below it X is held
+// at its 5 eV value. The program carries the parameters of Z = 1, 2, 6, 7,
+// 15, 16, 17, 28, 29, 61 and 62 (its nuclides' emitters and daughters);
+// for any other Z the correction is 1.
+//
+// For tritium (Z = 1) X is 1.005 at 1 keV, 1.15 at 0.1 keV and 3.4 at
+// 5 eV. The earlier fit of L. Hayen et al., Rev. Mod. Phys. 90 (2018)
+// 015008, gives no tritium correction at all (its He row stays within 1e-4
+// of 1), which is why the program no longer uses it.
+double ExchangeCorrection(int emitterZ, double w);
 
 }  // namespace korva

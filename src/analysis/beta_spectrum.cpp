@@ -38,9 +38,10 @@ double BetaDensity(const Nuclide& nuclide, double energyKeV, AtomicExchange exch
   const double q = w0 - w;
   const ShapeFactor& shape = nuclide.shape;
   const double experimental = 1.0 + shape.a * w + shape.b / w + shape.c * w * w;
+  // The exchange fit is tabulated by the emitter's atomic number, one below the daughter's.
   const double atomic =
       ScreeningCorrection(nuclide.daughterZ, w) *
-      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ, w) : 1.0);
+      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ - 1, w) : 1.0);
   return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
          ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
 }

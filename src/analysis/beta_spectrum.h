@@ -27,9 +27,10 @@ struct SpectrumGrid {
 };
 
 // Doubling the default interval count moves no detection efficiency of a
-// known nuclide by as much as 1e-5 (P-32 at the lowest yields comes closest,
-// at 3e-6); every efficiency costs one pass over the nodes.
-inline constexpr int kDefaultSpectrumIntervals = 192;
+// known nuclide by as much as 1e-5 (H-3, whose exchange correction climbs
+// steeply below 0.1 keV, comes closest, at 5e-6); every efficiency costs
+// one pass over the nodes.
+inline constexpr int kDefaultSpectrumIntervals = 256;
 
 // `intervals` is rounded up to an even number of at least 2.
 SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals = kDefaultSpectrumIntervals,

@@ -412,11 +412,12 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
                          const AnalysisSettings& settings) {
   BudgetTerms terms(ctx, result);
   terms.Kb(settings.kb, settings.model);
-  // The other published low-energy form of the stopping power; the two
-  // differ below the Bethe peak only, and what they change there reaches
-  // the quenched energies up to about 1 keV.
+  // The other published low-energy form of the stopping power, Joy and
+  // Luo's modified Bethe formula; the two differ mostly below 1 keV (by
+  // under 1 % above 2 keV), and what they change there reaches the
+  // quenched energies of every electron.
   const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
-                                      LowEnergyStopping::kBetheToItsZero);
+                                      LowEnergyStopping::kJoyLuo);
   terms.Alternative("stopping power below 1 keV",
                     AnalyzeCombination(ctx, result.main, otherStopping, settings.model));
   // The spectrum without the atomic exchange correction: the correction is

@@ -13,7 +13,9 @@ Scintillator Toluene() {
   constexpr double electrons = 6.0 * kTolueneCarbonAtoms + 1.0 * kTolueneHydrogenAtoms;
   constexpr double mass =
       kCarbonAtomicWeight * kTolueneCarbonAtoms + kHydrogenAtomicWeight * kTolueneHydrogenAtoms;
-  return {"toluene", kTolueneDensityGPerCm3, electrons / mass, kTolueneMeanExcitationEv};
+  constexpr double electronWeightedZ =
+      (6.0 * 6.0 * kTolueneCarbonAtoms + 1.0 * kTolueneHydrogenAtoms) / electrons;
+  return {"toluene", kTolueneDensityGPerCm3, electrons / mass, kTolueneMeanExcitationEv, electronWeightedZ};
 }
 
 }  // namespace korva

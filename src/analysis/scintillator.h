@@ -10,6 +10,9 @@ struct Scintillator {
   double densityGPerCm3 = 0.0;
   double electronsPerMass = 0.0;  // <Z/A>, mol of electrons per gram
   double meanExcitationEv = 0.0;
+  // The electron-weighted mean atomic number sum(n Z^2) / sum(n Z), for the
+  // Z-dependent constant of the low-energy stopping power.
+  double meanAtomicNumber = 0.0;
 };
 
 // A toluene-based cocktail, taken as toluene C7H8: the solvent is well over

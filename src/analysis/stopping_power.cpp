@@ -15,6 +15,9 @@ constexpr double kHalfBetheConstant = 0.1535375;
 // h-bar omega_p = 28.816 eV sqrt(rho <Z/A>), rho in g/cm^3.
 constexpr double kPlasmaEnergyConstantEv = 28.816;
 constexpr double kSternheimerExponent = 3.0;
+// Joy and Luo (1989): k = 0.734 Z^0.037.
+constexpr double kJoyLuoFactor = 0.734;
+constexpr double kJoyLuoExponent = 0.037;
 
 // The maximum of a function with one peak in [low, high], by golden-section search.
 template <typename F>
@@ -48,6 +51,8 @@ StoppingPower::StoppingPower(const Scintillator& scintillator, LowEnergyStopping
     : medium_(scintillator),
       lowEnergy_(lowEnergy),
       excitationInRest_(scintillator.meanExcitationEv * 1e-3 / kElectronRestKeV),
+      joyLuoShiftInRest_(kJoyLuoFactor * std::pow(scintillator.meanAtomicNumber, kJoyLuoExponent) *
+                         excitationInRest_),
       plasmaEnergyEv_(kPlasmaEnergyConstantEv *
                       std::sqrt(scintillator.densityGPerCm3 * scintillator.electronsPerMass)) {
   // Sternheimer and Peierls' general formula for solids and liquids with I below 100 eV.
@@ -62,18 +67,20 @@ StoppingPower::StoppingPower(const Scintillator& scintillator, LowEnergyStopping
 }
 
 double StoppingPower::MevPerCm(double energyKeV) const {
-  if (energyKeV > peakKeV_) return BetheMevPerCm(energyKeV);
   if (!(energyKeV > 0.0)) return 0.0;
-  if (lowEnergy_ == LowEnergyStopping::kVelocityProportional) {
-    return peakMevPerCm_ * std::sqrt(energyKeV / peakKeV_);
+  if (lowEnergy_ == LowEnergyStopping::kJoyLuo) {
+    return std::max(0.0, BetheMevPerCm(energyKeV, joyLuoShiftInRest_));
   }
-  return std::max(0.0, BetheMevPerCm(energyKeV));
+  if (energyKeV > peakKeV_) return BetheMevPerCm(energyKeV);
+  return peakMevPerCm_ * std::sqrt(energyKeV / peakKeV_);
 }
 
-double StoppingPower::BetheMevPerCm(double energyKeV) const {
+double StoppingPower::BetheMevPerCm(double energyKeV, double shiftInRest) const {
   const double tau = energyKeV / kElectronRestKeV;
   const double beta2 = tau * (tau + 2.0) / ((tau + 1.0) * (tau + 1.0));
-  const double logTerm = std::log(tau * tau * (tau + 2.0) / (2.0 * excitationInRest_ * excitationInRest_));
+  const double shifted = tau + shiftInRest;
+  const double logTerm =
+      std::log(shifted * shifted * (tau + 2.0) / (2.0 * excitationInRest_ * excitationInRest_));
   const double f =
       1.0 - beta2 + (tau * tau / 8.0 - (2.0 * tau + 1.0) * std::numbers::ln2) / ((tau + 1.0) * (tau + 1.0));
   return kHalfBetheConstant * medium_.densityGPerCm3 * medium_.electronsPerMass / beta2 *

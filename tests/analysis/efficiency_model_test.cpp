@@ -21,7 +21,10 @@ TEST(SymmetricModel, ReachesFullEfficiencyAndARatioOfOneForAbundantLight) {
   const SymmetricEfficiency bright = Tritium().Symmetric(kMaxLambda);
   EXPECT_GT(bright.doubles, 0.999);
   EXPECT_GT(bright.triples, 0.998);
-  EXPECT_GT(bright.Ratio(), 0.999);
+  // Not quite 1: tritium's electrons of a few eV, which the exchange
+  // correction makes about three times likelier, stay too faint for three
+  // tubes even at the highest yield.
+  EXPECT_GT(bright.Ratio(), 0.998);
   const SymmetricEfficiency dark = Tritium().Symmetric(kMinLambda);
   EXPECT_LT(dark.doubles, 1e-5);
   EXPECT_LT(dark.Ratio(), 0.01);

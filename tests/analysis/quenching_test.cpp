@@ -31,14 +31,32 @@ TEST(StoppingPower, GoesToZeroBelowItsPeakAndFallsAboveIt) {
   EXPECT_EQ(kToluene.MevPerCm(0.0), 0.0);
   EXPECT_NEAR(kToluene.MevPerCm(0.25 * peak) / kToluene.MevPerCm(peak), 0.5, 1e-12);
   EXPECT_NEAR(kToluene.MevPerCm(0.999 * peak) / kToluene.MevPerCm(1.001 * peak), 1.0, 1e-3) << "continuous";
-  // The Bethe formula's own continuation: non-relativistically its bracket is
-  // 2 ln(E / I) + 1 - ln 2, which vanishes at E = I exp(-(1 - ln 2) / 2) =
-  // 0.858 I, 0.0536 keV in toluene (I = 62.5 eV); below it stays 0.
-  const StoppingPower bethe(Toluene(), LowEnergyStopping::kBetheToItsZero);
-  EXPECT_EQ(bethe.MevPerCm(0.0530), 0.0);
-  EXPECT_GT(bethe.MevPerCm(0.0545), 0.0);
-  EXPECT_LT(bethe.MevPerCm(0.08), bethe.MevPerCm(peak));
-  EXPECT_EQ(bethe.MevPerCm(2.0), kToluene.MevPerCm(2.0)) << "the forms differ below the peak only";
+  // Joy and Luo's modified Bethe formula, worked by hand for toluene: k =
+  // 0.734 x 5.2^0.037 = 0.7802 (5.2 the electron-weighted mean Z of C7H8),
+  // and non-relativistically K/2 rho <Z/A> / beta^2 x 2 ln(1.166 (E + k I) / I).
+  const Scintillator t = Toluene();
+  const StoppingPower joyLuo(t, LowEnergyStopping::kJoyLuo);
+  const double k = 0.734 * std::pow(5.2, 0.037);
+  EXPECT_NEAR(k, 0.7802, 1e-4);
+  for (const double keV : {0.02, 0.1, 0.5}) {
+    const double tau = keV / kElectronRestKeV;
+    const double beta2 = tau * (tau + 2.0) / ((tau + 1.0) * (tau + 1.0));
+    const double byHand = 0.1535375 * t.densityGPerCm3 * t.electronsPerMass / beta2 * 2.0 *
+                          std::log(1.166 * (keV + k * 0.0625) / 0.0625);
+    EXPECT_NEAR(joyLuo.MevPerCm(keV) / byHand, 1.0, 0.003) << keV;
+  }
+  // It vanishes at (0.858 - k) I = 4.8 eV, stays 0 below, and peaks near
+  // 0.45 I = 28 eV, above the Bethe peak.
+  EXPECT_EQ(joyLuo.MevPerCm(0.0047), 0.0);
+  EXPECT_GT(joyLuo.MevPerCm(0.0050), 0.0);
+  EXPECT_GT(joyLuo.MevPerCm(0.028), joyLuo.MevPerCm(0.015));
+  EXPECT_GT(joyLuo.MevPerCm(0.028), joyLuo.MevPerCm(0.060));
+  EXPECT_GT(joyLuo.MevPerCm(0.028), kToluene.MevPerCm(peak));
+  // Fast electrons see the Bethe formula: the shift k I is under 1 % of the
+  // logarithm above 2 keV and vanishes at high energies.
+  EXPECT_GT(joyLuo.MevPerCm(2.0), kToluene.MevPerCm(2.0));
+  EXPECT_LT(joyLuo.MevPerCm(2.0), 1.01 * kToluene.MevPerCm(2.0));
+  EXPECT_NEAR(joyLuo.MevPerCm(200.0) / kToluene.MevPerCm(200.0), 1.0, 2e-4);
   double previous = kToluene.MevPerCm(peak);
   for (double keV = 1.1 * peak; keV < 1000.0; keV *= 1.3) {
     const double s = kToluene.MevPerCm(keV);
