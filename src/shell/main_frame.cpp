@@ -66,6 +66,16 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   // The set-up forms on the right run the window's full height.
   setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
   setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+  // The panes on top and at the bottom sit over an empty strip in the
+  // middle. The strip is what takes up the width the window gains or loses,
+  // so the side docks keep theirs; without it the window's layout counts the
+  // middle column as empty, leaves the separator beside it out of its sums
+  // and moves that separator by its own width at every pass, and the right
+  // dock crept wider whenever a pane on top kept asking for a new layout.
+  auto* middle = new QWidget(this);
+  middle->setObjectName(QStringLiteral("MiddleStrip"));
+  middle->setMaximumHeight(0);
+  setCentralWidget(middle);
   if (!IsApplicationLook(applicationLook_)) applicationLook_ = kDefaultApplicationLook;
   ApplyApplicationLook(applicationLook_);
 
@@ -302,9 +312,9 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
 
-// On a first start the measurement panes get the room and the log and the
-// panes beside it keep a few lines in view; later starts show the layout
-// the user left.
+// On a first start and on "Default Layout" the measurement panes get the
+// room and the log and the panes beside it keep a few lines in view; later
+// starts show the layout the user left.
 void CMainFrame::GiveMeasurementPanesTheRoom() {
   if (DockPane* top = frontInArea_[Qt::TopDockWidgetArea]) {
     resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
@@ -342,7 +352,9 @@ void CMainFrame::OnRestoreLayout() {
 void CMainFrame::OnDefaultLayout() {
   const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppStateDefault");
   restoreState(layout ? ToByteArray(*layout) : factoryLayout_);
-  dockWidths_->RememberSoon();
+  // The layout was saved before the window had a size: the panes get the
+  // room a first start gives them.
+  QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
 }
 
 }  // namespace korva
