@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -37,6 +38,9 @@ constexpr int kFirstStartReservedHeight = 200;
 // The set-up forms on the right take this share of the width: at 1920
 // points the SHAPER form fits without scrolling.
 constexpr double kFirstStartRightShare = 0.26;
+// On a smaller screen they take more, up to this share, so that the form in
+// front does not scroll sideways.
+constexpr double kFirstStartRightMostShare = 0.3;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 
@@ -320,7 +324,19 @@ void CMainFrame::GiveMeasurementPanesTheRoom() {
     resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
                 Qt::Vertical);
   }
-  dockWidths_->Keep(Qt::RightDockWidgetArea, static_cast<int>(width() * kFirstStartRightShare));
+  const int share = static_cast<int>(width() * kFirstStartRightShare);
+  const int most = std::max(share, static_cast<int>(width() * kFirstStartRightMostShare));
+  dockWidths_->Keep(Qt::RightDockWidgetArea,
+                    std::clamp(WholeWidth(frontInArea_[Qt::RightDockWidgetArea]), share, most));
+}
+
+// The width at which a pane's form shows whole beside its vertical scroll
+// bar, or 0 for a pane that does not scroll.
+int CMainFrame::WholeWidth(const DockPane* pane) const {
+  const auto* form = pane != nullptr ? qobject_cast<const QScrollArea*>(pane->View()) : nullptr;
+  if (form == nullptr || form->widget() == nullptr) return 0;
+  const int frame = pane->width() - form->width() + 2 * form->frameWidth();
+  return form->widget()->minimumSizeHint().width() + frame + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

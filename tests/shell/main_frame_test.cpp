@@ -292,6 +292,12 @@ TEST_F(MainFrameTest, TheRightDockKeepsTheWidthTheUserGaveIt) {
     frame->resize(size);
     QTest::qWait(50);
     EXPECT_EQ(RightDockWidth(*frame), wanted) << "once the window is wide again";
+
+    // "Default Layout" gives the forms a first start's share of the width.
+    frame->OnDefaultLayout();
+    QTest::qWait(50);
+    EXPECT_GE(RightDockWidth(*frame), size.width() * 26 / 100);
+    EXPECT_LE(RightDockWidth(*frame), size.width() * 30 / 100);
   }
 }
 
