@@ -10,14 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
@@ -92,16 +89,6 @@ AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidget(content_);
   layout->addWidget(scroll);
-}
-
-// As wide as the content wants, so that the pane's dock leaves room for it,
-// but never more than a little over half the screen.
-QSize AnalysisView::minimumSizeHint() const {
-  constexpr int kScreenPercent = 55;
-  const int wanted = content_->sizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  const int share =
-      screen() != nullptr ? screen()->availableGeometry().width() * kScreenPercent / 100 : wanted;
-  return {std::min(wanted, share), QWidget::minimumSizeHint().height()};
 }
 
 QWidget* AnalysisView::BuildChoices() {

@@ -28,8 +28,6 @@ class AnalysisView : public QWidget {
  public:
   explicit AnalysisView(QWidget* parent = nullptr);
 
-  QSize minimumSizeHint() const override;
-
   AnalysisSettings Settings() const;
   // Shows `settings` without signalling a change.
   void ShowSettings(const AnalysisSettings& settings);

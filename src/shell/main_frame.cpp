@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -37,6 +38,9 @@ constexpr int kFirstStartReservedHeight = 200;
 // The set-up forms on the right take this share of the width: at 1920
 // points the SHAPER form fits without scrolling.
 constexpr double kFirstStartRightShare = 0.26;
+// On a smaller screen they take more, up to this share, so that the form in
+// front does not scroll sideways.
+constexpr double kFirstStartRightMostShare = 0.3;
 // "TBAR STATE": standard toolbar, hardware toolbar, status bar visible.
 constexpr std::size_t kStatusBarStateByte = 2;
 
@@ -66,6 +70,16 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
   // The set-up forms on the right run the window's full height.
   setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
   setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+  // The panes on top and at the bottom sit over an empty strip in the
+  // middle. The strip is what takes up the width the window gains or loses,
+  // so the side docks keep theirs; without it the window's layout counts the
+  // middle column as empty, leaves the separator beside it out of its sums
+  // and moves that separator by its own width at every pass, and the right
+  // dock crept wider whenever a pane on top kept asking for a new layout.
+  auto* middle = new QWidget(this);
+  middle->setObjectName(QStringLiteral("MiddleStrip"));
+  middle->setMaximumHeight(0);
+  setCentralWidget(middle);
   if (!IsApplicationLook(applicationLook_)) applicationLook_ = kDefaultApplicationLook;
   ApplyApplicationLook(applicationLook_);
 
@@ -302,15 +316,27 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { instrument_.StartTicking(); });
 }
 
-// On a first start the measurement panes get the room and the log and the
-// panes beside it keep a few lines in view; later starts show the layout
-// the user left.
+// On a first start and on "Default Layout" the measurement panes get the
+// room and the log and the panes beside it keep a few lines in view; later
+// starts show the layout the user left.
 void CMainFrame::GiveMeasurementPanesTheRoom() {
   if (DockPane* top = frontInArea_[Qt::TopDockWidgetArea]) {
     resizeDocks({top, eventsPane_.get()}, {height() - kFirstStartReservedHeight, kFirstStartEventsHeight},
                 Qt::Vertical);
   }
-  dockWidths_->Keep(Qt::RightDockWidgetArea, static_cast<int>(width() * kFirstStartRightShare));
+  const int share = static_cast<int>(width() * kFirstStartRightShare);
+  const int most = std::max(share, static_cast<int>(width() * kFirstStartRightMostShare));
+  dockWidths_->Keep(Qt::RightDockWidgetArea,
+                    std::clamp(WholeWidth(frontInArea_[Qt::RightDockWidgetArea]), share, most));
+}
+
+// The width at which a pane's form shows whole beside its vertical scroll
+// bar, or 0 for a pane that does not scroll.
+int CMainFrame::WholeWidth(const DockPane* pane) const {
+  const auto* form = pane != nullptr ? qobject_cast<const QScrollArea*>(pane->View()) : nullptr;
+  if (form == nullptr || form->widget() == nullptr) return 0;
+  const int frame = pane->width() - form->width() + 2 * form->frameWidth();
+  return form->widget()->minimumSizeHint().width() + frame + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -342,7 +368,9 @@ void CMainFrame::OnRestoreLayout() {
 void CMainFrame::OnDefaultLayout() {
   const auto layout = settings_->ReadBinary(settings_path::kWorkspace, "AppStateDefault");
   restoreState(layout ? ToByteArray(*layout) : factoryLayout_);
-  dockWidths_->RememberSoon();
+  // The layout was saved before the window had a size: the panes get the
+  // room a first start gives them.
+  QTimer::singleShot(0, this, [this] { GiveMeasurementPanesTheRoom(); });
 }
 
 }  // namespace korva

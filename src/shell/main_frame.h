@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow {
   void OnTick();
   void UpdateCommandStates();
   void GiveMeasurementPanesTheRoom();
+  int WholeWidth(const DockPane* pane) const;
 
   std::unique_ptr<Prompt> ownPrompt_;
   std::unique_ptr<SettingsStore> ownSettings_;
