@@ -19,7 +19,7 @@ class ArchiveRecorder : public SavedFilesListener {
   using Report = std::function<void(const QString& message)>;
   // The connected instrument and the chosen time reference, for what the
   // saved files do not say; empty when nothing is connected.
-  using InstrumentNow = std::function<InstrumentTime()>;
+  using InstrumentNow = std::function<InstrumentProvenance()>;
 
   ArchiveRecorder(ArchiveLocation location, Report report, InstrumentNow instrument = {});
   ~ArchiveRecorder() override;
@@ -29,6 +29,8 @@ class ArchiveRecorder : public SavedFilesListener {
   // The open archive, opened now if it was not; null after a failure,
   // which is reported.
   ArchiveStore* Store();
+  // Where the instrument and the time reference come from from now on.
+  void SetInstrumentNow(InstrumentNow instrument) { instrument_ = std::move(instrument); }
   const ArchiveLocation& Location() const { return location_; }
 
   // Told after each entry was added.

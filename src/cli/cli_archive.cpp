@@ -1,6 +1,7 @@
 #include "cli/cli_archive.h"
 
 #include <iostream>
+#include <utility>
 
 #include "archive/archive_recorder.h"
 #include "cli/cli_command.h"
@@ -12,6 +13,11 @@ namespace {
 std::optional<ArchiveLocation>& ChosenLocation() {
   static std::optional<ArchiveLocation> location;
   return location;
+}
+
+std::function<InstrumentProvenance()>& InstrumentSource() {
+  static std::function<InstrumentProvenance()> source;
+  return source;
 }
 
 }  // namespace
@@ -38,9 +44,15 @@ const ArchiveLocation& ToolArchiveLocation() {
 }
 
 std::unique_ptr<ArchiveRecorder> StartToolArchive() {
-  return std::make_unique<ArchiveRecorder>(ToolArchiveLocation(), [](const QString& message) {
-    std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n';
-  });
+  return std::make_unique<ArchiveRecorder>(
+      ToolArchiveLocation(),
+      [](const QString& message) { std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n'; },
+      [] { return InstrumentSource() ? InstrumentSource()() : InstrumentProvenance{}; });
 }
+
+ToolArchiveInstrument::ToolArchiveInstrument(std::function<InstrumentProvenance()> now)
+    : previous_(std::exchange(InstrumentSource(), std::move(now))) {}
+
+ToolArchiveInstrument::~ToolArchiveInstrument() { InstrumentSource() = std::move(previous_); }
 
 }  // namespace korva

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/provenance.h"
 #include "archive/archive_location.h"
 
 namespace korva {
@@ -22,5 +24,18 @@ const ArchiveLocation& ToolArchiveLocation();
 // Records every save the command makes; archive failures are reported on
 // standard error and never change the command's outcome.
 std::unique_ptr<ArchiveRecorder> StartToolArchive();
+
+// While it lives, the tool's archive takes the instrument and the time
+// reference from `now` for what the saved files do not say.
+class ToolArchiveInstrument {
+ public:
+  explicit ToolArchiveInstrument(std::function<InstrumentProvenance()> now);
+  ~ToolArchiveInstrument();
+  ToolArchiveInstrument(const ToolArchiveInstrument&) = delete;
+  ToolArchiveInstrument& operator=(const ToolArchiveInstrument&) = delete;
+
+ private:
+  std::function<InstrumentProvenance()> previous_;
+};
 
 }  // namespace korva

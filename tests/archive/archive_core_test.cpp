@@ -44,16 +44,18 @@ TEST(ArchiveEntryTest, KindNamesRoundTripAndUnknownNamesAreRefused) {
 }
 
 TEST(ArchiveEntryTest, LiveInstrumentFillsOnlyGapsAndOffsetsOnlyForTheSameReference) {
-  InstrumentTime file{"Veltra RQ3102", "00017", "", "", "2026-06-01 10:00:00.000", "UTC", {}, {}};
-  const InstrumentTime live{"Veltra RQ3101", "00099", "1.20", "3.0", "", "UTC", 0.012, "pool.ntp.org"};
+  InstrumentProvenance file{"Veltra RQ3102", "00017", "", "", "UTC", {}, {}};
+  const InstrumentProvenance live{"Veltra RQ3101", "00099", "1.20", "3.0", "UTC", 0.012, "pool.ntp.org"};
   FillInstrumentGaps(file, live);
   EXPECT_EQ(file.model, "Veltra RQ3102");
   EXPECT_EQ(file.serialNumber, "00017");
-  EXPECT_EQ(file.firmware, "1.20");
+  EXPECT_EQ(file.firmwareVersion, "1.20");
   EXPECT_EQ(file.ntpOffsetSeconds, 0.012);
-  InstrumentTime local{"", "", "", "", "", "LOCAL", {}, {}};
+  EXPECT_EQ(file.ntpServer, "pool.ntp.org");
+  InstrumentProvenance local{"", "", "", "", "LOCAL", {}, {}};
   FillInstrumentGaps(local, live);
   EXPECT_FALSE(local.ntpOffsetSeconds);
+  EXPECT_EQ(local.ntpServer, "");
 }
 
 TEST(ArchiveSchemaTest, MigrationsAreNumberedInOrderAndDifferOnlyInTheKey) {
