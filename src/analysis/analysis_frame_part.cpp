@@ -115,10 +115,9 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
   FillInstrumentGaps(provenance.instrument, now);
   QJsonObject json = AnalysisJson(live_.Inputs(), header, *result);
   json["provenance"] = ProvenanceJson(provenance);
-  const auto error = WriteAnalysisExport(
-      AnalysisExportNamesFor(chosen),
-      AnalysisReportText(live_.Inputs(), header, *result) + "\n" + ProvenanceText(provenance),
-      JsonText(json));
+  const auto error =
+      WriteAnalysisExport(AnalysisExportNamesFor(chosen),
+                          AnalysisReportText(live_.Inputs(), header, *result, provenance), JsonText(json));
   if (error) prompt_.ShowError(*error);
   return !error;
 }

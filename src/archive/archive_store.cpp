@@ -300,15 +300,21 @@ bool ArchiveStore::ReadFiles(std::vector<ArchiveEntry>& entries, QString& error)
 }
 
 bool ArchiveStore::HasFile(const std::string& path, const std::string& sha256, QString& error) {
+  return NewestEntryWithFile(path, sha256, error).value_or(0) != 0;
+}
+
+std::optional<std::int64_t> ArchiveStore::NewestEntryWithFile(const std::string& path,
+                                                              const std::string& sha256, QString& error) {
   QSqlQuery query(Database());
-  query.prepare(QStringLiteral("SELECT 1 FROM entry_files WHERE path = ? AND sha256 = ?"));
+  query.prepare(QStringLiteral("SELECT MAX(entry_id) FROM entry_files WHERE path = ? AND sha256 = ?"));
   query.addBindValue(Q(path));
   query.addBindValue(Q(sha256));
   if (!query.exec()) {
     error = Failure(QStringLiteral("looking up a file"), query);
-    return false;
+    return std::nullopt;
   }
-  return query.next();
+  // MAX over no rows is one NULL row.
+  return query.next() ? query.value(0).toLongLong() : 0;
 }
 
 }  // namespace korva

@@ -9,8 +9,11 @@ namespace korva {
 std::optional<ArchivedFile> HashFile(const std::filesystem::path& path) {
   const std::optional<FileDigest> digest = DigestOfFile(path);
   if (!digest) return std::nullopt;
-  const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-  return ArchivedFile{absolute.string(), digest->sha256, digest->size};
+  return ArchivedFile{ArchivedPath(path), digest->sha256, digest->size};
+}
+
+std::string ArchivedPath(const std::filesystem::path& path) {
+  return std::filesystem::absolute(path).lexically_normal().string();
 }
 
 FileState CheckArchivedFile(const ArchivedFile& file) {

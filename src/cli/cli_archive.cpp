@@ -1,9 +1,11 @@
 #include "cli/cli_archive.h"
 
+#include <QFileInfo>
 #include <iostream>
 #include <utility>
 
 #include "archive/archive_recorder.h"
+#include "archive/file_hashing.h"
 #include "cli/cli_command.h"
 
 namespace korva {
@@ -48,6 +50,25 @@ std::unique_ptr<ArchiveRecorder> StartToolArchive() {
       ToolArchiveLocation(),
       [](const QString& message) { std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n'; },
       [] { return InstrumentSource() ? InstrumentSource()() : InstrumentProvenance{}; });
+}
+
+void AddArchivedProvenance(Provenance& provenance) {
+  if (provenance.inputs.empty() || provenance.inputs.front().sha256.empty()) return;
+  const ArchiveLocation& location = ToolArchiveLocation();
+  if (location.dialect == SqlDialect::kSqlite && !QFileInfo::exists(location.sqlitePath)) return;
+  const ProvenanceInput& input = provenance.inputs.front();
+  QString error;
+  std::optional<ArchiveEntry> entry;
+  if (const std::unique_ptr<ArchiveStore> store = ArchiveStore::Open(location, error)) {
+    const std::optional<std::int64_t> id =
+        store->NewestEntryWithFile(ArchivedPath(input.path), input.sha256, error);
+    if (id.value_or(0) != 0) entry = store->Find(*id, error);
+  }
+  if (!error.isEmpty()) {
+    std::cerr << "korva-tdcr-cli: " << error.toStdString() << '\n';
+    return;
+  }
+  if (entry) FillInstrumentGaps(provenance.instrument, entry->description.instrument);
 }
 
 ToolArchiveInstrument::ToolArchiveInstrument(std::function<InstrumentProvenance()> now)
