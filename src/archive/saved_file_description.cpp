@@ -121,6 +121,8 @@ EntryDescription DescribeKts(std::string_view text) {
       live = NumberIn(*liveText).value_or(0.0);
     } else if (const auto date = ElementOn(line, "date")) {
       d.startStamp = TagFromKtsText(*date);
+    } else if (const auto serial = ElementOn(line, "serialnumber")) {
+      d.instrument.serialNumber = std::string(Trimmed(*serial));
     } else if (const auto firmware = ElementOn(line, "firmware")) {
       d.instrument.firmwareVersion = std::string(Trimmed(*firmware));
     }
