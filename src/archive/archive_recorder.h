@@ -29,8 +29,6 @@ class ArchiveRecorder : public SavedFilesListener {
   // The open archive, opened now if it was not; null after a failure,
   // which is reported.
   ArchiveStore* Store();
-  // Where the instrument and the time reference come from from now on.
-  void SetInstrumentNow(InstrumentNow instrument) { instrument_ = std::move(instrument); }
   const ArchiveLocation& Location() const { return location_; }
 
   // Told after each entry was added.
