@@ -28,7 +28,7 @@ ArchiveEntry EntryNumber(int i, const QDateTime& start) {
   entry.description.record = {"vial " + std::to_string(i % 500), "operator " + std::to_string(i % 7),
                               i % 3 == 0 ? "H-3" : "C-14", "Ultima Gold", "1200"};
   entry.description.instrument = {
-      "Veltra RQ3102", std::to_string(10000 + i % 5), "1.20", "3.0", "", "UTC", 0.01, ""};
+      "Veltra RQ3102", std::to_string(10000 + i % 5), "1.20", "3.0", "UTC", 0.01, ""};
   entry.description.settings = {{"presetRuns", "10"}, {"timePerRun", "60"}};
   entry.description.result = "10 runs, mean T/D 0.95";
   const std::string base = "/lab/2026/vial" + std::to_string(i);

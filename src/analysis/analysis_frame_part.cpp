@@ -14,6 +14,7 @@
 #include "devicelink/instrument_session.h"
 #include "forms/dock_pane.h"
 #include "tdcr/tdcr_workbench.h"
+#include "timesync/time_reference.h"
 
 namespace korva {
 
@@ -22,6 +23,7 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
       prompt_(context.prompt),
       settings_(context.settings),
       window_(context.window),
+      timeReference_(context.timeReference),
       chooseFile_(std::move(chooseFile)),
       live_(tdcr.Measurement(), engine_.Image()),
       pane_(std::make_unique<DockPane>(
@@ -104,13 +106,18 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
     return false;
   }
   const TdcHeader& header = live_.Sample()->header;
-  const Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
+  Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
+  // The sample is the measurement the instrument is making: its start
+  // stamps follow the reference chosen now, with that query's offset and
+  // server.
+  InstrumentProvenance now;
+  SetTimeReference(now, timeReference_);
+  FillInstrumentGaps(provenance.instrument, now);
   QJsonObject json = AnalysisJson(live_.Inputs(), header, *result);
   json["provenance"] = ProvenanceJson(provenance);
-  const auto error = WriteAnalysisExport(
-      AnalysisExportNamesFor(chosen),
-      AnalysisReportText(live_.Inputs(), header, *result) + "\n" + ProvenanceText(provenance),
-      JsonText(json));
+  const auto error =
+      WriteAnalysisExport(AnalysisExportNamesFor(chosen),
+                          AnalysisReportText(live_.Inputs(), header, *result, provenance), JsonText(json));
   if (error) prompt_.ShowError(*error);
   return !error;
 }

@@ -60,6 +60,7 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   Prompt& prompt_;
   SettingsStore& settings_;
   QWidget& window_;
+  const TimeReferenceState& timeReference_;
   FileChooser chooseFile_;
   LiveAnalysis live_;
   std::unique_ptr<DockPane> pane_;

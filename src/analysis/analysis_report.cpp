@@ -84,4 +84,9 @@ std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sa
   return text;
 }
 
+std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sample,
+                               const MeasurementAnalysis& analysis, const Provenance& provenance) {
+  return AnalysisReportText(inputs, sample, analysis) + "\n" + ProvenanceText(provenance);
+}
+
 }  // namespace korva

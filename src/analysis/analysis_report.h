@@ -4,6 +4,7 @@
 
 #include "analysis/analysis_inputs.h"
 #include "analysis/measurement_analysis.h"
+#include "analysis/provenance.h"
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace korva {
@@ -20,5 +21,9 @@ std::string AnalysisResultText(const MeasurementAnalysis& analysis);
 // every input, the main combination's runs, the result and the warnings.
 std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sample,
                                const MeasurementAnalysis& analysis);
+// The same report followed by its provenance block: what the analysis
+// export's .txt holds and `analyze` prints.
+std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sample,
+                               const MeasurementAnalysis& analysis, const Provenance& provenance);
 
 }  // namespace korva

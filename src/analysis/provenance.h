@@ -7,7 +7,24 @@
 namespace korva {
 
 class DeviceImage;
+class TimeReferenceState;
 struct TdcMeasurement;
+
+// The instrument a result or a save came from, as it was read when the data
+// were taken, and the clock their start times follow. Result files print
+// it and the archive stores it with every entry. Empty texts are not known.
+struct InstrumentProvenance {
+  std::string model;  // "Veltra RQ3102"
+  std::string serialNumber;
+  std::string firmwareVersion;
+  std::string fpgaVersion;
+  // "UTC", "SYSTEM" or "LOCAL".
+  std::string timeReference;
+  // UTC only: the offset measured against the NTP server (computer clock
+  // minus NTP time), and the server as the user named it.
+  std::optional<double> ntpOffsetSeconds;
+  std::string ntpServer;
+};
 
 // One file a result was computed from, with the SHA-256 of its bytes as
 // lower-case hex (empty when the file could not be read).
@@ -17,20 +34,10 @@ struct ProvenanceInput {
 };
 
 // Where a result came from, as result files record it: the program's
-// version, the instrument's identity as it was read when the data were
-// taken, the clock the start times follow and the inputs.
+// version, the instrument and clock, and the inputs.
 struct Provenance {
   std::string programVersion;
-  std::string instrumentModel;
-  std::string serialNumber;
-  std::string firmwareVersion;
-  std::string fpgaVersion;
-  // "UTC", "SYSTEM" or "LOCAL"; empty when the data do not say.
-  std::string timeReference;
-  // The measured offset of a UTC reference, and the server it came from
-  // when that is known.
-  std::optional<double> ntpOffsetSeconds;
-  std::string ntpServer;
+  InstrumentProvenance instrument;
   std::vector<ProvenanceInput> inputs;
 };
 
@@ -39,6 +46,18 @@ struct Provenance {
 Provenance ProvenanceOf(const TdcMeasurement& measurement);
 // The program's version; the instrument from an image (a spectrum's).
 Provenance ProvenanceOf(const DeviceImage& image);
+
+// The identity of the instrument whose registers `image` holds.
+InstrumentProvenance InstrumentOf(const DeviceImage& image);
+
+// The clock start stamps follow now: the reference's word and, for UTC, the
+// offset and the server of the query it was chosen with.
+void SetTimeReference(InstrumentProvenance& instrument, const TimeReferenceState& reference);
+
+// Fills what `known` leaves empty from `fallback` (the connected instrument
+// and the chosen time reference, for data that do not name them). An NTP
+// offset and server are taken only for the same reference.
+void FillInstrumentGaps(InstrumentProvenance& known, const InstrumentProvenance& fallback);
 
 // "UTC" from "START TIME: UTC", and so on; empty for any other label.
 std::string TimeReferenceOfLabel(const std::string& label);

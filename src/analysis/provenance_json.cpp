@@ -1,9 +1,8 @@
 #include "analysis/provenance_json.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QJsonArray>
 
+#include "analysis/provenance_digest.h"
 #include "spectrum/spectrum_file_context.h"
 
 namespace korva {
@@ -14,18 +13,15 @@ QJsonValue TextOrNull(const std::string& text) {
   return text.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(text));
 }
 
-}  // namespace
-
-std::string FileSha256(const std::filesystem::path& path) {
-  QFile file(QString::fromStdString(path.string()));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!hash.addData(&file)) return {};
-  return hash.result().toHex().toStdString();
+std::string TextOf(const QJsonObject& object, const char* name) {
+  return object.value(QLatin1String(name)).toString().toStdString();
 }
 
+}  // namespace
+
 void AddProvenanceInput(Provenance& provenance, const std::string& path) {
-  provenance.inputs.push_back({path, FileSha256(path)});
+  const std::optional<FileDigest> digest = DigestOfFile(path);
+  provenance.inputs.push_back({path, digest ? digest->sha256 : std::string()});
 }
 
 Provenance AnalysisProvenance(const TdcMeasurement& sample, const AnalysisInputs& inputs) {
@@ -37,7 +33,7 @@ Provenance AnalysisProvenance(const TdcMeasurement& sample, const AnalysisInputs
 
 Provenance SpectrumProvenance(const CSpectrum& spectrum, const std::string& path) {
   Provenance provenance = ProvenanceOf(spectrum.image);
-  provenance.timeReference = TimeReferenceOfLabel(AcquisitionValuesOf(spectrum).startTimeLabel);
+  provenance.instrument.timeReference = TimeReferenceOfLabel(AcquisitionValuesOf(spectrum).startTimeLabel);
   AddProvenanceInput(provenance, path);
   return provenance;
 }
@@ -48,18 +44,34 @@ QJsonObject ProvenanceJson(const Provenance& provenance) {
     inputs.append(
         QJsonObject{{"path", QString::fromStdString(input.path)}, {"sha256", TextOrNull(input.sha256)}});
   }
-  const QJsonObject instrument{{"model", TextOrNull(provenance.instrumentModel)},
-                               {"serialNumber", TextOrNull(provenance.serialNumber)},
-                               {"firmwareVersion", TextOrNull(provenance.firmwareVersion)},
-                               {"fpgaVersion", TextOrNull(provenance.fpgaVersion)}};
+  const InstrumentProvenance& source = provenance.instrument;
+  const QJsonObject instrument{{"model", TextOrNull(source.model)},
+                               {"serialNumber", TextOrNull(source.serialNumber)},
+                               {"firmwareVersion", TextOrNull(source.firmwareVersion)},
+                               {"fpgaVersion", TextOrNull(source.fpgaVersion)}};
   const QJsonObject timeReference{
-      {"reference", TextOrNull(provenance.timeReference)},
-      {"ntpOffset", provenance.ntpOffsetSeconds ? QJsonValue(*provenance.ntpOffsetSeconds) : QJsonValue()},
-      {"ntpServer", TextOrNull(provenance.ntpServer)}};
+      {"reference", TextOrNull(source.timeReference)},
+      {"ntpOffset", source.ntpOffsetSeconds ? QJsonValue(*source.ntpOffsetSeconds) : QJsonValue()},
+      {"ntpServer", TextOrNull(source.ntpServer)}};
   return {{"programVersion", QString::fromStdString(provenance.programVersion)},
           {"instrument", instrument},
           {"timeReference", timeReference},
           {"inputs", inputs}};
+}
+
+InstrumentProvenance InstrumentProvenanceOfJson(const QJsonObject& provenance) {
+  const QJsonObject instrument = provenance.value(QStringLiteral("instrument")).toObject();
+  const QJsonObject reference = provenance.value(QStringLiteral("timeReference")).toObject();
+  InstrumentProvenance read;
+  read.model = TextOf(instrument, "model");
+  read.serialNumber = TextOf(instrument, "serialNumber");
+  read.firmwareVersion = TextOf(instrument, "firmwareVersion");
+  read.fpgaVersion = TextOf(instrument, "fpgaVersion");
+  read.timeReference = TextOf(reference, "reference");
+  if (const QJsonValue offset = reference.value(QStringLiteral("ntpOffset")); offset.isDouble())
+    read.ntpOffsetSeconds = offset.toDouble();
+  read.ntpServer = TextOf(reference, "ntpServer");
+  return read;
 }
 
 }  // namespace korva

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QJsonObject>
-#include <filesystem>
 #include <string>
 
 #include "analysis/analysis_inputs.h"
@@ -10,10 +9,6 @@
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace korva {
-
-// The SHA-256 of a file's bytes as lower-case hex; empty when the file
-// cannot be read.
-std::string FileSha256(const std::filesystem::path& path);
 
 // Adds a file to the inputs with its SHA-256.
 void AddProvenanceInput(Provenance& provenance, const std::string& path);
@@ -31,5 +26,9 @@ Provenance SpectrumProvenance(const CSpectrum& spectrum, const std::string& path
 // timeReference {reference, ntpOffset, ntpServer} (null where not known),
 // inputs [{path, sha256}].
 QJsonObject ProvenanceJson(const Provenance& provenance);
+
+// The instrument and time reference of such an object; what it lacks
+// stays empty.
+InstrumentProvenance InstrumentProvenanceOfJson(const QJsonObject& provenance);
 
 }  // namespace korva

@@ -17,10 +17,6 @@ constexpr std::array<std::pair<SavedKind, std::string_view>, 6> kKindNames = {{
     {SavedKind::kAnalysisExport, "analysis"},
 }};
 
-void FillGap(std::string& value, const std::string& fallback) {
-  if (value.empty()) value = fallback;
-}
-
 }  // namespace
 
 std::string_view SavedKindName(SavedKind kind) {
@@ -46,18 +42,9 @@ const std::vector<SavedKind>& AllSavedKinds() {
   return kinds;
 }
 
-void FillInstrumentGaps(InstrumentTime& description, const InstrumentTime& fallback) {
-  FillGap(description.model, fallback.model);
-  FillGap(description.serialNumber, fallback.serialNumber);
-  FillGap(description.firmware, fallback.firmware);
-  FillGap(description.fpga, fallback.fpga);
-  FillGap(description.startStamp, fallback.startStamp);
-  FillGap(description.timeReference, fallback.timeReference);
-  // An offset belongs to a UTC stamp taken with the same reference only.
-  if (!description.ntpOffsetSeconds && description.timeReference == fallback.timeReference) {
-    description.ntpOffsetSeconds = fallback.ntpOffsetSeconds;
-    FillGap(description.ntpServer, fallback.ntpServer);
-  }
+std::string InstrumentName(const InstrumentProvenance& instrument) {
+  return instrument.serialNumber.empty() ? instrument.model
+                                         : instrument.model + " #" + instrument.serialNumber;
 }
 
 std::string SearchText(const ArchiveEntry& entry) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/provenance.h"
 #include "common/files_saved.h"
 
 namespace korva {
@@ -16,19 +17,6 @@ struct ArchivedFile {
   std::string path;    // absolute
   std::string sha256;  // 64 lower-case hex digits
   std::int64_t size = 0;
-};
-
-// The instrument a save came from and the clock its start stamp follows.
-// Empty texts are not known.
-struct InstrumentTime {
-  std::string model;  // "Veltra RQ3102"
-  std::string serialNumber;
-  std::string firmware;
-  std::string fpga;
-  std::string startStamp;                  // the measurement's start as the file gives it
-  std::string timeReference;               // "UTC", "SYSTEM" or "LOCAL"
-  std::optional<double> ntpOffsetSeconds;  // UTC only: computer clock minus NTP time
-  std::string ntpServer;
 };
 
 // The fields of the measurement record the user typed.
@@ -46,7 +34,10 @@ using NamedSettings = std::vector<std::pair<std::string, std::string>>;
 
 // What a saved file says about itself.
 struct EntryDescription {
-  InstrumentTime instrument;
+  // The instrument, its time reference and NTP offset and server, as the
+  // saved files or the program at the save say.
+  InstrumentProvenance instrument;
+  std::string startStamp;  // the measurement's start as the file gives it
   RecordFields record;
   NamedSettings settings;
   std::string result;  // one line: "12 runs, mean T/D 0.9512", "activity 1234 Bq ± 12 Bq (k=2)"
@@ -67,9 +58,8 @@ std::optional<SavedKind> SavedKindNamed(std::string_view name);
 // Every kind, in the order the program lists them.
 const std::vector<SavedKind>& AllSavedKinds();
 
-// Fills what `description` leaves empty from `fallback` (the connected
-// instrument and the chosen time reference, for files that do not name them).
-void FillInstrumentGaps(InstrumentTime& description, const InstrumentTime& fallback);
+// "Veltra RQ3102 #00017": the model and serial number the history lists.
+std::string InstrumentName(const InstrumentProvenance& instrument);
 
 // The text the free-text filter searches: tag, record fields, instrument,
 // result and file names, lower case.

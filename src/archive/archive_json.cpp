@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "analysis/provenance_json.h"
 #include "common/format_text.h"
 
 namespace korva {
@@ -14,10 +15,14 @@ std::string Text(const QJsonValue& value) {
   return value.isString() ? value.toString().toStdString() : value.toVariant().toString().toStdString();
 }
 
-QJsonObject InstrumentJson(const InstrumentTime& i) {
-  QJsonObject json{{"model", Q(i.model)},           {"serialNumber", Q(i.serialNumber)},
-                   {"firmware", Q(i.firmware)},     {"fpga", Q(i.fpga)},
-                   {"startStamp", Q(i.startStamp)}, {"timeReference", Q(i.timeReference)},
+QJsonObject InstrumentJson(const EntryDescription& d) {
+  const InstrumentProvenance& i = d.instrument;
+  QJsonObject json{{"model", Q(i.model)},
+                   {"serialNumber", Q(i.serialNumber)},
+                   {"firmware", Q(i.firmwareVersion)},
+                   {"fpga", Q(i.fpgaVersion)},
+                   {"startStamp", Q(d.startStamp)},
+                   {"timeReference", Q(i.timeReference)},
                    {"ntpServer", Q(i.ntpServer)}};
   json["ntpOffsetSeconds"] = i.ntpOffsetSeconds ? QJsonValue(*i.ntpOffsetSeconds) : QJsonValue();
   return json;
@@ -50,7 +55,7 @@ QJsonObject EntryJson(const ArchiveEntry& entry) {
           {"kind", Q(std::string(SavedKindName(entry.kind)))},
           {"savedAt", Q(entry.savedAt)},
           {"files", files},
-          {"instrument", InstrumentJson(entry.description.instrument)},
+          {"instrument", InstrumentJson(entry.description)},
           {"record", QJsonObject{{"tag", Q(r.tag)},
                                  {"operator", Q(r.operatorName)},
                                  {"nuclides", Q(r.nuclides)},
@@ -63,11 +68,16 @@ QJsonObject EntryJson(const ArchiveEntry& entry) {
 EntryDescription DescribeAnalysisJson(const QByteArray& json) {
   EntryDescription d;
   const QJsonObject root = QJsonDocument::fromJson(json).object();
+  // The provenance names the instrument and the clock as the export printed
+  // them; the report's own instrument block fills what it leaves open.
+  d.instrument = InstrumentProvenanceOfJson(root.value(QStringLiteral("provenance")).toObject());
   const QJsonObject instrument = root.value(QStringLiteral("instrument")).toObject();
-  d.instrument.model = Text(instrument.value(QStringLiteral("hardware")));
-  d.instrument.serialNumber = Text(instrument.value(QStringLiteral("serialNumber")));
-  d.instrument.firmware = Text(instrument.value(QStringLiteral("firmwareVersion")));
-  d.instrument.fpga = Text(instrument.value(QStringLiteral("fpgaVersion")));
+  InstrumentProvenance reported;
+  reported.model = Text(instrument.value(QStringLiteral("hardware")));
+  reported.serialNumber = Text(instrument.value(QStringLiteral("serialNumber")));
+  reported.firmwareVersion = Text(instrument.value(QStringLiteral("firmwareVersion")));
+  reported.fpgaVersion = Text(instrument.value(QStringLiteral("fpgaVersion")));
+  FillInstrumentGaps(d.instrument, reported);
   const QJsonObject m = root.value(QStringLiteral("measurement")).toObject();
   d.record = {Text(m.value(QStringLiteral("tag"))), Text(m.value(QStringLiteral("operator"))),
               Text(m.value(QStringLiteral("nuclides"))), Text(m.value(QStringLiteral("cocktail"))),

@@ -19,7 +19,7 @@ class ArchiveRecorder : public SavedFilesListener {
   using Report = std::function<void(const QString& message)>;
   // The connected instrument and the chosen time reference, for what the
   // saved files do not say; empty when nothing is connected.
-  using InstrumentNow = std::function<InstrumentTime()>;
+  using InstrumentNow = std::function<InstrumentProvenance()>;
 
   ArchiveRecorder(ArchiveLocation location, Report report, InstrumentNow instrument = {});
   ~ArchiveRecorder() override;

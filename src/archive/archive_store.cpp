@@ -35,15 +35,15 @@ ArchiveEntry EntryFromRow(const QSqlQuery& q) {
   e.id = q.value(0).toLongLong();
   e.kind = SavedKindNamed(S(q.value(1))).value_or(SavedKind::kTdcrMeasurement);
   e.savedAt = S(q.value(2));
-  InstrumentTime& i = e.description.instrument;
-  i.startStamp = S(q.value(3));
+  InstrumentProvenance& i = e.description.instrument;
+  e.description.startStamp = S(q.value(3));
   i.timeReference = S(q.value(4));
   if (!q.value(5).isNull()) i.ntpOffsetSeconds = q.value(5).toDouble();
   i.ntpServer = S(q.value(6));
   i.model = S(q.value(7));
   i.serialNumber = S(q.value(8));
-  i.firmware = S(q.value(9));
-  i.fpga = S(q.value(10));
+  i.firmwareVersion = S(q.value(9));
+  i.fpgaVersion = S(q.value(10));
   e.description.record = {S(q.value(11)), S(q.value(12)), S(q.value(13)), S(q.value(14)), S(q.value(15))};
   e.description.settings = SettingsFromJson(q.value(16).toString());
   e.description.result = S(q.value(17));
@@ -174,16 +174,16 @@ bool ArchiveStore::Insert(ArchiveEntry& entry, QString& error) {
       "serial_number, firmware, fpga, tag, operator, nuclides, cocktail, high_voltage, settings, result, "
       "search_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
   const EntryDescription& d = entry.description;
-  const InstrumentTime& i = d.instrument;
+  const InstrumentProvenance& i = d.instrument;
   query.addBindValue(Q(std::string(SavedKindName(entry.kind))));
   query.addBindValue(Q(entry.savedAt));
-  query.addBindValue(Q(i.startStamp));
+  query.addBindValue(Q(d.startStamp));
   query.addBindValue(Q(i.timeReference));
   query.addBindValue(i.ntpOffsetSeconds ? QVariant(*i.ntpOffsetSeconds)
                                         : QVariant(QMetaType(QMetaType::Double)));
   for (const std::string* text :
-       {&i.ntpServer, &i.model, &i.serialNumber, &i.firmware, &i.fpga, &d.record.tag, &d.record.operatorName,
-        &d.record.nuclides, &d.record.cocktail, &d.record.highVoltage}) {
+       {&i.ntpServer, &i.model, &i.serialNumber, &i.firmwareVersion, &i.fpgaVersion, &d.record.tag,
+        &d.record.operatorName, &d.record.nuclides, &d.record.cocktail, &d.record.highVoltage}) {
     query.addBindValue(Q(*text));
   }
   query.addBindValue(SettingsJson(d.settings));
@@ -300,15 +300,21 @@ bool ArchiveStore::ReadFiles(std::vector<ArchiveEntry>& entries, QString& error)
 }
 
 bool ArchiveStore::HasFile(const std::string& path, const std::string& sha256, QString& error) {
+  return NewestEntryWithFile(path, sha256, error).value_or(0) != 0;
+}
+
+std::optional<std::int64_t> ArchiveStore::NewestEntryWithFile(const std::string& path,
+                                                              const std::string& sha256, QString& error) {
   QSqlQuery query(Database());
-  query.prepare(QStringLiteral("SELECT 1 FROM entry_files WHERE path = ? AND sha256 = ?"));
+  query.prepare(QStringLiteral("SELECT MAX(entry_id) FROM entry_files WHERE path = ? AND sha256 = ?"));
   query.addBindValue(Q(path));
   query.addBindValue(Q(sha256));
   if (!query.exec()) {
     error = Failure(QStringLiteral("looking up a file"), query);
-    return false;
+    return std::nullopt;
   }
-  return query.next();
+  // MAX over no rows is one NULL row.
+  return query.next() ? query.value(0).toLongLong() : 0;
 }
 
 }  // namespace korva

@@ -38,6 +38,10 @@ class ArchiveStore {
   std::optional<ArchiveEntry> Find(std::int64_t id, QString& error);
   // True when a file at `path` with this hash is already archived.
   bool HasFile(const std::string& path, const std::string& sha256, QString& error);
+  // The id of the newest entry holding the file at `path` with this hash;
+  // 0 when none does, none after a failure.
+  std::optional<std::int64_t> NewestEntryWithFile(const std::string& path, const std::string& sha256,
+                                                  QString& error);
 
   const ArchiveLocation& Location() const { return location_; }
 

@@ -1,18 +1,19 @@
 #include "archive/file_hashing.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QFileInfo>
+
+#include "analysis/provenance_digest.h"
 
 namespace korva {
 
 std::optional<ArchivedFile> HashFile(const std::filesystem::path& path) {
-  QFile file(QString::fromStdString(path.string()));
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!hash.addData(&file)) return std::nullopt;
-  const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-  return ArchivedFile{absolute.string(), hash.result().toHex().toStdString(), file.size()};
+  const std::optional<FileDigest> digest = DigestOfFile(path);
+  if (!digest) return std::nullopt;
+  return ArchivedFile{ArchivedPath(path), digest->sha256, digest->size};
+}
+
+std::string ArchivedPath(const std::filesystem::path& path) {
+  return std::filesystem::absolute(path).lexically_normal().string();
 }
 
 FileState CheckArchivedFile(const ArchivedFile& file) {

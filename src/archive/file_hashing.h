@@ -11,6 +11,10 @@ namespace korva {
 // cannot be read.
 std::optional<ArchivedFile> HashFile(const std::filesystem::path& path);
 
+// The name the archive knows the file at `path` by: absolute, without "."
+// and ".." steps.
+std::string ArchivedPath(const std::filesystem::path& path);
+
 enum class FileState { kUnchanged, kMissing, kChanged };
 
 // Whether the file still is what was archived.

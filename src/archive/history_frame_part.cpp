@@ -9,7 +9,6 @@
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "common/settings_store.h"
-#include "devicelink/hardware_identity.h"
 #include "devicelink/instrument_session.h"
 #include "forms/dock_pane.h"
 #include "timesync/time_reference.h"
@@ -24,18 +23,6 @@ constexpr int kListedEntries = 200;
 bool OpenWithDesktop(const std::filesystem::path& file) {
   if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())))) return true;
   return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.parent_path().string())));
-}
-
-std::string ReferenceWord(TimeReferenceKind kind) {
-  switch (kind) {
-    case TimeReferenceKind::kUtc:
-      return "UTC";
-    case TimeReferenceKind::kLocal:
-      return "LOCAL";
-    case TimeReferenceKind::kSystem:
-      break;
-  }
-  return "SYSTEM";
 }
 
 ArchiveLocation SettingsLocation(const FrameContext& context) {
@@ -146,19 +133,10 @@ void HistoryFramePart::OpenEntry(qint64 id) {
   if (!open_(file)) context_.instrument.Log().AddLine("Cannot open " + file.string());
 }
 
-InstrumentTime HistoryFramePart::InstrumentNow() const {
-  InstrumentTime now;
+InstrumentProvenance HistoryFramePart::InstrumentNow() const {
   CommandEngine& engine = context_.instrument.Engine();
-  if (engine.DeviceAnswered()) {
-    const DeviceImage& image = engine.Image();
-    now.model = ModelName(image);
-    now.serialNumber = SerialNumberText(image);
-    now.firmware = FirmwareVersionText(image);
-    now.fpga = FpgaVersionText(image);
-  }
-  const TimeReferenceState& reference = context_.timeReference;
-  now.timeReference = ReferenceWord(reference.Kind());
-  if (reference.IsUtc()) now.ntpOffsetSeconds = reference.ClockOffset();
+  InstrumentProvenance now = engine.DeviceAnswered() ? InstrumentOf(engine.Image()) : InstrumentProvenance{};
+  SetTimeReference(now, context_.timeReference);
   return now;
 }
 

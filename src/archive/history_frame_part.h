@@ -47,7 +47,7 @@ class HistoryFramePart : public QObject, public FramePart {
   void OpenEntry(qint64 id);
   void AskArchiveUrl();
   void StartRecorder(ArchiveLocation location);
-  InstrumentTime InstrumentNow() const;
+  InstrumentProvenance InstrumentNow() const;
 
   const FrameContext& context_;
   FileOpener open_;

@@ -26,19 +26,14 @@ QString FilesText(FileState state) {
   return QStringLiteral("ok");
 }
 
-QString InstrumentText(const InstrumentTime& instrument) {
-  if (instrument.serialNumber.empty()) return Q(instrument.model);
-  return Q(instrument.model + " #" + instrument.serialNumber);
-}
-
 QTreeWidgetItem* RowItem(const HistoryRow& row) {
   const ArchiveEntry& e = row.entry;
   QString saved = Q(e.savedAt);
   saved.replace(QLatin1Char('T'), QLatin1Char(' '));
-  auto* item = new QTreeWidgetItem(
-      QStringList{saved, Q(std::string(SavedKindName(e.kind))), Q(e.description.record.tag),
-                  Q(e.description.record.nuclides), Q(e.description.record.operatorName),
-                  InstrumentText(e.description.instrument), Q(e.description.result), FilesText(row.files)});
+  auto* item = new QTreeWidgetItem(QStringList{
+      saved, Q(std::string(SavedKindName(e.kind))), Q(e.description.record.tag),
+      Q(e.description.record.nuclides), Q(e.description.record.operatorName),
+      Q(InstrumentName(e.description.instrument)), Q(e.description.result), FilesText(row.files)});
   item->setData(0, Qt::UserRole, QVariant::fromValue<qint64>(e.id));
   if (row.files != FileState::kUnchanged) {
     for (int column = 0; column < item->columnCount(); ++column) item->setForeground(column, QColor(Qt::red));

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "analysis/provenance.h"
 #include "common/format_text.h"
 #include "spectrum/kts_tag.h"
 #include "tdcr/measurement_tdc_reader.h"
@@ -40,11 +41,6 @@ std::optional<double> NumberIn(std::string_view text) {
   return value;
 }
 
-std::string_view ReferenceWordOf(std::string_view label) {
-  const std::size_t colon = label.find(':');
-  return colon == std::string_view::npos ? std::string_view{} : Trimmed(label.substr(colon + 1));
-}
-
 std::string StampText(const StampTime& t) {
   return FormatText("%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,
                     t.millisecond);
@@ -71,7 +67,7 @@ EntryDescription DescribeTdc(std::string_view text) {
   const TdcReadResult read = ReadTdcText(text);
   if (!read.measurement) return d;
   const TdcHeader& h = read.measurement->header;
-  d.instrument = {h.hardware, h.serialNumber, h.firmware, std::string(Trimmed(h.fpga)), {}, {}, {}, {}};
+  d.instrument = ProvenanceOf(*read.measurement).instrument;
   d.record = {h.tag, h.operatorName, h.nuclides, h.cocktail, h.highVoltage};
   const auto three = [](const auto& values, const char* format) {
     std::string joined;
@@ -86,10 +82,7 @@ EntryDescription DescribeTdc(std::string_view text) {
   const std::vector<TdcRun>& runs = read.measurement->runs;
   const std::size_t completed = std::min(runs.size(), static_cast<std::size_t>(std::max(h.runsCompleted, 0)));
   const std::vector<TdcRun> done(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(completed));
-  if (!runs.empty()) {
-    d.instrument.startStamp = StampText(runs.front().start);
-    d.instrument.timeReference = std::string(ReferenceWordOf(runs.front().startLabel));
-  }
+  if (!runs.empty()) d.startStamp = StampText(runs.front().start);
   d.result = FormatText("%zu runs, mean T/D %.4f", completed, MeanTOverD(done));
   return d;
 }
@@ -127,9 +120,11 @@ EntryDescription DescribeKts(std::string_view text) {
     } else if (const auto liveText = ElementOn(line, "live")) {
       live = NumberIn(*liveText).value_or(0.0);
     } else if (const auto date = ElementOn(line, "date")) {
-      d.instrument.startStamp = TagFromKtsText(*date);
+      d.startStamp = TagFromKtsText(*date);
+    } else if (const auto serial = ElementOn(line, "serialnumber")) {
+      d.instrument.serialNumber = std::string(Trimmed(*serial));
     } else if (const auto firmware = ElementOn(line, "firmware")) {
-      d.instrument.firmware = std::string(Trimmed(*firmware));
+      d.instrument.firmwareVersion = std::string(Trimmed(*firmware));
     }
     return true;
   });
@@ -174,7 +169,7 @@ EntryDescription DescribeSpectrumCsv(std::string_view text) {
     }
     return true;
   });
-  d.instrument.startStamp = Trimmed(date + " " + time);
+  d.startStamp = Trimmed(date + " " + time);
   d.result = SpectrumResult(total, live, real);
   return d;
 }

@@ -7,6 +7,7 @@
 #include "analysis/measurement_analysis.h"
 #include "analysis/nuclide.h"
 #include "analysis/provenance_json.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 
 namespace korva {
@@ -93,12 +94,14 @@ int Analyze(const CommandLine& line) {
     std::cerr << "korva-tdcr-cli: " << analysis.error << '\n';
     return kExitFailure;
   }
+  Provenance provenance = AnalysisProvenance(*sample, inputs);
+  AddArchivedProvenance(provenance);
   if (line.Has("json")) {
     QJsonObject json = AnalysisJson(inputs, sample->header, *analysis);
-    json["provenance"] = ProvenanceJson(AnalysisProvenance(*sample, inputs));
+    json["provenance"] = ProvenanceJson(provenance);
     std::cout << JsonText(json);
   } else {
-    std::cout << AnalysisReportText(inputs, sample->header, *analysis);
+    std::cout << AnalysisReportText(inputs, sample->header, *analysis, provenance);
   }
   return kExitOk;
 }

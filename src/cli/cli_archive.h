@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/provenance.h"
 #include "archive/archive_location.h"
 
 namespace korva {
@@ -22,5 +24,24 @@ const ArchiveLocation& ToolArchiveLocation();
 // Records every save the command makes; archive failures are reported on
 // standard error and never change the command's outcome.
 std::unique_ptr<ArchiveRecorder> StartToolArchive();
+
+// Fills what `provenance` leaves open about the instrument and the clock
+// from the archive's newest entry of its first input, when the archive holds
+// that file as it is now: the NTP offset and server of a measurement, which
+// its .tdc or .kts file does not keep. Reading never creates an archive.
+void AddArchivedProvenance(Provenance& provenance);
+
+// While it lives, the tool's archive takes the instrument and the time
+// reference from `now` for what the saved files do not say.
+class ToolArchiveInstrument {
+ public:
+  explicit ToolArchiveInstrument(std::function<InstrumentProvenance()> now);
+  ~ToolArchiveInstrument();
+  ToolArchiveInstrument(const ToolArchiveInstrument&) = delete;
+  ToolArchiveInstrument& operator=(const ToolArchiveInstrument&) = delete;
+
+ private:
+  std::function<InstrumentProvenance()> previous_;
+};
 
 }  // namespace korva

@@ -20,19 +20,6 @@ bool ReportFailure(const std::string& message) {
   return false;
 }
 
-bool ChooseScriptReference(TimeReferenceState& reference, SystemTimeServices& services,
-                           TimeReferenceKind kind, const std::string& ntpServer) {
-  if (kind != TimeReferenceKind::kUtc) {
-    reference.Choose(kind, 0);
-    return true;
-  }
-  TimeStampSession query(services.Tools());
-  for (const std::string& line : query.GetUtc(ntpServer)) std::cerr << line << '\n';
-  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + ntpServer);
-  reference.Choose(TimeReferenceKind::kUtc, query.LastOffset());
-  return true;
-}
-
 CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
   instrument_.StartTicking();
 }
@@ -93,6 +80,25 @@ bool CliSession::SettleWrites(const std::function<int()>& registerReads) {
 
 void CliSession::Disconnect() {
   if (Link().IsPortOpen()) Link().Disconnect();
+}
+
+bool CliSession::ChooseReference(TimeReferenceKind kind, const std::string& ntpServer) {
+  if (kind != TimeReferenceKind::kUtc) {
+    reference_.Choose(kind, 0);
+    return true;
+  }
+  TimeStampSession query(services_.Tools());
+  for (const std::string& line : query.GetUtc(ntpServer)) std::cerr << line << '\n';
+  if (!query.QueryGood()) return ReportFailure("Failed to retreive time from: " + ntpServer);
+  reference_.Choose(TimeReferenceKind::kUtc, query.LastOffset(), query.LastServer());
+  return true;
+}
+
+InstrumentProvenance CliSession::InstrumentNow() {
+  CommandEngine& engine = Engine();
+  InstrumentProvenance now = engine.DeviceAnswered() ? InstrumentOf(engine.Image()) : InstrumentProvenance{};
+  if (!reference_.MustChoose()) SetTimeReference(now, reference_);
+  return now;
 }
 
 }  // namespace korva

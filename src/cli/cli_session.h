@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "analysis/provenance.h"
+#include "cli/cli_archive.h"
 #include "cli/console_event_log.h"
 #include "cli/console_prompt.h"
 #include "devicelink/instrument_session.h"
@@ -23,15 +25,11 @@ inline constexpr int kMemoryWalkWaitMs = 600000;
 // Prints `message` on standard error; returns false, for a step that failed.
 bool ReportFailure(const std::string& message);
 
-// Chooses the start-time reference a script asked for: SYSTEM and LOCAL at
-// once, UTC after a query of `ntpServer` (its report on standard error).
-bool ChooseScriptReference(TimeReferenceState& reference, SystemTimeServices& services,
-                           TimeReferenceKind kind, const std::string& ntpServer);
-
 // Everything the headless tool needs to talk to an instrument: the buffer
 // spectrum with the device image, the instrument session the program also
-// holds, its event log echoed on standard error, and waits on the event
-// loop.
+// holds, its event log echoed on standard error, the start-time reference
+// and waits on the event loop. While it lives, the tool's saves are
+// archived with its instrument and time reference.
 class CliSession {
  public:
   CliSession();
@@ -42,6 +40,7 @@ class CliSession {
   CommandEngine& Engine() { return instrument_.Engine(); }
   InstrumentSession& Instrument() { return instrument_; }
   CSpectrum& Buffer() { return buffer_; }
+  TimeReferenceState& Reference() { return reference_; }
   bool LinkGivenUp() const { return console_.LinkGivenUp(); }
 
   // Opens `device` at `baudRate` with the program's Connect and waits for the
@@ -65,11 +64,22 @@ class CliSession {
   // Closes the link if it is open.
   void Disconnect();
 
+  // Chooses the start-time reference a script asked for: SYSTEM and LOCAL
+  // at once, UTC after a query of `ntpServer` (its report on standard
+  // error), which the reference then names.
+  bool ChooseReference(TimeReferenceKind kind, const std::string& ntpServer);
+  // The instrument once it has answered, and the time reference once a
+  // script chose one.
+  InstrumentProvenance InstrumentNow();
+
  private:
   ConsolePrompt prompt_;
   CSpectrum buffer_;
   InstrumentSession instrument_;
   ConsoleEventLog console_;
+  SystemTimeServices services_;
+  TimeReferenceState reference_{services_.Clock(), services_.Zones()};
+  ToolArchiveInstrument archiveInstrument_{[this] { return InstrumentNow(); }};
 };
 
 }  // namespace korva

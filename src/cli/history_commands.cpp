@@ -35,11 +35,6 @@ void PrintJson(const QJsonDocument& document) {
   std::cout << document.toJson(QJsonDocument::Indented).toStdString();
 }
 
-std::string InstrumentText(const InstrumentTime& instrument) {
-  return instrument.serialNumber.empty() ? instrument.model
-                                         : instrument.model + " #" + instrument.serialNumber;
-}
-
 std::optional<ArchiveFilter> ReadFilter(const CommandLine& line) {
   ArchiveFilter filter;
   for (const auto& [name, day] : {std::pair{"since", &filter.since}, std::pair{"until", &filter.until}}) {
@@ -80,7 +75,7 @@ int ListEntries(const CommandLine& line) {
   for (const ArchiveEntry& e : *entries) {
     const RecordFields& r = e.description.record;
     std::cout << e.id << '\t' << e.savedAt << '\t' << SavedKindName(e.kind) << '\t' << r.tag << '\t'
-              << r.nuclides << '\t' << r.operatorName << '\t' << InstrumentText(e.description.instrument)
+              << r.nuclides << '\t' << r.operatorName << '\t' << InstrumentName(e.description.instrument)
               << '\t' << e.description.result << '\n';
   }
   return kExitOk;

@@ -16,6 +16,7 @@
 #include <iostream>
 
 #include "analysis/provenance_json.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
 #include "common/qt_settings_store.h"
@@ -85,12 +86,14 @@ int AnalyzeSpectrum(const CommandLine& line) {
   QJsonArray warnings;
   if (const std::string stale = StaleStoredCalibrationText(settings, spectrum); !stale.empty())
     warnings.append(QString::fromStdString(stale));
+  Provenance provenance = SpectrumProvenance(spectrum, path);
+  AddArchivedProvenance(provenance);
   const QJsonObject json{{"input", static_cast<int>(spectrum.CurrentInput())},
                          {"softSize", spectrum.softSize},
                          {"calibration", CalibrationJson(spectrum, loaded)},
                          {"rois", rois},
                          {"warnings", warnings},
-                         {"provenance", ProvenanceJson(SpectrumProvenance(spectrum, path))}};
+                         {"provenance", ProvenanceJson(provenance)}};
   std::cout << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << '\n';
   return kExitOk;
 }

@@ -3,6 +3,8 @@
 
 #include <iostream>
 
+#include "analysis/provenance_json.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/exchange_file.h"
@@ -24,8 +26,13 @@ int ExportSpectrum(const CommandLine& line) {
   const std::optional<std::string> out = line.Value("out");
   if (!out) return ReportUsageError("export-spectrum needs --out FILE");
   CSpectrum spectrum;
-  if (!LoadSpectrumArgument(spectrum, line.Positionals().front())) return kExitFailure;
-  const SpectrumFileStatus status = SaveExchangeFile(ExchangeSpectrumOf(spectrum, {}), format, *out);
+  const std::string path = line.Positionals().front();
+  if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
+  // A .kts file keeps no NTP offset; the archive's entry of it may.
+  Provenance provenance = SpectrumProvenance(spectrum, path);
+  AddArchivedProvenance(provenance);
+  const SpectrumFileStatus status =
+      SaveExchangeFile(ExchangeSpectrumOf(spectrum, {provenance.instrument.ntpOffsetSeconds}), format, *out);
   if (status == SpectrumFileStatus::kDone) return kExitOk;
   std::cerr << "korva-tdcr-cli: " << *out << ": " << SpectrumFileMessage(status) << '\n';
   return kExitFailure;

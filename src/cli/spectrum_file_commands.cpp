@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "analysis/provenance_json.h"
+#include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/kts_reader.h"
@@ -80,9 +81,14 @@ int ReadSpectrum(const CommandLine& line) {
   const std::string path = line.Positionals().front();
   if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
   QJsonObject json = SpectrumJson(spectrum);
-  json["provenance"] = ProvenanceJson(SpectrumProvenance(spectrum, path));
+  Provenance provenance = SpectrumProvenance(spectrum, path);
+  AddArchivedProvenance(provenance);
+  json["provenance"] = ProvenanceJson(provenance);
   std::cout << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << '\n';
   if (!csv) return kExitOk;
+  // The CSV does not name the instrument; its archive entry takes the
+  // spectrum's.
+  const ToolArchiveInstrument archived([&provenance] { return provenance.instrument; });
   const SpectrumFileStatus status =
       ExportSpectrumCsv(spectrum, *csv, !line.Has("soft"), CsvContextOf(spectrum));
   if (status == SpectrumFileStatus::kDone) return kExitOk;

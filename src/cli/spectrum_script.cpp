@@ -35,8 +35,7 @@ std::vector<std::filesystem::path> OutputFiles(const SpectrumOptions& options) {
 
 }  // namespace
 
-SpectrumScript::SpectrumScript(const SpectrumOptions& options)
-    : options_(options), reference_(services_.Clock(), services_.Zones()) {
+SpectrumScript::SpectrumScript(const SpectrumOptions& options) : options_(options) {
   session_.Engine().AddObserver(this);
 }
 
@@ -95,13 +94,13 @@ bool SpectrumScript::Settle() {
 }
 
 bool SpectrumScript::ChooseReference() {
-  return ChooseScriptReference(reference_, services_, options_.reference, options_.ntpServer);
+  return session_.ChooseReference(options_.reference, options_.ntpServer);
 }
 
 // The wait for an even second runs the event loop, so the link goes on
 // meanwhile (its read-backs are held off until the start is written).
 AcquisitionRunContext SpectrumScript::RunContext() {
-  return {session_.Engine(), reference_, session_.Log(), [this] { ChooseReference(); },
+  return {session_.Engine(), session_.Reference(), session_.Log(), [this] { ChooseReference(); },
           [](std::chrono::milliseconds wait) {
             QEventLoop loop;
             QTimer::singleShot(wait, &loop, &QEventLoop::quit);

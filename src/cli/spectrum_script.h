@@ -72,8 +72,6 @@ class SpectrumScript : private EngineObserver {
 
   const SpectrumOptions& options_;
   CliSession session_;
-  SystemTimeServices services_;
-  TimeReferenceState reference_;
   AmplifierSetup amplifier_;
   int chunks_ = 0;
   int registerReads_ = 0;

@@ -22,10 +22,9 @@ volatile std::sig_atomic_t interrupted = 0;
 
 TdcrScript::TdcrScript(const MeasureOptions& options)
     : options_(options),
-      reference_(services_.Clock(), services_.Zones()),
       dialogs_(options),
       workbench_(
-          session_.Engine(), reference_, [this] { ChooseReferenceFromOptions(); }, dialogs_,
+          session_.Engine(), session_.Reference(), [this] { ChooseReferenceFromOptions(); }, dialogs_,
           session_.Prompt()) {}
 
 void TdcrScript::Interrupt() { interrupted = 1; }
@@ -119,7 +118,7 @@ bool TdcrScript::Settle() {
 void TdcrScript::ChooseReferenceFromOptions() { ChooseReference(); }
 
 bool TdcrScript::ChooseReference() {
-  return ChooseScriptReference(reference_, services_, options_.reference, options_.ntpServer);
+  return session_.ChooseReference(options_.reference, options_.ntpServer);
 }
 
 void TdcrScript::PrintProgress(int run, double elapsedSeconds) {

@@ -66,8 +66,6 @@ class TdcrScript {
 
   const MeasureOptions& options_;
   CliSession session_;
-  SystemTimeServices services_;
-  TimeReferenceState reference_;
   OptionSaveDialogs dialogs_;
   TdcrWorkbench workbench_;
 };

@@ -1,5 +1,7 @@
 #include "timesync/time_reference.h"
 
+#include <utility>
+
 #include "timesync/ntp_timestamp.h"
 
 namespace korva {
@@ -22,9 +24,11 @@ std::string LabelOf(TimeReferenceKind kind) {
 TimeReferenceState::TimeReferenceState(const UtcClock& clock, const TimeZoneSource& zones)
     : clock_(clock), zones_(zones), label_(LabelOf(kind_)) {}
 
-void TimeReferenceState::Choose(TimeReferenceKind choice, double lastQueryOffset) {
+void TimeReferenceState::Choose(TimeReferenceKind choice, double lastQueryOffset, std::string ntpServer) {
   kind_ = choice;
-  clockOffset_ = choice == TimeReferenceKind::kUtc ? lastQueryOffset : 0.0;
+  const bool utc = choice == TimeReferenceKind::kUtc;
+  clockOffset_ = utc ? lastQueryOffset : 0.0;
+  ntpServer_ = utc ? std::move(ntpServer) : std::string();
   timeZone_ = choice == TimeReferenceKind::kLocal ? zones_.CaptureCurrent() : nullptr;
   label_ = LabelOf(choice);
   chosenAt_ = ToFileTime(clock_.Now());

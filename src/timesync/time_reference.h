@@ -41,9 +41,10 @@ class TimeReferenceState {
   void RequireChoice() { mustChoose_ = true; }
 
   // Stores how the dialog closed. `lastQueryOffset` is the offset of the last
-  // successful query and is kept only for UTC; LOCAL captures the current
-  // time zone. The choice is stamped with the current UTC time.
-  void Choose(TimeReferenceKind choice, double lastQueryOffset);
+  // successful query and `ntpServer` the server it asked, as the user named
+  // it; both are kept only for UTC. LOCAL captures the current time zone.
+  // The choice is stamped with the current UTC time.
+  void Choose(TimeReferenceKind choice, double lastQueryOffset, std::string ntpServer = {});
 
   // True when the dialog must be shown before the next stamp: no choice since
   // start-up or the last connection attempt, or a UTC choice more than 300 s
@@ -59,6 +60,9 @@ class TimeReferenceState {
   bool IsUtc() const { return kind_ == TimeReferenceKind::kUtc; }
   bool IsSystem() const { return kind_ == TimeReferenceKind::kSystem; }
   double ClockOffset() const { return clockOffset_; }
+  // The NTP server the UTC offset was measured against; empty for SYSTEM
+  // and LOCAL.
+  const std::string& NtpServer() const { return ntpServer_; }
   // "START TIME: UTC", "START TIME: SYSTEM" or "START TIME: LOCAL".
   const std::string& Label() const { return label_; }
   // UTC, 100 ns ticks since 1601-01-01.
@@ -72,6 +76,7 @@ class TimeReferenceState {
   bool mustChoose_ = true;
   TimeReferenceKind kind_ = TimeReferenceKind::kSystem;
   double clockOffset_ = 0;
+  std::string ntpServer_;
   std::unique_ptr<TimeZone> timeZone_;
   std::string label_;
   std::uint64_t chosenAt_ = 0;

@@ -119,7 +119,7 @@ void CTimeUTC::UpdateButtons() {
 void ChooseTimeReference(TimeReferenceState& reference, const TimeStampTools& tools, QWidget* parent) {
   CTimeUTC dialog(tools, parent);
   dialog.exec();
-  reference.Choose(dialog.Choice(), dialog.LastOffset());
+  reference.Choose(dialog.Choice(), dialog.LastOffset(), dialog.LastServer());
 }
 
 }  // namespace korva

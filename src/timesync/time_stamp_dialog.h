@@ -28,6 +28,8 @@ class CTimeUTC : public QDialog {
   TimeReferenceKind Choice() const { return choice_; }
   // The offset of the last successful query, for a UTC choice.
   double LastOffset() const { return session_.LastOffset(); }
+  // The server that query asked, as typed.
+  const std::string& LastServer() const { return session_.LastServer(); }
 
  private:
   void BuildLayout();

@@ -50,6 +50,7 @@ std::vector<std::string> TimeStampSession::GetUtc(std::string_view server) {
   std::vector<std::string> lines;
   if (queryGood_) {
     lastResult_ = result;
+    lastServer_ = std::string(server);
     lines = QueryReport(server, result);
   } else {
     lines.push_back(FailureLine(server, tools_.sntp.LastFailure()));

@@ -37,10 +37,13 @@ class TimeStampSession {
   bool QueryGood() const { return queryGood_; }
   // The offset of the last successful query, seconds.
   double LastOffset() const { return lastResult_.offset; }
+  // The server of the last successful query, as it was given.
+  const std::string& LastServer() const { return lastServer_; }
 
  private:
   TimeStampTools tools_;
   SntpResult lastResult_;
+  std::string lastServer_;
   bool queryGood_ = false;
 };
 

@@ -14,14 +14,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <cmath>
 
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
 #include "../support/scripted_save_dialogs.h"
+#include "../timesync/time_fakes.h"
+#include "../timesync/udp_responder.h"
 #include "analysis/analysis_plot.h"
 #include "analysis/analysis_view.h"
 #include "common/command_ids.h"
@@ -32,6 +36,7 @@
 #include "tdcr/measurement_save_dialogs.h"
 #include "tdcr/tdcr_panes.h"
 #include "tdcr/tdcr_view.h"
+#include "timesync/system_utc_clock.h"
 #include "timesync/time_stamp_dialog.h"
 
 namespace korva {
@@ -40,16 +45,28 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
-// Answers the time stamp dialog with "Use SYSTEM" whenever it comes up.
-void AnswerDialogs(QObject* owner) {
+// Answers the time stamp dialog whenever it comes up: "Get UTC" from
+// `ntpServer`, then "Use UTC" (or "Use SYSTEM" when the query failed).
+void AnswerDialogs(QObject* owner, const QString& ntpServer) {
   auto* poll = new QTimer(owner);
-  QObject::connect(poll, &QTimer::timeout, [] {
+  QObject::connect(poll, &QTimer::timeout, [ntpServer] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* stamp = qobject_cast<CTimeUTC*>(modal)) {
-      stamp->findChild<QPushButton*>(QStringLiteral("useSystem"))->click();
+      stamp->findChild<QComboBox*>(QStringLiteral("server"))->setEditText(ntpServer);
+      stamp->findChild<QPushButton*>(QStringLiteral("getUtc"))->click();
+      auto* useUtc = stamp->findChild<QPushButton*>(QStringLiteral("useUtc"));
+      (useUtc->isEnabled() ? useUtc : stamp->findChild<QPushButton*>(QStringLiteral("useSystem")))->click();
     }
   });
   poll->start(50);
+}
+
+// A good SNTP server on 127.0.0.1 that agrees with this computer's clock.
+std::vector<testing::Datagram> AnswerInTime(const testing::Datagram& request) {
+  testing::ReplyShape shape;
+  shape.receive = Now(SystemUtcClock());
+  shape.transmit = shape.receive;
+  return {testing::MakeReply(request, shape)};
 }
 
 int UsedRows(const QTableWidget& table) {
@@ -67,6 +84,8 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   options.tdcr.timeScale = 10.0;
   options.tdcr.activityBq = 5000.0;
   QTemporaryDir folder;
+  testing::UdpResponder ntp(AnswerInTime);
+  const QString ntpServer = QString::fromStdString(ntp.ServerText());
 
   test::ScriptedSaveDialogs saveDialogs;
   saveDialogs.tag = "vial";
@@ -81,7 +100,7 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   CMainFrame frame(services);
   frame.resize(1600, 1000);
   frame.show();
-  AnswerDialogs(&frame);
+  AnswerDialogs(&frame, ntpServer);
 
   AnalysisView* view = frame.findChild<AnalysisView*>();
   ASSERT_NE(view, nullptr);
@@ -167,7 +186,17 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   const QJsonArray runs = exported["combinations"][0]["runs"].toArray();
   ASSERT_EQ(runs.size(), 3);
   EXPECT_DOUBLE_EQ(runs[2]["activityD"].toDouble(), fromFile->Main().runs[2].activityD);
-  EXPECT_TRUE(QFile::exists(folder.filePath("export.txt")));
+  // The start stamps followed UTC from the server the dialog queried.
+  const QJsonObject clock = exported["provenance"]["timeReference"].toObject();
+  EXPECT_EQ(clock["reference"].toString(), "UTC");
+  EXPECT_EQ(clock["ntpServer"].toString(), ntpServer);
+  EXPECT_LT(std::abs(clock["ntpOffset"].toDouble()), 0.5);
+  QFile report(folder.filePath("export.txt"));
+  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+  const QString reportText = QString::fromUtf8(report.readAll());
+  EXPECT_TRUE(reportText.contains(QRegularExpression("\nTime reference: UTC, NTP offset \\S+ s from " +
+                                                     QRegularExpression::escape(ntpServer) + "\n")))
+      << reportText.toStdString();
   EXPECT_TRUE(prompt.errors.empty());
   frame.close();
 }

@@ -44,16 +44,18 @@ TEST(ArchiveEntryTest, KindNamesRoundTripAndUnknownNamesAreRefused) {
 }
 
 TEST(ArchiveEntryTest, LiveInstrumentFillsOnlyGapsAndOffsetsOnlyForTheSameReference) {
-  InstrumentTime file{"Veltra RQ3102", "00017", "", "", "2026-06-01 10:00:00.000", "UTC", {}, {}};
-  const InstrumentTime live{"Veltra RQ3101", "00099", "1.20", "3.0", "", "UTC", 0.012, "pool.ntp.org"};
+  InstrumentProvenance file{"Veltra RQ3102", "00017", "", "", "UTC", {}, {}};
+  const InstrumentProvenance live{"Veltra RQ3101", "00099", "1.20", "3.0", "UTC", 0.012, "pool.ntp.org"};
   FillInstrumentGaps(file, live);
   EXPECT_EQ(file.model, "Veltra RQ3102");
   EXPECT_EQ(file.serialNumber, "00017");
-  EXPECT_EQ(file.firmware, "1.20");
+  EXPECT_EQ(file.firmwareVersion, "1.20");
   EXPECT_EQ(file.ntpOffsetSeconds, 0.012);
-  InstrumentTime local{"", "", "", "", "", "LOCAL", {}, {}};
+  EXPECT_EQ(file.ntpServer, "pool.ntp.org");
+  InstrumentProvenance local{"", "", "", "", "LOCAL", {}, {}};
   FillInstrumentGaps(local, live);
   EXPECT_FALSE(local.ntpOffsetSeconds);
+  EXPECT_EQ(local.ntpServer, "");
 }
 
 TEST(ArchiveSchemaTest, MigrationsAreNumberedInOrderAndDifferOnlyInTheKey) {
@@ -70,12 +72,16 @@ TEST(ArchiveSchemaTest, MigrationsAreNumberedInOrderAndDifferOnlyInTheKey) {
 TEST(SavedFileDescriptionTest, SpectrumFilesGiveTagTimesAndTotalCounts) {
   CSpectrum spectrum;
   spectrum.tag = "H-3 vial 7 <std>";
+  spectrum.image.serialNumber = 42;
   for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) spectrum.image.spectrum[i] = i < 10 ? 5 : 0;
   AcquisitionValues times{120.5, 118.25, 1.87, "09/12/2026  08:01:02", "START TIME: UTC"};
   const EntryDescription kts = DescribeSavedText(
       SavedKind::kSpectrum, KtsFileText(spectrum, KtsWriteContext{DeviceImage::kModelCodeRQ3102, times}));
   EXPECT_EQ(kts.record.tag, "H-3 vial 7 <std>");
   EXPECT_EQ(kts.instrument.model, "Veltra RQ3102");
+  // The file's own serial number, not the one of whatever instrument is
+  // connected when a spectrum opened from a file is saved again.
+  EXPECT_EQ(kts.instrument.serialNumber, "00042");
   EXPECT_EQ(kts.result, "50 counts, live 118.2500 s, real 120.5000 s");
 
   const EntryDescription csv = DescribeSavedText(

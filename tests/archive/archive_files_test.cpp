@@ -40,7 +40,12 @@ void WriteOneOfEach(const fs::path& folder) {
                                    R"({"instrument": {"hardware": "Veltra RQ3102", "serialNumber": "00017"},
                                        "measurement": {"tag": "sample Q-17", "nuclides": "H-3"},
                                        "result": {"activity": 1234.5, "expandedUncertainty": 12.5,
-                                                  "coverageFactor": 2}})"));
+                                                  "coverageFactor": 2},
+                                       "provenance": {"instrument": {"model": "Veltra RQ3102",
+                                                                     "firmwareVersion": "2.13"},
+                                                      "timeReference": {"reference": "UTC",
+                                                                        "ntpOffset": -0.0125,
+                                                                        "ntpServer": "ntp.lab.example"}}})"));
 }
 
 QStringList Archive(const fs::path& file) { return {"--archive", QString::fromStdString(file.string())}; }
@@ -75,6 +80,14 @@ TEST(HistoryToolTest, ImportIndexesEachSaveOnceAndVerifyFindsMissingAndChangedFi
   ASSERT_EQ(analysis.size(), 1);
   EXPECT_EQ(analysis.first().toObject()["result"].toString(),
             "activity 1234.5 Bq, expanded uncertainty 12.5 Bq (k=2)");
+  // The export's provenance gives the clock; the report's own block the
+  // serial number the provenance left open.
+  const QJsonObject analysed = analysis.first().toObject()["instrument"].toObject();
+  EXPECT_EQ(analysed["timeReference"].toString(), "UTC");
+  EXPECT_EQ(analysed["ntpOffsetSeconds"].toDouble(), -0.0125);
+  EXPECT_EQ(analysed["ntpServer"].toString(), "ntp.lab.example");
+  EXPECT_EQ(analysed["firmware"].toString(), "2.13");
+  EXPECT_EQ(analysed["serialNumber"].toString(), "00017");
   EXPECT_EQ(ListJson(archive, {"--kind", "spectrum"}).first().toObject()["result"].toString(),
             "40 counts, live 59.5000 s, real 60.0000 s");
 
@@ -107,6 +120,16 @@ TEST(HistoryToolTest, TheToolArchivesItsOwnSavesAndRejectsBadOptions) {
   const QJsonArray entries = ListJson(archive, {"--since", "2000-01-01"});
   ASSERT_EQ(entries.size(), 1);
   EXPECT_EQ(entries.first().toObject()["kind"].toString(), "spectrum-export");
+  // The CSV names no instrument; the entry takes the one the spectrum's
+  // provenance names.
+  const QJsonObject named = QJsonDocument::fromJson(exported.out.toUtf8())
+                                .object()["provenance"]
+                                .toObject()["instrument"]
+                                .toObject();
+  const QJsonObject archived = entries.first().toObject()["instrument"].toObject();
+  EXPECT_FALSE(archived["model"].toString().isEmpty());
+  EXPECT_EQ(archived["model"], named["model"]);
+  EXPECT_EQ(archived["serialNumber"], named["serialNumber"]);
 
   EXPECT_EQ(test::RunTool(Archive(archive) + QStringList{"history", "list", "--kind", "nonsense"}).exitCode,
             2);

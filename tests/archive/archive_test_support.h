@@ -32,8 +32,8 @@ inline ArchiveEntry MakeEntry(SavedKind kind, const std::string& savedAt, const 
   entry.kind = kind;
   entry.savedAt = savedAt;
   entry.description.record = {tag, "A. Operator", "H-3", "Ultima Gold", "1200"};
-  entry.description.instrument = {"Veltra RQ3102",           serial, "1.20", "3.0",
-                                  "2026-06-01 10:00:00.000", "UTC",  0.004,  "ntp.example"};
+  entry.description.instrument = {"Veltra RQ3102", serial, "1.20", "3.0", "UTC", 0.004, "ntp.example"};
+  entry.description.startStamp = "2026-06-01 10:00:00.000";
   entry.description.settings = {{"presetRuns", "10"}, {"timePerRun", "60"}};
   entry.description.result = "10 runs, mean T/D 0.9512";
   entry.files = {{"/data/" + tag + ".tdc", std::string(64, 'a'), 100},

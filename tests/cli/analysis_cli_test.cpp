@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "cli_tool.h"
-#include "sim/pty_server.h"
+#include "tritium_vial.h"
 
 namespace korva {
 namespace {
@@ -90,16 +90,10 @@ TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
 // The tool measures the instrument's 5000 Bq tritium vial, then analyses
 // its own file: the activity is found within its expanded uncertainty.
 TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheTool) {
-  sim::ServerOptions options;
-  options.baud = 0;
-  options.tdcr.timeScale = 10.0;
-  options.tdcr.nuclide = "H-3";
-  options.tdcr.activityBq = 5000.0;
-  sim::PtyServer instrument(options);
-  instrument.Start();
+  const auto instrument = test::StartTritiumVial();
   QTemporaryDir folder;
   const QString base = folder.filePath("vial");
-  Outcome output = Tool({"measure", "--port", QString::fromStdString(instrument.DevicePath()), "--out", base,
+  Outcome output = Tool({"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base,
                          "--runs", "4", "--time", "5", "--gap", "0.1"});
   ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
 

@@ -16,8 +16,7 @@ void Require(bool holds) {
 
 bool SameDescription(const korva::EntryDescription& a, const korva::EntryDescription& b) {
   return a.record.tag == b.record.tag && a.instrument.model == b.instrument.model &&
-         a.instrument.startStamp == b.instrument.startStamp && a.result == b.result &&
-         a.settings == b.settings;
+         a.startStamp == b.startStamp && a.result == b.result && a.settings == b.settings;
 }
 
 }  // namespace

@@ -44,6 +44,17 @@ TEST_F(TimeReferenceTest, OnlyAUtcChoiceExpiresAfterFiveMinutes) {
   }
 }
 
+TEST_F(TimeReferenceTest, KeepsTheNtpServerWithAUtcChoiceOnly) {
+  reference.Choose(TimeReferenceKind::kUtc, 0.5, "pool.ntp.org");
+  EXPECT_EQ(reference.NtpServer(), "pool.ntp.org");
+  reference.Choose(TimeReferenceKind::kLocal, 0.5, "pool.ntp.org");
+  EXPECT_EQ(reference.NtpServer(), "");
+  EXPECT_EQ(reference.ClockOffset(), 0.0);
+  reference.Choose(TimeReferenceKind::kUtc, 0.5, "pool.ntp.org");
+  reference.Choose(TimeReferenceKind::kSystem, 0.5);
+  EXPECT_EQ(reference.NtpServer(), "") << "a SYSTEM choice keeps no server of an earlier UTC one";
+}
+
 // Labels and offsets are pinned through the dialog's tests; here the stamp.
 TEST_F(TimeReferenceTest, StampsFollowTheChosenReference) {
   reference.Choose(TimeReferenceKind::kUtc, -2.25);

@@ -108,7 +108,22 @@ TEST_F(TimeStampDialogTest, EachWayOfClosingStoresItsReference) {
     EXPECT_EQ(reference.Kind(), kind) << name;
     EXPECT_EQ(reference.Label(), label) << name;
     EXPECT_NEAR(reference.ClockOffset(), kind == TimeReferenceKind::kUtc ? 2.0 : 0.0, 1e-6) << name;
+    EXPECT_EQ(reference.NtpServer(), kind == TimeReferenceKind::kUtc ? "pool.ntp.org" : "") << name;
   }
+}
+
+// The reference names the server the offset was measured against, not
+// whatever the box holds when "Use UTC" is pressed.
+TEST_F(TimeStampDialogTest, UseUtcNamesTheServerThatWasQueried) {
+  Choose([](QWidget& dialog) {
+    auto* server = dialog.findChild<QComboBox*>(QStringLiteral("server"));
+    server->setEditText(QStringLiteral("ntp.lab.example:1123"));
+    Click(dialog, "getUtc");
+    server->setEditText(QStringLiteral("time.nist.gov"));
+    Click(dialog, "useUtc");
+  });
+  EXPECT_EQ(reference.Kind(), TimeReferenceKind::kUtc);
+  EXPECT_EQ(reference.NtpServer(), "ntp.lab.example:1123");
 }
 
 }  // namespace
