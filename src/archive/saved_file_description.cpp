@@ -90,11 +90,17 @@ EntryDescription DescribeTdc(std::string_view text) {
 // The text between "<name>" and "</name>" on one line of a .kts file.
 std::optional<std::string_view> ElementOn(std::string_view line, std::string_view name) {
   line = Trimmed(line);
-  const std::string open = "<" + std::string(name) + ">";
-  const std::string close = "</" + std::string(name) + ">";
-  if (!line.starts_with(open) || !line.ends_with(close) || line.size() < open.size() + close.size())
+  // "<name>" and "</name>", matched in place: this runs for nearly every
+  // line of a file, and a file may have tens of thousands.
+  const std::size_t openSize = name.size() + 2;
+  const std::size_t closeSize = name.size() + 3;
+  if (line.size() < openSize + closeSize) return std::nullopt;
+  const std::string_view open = line.substr(0, openSize);
+  const std::string_view close = line.substr(line.size() - closeSize);
+  if (open.front() != '<' || open.substr(1, name.size()) != name || open.back() != '>') return std::nullopt;
+  if (!close.starts_with("</") || close.substr(2, name.size()) != name || close.back() != '>')
     return std::nullopt;
-  return line.substr(open.size(), line.size() - open.size() - close.size());
+  return line.substr(openSize, line.size() - openSize - closeSize);
 }
 
 EntryDescription DescribeKts(std::string_view text) {

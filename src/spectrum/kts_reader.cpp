@@ -19,10 +19,13 @@ constexpr std::string_view kPointLetters = "ABCDEFGHIJ";
 constexpr std::int32_t kHalvesEnd = 2 * static_cast<std::int32_t>(CSpectrum::kChannels);
 
 // One line as the file holds it and with every blank removed; the reader
-// matches the packed form, except for the tag's text.
+// matches the packed form, except for the tag's text. Both look into the
+// file's text unless the line has blanks to remove: the counts lines,
+// thousands to a file, are read without a copy.
 struct KtsLine {
-  std::string raw;
-  std::string packed;
+  std::string_view raw;
+  std::string_view packed;
+  std::string blankless;  // what `packed` looks at when `raw` has blanks
 };
 
 // The file's lines, at most kKtsMaxLines of them. Line ends are line feeds;
@@ -47,10 +50,14 @@ class KtsLines {
     // Looks no further than the line can reach, so a file without line
     // feeds costs no more than one with them.
     const std::string_view rest = std::string_view(text_).substr(position_, kKtsLineLength);
-    line.raw.assign(rest.substr(0, rest.find('\n')));
-    line.packed.clear();
-    std::copy_if(line.raw.begin(), line.raw.end(), std::back_inserter(line.packed),
-                 [](char c) { return c != ' '; });
+    line.raw = rest.substr(0, rest.find('\n'));
+    line.packed = line.raw;
+    if (line.raw.find(' ') != std::string_view::npos) {
+      line.blankless.clear();
+      std::copy_if(line.raw.begin(), line.raw.end(), std::back_inserter(line.blankless),
+                   [](char c) { return c != ' '; });
+      line.packed = line.blankless;
+    }
     position_ += line.raw.size() + 1;  // the line feed, or the character after the longest line
     return true;
   }
@@ -94,8 +101,8 @@ std::optional<std::string> ElementValue(std::string_view line, std::string_view 
 // The tag's text from the line as written, so that its blanks survive.
 std::string TagText(const KtsLine& line) {
   const std::size_t open = line.raw.find("<tag>");
-  const std::size_t close = open == std::string::npos ? open : line.raw.find("</tag>", open);
-  if (close != std::string::npos) return TagFromKtsText(line.raw.substr(open + 5, close - open - 5));
+  const std::size_t close = open == std::string_view::npos ? open : line.raw.find("</tag>", open);
+  if (close != std::string_view::npos) return TagFromKtsText(line.raw.substr(open + 5, close - open - 5));
   return TagFromKtsText(ElementValue(line.packed, "tag").value_or(""));
 }
 
@@ -146,7 +153,7 @@ class KtsReader {
           offsetSeen_ = true;
         }
       }
-      if (offsetSeen_ && line_.packed.find("<data>") != std::string::npos) ReadCounts();
+      if (offsetSeen_ && line_.packed.find("<data>") != std::string_view::npos) ReadCounts();
     });
   }
 
@@ -181,7 +188,7 @@ class KtsReader {
           count = std::clamp<std::int32_t>(LeadingInteger(*value), 0, wire::kRegisterCount);
         }
       }
-      if (line_.packed.find("<data>") == std::string::npos) return;
+      if (line_.packed.find("<data>") == std::string_view::npos) return;
       for (std::int32_t j = 0; j <= count && lines_.Next(line_) && line_.packed != "</data>"; ++j) {
         if (j < count)
           spectrum_.image.registers[static_cast<std::size_t>(j)] = Low16(LeadingInteger(line_.packed));

@@ -1,6 +1,7 @@
 #include "spectrum/kts_writer.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -58,9 +59,13 @@ void WriteSpectrum(KtsText& out, const CSpectrum& spectrum) {
   out.Element("softsize", std::to_string(spectrum.softSize));
   out.Element("offset", std::to_string(offset));
   out.Line("  <data>");
+  // Formatted in place: a file has 4096 of these lines.
   for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) {
-    const std::string count = std::to_string(spectrum.image.spectrum[offset + i]);
-    out.Line(spectrum.roiMarks[i] != 0 ? "+" + count : count);
+    std::array<char, 16> line;  // "+", ten digits at most
+    char* end = line.data();
+    if (spectrum.roiMarks[i] != 0) *end++ = '+';
+    end = std::to_chars(end, line.data() + line.size(), spectrum.image.spectrum[offset + i]).ptr;
+    out.Line(std::string_view(line.data(), static_cast<std::size_t>(end - line.data())));
   }
   out.Line("  </data>");
   out.Line("</spectrum>");

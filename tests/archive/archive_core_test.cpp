@@ -101,6 +101,19 @@ TEST(SavedFileDescriptionTest, ForeignTextGivesAnEmptyDescriptionNeverAFailure) 
   }
 }
 
+TEST(SavedFileDescriptionTest, KtsElementsAreTakenOnlyWhenTheyOpenAndCloseTheirLine) {
+  const auto tagOf = [](const std::string& line) {
+    return DescribeSavedText(SavedKind::kSpectrum,
+                             "<?xml version=\"1.0\"?>\n<M>\n<spectrum>\n" + line + "\n</spectrum>\n")
+        .record.tag;
+  };
+  EXPECT_EQ(tagOf("  <tag>a b</tag>\r"), "a b");
+  EXPECT_EQ(tagOf("<tag><tag></tag></tag>"), "<tag></tag>");
+  for (const char* other : {"<tag>a</tag", "tag>a</tag>", "<tagx>a</tag>", "<tag>a</tagx>", "<tag>a<tag>",
+                            "x<tag>a</tag>", "<tag>a</tag>x", "<tag>a/tag>", "<tag>"})
+    EXPECT_EQ(tagOf(other), "") << other;
+}
+
 TEST(SavedFileDescriptionTest, KindsFollowNamesAndTheFirstLineOfACsv) {
   EXPECT_EQ(KindOfSavedFile("run.TDC", ""), SavedKind::kTdcrMeasurement);
   EXPECT_EQ(KindOfSavedFile("a.kts", ""), SavedKind::kSpectrum);

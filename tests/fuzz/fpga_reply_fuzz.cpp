@@ -17,6 +17,7 @@
 
 #include "../support/fake_serial_link.h"
 #include "../support/recording_prompt.h"
+#include "fpga/bit_reversal.h"
 #include "fpga/fpga_transfer.h"
 #include "fuzz_script.h"
 
@@ -31,13 +32,15 @@ void Require(bool holds) {
   if (!holds) __builtin_trap();
 }
 
+std::uint8_t DesignByte(std::size_t at) { return static_cast<std::uint8_t>(at * 7); }
+
 // A raw design of two and a bit blocks, written once per fuzzer process.
 const std::filesystem::path& DesignPath() {
   static const std::filesystem::path path = [] {
     const auto written =
         std::filesystem::temp_directory_path() / ("korva-fpga-fuzz-" + std::to_string(::getpid()) + ".bin");
     std::vector<char> bytes(kDesignBytes);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(DesignByte(i));
     std::ofstream(written, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     std::atexit([] { std::filesystem::remove(DesignPath()); });
     return written;
@@ -49,8 +52,10 @@ void Seal(Frame& frame) {
   frame.back() = korva::wire::Checksum(std::span<const std::uint8_t>(frame).first(frame.size() - 1));
 }
 
-// The reply the instrument gives to `request`, with input bytes as the
-// verify data.
+// The reply the instrument gives to `request`. Verify data is what the
+// flash holds at the requested address (the design, bit-reversed, then
+// erased bytes), with its first bytes replaced by the input's: every byte
+// that differs makes a log line, and differences are the input's to make.
 Frame ReplyTo(const Frame& request, std::span<const std::uint8_t> data) {
   const std::uint16_t code = korva::wire::ReadU16(request, 0);
   Frame reply(code == fpga::kVerifyCommand ? fpga::kVerifyReplyLength : fpga::kUploadReplyLength, 0);
@@ -58,6 +63,11 @@ Frame ReplyTo(const Frame& request, std::span<const std::uint8_t> data) {
   korva::wire::WriteU16(reply, 2, static_cast<std::uint16_t>(reply.size()));
   if (code == fpga::kVerifyCommand) {
     std::copy_n(request.begin() + 4, 4, reply.begin() + 4);
+    const std::uint32_t address = korva::wire::ReadU32(request, 4);
+    for (std::size_t i = 0; i < fpga::kBlockBytes; ++i) {
+      const std::size_t at = std::size_t{address} + i;
+      reply[fpga::kVerifyDataOffset + i] = korva::ReverseBits(at < kDesignBytes ? DesignByte(at) : 0xFF);
+    }
     std::copy(data.begin(), data.begin() + std::min(data.size(), fpga::kBlockBytes),
               reply.begin() + fpga::kVerifyDataOffset);
   }
@@ -65,7 +75,14 @@ Frame ReplyTo(const Frame& request, std::span<const std::uint8_t> data) {
   return reply;
 }
 
-void Start(korva::FpgaTransfer& transfer, std::uint8_t which) {
+// Upload and Verify read the design file each time they start. A script
+// may start them this many times; later ones stop the transfer instead, so
+// that a long script spends its time on replies rather than on reading the
+// same file again and again.
+constexpr int kMaxFileStarts = 4;
+
+void Start(korva::FpgaTransfer& transfer, std::uint8_t which, int& fileStarts) {
+  if (which % 4 < 2 && ++fileStarts > kMaxFileStarts) which = 3;
   switch (which % 4) {
     case 0:
       transfer.Upload(DesignPath());
@@ -89,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   korva::test::RecordingPrompt prompt;
   korva::FpgaTransfer transfer(link, prompt);
   korva::fuzz::FuzzScript script(std::span(data, size));
-  Start(transfer, script.Byte());
+  int fileStarts = 0;
+  Start(transfer, script.Byte(), fileStarts);
   while (!script.Done()) {
     const std::uint8_t step = script.Byte();
     switch (step % 4) {
@@ -105,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         transfer.OnTick();
         break;
       default:
-        Start(transfer, script.Byte());
+        Start(transfer, script.Byte(), fileStarts);
         break;
     }
     transfer.OnReplyBytes();

@@ -70,8 +70,9 @@ std::vector<std::uint8_t> Mutate(std::vector<std::uint8_t> input, std::mt19937& 
   return input;
 }
 
-// The fuzz target's check over the seed corpus and a fixed, seeded set of
-// mutations of it, so every build (the sanitizer tree included) runs it.
+// The round-trip fuzz target's check, which includes the reader's, over the
+// seed corpus and a fixed, seeded set of mutations of it, so every build
+// (the sanitizer tree included) runs it.
 TEST(KtsReaderReplayTest, SeedsAndTheirMutationsReadSafely) {
   constexpr int kMutationsPerSeed = 60;
   std::vector<fs::path> seeds;
@@ -82,14 +83,14 @@ TEST(KtsReaderReplayTest, SeedsAndTheirMutationsReadSafely) {
   for (const fs::path& seed : seeds) {
     const std::string text = test::ReadFile(seed);
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    EXPECT_EQ(fuzz::CheckKtsReader(bytes.data(), bytes.size()), "") << seed;
+    EXPECT_EQ(fuzz::CheckKtsRoundTrip(bytes.data(), bytes.size()), "") << seed;
     for (int i = 0; i < kMutationsPerSeed; ++i) {
       const std::vector<std::uint8_t> mutated = Mutate(bytes, random);
-      const std::string fault = fuzz::CheckKtsReader(mutated.data(), mutated.size());
+      const std::string fault = fuzz::CheckKtsRoundTrip(mutated.data(), mutated.size());
       ASSERT_EQ(fault, "") << seed << " mutation " << i;
     }
   }
-  EXPECT_EQ(fuzz::CheckKtsReader(nullptr, 0), "");
+  EXPECT_EQ(fuzz::CheckKtsRoundTrip(nullptr, 0), "");
 }
 
 }  // namespace

@@ -1,0 +1,1 @@
+../../../spectrum/golden/upper_half.kts
