@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/atomic_exchange.h"
+
 namespace korva::sim {
 
 namespace {
@@ -43,7 +45,9 @@ double BetaSpectrum::Density(double energyKeV) const {
   const double total = 1.0 + energyKeV / kElectronRestKeV;  // W, in electron masses
   const double momentum = std::sqrt(total * total - 1.0);
   const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
-  return FermiFunction(daughterZ_, total, momentum) * momentum * total * left * left;
+  // Beta minus: the emitter's atomic number is one below the daughter's.
+  return FermiFunction(daughterZ_, total, momentum) * momentum * total * left * left *
+         ExchangeCorrection(daughterZ_ - 1, energyKeV);
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {

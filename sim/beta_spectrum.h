@@ -9,7 +9,9 @@ namespace korva::sim {
 
 // The kinetic energy distribution of a nuclide's beta particles: the allowed
 // shape F(Z, W) p W (W0 - W)^2 with the non-relativistic Fermi function of
-// the daughter's charge. (C-14's slight forbidden-shape correction is left
+// the daughter's charge, times the atomic exchange correction a real vial's
+// betas carry (common/atomic_exchange.h; it adds slow electrons, 0.4 % of
+// C-14's efficiency). (C-14's slight forbidden-shape correction is left
 // out.) Energies are drawn by inverting the tabulated distribution. A
 // nuclide without a beta branch (Bi-207) has an empty spectrum: endpoint,
 // mean and every draw 0.

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <numeric>
 
-#include "analysis/atomic_exchange.h"
 #include "analysis/atomic_screening.h"
 #include "analysis/fermi_function.h"
+#include "common/atomic_exchange.h"
 
 namespace korva {
 
@@ -41,7 +41,7 @@ double BetaDensity(const Nuclide& nuclide, double energyKeV, AtomicExchange exch
   // The exchange fit is tabulated by the emitter's atomic number, one below the daughter's.
   const double atomic =
       ScreeningCorrection(nuclide.daughterZ, w) *
-      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ - 1, w) : 1.0);
+      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ - 1, energyKeV) : 1.0);
   return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
          ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
 }

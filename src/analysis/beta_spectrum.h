@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "analysis/atomic_exchange.h"
 #include "analysis/nuclide.h"
+#include "common/atomic_exchange.h"
 
 namespace korva {
 

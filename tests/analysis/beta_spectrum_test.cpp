@@ -5,12 +5,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/atomic_exchange.h"
 #include "analysis/atomic_screening.h"
 #include "analysis/complex_gamma.h"
 #include "analysis/efficiency_model.h"
 #include "analysis/fermi_function.h"
 #include "analysis/nuclide.h"
+#include "common/atomic_exchange.h"
 
 namespace korva {
 namespace {
@@ -97,7 +97,7 @@ TEST(AtomicScreening, PotentialAndCorrectionAgreeWithHandWorkedValues) {
 }
 
 TEST(AtomicExchange, FollowsThePublishedFitWorkedByHandAndHoldsBelowFiveElectronVolts) {
-  const auto x = [](int z, double keV) { return ExchangeCorrection(z, 1.0 + keV / kElectronRestKeV); };
+  const auto x = [](int z, double keV) { return ExchangeCorrection(z, keV); };
   // 1 + (a + b x^c) exp(-d x^e), x in keV, worked at the desk from the
   // published parameters of every row the program carries: a coefficient in
   // the wrong place moves one of these by far more than 1e-4.

@@ -1,10 +1,8 @@
-#include "analysis/atomic_exchange.h"
+#include "common/atomic_exchange.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-
-#include "analysis/fermi_function.h"
 
 namespace korva {
 
@@ -38,10 +36,10 @@ constexpr double kLowestKeV = 0.005;
 
 }  // namespace
 
-double ExchangeCorrection(int emitterZ, double w) {
+double ExchangeCorrection(int emitterZ, double kineticKeV) {
   const auto fit = std::ranges::find_if(kFits, [emitterZ](const ExchangeFit& x) { return x.z == emitterZ; });
   if (fit == kFits.end()) return 1.0;
-  const double x = std::max((w - 1.0) * kElectronRestKeV, kLowestKeV);
+  const double x = std::max(kineticKeV, kLowestKeV);
   return 1.0 + (fit->a + fit->b * std::pow(x, fit->c)) * std::exp(-fit->d * std::pow(x, fit->e));
 }
 
