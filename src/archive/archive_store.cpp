@@ -1,12 +1,14 @@
 #include "archive/archive_store.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 #include <atomic>
 #include <map>
@@ -116,17 +118,33 @@ bool ArchiveStore::Begin(QString& error) {
   return true;
 }
 
+// Readers never wait for a writer in WAL mode; a commit waits for the disk
+// only at checkpoints, and a crash of the program loses nothing. Switching a
+// new archive file to WAL needs the file to itself, and SQLite answers a
+// second program switching at the same moment with "locked" at once, without
+// its busy wait: the switch is tried again until the busy timeout has passed.
+bool ArchiveStore::UseWriteAheadLog(QString& error) {
+  // SQLite's result codes SQLITE_BUSY and SQLITE_LOCKED.
+  const auto locked = [](const QSqlQuery& query) {
+    const QString code = query.lastError().nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6");
+  };
+  QSqlQuery query(Database());
+  QElapsedTimer waited;
+  waited.start();
+  while (!Exec(query, "PRAGMA journal_mode=WAL", error)) {
+    if (!locked(query) || waited.elapsed() >= location_.busyTimeoutMs) return false;
+    QThread::msleep(10);
+  }
+  error.clear();
+  return Exec(query, "PRAGMA synchronous=NORMAL", error);
+}
+
 // Every migration and its version row in one transaction, under the write
 // lock, so a second program starting at the same moment finds the work
 // done. An unreadable file fails here, before anything is written.
 bool ArchiveStore::Migrate(QString& error) {
-  if (location_.dialect == SqlDialect::kSqlite) {
-    // Readers never wait for a writer in WAL mode; a commit waits for the
-    // disk only at checkpoints, and a crash of the program loses nothing.
-    QSqlQuery wal(Database());
-    if (!Exec(wal, "PRAGMA journal_mode=WAL", error) || !Exec(wal, "PRAGMA synchronous=NORMAL", error))
-      return false;
-  }
+  if (location_.dialect == SqlDialect::kSqlite && !UseWriteAheadLog(error)) return false;
   if (!Begin(error)) return false;
   QSqlQuery query(Database());
   int version = 0;

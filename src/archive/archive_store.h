@@ -49,6 +49,7 @@ class ArchiveStore {
   ArchiveStore(ArchiveLocation location, QString connection);
   QSqlDatabase Database() const;
   bool Migrate(QString& error);
+  bool UseWriteAheadLog(QString& error);
   bool Exec(QSqlQuery& query, const std::string& sql, QString& error);
   bool Begin(QString& error);
   bool Insert(ArchiveEntry& entry, QString& error);
