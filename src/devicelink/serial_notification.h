@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "devicelink/serial_event.h"
 #include "common/event_log.h"
+#include "devicelink/serial_event.h"
 
 namespace korva {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/format_text.h"
 #include "common/files_saved.h"
+#include "common/format_text.h"
 #include "common/safe_file_writer.h"
 
 namespace korva {

@@ -32,6 +32,8 @@ void AmplifierFramePart::OnRegistersRead(bool) {
 }
 
 // Beside the acquisition form.
-std::vector<FramePane> AmplifierFramePart::Panes() { return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}}; }
+std::vector<FramePane> AmplifierFramePart::Panes() {
+  return {{pane_.get(), Qt::RightDockWidgetArea, nullptr}};
+}
 
 }  // namespace korva

@@ -28,7 +28,6 @@ std::string MeasurementDate(const StampTime& time);
 // "%02d:%02d:%02d.%03d": hour, minute, second, millisecond.
 std::string MeasurementTime(const StampTime& time);
 
-
 // Names of the coincidence kinds, indexed by TdcrRates::Kind.
 inline constexpr std::array<const char*, TdcrRates::kKinds> kKindNames = {"AB", "BC", "AC", "T", "D"};
 // The order in which the files list the coincidences of one window and

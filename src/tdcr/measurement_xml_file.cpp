@@ -1,6 +1,6 @@
+#include "common/xml_text.h"
 #include "tdcr/measurement_files.h"
 #include "tdcr/measurement_text.h"
-#include "common/xml_text.h"
 
 namespace korva {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "devicelink/device_image.h"
 #include "common/numeric_entry.h"
+#include "devicelink/device_image.h"
 #include "tdcr/tdcr_format.h"
 
 namespace korva {

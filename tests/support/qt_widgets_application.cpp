@@ -1,8 +1,8 @@
 // A widget test program links this once: one QApplication for the whole run.
 
-#include "qt_application.h"
-
 #include <QApplication>
+
+#include "qt_application.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <array>
 
+#include "common/numeric_entry.h"
 #include "devicelink/device_image.h"
 #include "tdcr/filetime.h"
-#include "common/numeric_entry.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/threshold_scale.h"
 
