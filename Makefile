@@ -7,7 +7,7 @@ SANITIZE_DIR ?= build-sanitize
 RELEASE_DIR ?= build-release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-sanitize build-release bench test run format clean fuzz
+.PHONY: all deps build build-sanitize build-release bench test run format format-check clean fuzz
 
 all: build
 
@@ -32,9 +32,17 @@ build-release: deps
 bench: build-release
 	@scripts/run-benchmarks $(RELEASE_DIR)
 
-test: build build-sanitize
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
-	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+# Each phase's wall time is printed at the end, so a slow step shows at once.
+test:
+	@scripts/timed-phases \
+	  "install packages" "$(MAKE) --no-print-directory deps" \
+	  "main build" "$(MAKE) --no-print-directory build" \
+	  "sanitizer build" "$(MAKE) --no-print-directory build-sanitize" \
+	  "main tests" "ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)" \
+	  "sanitizer tests" "ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)"
+
+format-check:
+	@scripts/check-format
 
 # Every libFuzzer target under Clang with the sanitizers, FUZZ_SECONDS each.
 FUZZ_DIR ?= build-fuzz
