@@ -9,6 +9,7 @@
 #include "analysis/efficiency_model.h"
 #include "analysis/nuclide.h"
 #include "analysis/tdcr_solver.h"
+#include "analysis/window_consistency.h"
 
 namespace korva {
 
@@ -45,6 +46,7 @@ struct Background {
 struct Context {
   const Nuclide& nuclide;
   const TdcMeasurement& sample;
+  std::array<std::optional<DeadTimeMode>, 2> modes{};
   std::array<Background, TdcrRates::kCombinations> background{};
   StampTime reference;
 };
@@ -93,11 +95,19 @@ struct CountSums {
   double DoublesVariance() const { return std::max(0.0, Rates().D()) / liveTimes[TdcrRates::kT]; }
 };
 
-double ResolvingTime(const TdcMeasurement& m, Combination c) {
-  return m.header.windowsNs[WindowOf(c)] * kSecondsPerNs;
+// How a combination's coincidences were counted: its window behind a gate
+// whose resolving time is the longer window. A mode not known is corrected
+// as IDT, which has no term for pulses the CDT gate blocks; that term is
+// then reported as not evaluated.
+CoincidenceTiming TimingOf(const TdcMeasurement& m, const std::array<std::optional<DeadTimeMode>, 2>& modes,
+                           Combination c) {
+  const auto& windows = m.header.windowsNs;
+  return {windows[WindowOf(c)] * kSecondsPerNs, std::max(windows[0], windows[1]) * kSecondsPerNs,
+          modes[ExtensionOf(c)].value_or(DeadTimeMode::kIndividual)};
 }
 
-Checked<Background> BackgroundOf(const TdcMeasurement& measurement, Combination c) {
+Checked<Background> BackgroundOf(const TdcMeasurement& measurement,
+                                 const std::array<std::optional<DeadTimeMode>, 2>& modes, Combination c) {
   CountSums sums;
   int used = 0;
   for (const TdcRun& run : measurement.runs) {
@@ -107,7 +117,7 @@ Checked<Background> BackgroundOf(const TdcMeasurement& measurement, Combination 
   }
   if (used == 0) return Checked<Background>::Failure("the background measurement has no completed run");
   const CoincidenceRates rates =
-      WithoutAccidentals(sums.Singles(), sums.Rates(), ResolvingTime(measurement, c));
+      WithoutAccidentals(sums.Singles(), sums.Rates(), TimingOf(measurement, modes, c));
   return Success(Background{rates, sums.DoublesVariance()});
 }
 
@@ -175,7 +185,8 @@ RunAnalysis AnalyzeRun(const Context& ctx, const TdcRun& run, Combination c, con
   CountSums sums;
   sums.Add(run, c);
   const CoincidenceRates gross = sums.Rates();
-  r.rates = WithoutAccidentals(sums.Singles(), gross, ResolvingTime(ctx.sample, c)) - ctx.background[c].rates;
+  r.rates =
+      WithoutAccidentals(sums.Singles(), gross, TimingOf(ctx.sample, ctx.modes, c)) - ctx.background[c].rates;
   if (!(r.rates.t > 0.0 && r.rates.ab > 0.0 && r.rates.bc > 0.0 && r.rates.ac > 0.0 && r.rates.D() > 0.0)) {
     r.note = "no net coincidences";
     return r;
@@ -216,6 +227,30 @@ void Summarize(CombinationAnalysis& a) {
   }
 }
 
+// Sums of a combination's counts over its used runs, for checks
+// that compare counts of the same events.
+CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
+  CountSums sums;
+  for (std::size_t i = 0; i < a.runs.size(); ++i) {
+    if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
+  }
+  return sums;
+}
+
+// The combination's rates over its used runs and their corrections.
+CombinationRates RatesOf(const Context& ctx, const CombinationAnalysis& a) {
+  const CountSums sums = UsedCounts(ctx, a);
+  CombinationRates rates;
+  rates.windowNs = ctx.sample.header.windowsNs[WindowOf(a.combination)];
+  rates.mode = ctx.modes[ExtensionOf(a.combination)];
+  if (!a.Usable()) return rates;
+  rates.measured = sums.Rates();
+  rates.distortion =
+      MeasuredDistortion(sums.Singles(), rates.measured, TimingOf(ctx.sample, ctx.modes, a.combination));
+  rates.corrected = rates.measured - rates.distortion.Total();
+  return rates;
+}
+
 CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const EfficiencyModel& model,
                                        DetectionModel detection) {
   CombinationAnalysis a;
@@ -226,6 +261,7 @@ CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const 
     if (a.runs.back().used) start = a.runs.back().lambdas;
   }
   Summarize(a);
+  a.rates = RatesOf(ctx, a);
   return a;
 }
 
@@ -304,32 +340,23 @@ class BudgetTerms {
   std::vector<UncertaintyComponent> terms_;
 };
 
-// Sums of the main combination's counts over its used runs, for checks
-// that compare counts of the same events.
-CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
-  CountSums sums;
-  for (std::size_t i = 0; i < a.runs.size(); ++i) {
-    if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
-  }
-  return sums;
-}
-
-// Windows N and M count the same events; M counts every coincidence N
-// counts and some more, so D_M = D_N + X with X independent of D_N (both
-// Poisson). Then cov(D_N, D_M) = var(D_N) = E[D_N] and the correlation of
-// the two counts is rho = sqrt(E[D_N] / E[D_M]), the narrower over the
-// wider window's D. The activities from N and M carry that correlation
-// (the T/D part of their uncertainties is nested alike: T_N is a part of
-// T_M), so
-//   var(A_N - A_M) = u_N^2 + u_M^2 - 2 rho u_N u_M.
-double WindowDifferenceUncertainty(const Context& ctx, const CombinationAnalysis& n,
-                                   const CombinationAnalysis& m) {
-  const double dN = UsedCounts(ctx, n).Rates().D();
-  const double dM = UsedCounts(ctx, m).Rates().D();
-  const double rho = dN > 0.0 && dM > 0.0 ? std::sqrt(std::min(dN, dM) / std::max(dN, dM)) : 0.0;
-  const double uN = n.doubles.Uncertainty();
-  const double uM = m.doubles.Uncertainty();
-  return std::sqrt(std::max(0.0, uN * uN + uM * uM - 2.0 * rho * uN * uM));
+// The standard uncertainty of the difference of the activities from the
+// two windows, from the counts of their used runs (window_consistency.h);
+// the efficiency curve's slope at the wider window's T/D carries the T/D
+// part.
+double WindowDifferenceUncertainty(const Context& ctx, const EfficiencyModel& model,
+                                   const CombinationAnalysis& narrow, const CombinationAnalysis& wide) {
+  const CountSums n = UsedCounts(ctx, narrow);
+  const CountSums m = UsedCounts(ctx, wide);
+  const auto doubles = [](const CountSums& s) {
+    return s.counts[TdcrRates::kAB] + s.counts[TdcrRates::kBC] + s.counts[TdcrRates::kAC] -
+           2.0 * s.counts[TdcrRates::kT];
+  };
+  const CoincidenceRates& rates = wide.rates.corrected;
+  const Checked<SymmetricSolution> s = SolveSymmetric(model, rates.t / rates.D(), 0.0);
+  const double kappa = s ? s->efficiency.DoublesPerRatio() : 0.0;
+  const NestedWindowCounts counts{doubles(n), n.counts[TdcrRates::kT], doubles(m), m.counts[TdcrRates::kT]};
+  return wide.doubles.weightedMean * NestedWindowDifference(counts, kappa);
 }
 
 // The pair activities with the symmetric yield of each run, and how far
@@ -365,7 +392,7 @@ PairCheck CheckPairs(const Context& ctx, const CombinationAnalysis& main, const 
   return check;
 }
 
-void WarnAboutWindows(const Context& ctx, MeasurementAnalysis& result) {
+void WarnAboutWindows(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result) {
   const auto& windows = ctx.sample.header.windowsNs;
   const double used = windows[WindowOf(result.main)];
   if (used < kShortWindowNs) {
@@ -379,13 +406,24 @@ void WarnAboutWindows(const Context& ctx, MeasurementAnalysis& result) {
   const CombinationAnalysis& m = result.combinations[CombinationOf(1, e)];
   if (!n.Usable() || !m.Usable()) return;
   const double difference = n.doubles.weightedMean - m.doubles.weightedMean;
-  const double u = WindowDifferenceUncertainty(ctx, n, m);
+  const bool nNarrower = windows[0] < windows[1];
+  const double u = WindowDifferenceUncertainty(ctx, model, nNarrower ? n : m, nNarrower ? m : n);
   if (std::abs(difference) > 2.0 * u) {
     result.warnings.push_back("the activities from windows N and M differ by " +
                               Printed("%.2f %%", 100.0 * difference / m.doubles.weightedMean) +
                               ", more than twice the standard uncertainty of their difference (" +
                               Printed("%.2f %%", 100.0 * u / m.doubles.weightedMean) +
                               "): the shorter window loses coincidences");
+  }
+}
+
+void WarnAboutModes(const AnalysisSettings& settings, MeasurementAnalysis& result) {
+  for (std::size_t e = 0; e < 2; ++e) {
+    if (settings.deadTimeModes[e]) continue;
+    result.warnings.push_back("the dead-time mode of extension " + std::to_string(e + 1) +
+                              " is not known: its coincidences are corrected as IDT, and the pulses a CDT "
+                              "gate blocks were not evaluated; give the mode (IDT or CDT) the measurement "
+                              "was made with");
   }
 }
 
@@ -435,6 +473,7 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   SettingTerm(terms, result, "dead-time extension 1 vs 2", header.extensionsUs[0] == header.extensionsUs[1],
               "extensions 1 and 2 are equal; measure with two different dead-time extensions",
               result.combinations[CombinationOf(window, 1 - extension)]);
+  if (!ctx.modes[extension]) terms.NotEvaluated("pulses blocked by a CDT gate");
   const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
   terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
@@ -472,16 +511,24 @@ std::string_view DetectionModelName(DetectionModel model) {
   return model == DetectionModel::kSymmetric ? "symmetric" : "asymmetric";
 }
 
+std::string_view DeadTimeModeName(const std::optional<DeadTimeMode>& mode) {
+  if (!mode) return "not known";
+  return *mode == DeadTimeMode::kCommon ? "CDT" : "IDT";
+}
+
 Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
                                                 const TdcMeasurement* background,
                                                 const AnalysisSettings& settings) {
   if (auto error = SettingsError(sample, background, settings)) {
     return Checked<MeasurementAnalysis>::Failure(*error);
   }
-  Context ctx{
-      *FindNuclide(settings.nuclide), sample, {}, settings.referenceTime.value_or(sample.runs.front().start)};
+  Context ctx{*FindNuclide(settings.nuclide),
+              sample,
+              settings.deadTimeModes,
+              {},
+              settings.referenceTime.value_or(sample.runs.front().start)};
   for (std::size_t c = 0; c < TdcrRates::kCombinations && background != nullptr; ++c) {
-    const Checked<Background> b = BackgroundOf(*background, static_cast<Combination>(c));
+    const Checked<Background> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
     if (!b) return Checked<MeasurementAnalysis>::Failure(b.error);
     ctx.background[c] = *b;
   }
@@ -506,7 +553,8 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     if (r.flagged)
       result.warnings.push_back("run " + std::to_string(r.run) + " lies more than 3 sigma from the mean");
   }
-  WarnAboutWindows(ctx, result);
+  WarnAboutWindows(ctx, model, result);
+  WarnAboutModes(settings, result);
   result.pairs = CheckPairs(ctx, main, model);
   WarnAboutPairs(result);
   result.budget = Budget(ctx, model, result, settings);
