@@ -16,6 +16,8 @@ namespace korva {
 namespace {
 
 using Combination = TdcrRates::Combination;
+// The budget's entry for the correction a CDT gate needs when the mode is not known.
+constexpr const char* kBlockedTerm = "pulses blocked by a CDT gate";
 constexpr double kSecondsPerNs = 1e-9;
 constexpr double kSecondsPerFileTimeTick = 1e-7;
 
@@ -473,7 +475,12 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   SettingTerm(terms, result, "dead-time extension 1 vs 2", header.extensionsUs[0] == header.extensionsUs[1],
               "extensions 1 and 2 are equal; measure with two different dead-time extensions",
               result.combinations[CombinationOf(window, 1 - extension)]);
-  if (!ctx.modes[extension]) terms.NotEvaluated("pulses blocked by a CDT gate");
+  if (!ctx.modes[extension]) {
+    terms.NotEvaluated(kBlockedTerm);
+    result.warnings.push_back("\"" + std::string(kBlockedTerm) +
+                              "\" was not evaluated: the dead-time mode of " + "extension " +
+                              std::to_string(extension + 1) + " is not known");
+  }
   const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
   terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
