@@ -287,12 +287,50 @@ std::string CombinationName(Combination c) {
   return kNames[c];
 }
 
+// The net rates of a combination's used runs, averaged over their real times.
+CoincidenceRates PooledRates(const CombinationAnalysis& a) {
+  CoincidenceRates sum;
+  double seconds = 0.0;
+  for (const RunAnalysis& r : a.runs) {
+    if (!r.used) continue;
+    sum = sum + r.realTime * r.rates;
+    seconds += r.realTime;
+  }
+  return (1.0 / seconds) * sum;
+}
+
+// eps_D of `model` solved from rates, or why it cannot be.
+Checked<double> DoublesEfficiencyAt(const EfficiencyModel& model, DetectionModel detection,
+                                    const CoincidenceRates& n) {
+  if (detection == DetectionModel::kSymmetric) {
+    const Checked<SymmetricSolution> s = SolveSymmetric(model, n.t / n.D());
+    if (!s) return Checked<double>::Failure(s.error);
+    return Success(s->efficiency.doubles);
+  }
+  const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac});
+  if (!s) return Checked<double>::Failure(s.error);
+  return Success(s->efficiency.Doubles());
+}
+
 // Builds the main result's budget term by term. A term whose alternative
 // could not be analysed is left out, with a warning.
+//
+// A term that changes the efficiency model takes the result's change from
+// the main combination's rates pooled over its runs: every run's activity
+// D_i / eps_D(x_i) moves by the factor eps_D(x) / eps_D'(x) at its own
+// ratios x_i, which differ from run to run by their counting spread only,
+// so the factor at the pooled ratios moves the weighted mean alike to
+// second order in that spread (far below 1e-3 of the term), for one
+// solution of each model instead of one per run.
 class BudgetTerms {
  public:
-  BudgetTerms(const Context& ctx, MeasurementAnalysis& result)
-      : ctx_(ctx), result_(result), value_(result.Main().doubles.weightedMean) {
+  BudgetTerms(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
+              DetectionModel detection)
+      : ctx_(ctx),
+        result_(result),
+        value_(result.Main().doubles.weightedMean),
+        pooled_(PooledRates(result.Main())),
+        mainEfficiency_(DoublesEfficiencyAt(model, detection, pooled_)) {
     terms_.push_back({"counting statistics", result.Main().doubles.Uncertainty()});
   }
 
@@ -305,21 +343,30 @@ class BudgetTerms {
     terms_.push_back({name, FromAlternative(other.doubles.weightedMean - value_)});
   }
 
-  // The main combination analysed again at kB - u(kB) and kB + u(kB).
-  void Kb(double kb, DetectionModel model) {
-    std::array<CombinationAnalysis, 2> shifted;
+  // The result with another efficiency model or detection model.
+  void ModelAlternative(const std::string& name, const EfficiencyModel& model, DetectionModel detection) {
+    const Checked<double> other = ValueWith(model, detection);
+    if (!other) {
+      result_.warnings.push_back(name + " left out of the budget: " + other.error);
+      return;
+    }
+    terms_.push_back({name, FromAlternative(*other - value_)});
+  }
+
+  // The result at kB - u(kB) and kB + u(kB).
+  void Kb(double kb, DetectionModel detection) {
+    std::array<Checked<double>, 2> shifted;
     for (std::size_t i = 0; i < 2; ++i) {
       const double at = kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
-      shifted[i] =
-          AnalyzeCombination(ctx_, result_.main, EfficiencyModel(ctx_.nuclide, at, Toluene()), model);
+      shifted[i] = ValueWith(EfficiencyModel(ctx_.nuclide, at, Toluene()), detection);
     }
-    if (!shifted[0].Usable() || !shifted[1].Usable()) {
+    if (!shifted[0] || !shifted[1]) {
       result_.warnings.push_back("kB left out of the budget: " +
-                                 (shifted[0].Usable() ? shifted[1].error : shifted[0].error));
+                                 (shifted[0] ? shifted[1].error : shifted[0].error));
       return;
     }
     terms_.push_back({"kB +-" + Printed("%.3f", kKbStandardUncertainty) + " cm/MeV",
-                      FromPlusMinus(shifted[0].doubles.weightedMean, shifted[1].doubles.weightedMean)});
+                      FromPlusMinus(*shifted[0], *shifted[1])});
   }
 
   // The decay corrections redone with the half-life less and more its uncertainty.
@@ -336,9 +383,19 @@ class BudgetTerms {
   UncertaintyBudget Combined() { return CombineUncertainties(value_, std::move(terms_)); }
 
  private:
+  // The result as `model` would give it.
+  Checked<double> ValueWith(const EfficiencyModel& model, DetectionModel detection) const {
+    if (!mainEfficiency_) return Checked<double>::Failure(mainEfficiency_.error);
+    const Checked<double> other = DoublesEfficiencyAt(model, detection, pooled_);
+    if (!other) return other;
+    return Success(value_ * *mainEfficiency_ / *other);
+  }
+
   const Context& ctx_;
   MeasurementAnalysis& result_;
   double value_;
+  CoincidenceRates pooled_;
+  Checked<double> mainEfficiency_;
   std::vector<UncertaintyComponent> terms_;
 };
 
@@ -450,7 +507,7 @@ void SettingTerm(BudgetTerms& terms, MeasurementAnalysis& result, const std::str
 
 UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
                          const AnalysisSettings& settings) {
-  BudgetTerms terms(ctx, result);
+  BudgetTerms terms(ctx, model, result, settings.model);
   terms.Kb(settings.kb, settings.model);
   // The other published low-energy form of the stopping power, Joy and
   // Luo's modified Bethe formula; the two differ mostly below 1 keV (by
@@ -458,14 +515,13 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   // quenched energies of every electron.
   const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
                                       LowEnergyStopping::kJoyLuo);
-  terms.Alternative("stopping power below 1 keV",
-                    AnalyzeCombination(ctx, result.main, otherStopping, settings.model));
+  terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
   // The spectrum without the atomic exchange correction: the correction is
   // the least certain part of the shape at low energies, where the
   // efficiency is decided.
   const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
                                         LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
-  terms.Alternative("spectrum shape", AnalyzeCombination(ctx, result.main, withoutExchange, settings.model));
+  terms.ModelAlternative("spectrum shape", withoutExchange, settings.model);
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
   const TdcHeader& header = ctx.sample.header;
@@ -483,7 +539,7 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   }
   const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
-  terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
+  terms.ModelAlternative("symmetric vs asymmetric model", model, other);
   terms.HalfLife();
   return terms.Combined();
 }
