@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "analysis/efficiency_model.h"
 #include "analysis/nuclide.h"
@@ -78,6 +79,7 @@ constexpr double kLambdaN = 0.97;  // N sees 3 % less light than M
 TEST(NestedWindowDifference, FiresInAbout5PerCentOfConsistentMeasurements) {
   const NestedWindows w;
   const double rate = w.FiringRate(w.Expected(kDecays, kLambdaN, 0.0), 300, 5);
+  RecordProperty("firingRate", std::to_string(rate));
   EXPECT_GE(rate, 0.02);
   EXPECT_LE(rate, 0.10);
 }
@@ -93,7 +95,9 @@ TEST(NestedWindowDifference, FiresOnAHalfPerCentWindowLoss) {
     const double ratio = w.Activity(e.doublesN, e.triplesN) / w.Activity(e.doublesM, e.triplesM);
     (ratio > 1.005 ? high : low) = lost;
   }
-  EXPECT_GE(w.FiringRate(w.Expected(kDecays, kLambdaN, low), 200, 6), 0.90);
+  const double rate = w.FiringRate(w.Expected(kDecays, kLambdaN, low), 200, 6);
+  RecordProperty("firingRate", std::to_string(rate));
+  EXPECT_GE(rate, 0.90);
 }
 
 // Hand-worked: kappa 2, T/D 0.5, D_M 1e6; M has 1e4 more doubles and 4e3
