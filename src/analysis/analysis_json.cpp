@@ -26,6 +26,10 @@ QJsonArray Numbers(const std::array<double, N>& values) {
   return array;
 }
 
+QJsonValue ModeJson(const std::optional<DeadTimeMode>& mode) {
+  return mode ? QJsonValue(Text(DeadTimeModeName(mode))) : QJsonValue();
+}
+
 QJsonObject InstrumentJson(const TdcHeader& h) {
   return {{"hardware", Text(h.hardware)},
           {"serialNumber", Text(h.serialNumber)},
@@ -42,6 +46,7 @@ QJsonObject InputsJson(const AnalysisInputs& inputs, const MeasurementAnalysis& 
           {"model", Text(DetectionModelName(a.model))},
           {"window", a.main % 2 == 0 ? "N" : "M"},
           {"extension", static_cast<int>(s.extension) + 1},
+          {"deadTimeModes", QJsonArray{ModeJson(s.deadTimeModes[0]), ModeJson(s.deadTimeModes[1])}},
           {"referenceTime", Text(FormatReferenceTime(a.referenceTime))},
           {"referenceTimeIsRunStart", !s.referenceTime.has_value()}};
 }
@@ -91,6 +96,28 @@ QJsonObject RunJson(const RunAnalysis& r) {
   return run;
 }
 
+QJsonObject RatesJson(const CoincidenceRates& r) {
+  return {{"AB", r.ab}, {"BC", r.bc}, {"AC", r.ac}, {"T", r.t}, {"D", r.D()}};
+}
+
+// The combination's rates of its used runs and their corrections; a
+// correction the mode does not have or that was not evaluated is null with
+// a note saying which, never 0.
+QJsonObject RateCorrectionsJson(const CombinationRates& r) {
+  QJsonObject json{{"windowNs", r.windowNs},
+                   {"deadTimeMode", ModeJson(r.mode)},
+                   {"measured", RatesJson(r.measured)},
+                   {"merged", RatesJson(r.distortion.merged)},
+                   {"corrected", RatesJson(r.corrected)}};
+  if (r.mode == DeadTimeMode::kCommon) {
+    json["blocked"] = RatesJson(r.distortion.blocked);
+  } else {
+    json["blocked"] = QJsonValue();
+    json["blockedNote"] = r.mode ? kNoBlockingText : kNotEvaluatedText;
+  }
+  return json;
+}
+
 QJsonObject CombinationJson(const CombinationAnalysis& c) {
   QJsonArray runs;
   for (const RunAnalysis& r : c.runs) runs.append(RunJson(r));
@@ -99,6 +126,7 @@ QJsonObject CombinationJson(const CombinationAnalysis& c) {
     combination["error"] = Text(c.error);
     return combination;
   }
+  combination["rates"] = RateCorrectionsJson(c.rates);
   combination["doubles"] = StatisticsJson(c.doubles);
   combination["triples"] = StatisticsJson(c.triples);
   return combination;

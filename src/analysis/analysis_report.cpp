@@ -40,7 +40,37 @@ std::string PairLine(const PairCheck& p) {
       p.activities[0], p.activities[1], p.activities[2], p.largestDifferenceSigmas);
 }
 
+// A rate of the combination's correction table, or why there is none.
+std::string BlockedText(const CombinationRates& r, double blocked) {
+  if (!r.mode) return kNotEvaluatedText;
+  if (*r.mode == DeadTimeMode::kIndividual) return kNoBlockingText;
+  return Printed("%.3f", -blocked);
+}
+
+std::string RatesLines(const CombinationAnalysis& c) {
+  const CombinationRates& r = c.rates;
+  std::string head = Printed("  %s %4g ns %-9s", kCombinationNames[c.combination], r.windowNs,
+                             std::string(DeadTimeModeName(r.mode)).c_str());
+  if (!c.Usable()) return head + " no run used\n";
+  const auto line = [&](const char* kind, double measured, double merged, double blocked, double corrected) {
+    return Printed(" %s %12.3f %10.3f %13s %12.3f\n", kind, measured, -merged,
+                   BlockedText(r, blocked).c_str(), corrected);
+  };
+  const CountingDistortion& d = r.distortion;
+  return head + line("D", r.measured.D(), d.merged.D(), d.blocked.D(), r.corrected.D()) +
+         std::string(head.size(), ' ') + line("T", r.measured.t, d.merged.t, d.blocked.t, r.corrected.t);
+}
+
 }  // namespace
+
+std::string AnalysisRatesTable(const MeasurementAnalysis& a) {
+  std::string text =
+      "Coincidence rates of the used runs [1/s]: measured, the corrections for decays merged in the window "
+      "and pulses blocked by the gate, corrected (before background)\n"
+      "  window     mode        measured     merged       blocked    corrected\n";
+  for (const CombinationAnalysis& c : a.combinations) text += RatesLines(c);
+  return text;
+}
 
 std::string AnalysisRunTable(const CombinationAnalysis& combination) {
   std::string text = " Run      T/D   lambda    eps_D    eps_T     A_D [Bq]  u(A_D)\n";
@@ -78,9 +108,11 @@ std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sa
   text += Printed("Window %s (%g ns), extension %d (%s)\n", a.main % 2 == 0 ? "N" : "M",
                   sample.windowsNs[a.main % 2], static_cast<int>(inputs.settings.extension) + 1,
                   kCombinationNames[a.main]);
+  text += "Dead-time modes: extension 1 " + std::string(DeadTimeModeName(inputs.settings.deadTimeModes[0])) +
+          ", extension 2 " + std::string(DeadTimeModeName(inputs.settings.deadTimeModes[1])) + "\n";
   text += "Reference time: " + FormatReferenceTime(a.referenceTime) +
           (inputs.settings.referenceTime ? "" : " (start of run 1)") + "\n\n";
-  text += AnalysisRunTable(a.Main()) + "\n" + AnalysisResultText(a);
+  text += AnalysisRunTable(a.Main()) + "\n" + AnalysisRatesTable(a) + "\n" + AnalysisResultText(a);
   return text;
 }
 

@@ -13,6 +13,10 @@ namespace korva {
 // efficiencies and both activities, and whether the run is used.
 std::string AnalysisRunTable(const CombinationAnalysis& combination);
 
+// The coincidence rates of every window and extension over its used runs,
+// with the corrections for decays that meet, mode by mode.
+std::string AnalysisRatesTable(const MeasurementAnalysis& analysis);
+
 // The result: A +- u (k = 1), the expanded uncertainty, the cross-check
 // from T, the runs' statistics and the uncertainty budget line by line.
 std::string AnalysisResultText(const MeasurementAnalysis& analysis);

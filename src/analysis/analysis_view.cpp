@@ -169,6 +169,14 @@ QWidget* AnalysisView::BuildResults() {
   runs_ = MakeTable({QStringLiteral("Run"), QStringLiteral("T/D"), QStringLiteral("λ"), QStringLiteral("ε_D"),
                      QStringLiteral("ε_T"), QStringLiteral("A from D [Bq]"), QStringLiteral("Note")},
                     QStringLiteral("AnalysisRuns"), box);
+  rates_ = MakeTable(
+      {QStringLiteral("Window"), QStringLiteral("Mode"), QStringLiteral("D [1/s]"), QStringLiteral("merged"),
+       QStringLiteral("blocked"), QStringLiteral("D corrected"), QStringLiteral("T [1/s]"),
+       QStringLiteral("merged"), QStringLiteral("blocked"), QStringLiteral("T corrected")},
+      QStringLiteral("AnalysisRates"), box);
+  rates_->setToolTip(QStringLiteral(
+      "Coincidence rates of the used runs, the corrections for decays merged in the window and pulses "
+      "blocked by the dead-time gate, and the corrected rates (before background)"));
   summary_ = new QLabel(box);
   summary_->setObjectName(QStringLiteral("AnalysisSummary"));
   summary_->setWordWrap(true);
@@ -180,6 +188,7 @@ QWidget* AnalysisView::BuildResults() {
   lower->addWidget(budget_, 0);
   lower->addWidget(plot_, 1);
   column->addWidget(runs_, 1);
+  column->addWidget(rates_);
   column->addWidget(summary_);
   column->addLayout(lower, 1);
   return box;
@@ -220,6 +229,7 @@ void AnalysisView::ShowBackground(const QString& path) { background_->setText(pa
 void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   if (!result) {
     runs_->setRowCount(0);
+    rates_->setRowCount(0);
     budget_->setRowCount(0);
     plot_->SetData({}, 0.0, 0.0);
     summary_->setText(QStringLiteral("No result: ") + Text(result.error));
@@ -227,6 +237,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   }
   const MeasurementAnalysis& a = *result;
   ShowRuns(a.Main());
+  ShowRates(a);
   ShowBudget(a.budget);
   ShowPlot(a);
   updateGeometry();  // the tables' widths may have changed
@@ -241,6 +252,32 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
           .arg(PairText(a.pairs));
   for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
   summary_->setText(text);
+}
+
+void AnalysisView::ShowRates(const MeasurementAnalysis& a) {
+  constexpr std::array<const char*, TdcrRates::kCombinations> kNames = {"N1", "M1", "N2", "M2"};
+  rates_->setRowCount(static_cast<int>(a.combinations.size()));
+  int row = 0;
+  for (const CombinationAnalysis& c : a.combinations) {
+    const CombinationRates& r = c.rates;
+    const QString window = QStringLiteral("%1 (%2 ns)").arg(kNames[c.combination]).arg(r.windowNs);
+    const QString mode = Text(DeadTimeModeName(r.mode));
+    if (!c.Usable()) {
+      SetRow(*rates_, row++, {window, mode, QStringLiteral("no run used")});
+      continue;
+    }
+    const auto rate = [](double value) { return QString::number(value, 'f', 3); };
+    const auto blocked = [&](double value) {
+      if (!r.mode) return QString::fromLatin1(kNotEvaluatedText);
+      return *r.mode == DeadTimeMode::kCommon ? rate(-value) : QString::fromLatin1(kNoBlockingText);
+    };
+    const CountingDistortion& d = r.distortion;
+    SetRow(*rates_, row++,
+           {window, mode, rate(r.measured.D()), rate(-d.merged.D()), blocked(d.blocked.D()),
+            rate(r.corrected.D()), rate(r.measured.t), rate(-d.merged.t), blocked(d.blocked.t),
+            rate(r.corrected.t)});
+  }
+  FitColumns(*rates_);
 }
 
 void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {

@@ -36,6 +36,7 @@ class AnalysisView : public QWidget {
   void ShowAnalysis(const Checked<MeasurementAnalysis>& result);
 
   QTableWidget& RunTable() const { return *runs_; }
+  QTableWidget& RatesTable() const { return *rates_; }
   QTableWidget& BudgetTable() const { return *budget_; }
   QLabel& Summary() const { return *summary_; }
   AnalysisPlot& Plot() const { return *plot_; }
@@ -50,6 +51,8 @@ class AnalysisView : public QWidget {
   QWidget* BuildChoices();
   QWidget* BuildResults();
   void ShowRuns(const CombinationAnalysis& combination);
+  // Every window and extension's rates and their corrections, mode by mode.
+  void ShowRates(const MeasurementAnalysis& analysis);
   void ShowRunRows(const CombinationAnalysis& combination);
   void ShowBudget(const UncertaintyBudget& budget);
   void ShowPlot(const MeasurementAnalysis& analysis);
@@ -64,6 +67,7 @@ class AnalysisView : public QWidget {
   QDateTimeEdit* reference_ = nullptr;
   QLineEdit* background_ = nullptr;
   QTableWidget* runs_ = nullptr;
+  QTableWidget* rates_ = nullptr;
   QLabel* summary_ = nullptr;
   QTableWidget* budget_ = nullptr;
   AnalysisPlot* plot_ = nullptr;

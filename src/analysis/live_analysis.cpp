@@ -46,6 +46,11 @@ void LiveAnalysis::Recompute() {
     result_ = Checked<MeasurementAnalysis>::Failure("the live measurement could not be read: " + read.error);
     return;
   }
+  // The instrument's form holds the dead-time modes the run is counted with.
+  for (std::size_t e = 0; e < 2; ++e) {
+    inputs_.settings.deadTimeModes[e] =
+        tdcr_.Form().cdt[e] ? DeadTimeMode::kCommon : DeadTimeMode::kIndividual;
+  }
   result_ = AnalyzeMeasurement(*sample_, background_ ? &*background_ : nullptr, inputs_.settings);
 }
 

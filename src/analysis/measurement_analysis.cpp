@@ -9,12 +9,15 @@
 #include "analysis/efficiency_model.h"
 #include "analysis/nuclide.h"
 #include "analysis/tdcr_solver.h"
+#include "analysis/window_consistency.h"
 
 namespace korva {
 
 namespace {
 
 using Combination = TdcrRates::Combination;
+// The budget's entry for the correction a CDT gate needs when the mode is not known.
+constexpr const char* kBlockedTerm = "pulses blocked by a CDT gate";
 constexpr double kSecondsPerNs = 1e-9;
 constexpr double kSecondsPerFileTimeTick = 1e-7;
 
@@ -45,6 +48,7 @@ struct Background {
 struct Context {
   const Nuclide& nuclide;
   const TdcMeasurement& sample;
+  std::array<std::optional<DeadTimeMode>, 2> modes{};
   std::array<Background, TdcrRates::kCombinations> background{};
   StampTime reference;
 };
@@ -93,11 +97,19 @@ struct CountSums {
   double DoublesVariance() const { return std::max(0.0, Rates().D()) / liveTimes[TdcrRates::kT]; }
 };
 
-double ResolvingTime(const TdcMeasurement& m, Combination c) {
-  return m.header.windowsNs[WindowOf(c)] * kSecondsPerNs;
+// How a combination's coincidences were counted: its window behind a gate
+// whose resolving time is the longer window. A mode not known is corrected
+// as IDT, which has no term for pulses the CDT gate blocks; that term is
+// then reported as not evaluated.
+CoincidenceTiming TimingOf(const TdcMeasurement& m, const std::array<std::optional<DeadTimeMode>, 2>& modes,
+                           Combination c) {
+  const auto& windows = m.header.windowsNs;
+  return {windows[WindowOf(c)] * kSecondsPerNs, std::max(windows[0], windows[1]) * kSecondsPerNs,
+          modes[ExtensionOf(c)].value_or(DeadTimeMode::kIndividual)};
 }
 
-Checked<Background> BackgroundOf(const TdcMeasurement& measurement, Combination c) {
+Checked<Background> BackgroundOf(const TdcMeasurement& measurement,
+                                 const std::array<std::optional<DeadTimeMode>, 2>& modes, Combination c) {
   CountSums sums;
   int used = 0;
   for (const TdcRun& run : measurement.runs) {
@@ -107,7 +119,7 @@ Checked<Background> BackgroundOf(const TdcMeasurement& measurement, Combination 
   }
   if (used == 0) return Checked<Background>::Failure("the background measurement has no completed run");
   const CoincidenceRates rates =
-      WithoutAccidentals(sums.Singles(), sums.Rates(), ResolvingTime(measurement, c));
+      WithoutAccidentals(sums.Singles(), sums.Rates(), TimingOf(measurement, modes, c));
   return Success(Background{rates, sums.DoublesVariance()});
 }
 
@@ -175,7 +187,8 @@ RunAnalysis AnalyzeRun(const Context& ctx, const TdcRun& run, Combination c, con
   CountSums sums;
   sums.Add(run, c);
   const CoincidenceRates gross = sums.Rates();
-  r.rates = WithoutAccidentals(sums.Singles(), gross, ResolvingTime(ctx.sample, c)) - ctx.background[c].rates;
+  r.rates =
+      WithoutAccidentals(sums.Singles(), gross, TimingOf(ctx.sample, ctx.modes, c)) - ctx.background[c].rates;
   if (!(r.rates.t > 0.0 && r.rates.ab > 0.0 && r.rates.bc > 0.0 && r.rates.ac > 0.0 && r.rates.D() > 0.0)) {
     r.note = "no net coincidences";
     return r;
@@ -216,6 +229,30 @@ void Summarize(CombinationAnalysis& a) {
   }
 }
 
+// Sums of a combination's counts over its used runs, for checks
+// that compare counts of the same events.
+CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
+  CountSums sums;
+  for (std::size_t i = 0; i < a.runs.size(); ++i) {
+    if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
+  }
+  return sums;
+}
+
+// The combination's rates over its used runs and their corrections.
+CombinationRates RatesOf(const Context& ctx, const CombinationAnalysis& a) {
+  const CountSums sums = UsedCounts(ctx, a);
+  CombinationRates rates;
+  rates.windowNs = ctx.sample.header.windowsNs[WindowOf(a.combination)];
+  rates.mode = ctx.modes[ExtensionOf(a.combination)];
+  if (!a.Usable()) return rates;
+  rates.measured = sums.Rates();
+  rates.distortion =
+      MeasuredDistortion(sums.Singles(), rates.measured, TimingOf(ctx.sample, ctx.modes, a.combination));
+  rates.corrected = rates.measured - rates.distortion.Total();
+  return rates;
+}
+
 CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const EfficiencyModel& model,
                                        DetectionModel detection) {
   CombinationAnalysis a;
@@ -226,6 +263,7 @@ CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const 
     if (a.runs.back().used) start = a.runs.back().lambdas;
   }
   Summarize(a);
+  a.rates = RatesOf(ctx, a);
   return a;
 }
 
@@ -249,12 +287,50 @@ std::string CombinationName(Combination c) {
   return kNames[c];
 }
 
+// The net rates of a combination's used runs, averaged over their real times.
+CoincidenceRates PooledRates(const CombinationAnalysis& a) {
+  CoincidenceRates sum;
+  double seconds = 0.0;
+  for (const RunAnalysis& r : a.runs) {
+    if (!r.used) continue;
+    sum = sum + r.realTime * r.rates;
+    seconds += r.realTime;
+  }
+  return (1.0 / seconds) * sum;
+}
+
+// eps_D of `model` solved from rates, or why it cannot be.
+Checked<double> DoublesEfficiencyAt(const EfficiencyModel& model, DetectionModel detection,
+                                    const CoincidenceRates& n) {
+  if (detection == DetectionModel::kSymmetric) {
+    const Checked<SymmetricSolution> s = SolveSymmetric(model, n.t / n.D());
+    if (!s) return Checked<double>::Failure(s.error);
+    return Success(s->efficiency.doubles);
+  }
+  const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac});
+  if (!s) return Checked<double>::Failure(s.error);
+  return Success(s->efficiency.Doubles());
+}
+
 // Builds the main result's budget term by term. A term whose alternative
 // could not be analysed is left out, with a warning.
+//
+// A term that changes the efficiency model takes the result's change from
+// the main combination's rates pooled over its runs: every run's activity
+// D_i / eps_D(x_i) moves by the factor eps_D(x) / eps_D'(x) at its own
+// ratios x_i, which differ from run to run by their counting spread only,
+// so the factor at the pooled ratios moves the weighted mean alike to
+// second order in that spread (far below 1e-3 of the term), for one
+// solution of each model instead of one per run.
 class BudgetTerms {
  public:
-  BudgetTerms(const Context& ctx, MeasurementAnalysis& result)
-      : ctx_(ctx), result_(result), value_(result.Main().doubles.weightedMean) {
+  BudgetTerms(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
+              DetectionModel detection)
+      : ctx_(ctx),
+        result_(result),
+        value_(result.Main().doubles.weightedMean),
+        pooled_(PooledRates(result.Main())),
+        mainEfficiency_(DoublesEfficiencyAt(model, detection, pooled_)) {
     terms_.push_back({"counting statistics", result.Main().doubles.Uncertainty()});
   }
 
@@ -267,21 +343,30 @@ class BudgetTerms {
     terms_.push_back({name, FromAlternative(other.doubles.weightedMean - value_)});
   }
 
-  // The main combination analysed again at kB - u(kB) and kB + u(kB).
-  void Kb(double kb, DetectionModel model) {
-    std::array<CombinationAnalysis, 2> shifted;
+  // The result with another efficiency model or detection model.
+  void ModelAlternative(const std::string& name, const EfficiencyModel& model, DetectionModel detection) {
+    const Checked<double> other = ValueWith(model, detection);
+    if (!other) {
+      result_.warnings.push_back(name + " left out of the budget: " + other.error);
+      return;
+    }
+    terms_.push_back({name, FromAlternative(*other - value_)});
+  }
+
+  // The result at kB - u(kB) and kB + u(kB).
+  void Kb(double kb, DetectionModel detection) {
+    std::array<Checked<double>, 2> shifted;
     for (std::size_t i = 0; i < 2; ++i) {
       const double at = kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
-      shifted[i] =
-          AnalyzeCombination(ctx_, result_.main, EfficiencyModel(ctx_.nuclide, at, Toluene()), model);
+      shifted[i] = ValueWith(EfficiencyModel(ctx_.nuclide, at, Toluene()), detection);
     }
-    if (!shifted[0].Usable() || !shifted[1].Usable()) {
+    if (!shifted[0] || !shifted[1]) {
       result_.warnings.push_back("kB left out of the budget: " +
-                                 (shifted[0].Usable() ? shifted[1].error : shifted[0].error));
+                                 (shifted[0] ? shifted[1].error : shifted[0].error));
       return;
     }
     terms_.push_back({"kB +-" + Printed("%.3f", kKbStandardUncertainty) + " cm/MeV",
-                      FromPlusMinus(shifted[0].doubles.weightedMean, shifted[1].doubles.weightedMean)});
+                      FromPlusMinus(*shifted[0], *shifted[1])});
   }
 
   // The decay corrections redone with the half-life less and more its uncertainty.
@@ -298,38 +383,39 @@ class BudgetTerms {
   UncertaintyBudget Combined() { return CombineUncertainties(value_, std::move(terms_)); }
 
  private:
+  // The result as `model` would give it.
+  Checked<double> ValueWith(const EfficiencyModel& model, DetectionModel detection) const {
+    if (!mainEfficiency_) return Checked<double>::Failure(mainEfficiency_.error);
+    const Checked<double> other = DoublesEfficiencyAt(model, detection, pooled_);
+    if (!other) return other;
+    return Success(value_ * *mainEfficiency_ / *other);
+  }
+
   const Context& ctx_;
   MeasurementAnalysis& result_;
   double value_;
+  CoincidenceRates pooled_;
+  Checked<double> mainEfficiency_;
   std::vector<UncertaintyComponent> terms_;
 };
 
-// Sums of the main combination's counts over its used runs, for checks
-// that compare counts of the same events.
-CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
-  CountSums sums;
-  for (std::size_t i = 0; i < a.runs.size(); ++i) {
-    if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
-  }
-  return sums;
-}
-
-// Windows N and M count the same events; M counts every coincidence N
-// counts and some more, so D_M = D_N + X with X independent of D_N (both
-// Poisson). Then cov(D_N, D_M) = var(D_N) = E[D_N] and the correlation of
-// the two counts is rho = sqrt(E[D_N] / E[D_M]), the narrower over the
-// wider window's D. The activities from N and M carry that correlation
-// (the T/D part of their uncertainties is nested alike: T_N is a part of
-// T_M), so
-//   var(A_N - A_M) = u_N^2 + u_M^2 - 2 rho u_N u_M.
-double WindowDifferenceUncertainty(const Context& ctx, const CombinationAnalysis& n,
-                                   const CombinationAnalysis& m) {
-  const double dN = UsedCounts(ctx, n).Rates().D();
-  const double dM = UsedCounts(ctx, m).Rates().D();
-  const double rho = dN > 0.0 && dM > 0.0 ? std::sqrt(std::min(dN, dM) / std::max(dN, dM)) : 0.0;
-  const double uN = n.doubles.Uncertainty();
-  const double uM = m.doubles.Uncertainty();
-  return std::sqrt(std::max(0.0, uN * uN + uM * uM - 2.0 * rho * uN * uM));
+// The standard uncertainty of the difference of the activities from the
+// two windows, from the counts of their used runs (window_consistency.h);
+// the efficiency curve's slope at the wider window's T/D carries the T/D
+// part.
+double WindowDifferenceUncertainty(const Context& ctx, const EfficiencyModel& model,
+                                   const CombinationAnalysis& narrow, const CombinationAnalysis& wide) {
+  const CountSums n = UsedCounts(ctx, narrow);
+  const CountSums m = UsedCounts(ctx, wide);
+  const auto doubles = [](const CountSums& s) {
+    return s.counts[TdcrRates::kAB] + s.counts[TdcrRates::kBC] + s.counts[TdcrRates::kAC] -
+           2.0 * s.counts[TdcrRates::kT];
+  };
+  const CoincidenceRates& rates = wide.rates.corrected;
+  const Checked<SymmetricSolution> s = SolveSymmetric(model, rates.t / rates.D(), 0.0);
+  const double kappa = s ? s->efficiency.DoublesPerRatio() : 0.0;
+  const NestedWindowCounts counts{doubles(n), n.counts[TdcrRates::kT], doubles(m), m.counts[TdcrRates::kT]};
+  return wide.doubles.weightedMean * NestedWindowDifference(counts, kappa);
 }
 
 // The pair activities with the symmetric yield of each run, and how far
@@ -365,7 +451,7 @@ PairCheck CheckPairs(const Context& ctx, const CombinationAnalysis& main, const 
   return check;
 }
 
-void WarnAboutWindows(const Context& ctx, MeasurementAnalysis& result) {
+void WarnAboutWindows(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result) {
   const auto& windows = ctx.sample.header.windowsNs;
   const double used = windows[WindowOf(result.main)];
   if (used < kShortWindowNs) {
@@ -379,13 +465,24 @@ void WarnAboutWindows(const Context& ctx, MeasurementAnalysis& result) {
   const CombinationAnalysis& m = result.combinations[CombinationOf(1, e)];
   if (!n.Usable() || !m.Usable()) return;
   const double difference = n.doubles.weightedMean - m.doubles.weightedMean;
-  const double u = WindowDifferenceUncertainty(ctx, n, m);
+  const bool nNarrower = windows[0] < windows[1];
+  const double u = WindowDifferenceUncertainty(ctx, model, nNarrower ? n : m, nNarrower ? m : n);
   if (std::abs(difference) > 2.0 * u) {
     result.warnings.push_back("the activities from windows N and M differ by " +
                               Printed("%.2f %%", 100.0 * difference / m.doubles.weightedMean) +
                               ", more than twice the standard uncertainty of their difference (" +
                               Printed("%.2f %%", 100.0 * u / m.doubles.weightedMean) +
                               "): the shorter window loses coincidences");
+  }
+}
+
+void WarnAboutModes(const AnalysisSettings& settings, MeasurementAnalysis& result) {
+  for (std::size_t e = 0; e < 2; ++e) {
+    if (settings.deadTimeModes[e]) continue;
+    result.warnings.push_back("the dead-time mode of extension " + std::to_string(e + 1) +
+                              " is not known: its coincidences are corrected as IDT, and the pulses a CDT "
+                              "gate blocks were not evaluated; give the mode (IDT or CDT) the measurement "
+                              "was made with");
   }
 }
 
@@ -410,7 +507,7 @@ void SettingTerm(BudgetTerms& terms, MeasurementAnalysis& result, const std::str
 
 UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
                          const AnalysisSettings& settings) {
-  BudgetTerms terms(ctx, result);
+  BudgetTerms terms(ctx, model, result, settings.model);
   terms.Kb(settings.kb, settings.model);
   // The other published low-energy form of the stopping power, Joy and
   // Luo's modified Bethe formula; the two differ mostly below 1 keV (by
@@ -418,14 +515,13 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   // quenched energies of every electron.
   const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
                                       LowEnergyStopping::kJoyLuo);
-  terms.Alternative("stopping power below 1 keV",
-                    AnalyzeCombination(ctx, result.main, otherStopping, settings.model));
+  terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
   // The spectrum without the atomic exchange correction: the correction is
   // the least certain part of the shape at low energies, where the
   // efficiency is decided.
   const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
                                         LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
-  terms.Alternative("spectrum shape", AnalyzeCombination(ctx, result.main, withoutExchange, settings.model));
+  terms.ModelAlternative("spectrum shape", withoutExchange, settings.model);
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
   const TdcHeader& header = ctx.sample.header;
@@ -435,9 +531,15 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   SettingTerm(terms, result, "dead-time extension 1 vs 2", header.extensionsUs[0] == header.extensionsUs[1],
               "extensions 1 and 2 are equal; measure with two different dead-time extensions",
               result.combinations[CombinationOf(window, 1 - extension)]);
+  if (!ctx.modes[extension]) {
+    terms.NotEvaluated(kBlockedTerm);
+    result.warnings.push_back("\"" + std::string(kBlockedTerm) +
+                              "\" was not evaluated: the dead-time mode of " + "extension " +
+                              std::to_string(extension + 1) + " is not known");
+  }
   const DetectionModel other =
       settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
-  terms.Alternative("symmetric vs asymmetric model", AnalyzeCombination(ctx, result.main, model, other));
+  terms.ModelAlternative("symmetric vs asymmetric model", model, other);
   terms.HalfLife();
   return terms.Combined();
 }
@@ -472,16 +574,24 @@ std::string_view DetectionModelName(DetectionModel model) {
   return model == DetectionModel::kSymmetric ? "symmetric" : "asymmetric";
 }
 
+std::string_view DeadTimeModeName(const std::optional<DeadTimeMode>& mode) {
+  if (!mode) return "not known";
+  return *mode == DeadTimeMode::kCommon ? "CDT" : "IDT";
+}
+
 Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
                                                 const TdcMeasurement* background,
                                                 const AnalysisSettings& settings) {
   if (auto error = SettingsError(sample, background, settings)) {
     return Checked<MeasurementAnalysis>::Failure(*error);
   }
-  Context ctx{
-      *FindNuclide(settings.nuclide), sample, {}, settings.referenceTime.value_or(sample.runs.front().start)};
+  Context ctx{*FindNuclide(settings.nuclide),
+              sample,
+              settings.deadTimeModes,
+              {},
+              settings.referenceTime.value_or(sample.runs.front().start)};
   for (std::size_t c = 0; c < TdcrRates::kCombinations && background != nullptr; ++c) {
-    const Checked<Background> b = BackgroundOf(*background, static_cast<Combination>(c));
+    const Checked<Background> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
     if (!b) return Checked<MeasurementAnalysis>::Failure(b.error);
     ctx.background[c] = *b;
   }
@@ -506,7 +616,8 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     if (r.flagged)
       result.warnings.push_back("run " + std::to_string(r.run) + " lies more than 3 sigma from the mean");
   }
-  WarnAboutWindows(ctx, result);
+  WarnAboutWindows(ctx, model, result);
+  WarnAboutModes(settings, result);
   result.pairs = CheckPairs(ctx, main, model);
   WarnAboutPairs(result);
   result.budget = Budget(ctx, model, result, settings);

@@ -21,6 +21,14 @@ enum class DetectionModel { kSymmetric, kAsymmetric };
 
 std::string_view DetectionModelName(DetectionModel model);
 
+// "CDT", "IDT", or "not known".
+std::string_view DeadTimeModeName(const std::optional<DeadTimeMode>& mode);
+
+// What the outputs show for the correction of pulses a CDT gate blocks: its
+// rates in CDT, this text in IDT (whose tubes' own dead times leave nothing
+// blocked unseen) and "not evaluated" when the mode is not known.
+inline constexpr const char* kNoBlockingText = "none in IDT";
+
 // The window choice that takes the main result from the wider of N and M,
 // which loses the fewest coincidences of faint events.
 inline constexpr std::size_t kWiderWindow = 2;
@@ -39,6 +47,10 @@ struct AnalysisSettings {
   // combinations enter its budget.
   std::size_t window = kWiderWindow;
   std::size_t extension = 0;
+  // The dead-time modes of extensions 1 and 2 the measurement was made with
+  // (a .tdc file does not say them); empty: not known, and the corrections
+  // that depend on the mode are not evaluated.
+  std::array<std::optional<DeadTimeMode>, 2> deadTimeModes{};
   // The time the activity is given for, on the clock the file's start times
   // are on (its START TIME label); empty: the start of run 1.
   std::optional<StampTime> referenceTime{};
@@ -65,8 +77,20 @@ struct RunAnalysis {
   bool flagged = false;  // more than 3 standard uncertainties from the mean
 };
 
+// The coincidence rates of a combination over its used runs (counts over
+// live times) and what the corrections for decays that meet in the window
+// and the gate took off them.
+struct CombinationRates {
+  double windowNs = 0.0;
+  std::optional<DeadTimeMode> mode;  // empty: not known; the blocked part is not evaluated
+  CoincidenceRates measured;
+  CountingDistortion distortion;
+  CoincidenceRates corrected;  // measured less the distortion, before any background
+};
+
 struct CombinationAnalysis {
   TdcrRates::Combination combination = TdcrRates::kN1;
+  CombinationRates rates;
   std::vector<RunAnalysis> runs;  // every run of the file
   RunStatistics doubles;          // activityD of the used runs
   RunStatistics triples;          // activityT, weighted as activityD
@@ -114,8 +138,9 @@ std::size_t MainWindow(const TdcHeader& header, std::size_t choice);
 // the runs' statistics, and the main result's uncertainty budget. The one
 // analysis both the program's pane and its command line show.
 //
-// Per run: rates are counts over live times; accidental coincidences
-// (resolving time = the window) come off, then the background's rates
+// Per run: rates are counts over live times; the distortion of decays that
+// meet within the window and the dead-time gate's resolving time comes off
+// (rate_corrections.h, for the extension's mode), then the background's rates
 // (corrected the same way) when a background measurement with the same
 // windows and extensions is given; the model's lambda is solved from T/D
 // (symmetric) or T/AB, T/BC, T/AC (asymmetric); the activity is corrected

@@ -13,6 +13,8 @@ struct CoincidenceRates {
 };
 
 CoincidenceRates operator-(const CoincidenceRates& a, const CoincidenceRates& b);
+CoincidenceRates operator+(const CoincidenceRates& a, const CoincidenceRates& b);
+CoincidenceRates operator*(double factor, const CoincidenceRates& rates);
 
 // Single-tube rates behind the same extension, counts per second.
 struct SingleRates {
@@ -21,32 +23,64 @@ struct SingleRates {
   double c = 0.0;
 };
 
-// The accidental part of measured coincidence rates, for a window that
-// opens at an event's first pulse and takes in the other tubes' pulses
-// within the resolving time tau after it. Two events closer than tau count
-// as one: the pair counts once when their pulses together hold it, where
-// each alone would have counted once if it held the pair. With independent
-// events, a the probability that an event has a pulse of tube A, b of B and
-// j of both, that changes the AB count per pair of close events by
-//   P(A and B among both events' pulses) - 2 j = 2 (a - j)(b - j) - j^2,
-// and pairs of events come closer than tau at tau R^2 (R the event rate), so
-//   AB_accidental = tau [2 (r_A - AB)(r_B - AB) - AB^2]
-// in true rates: pulses outside true pairs meet at 2 tau r r, and true pairs
-// that merge are lost. For triples the same reasoning over the union gives
-//   T_accidental = tau [sum over pairs (r_X + r_Y - XY)^2 - sum r_X^2 - S^2]
-// with S = r_A + r_B + r_C - AB - BC - AC + T the rate of events with any
-// pulse: a true pair that the third tube missed meets that tube's pulse
-// (2 tau AB' r_C), and merged true triples are lost; three independent
-// pulses in one window add 3 tau^2 r_A r_B r_C. With uncorrelated pulses
-// (dark noise) this is the textbook 2 tau r_A r_B; for a bright source
-// nearly every single is part of a true coincidence and the accidentals
-// turn into a small loss. The true rates are found from the measured ones
-// by fixed-point iteration.
-CoincidenceRates AccidentalCoincidences(const SingleRates& singles, const CoincidenceRates& measured,
-                                        double resolvingTimeSeconds);
+// The instrument's two dead-time modes: a common dead time of the three
+// tubes (CDT) or one per tube (IDT).
+enum class DeadTimeMode { kCommon, kIndividual };
 
-// The measured rates less their accidental part.
-CoincidenceRates WithoutAccidentals(const SingleRates& singles, const CoincidenceRates& measured,
-                                    double resolvingTimeSeconds);
+// How one window's coincidences were counted: the window W, the resolving
+// time G of the dead-time gate (the longer of windows N and M, W <= G) and
+// the extension's mode.
+struct CoincidenceTiming {
+  double windowSeconds = 0.0;
+  double gateSeconds = 0.0;
+  DeadTimeMode mode = DeadTimeMode::kCommon;
+};
+
+// What two decays closer than the resolving times do to the measured rates
+// (counts over the live timers' times), to first order in the rates; the
+// derivation is in docs/TDCR-WINDOW-MODEL.md. In true rates (a, b, c the
+// tubes' singles, AB, BC, AC, T the coincidences, S the rate of decays with
+// any pulse):
+// - merged: a second decay within W of an event's first pulse joins it; its
+//   own pair counts only through the union of both decays' tubes, and the
+//   live timers do not stop for it. Per second of W:
+//     AB: 2 a b - (a + b) AB,
+//     T:  2 (AB c + BC a + AC b) - 2 (AB BC + BC AC + AC AB)
+//         + T (AB + BC + AC - a - b - c),
+//   and 3 W^2 a b c for three single pulses of three decays.
+// - blocked (CDT only): a second decay within G is taken into the gate's
+//   event, but its tubes already in the event are turned away, the live
+//   timers run on, and behind window N its own pulses that pass open an
+//   event of their own. Per second of G: AB: -AB (a + b - AB), T: -S T.
+//   In IDT a tube's own dead time turns its second pulse away and stops
+//   the live timers of every set holding that tube: nothing is blocked
+//   unseen.
+// With W = G in CDT the two give the familiar accidental rate for a window
+// opened by the first pulse: tau [2 (a - AB)(b - AB) - AB^2] (dark noise:
+// 2 tau a b; a bright source: tau R^2 lost).
+struct CountingDistortion {
+  CoincidenceRates merged;
+  CoincidenceRates blocked;
+  CoincidenceRates Total() const { return merged + blocked; }
+};
+
+// The distortion of coincidences whose true rates are `truth`, with true singles.
+CountingDistortion DistortionOfTrueRates(const SingleRates& singles, const CoincidenceRates& truth,
+                                         const CoincidenceTiming& timing);
+
+// True singles from measured ones: in CDT a tube's second pulse within G of
+// an event is turned away and its live timer runs on, which loses G a^2;
+// in IDT the tube's own live timer accounts for every pulse it turns away.
+SingleRates TrueSingles(const SingleRates& measured, const CoincidenceTiming& timing);
+
+// The distortion found from measured rates by fixed-point iteration on the
+// true ones.
+CountingDistortion MeasuredDistortion(const SingleRates& measuredSingles, const CoincidenceRates& measured,
+                                      const CoincidenceTiming& timing);
+
+// The measured rates less their distortion: the rates of the decays' own
+// coincidences.
+CoincidenceRates WithoutAccidentals(const SingleRates& measuredSingles, const CoincidenceRates& measured,
+                                    const CoincidenceTiming& timing);
 
 }  // namespace korva

@@ -16,7 +16,8 @@ namespace {
 
 const char* const kAnalyzeUsage =
     "analyze FILE.tdc --nuclide NAME [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
-    "              [--extension 1|2] [--background BG.tdc] [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
+    "              [--extension 1|2] [--mode1 IDT|CDT] [--mode2 IDT|CDT] [--background BG.tdc]\n"
+    "              [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
 const char* const kEfficiencyUsage =
     "efficiency --nuclide NAME --kb K (--tdcr R | --lambda L) [--model symmetric]";
 
@@ -64,6 +65,13 @@ bool ReadAnalyzeSettings(const CommandLine& line, AnalysisSettings& settings) {
   settings.model = *model == 0 ? DetectionModel::kSymmetric : DetectionModel::kAsymmetric;
   settings.window = *window;
   settings.extension = *extension;
+  for (std::size_t e = 0; e < 2; ++e) {
+    const std::string option = "mode" + std::to_string(e + 1);
+    if (!line.Has(option)) continue;
+    const auto mode = Choice(line, option, {"IDT", "CDT"});
+    if (!mode) return false;
+    settings.deadTimeModes[e] = *mode == 0 ? DeadTimeMode::kIndividual : DeadTimeMode::kCommon;
+  }
   if (const std::optional<std::string> text = line.Value("reference-time")) {
     settings.referenceTime = ParseReferenceTime(*text);
     if (!settings.referenceTime) return ReportUsageError("not a time YYYY-MM-DDThh:mm:ss: " + *text), false;
@@ -135,7 +143,9 @@ std::vector<CliCommand> AnalysisCommands() {
   return {
       {"analyze",
        kAnalyzeUsage,
-       {{"nuclide", "kb", "model", "window", "extension", "background", "reference-time"}, {"json"}, 1},
+       {{"nuclide", "kb", "model", "window", "extension", "mode1", "mode2", "background", "reference-time"},
+        {"json"},
+        1},
        Analyze},
       {"efficiency", kEfficiencyUsage, {{"nuclide", "kb", "model", "tdcr", "lambda"}, {}}, Efficiency},
   };

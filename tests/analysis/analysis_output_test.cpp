@@ -98,6 +98,20 @@ TEST(AnalysisReport, NamesTheInstrumentTheInputsEveryRunAndTheBudget) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   for (const UncertaintyComponent& c : a->budget.components) EXPECT_NE(text.find(c.name), std::string::npos);
+  // The rates of every window and extension, two lines each; the modes
+  // were not given, so the gate's blocked pulses are not evaluated.
+  EXPECT_NE(text.find("Dead-time modes: extension 1 not known, extension 2 not known\n"), std::string::npos);
+  const std::string rates = AnalysisRatesTable(*a);
+  EXPECT_EQ(std::count(rates.begin(), rates.end(), '\n'), 2 + 2 * 4) << rates;
+  EXPECT_NE(rates.find("  M2  200 ns not known "), std::string::npos) << rates;
+  EXPECT_NE(text.find(rates), std::string::npos);
+  inputs.settings.deadTimeModes = {DeadTimeMode::kCommon, DeadTimeMode::kIndividual};
+  const Checked<MeasurementAnalysis> told = AnalyzeMeasurement(m, nullptr, inputs.settings);
+  ASSERT_TRUE(told) << told.error;
+  const std::string toldRates = AnalysisRatesTable(*told);
+  EXPECT_EQ(toldRates.find("not evaluated"), std::string::npos) << toldRates;
+  EXPECT_NE(toldRates.find("  N2   40 ns IDT "), std::string::npos) << toldRates;
+  EXPECT_NE(toldRates.find("none in IDT"), std::string::npos) << toldRates;
   // One table line per run, after the heading.
   const std::string table = AnalysisRunTable(a->Main());
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), vial.runs + 1);

@@ -148,8 +148,11 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Saved"; }, 5000));
   const TdcReadResult file = ReadTdcFile(folder.filePath("vial.tdc").toStdString());
   ASSERT_TRUE(file.measurement) << file.error;
-  const Checked<MeasurementAnalysis> fromFile =
-      AnalyzeMeasurement(*file.measurement, nullptr, view->Settings());
+  // The .tdc file does not hold the dead-time modes; the live analysis took
+  // the form's, IDT for both extensions.
+  AnalysisSettings settings = view->Settings();
+  settings.deadTimeModes = {DeadTimeMode::kIndividual, DeadTimeMode::kIndividual};
+  const Checked<MeasurementAnalysis> fromFile = AnalyzeMeasurement(*file.measurement, nullptr, settings);
   ASSERT_TRUE(fromFile) << fromFile.error;
   EXPECT_TRUE(view->Summary().text().startsWith(QStringLiteral("A = %1 ± %2 Bq")
                                                     .arg(fromFile->activity, 0, 'f', 2)
@@ -157,6 +160,14 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
       << view->Summary().text().toStdString();
   EXPECT_NEAR(fromFile->activity, 5000.0, fromFile->budget.expanded)
       << file.measurement->header.windowTexts[0];
+  // Every window and extension's corrected rates, as the analysis of the file gives them.
+  ASSERT_EQ(view->RatesTable().rowCount(), 4);
+  for (int row = 0; row < 4; ++row) {
+    const CombinationRates& r = fromFile->combinations[static_cast<std::size_t>(row)].rates;
+    EXPECT_EQ(view->RatesTable().item(row, 1)->text(), "IDT");
+    EXPECT_EQ(view->RatesTable().item(row, 4)->text(), "none in IDT");
+    EXPECT_EQ(view->RatesTable().item(row, 5)->text(), QString::number(r.corrected.D(), 'f', 3));
+  }
 
   // The export: the JSON read back holds the inputs, every run and the budget.
   frame.Trigger(command::kExportAnalysis);

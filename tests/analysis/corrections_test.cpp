@@ -40,7 +40,8 @@ TEST(AccidentalCoincidences, TheirCorrectionRestoresAVialSeenThroughNoisyTubes) 
     const SingleRates singles{single(TdcrCounter::kExt1A, TdcrCounter::kLiveA1),
                               single(TdcrCounter::kExt1B, TdcrCounter::kLiveB1),
                               single(TdcrCounter::kExt1C, TdcrCounter::kLiveC1)};
-    return Counted{measured, WithoutAccidentals(singles, measured, 200e-9)};
+    return Counted{measured,
+                   WithoutAccidentals(singles, measured, {200e-9, 200e-9, DeadTimeMode::kIndividual})};
   };
   const Counted quiet = count(0.0);
   const Counted noisy = count(10000.0);
@@ -85,8 +86,8 @@ TEST(AccidentalCoincidences, TakeTheInstrumentsDarkCoincidencesToNothing) {
                                     count(sim::ChannelSet::kBC) / live(sim::ChannelSet::kBC),
                                     count(sim::ChannelSet::kAC) / live(sim::ChannelSet::kAC),
                                     count(sim::ChannelSet::kABC) / live(sim::ChannelSet::kABC)};
-    const double tau = settings.windowNs[w] * 1e-9;
-    const CoincidenceRates accidental = AccidentalCoincidences(singles, measured, tau);
+    const CoincidenceTiming timing{settings.windowNs[w] * 1e-9, 200e-9, DeadTimeMode::kIndividual};
+    const CoincidenceRates accidental = MeasuredDistortion(singles, measured, timing).Total();
     const CoincidenceRates net = measured - accidental;
     const double seconds = live(sim::ChannelSet::kABC);
     const auto spread = [seconds](double rate) { return 4.0 * std::sqrt(rate / seconds) + 0.02 * rate; };
@@ -103,10 +104,43 @@ TEST(AccidentalCoincidences, TakeTheInstrumentsDarkCoincidencesToNothing) {
 // within 1 us count as one, which loses tau R^2 = 1e-6 x 1000^2 = 1 count a
 // second of every pair and of the triples. The correction must give the
 // losses back, where the textbook 2 tau r_A r_B would take 2 more away.
+// The same source behind window N = 100 ns of a 1 us gate: in CDT the
+// gate takes a second event within 1 us into the first one's whatever the
+// window, so N loses G R^2 = 1 count a second as M does. In IDT the tubes
+// of the first event are dead for the second one and their live timers
+// stop: nothing is lost unseen, and only the three-event term 3 W^2 R^3 =
+// 3e-5 is left.
+TEST(AccidentalCoincidences, ForABrightSourceDependOnTheGateNotTheWindow) {
+  const SingleRates singles{1000.0, 1000.0, 1000.0};
+  const CoincidenceRates cdt =
+      WithoutAccidentals(singles, {999.0, 999.0, 999.0, 999.0}, {1e-7, 1e-6, DeadTimeMode::kCommon});
+  EXPECT_NEAR(cdt.ac, 1000.0, 0.01);
+  EXPECT_NEAR(cdt.t, 1000.0, 0.01);
+  const CoincidenceRates idt =
+      WithoutAccidentals(singles, {1000.0, 1000.0, 1000.0, 1000.0}, {1e-7, 1e-6, DeadTimeMode::kIndividual});
+  EXPECT_NEAR(idt.ab, 1000.0, 1e-6);
+  EXPECT_NEAR(idt.t, 1000.0 - 3e-5, 1e-6);
+}
+
+// Dark pulses alone, 10 000 a second on each tube, in a 40 ns window: the
+// accidental pairs are the textbook 2 W r^2 = 8 a second in either mode
+// (there is no true pair for the CDT gate to block); the measured singles
+// of CDT lost G r^2 = 20 a second to the 200 ns gate.
+TEST(AccidentalCoincidences, OfDarkPulsesAreTwiceTheWindowTimesTheSingles) {
+  const CoincidenceTiming cdt{40e-9, 200e-9, DeadTimeMode::kCommon};
+  EXPECT_NEAR(TrueSingles({9980.0, 9980.0, 9980.0}, cdt).b, 10000.0, 0.1);
+  const CountingDistortion d = DistortionOfTrueRates({1e4, 1e4, 1e4}, {}, cdt);
+  EXPECT_NEAR(d.Total().ab, 8.0, 1e-9);
+  EXPECT_NEAR(d.Total().t, 3.0 * 40e-9 * 40e-9 * 1e12, 1e-12);
+  EXPECT_NEAR(
+      DistortionOfTrueRates({1e4, 1e4, 1e4}, {}, {40e-9, 200e-9, DeadTimeMode::kIndividual}).Total().ac, 8.0,
+      1e-9);
+}
+
 TEST(AccidentalCoincidences, ForABrightSourceAreTheLossOfMergedEvents) {
   const SingleRates singles{1000.0, 1000.0, 1000.0};
   const CoincidenceRates measured{999.0, 999.0, 999.0, 999.0};
-  const CoincidenceRates net = WithoutAccidentals(singles, measured, 1e-6);
+  const CoincidenceRates net = WithoutAccidentals(singles, measured, {1e-6, 1e-6, DeadTimeMode::kCommon});
   EXPECT_NEAR(net.ab, 1000.0, 0.01);
   EXPECT_NEAR(net.bc, 1000.0, 0.01);
   EXPECT_NEAR(net.t, 1000.0, 0.01);

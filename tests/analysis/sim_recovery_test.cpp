@@ -28,6 +28,7 @@ TEST(SimRecovery, TheAnalysisFindsTheVirtualVialsActivityWithinItsExpandedUncert
   for (std::size_t extension = 0; extension < 2; ++extension) {
     AnalysisSettings choice;
     choice.extension = extension;
+    choice.deadTimeModes = {DeadTimeMode::kIndividual, DeadTimeMode::kIndividual};
     const Checked<MeasurementAnalysis> a = AnalyzeMeasurement(*read.measurement, nullptr, choice);
     ASSERT_TRUE(a) << a.error;
     SCOPED_TRACE(::testing::Message() << "extension " << extension + 1 << ": " << a->activity << " Bq +- "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -32,6 +33,12 @@ struct SyntheticVial {
   bool poisson = false;
   unsigned seed = 1;
   StampTime start{2024, 3, 7, 12, 0, 0, 0};
+  // As an analysis without the modes given corrects them.
+  DeadTimeMode mode = DeadTimeMode::kIndividual;
+
+  CoincidenceTiming Timing(std::size_t combination) const {
+    return {windowsNs[combination % 2] * 1e-9, std::max(windowsNs[0], windowsNs[1]) * 1e-9, mode};
+  }
 };
 
 inline StampTime Later(const StampTime& time, double seconds) {
@@ -80,7 +87,7 @@ inline TdcMeasurement MakeMeasurement(const SyntheticVial& vial) {
       // The accidentals depend on the measured rates they are part of.
       CoincidenceRates r = truth;
       for (int pass = 0; pass < 4; ++pass) {
-        const CoincidenceRates accidental = AccidentalCoincidences(singles, r, vial.windowsNs[c % 2] * 1e-9);
+        const CoincidenceRates accidental = MeasuredDistortion(singles, r, vial.Timing(c)).Total();
         r = {truth.ab + accidental.ab, truth.bc + accidental.bc, truth.ac + accidental.ac,
              truth.t + accidental.t};
       }

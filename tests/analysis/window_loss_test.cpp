@@ -56,6 +56,7 @@ TEST(WindowLoss, TheWiderWindowGivesTheVialsActivityWithinItsExpandedUncertainty
                         Case{"C-14", kN10M40, {"10", "40"}}, Case{"C-14", kN40M200, {"40", "200"}}}) {
     AnalysisSettings settings;
     settings.nuclide = c.nuclide;
+    settings.deadTimeModes = {DeadTimeMode::kIndividual, DeadTimeMode::kIndividual};
     const Checked<MeasurementAnalysis> a =
         AnalyzeMeasurement(Measure(c.nuclide, c.windows, c.texts, ++seed), nullptr, settings);
     ASSERT_TRUE(a) << a.error;
@@ -72,7 +73,8 @@ TEST(WindowLoss, TheWiderWindowGivesTheVialsActivityWithinItsExpandedUncertainty
 
 TEST(WindowLoss, EqualShortWindowsAreWarnedAboutAndTheirTermIsNotEvaluated) {
   const TdcMeasurement m = Measure("H-3", kN10M10, {"10", "10"}, 5);
-  const Checked<MeasurementAnalysis> a = AnalyzeMeasurement(m, nullptr, AnalysisSettings{});
+  const Checked<MeasurementAnalysis> a = AnalyzeMeasurement(
+      m, nullptr, {.deadTimeModes = {DeadTimeMode::kIndividual, DeadTimeMode::kIndividual}});
   ASSERT_TRUE(a) << a.error;
   EXPECT_TRUE(Mentions(a->warnings, "shorter than 40 ns"));
   EXPECT_TRUE(Mentions(a->warnings, "\"coincidence window N vs M\" was not evaluated"));

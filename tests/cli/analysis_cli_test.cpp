@@ -69,6 +69,7 @@ TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
       {{"analyze", kGolden, "--nuclide", "Xx-99"}, "unknown nuclide: Xx-99"},
       {{"analyze", kGolden, "--nuclide", "H-3", "--kb", "0.5"}, "kB"},
       {{"analyze", kGolden, "--nuclide", "H-3", "--window", "Q"}, "--window is one of N|M"},
+      {{"analyze", kGolden, "--nuclide", "H-3", "--mode2", "XDT"}, "--mode2 is one of IDT|CDT, not XDT"},
       {{"analyze", kGolden, "--nuclide", "H-3", "--reference-time", "2024-02-30T00:00:00"}, "not a time"},
       {{"analyze", kGolden, kGolden, "--nuclide", "H-3"}, "unexpected argument"},
       {{"efficiency", "--nuclide", "H-3", "--tdcr", "0.5"}, "--kb is required"},
@@ -136,6 +137,22 @@ TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheToo
       }
     }
   }
+
+  // Without the modes the gate's blocked pulses are not evaluated in any
+  // window; told IDT (the instrument's modes here) there are none.
+  for (const QJsonValue& c : json["combinations"].toArray()) {
+    EXPECT_TRUE(c["rates"]["blocked"].isNull());
+    EXPECT_EQ(c["rates"]["blockedNote"].toString(), "not evaluated");
+    EXPECT_GT(c["rates"]["corrected"]["D"].toDouble(), 0.0);
+  }
+  EXPECT_TRUE(notEvaluated.contains(QStringLiteral("pulses blocked by a CDT gate")));
+  output = Tool({"analyze", base + ".tdc", "--nuclide", "H-3", "--json", "--mode1", "IDT", "--mode2", "IDT"});
+  ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
+  const QJsonObject told = JsonOf(output);
+  EXPECT_EQ(told["inputs"]["deadTimeModes"].toArray(), (QJsonArray{"IDT", "IDT"}));
+  EXPECT_EQ(told["combinations"][3]["rates"]["blockedNote"].toString(), "none in IDT");
+  EXPECT_FALSE(
+      told["result"]["termsNotEvaluated"].toArray().contains(QStringLiteral("pulses blocked by a CDT gate")));
 
   // Referred back to the year 2000, two tritium half-lives before any run
   // of today: the activity then was some four times larger.
