@@ -41,6 +41,7 @@ class BetaSpectrum {
   double screeningPotential_;  // V0, in electron masses
   double meanKeV_ = 0.0;
   std::vector<double> cumulative_;  // at kTablePoints evenly spaced energies
+  std::vector<std::size_t> guide_;  // where Draw starts its search, per 1 / kTablePoints of u
 };
 
 }  // namespace korva::sim
