@@ -6,7 +6,10 @@
 // quenching in toluene, kB 0.010 cm/MeV, the symmetric three-tube model).
 // Next to it, the analysis's own spectrum-shape budget term at that point:
 // the efficiency with and without its exchange correction, |difference| /
-// sqrt(3). The efficiency difference moves the activity by as much.
+// sqrt(3). The efficiency difference moves the activity by as much. The
+// last column gives the efficiency difference once the virtual vial's
+// exchange correction is swapped for the analysis's: what Fermi function,
+// finite size and screening alone make of it.
 
 #include <cmath>
 #include <cstdio>
@@ -20,7 +23,9 @@
 #include "analysis/scintillator.h"
 #include "analysis/stopping_power.h"
 #include "analysis/tdcr_solver.h"
+#include "common/atomic_exchange.h"
 #include "sim/beta_spectrum.h"
+#include "sim/k_shell_exchange.h"
 
 namespace {
 
@@ -101,8 +106,8 @@ double AnalysisDoubles(const korva::Nuclide& nuclide, korva::AtomicExchange exch
 int main() {
   using namespace korva;
   const StoppingPower stopping(Toluene());
-  std::printf("%-7s %9s %9s %10s %10s %9s %9s %9s %9s\n", "nuclide", "mean sim", "mean ana", "dmean %",
-              "shape %", "epsD sim", "epsD ana", "deps %", "term %");
+  std::printf("%-7s %9s %9s %10s %10s %9s %9s %9s %9s %9s\n", "nuclide", "mean sim", "mean ana", "dmean %",
+              "shape %", "epsD sim", "epsD ana", "deps %", "term %", "same X %");
   for (const Nuclide& nuclide : KnownNuclides()) {
     const sim::BetaSpectrum simSpectrum(*sim::FindBetaEmitter(nuclide.name));
     const double endpoint = nuclide.endpointKeV;
@@ -110,14 +115,22 @@ int main() {
     const Sampled anaSampled = Sample([&](double e) { return BetaDensity(nuclide, e); }, endpoint);
     const std::vector<double> quenched = QuenchedEnergiesKeV(stopping, kDefaultKb, simSampled.energy);
     const double simDoubles = DoublesAtRatio(simSampled, quenched);
+    const int emitterZ = nuclide.daughterZ - 1;
+    const Sampled sameExchange = Sample(
+        [&](double e) {
+          return simSpectrum.Density(e) / sim::KShellExchange(emitterZ, e) * ExchangeCorrection(emitterZ, e);
+        },
+        endpoint);
+    const double sameExchangeDoubles = DoublesAtRatio(sameExchange, quenched);
     const double anaDoubles = DoublesAtRatio(anaSampled, quenched);
     const double with = AnalysisDoubles(nuclide, AtomicExchange::kIncluded);
     const double without = AnalysisDoubles(nuclide, AtomicExchange::kLeftOut);
-    std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f\n",
+    std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f\n",
                 std::string(nuclide.name).c_str(), Mean(simSampled), Mean(anaSampled),
                 100.0 * (Mean(simSampled) / Mean(anaSampled) - 1.0), 100.0 * HalfL1(simSampled, anaSampled),
                 simDoubles, anaDoubles, 100.0 * (simDoubles / anaDoubles - 1.0),
-                100.0 * std::abs(with - without) / with / std::sqrt(3.0));
+                100.0 * std::abs(with - without) / with / std::sqrt(3.0),
+                100.0 * (sameExchangeDoubles / anaDoubles - 1.0));
     std::fprintf(stderr, "%s: this functional's analysis eps_D %.6f, the analysis's own %.6f\n",
                  std::string(nuclide.name).c_str(), anaDoubles, with);
   }

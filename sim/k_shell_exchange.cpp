@@ -22,7 +22,7 @@ double KShellExchange(int emitterZ, double kineticKeV) {
   // Right after the decay the daughter (charge Z + 1) still holds the parent's Z electrons.
   const double t =
       KShellExchangeAmplitude(KShellCharge(emitterZ, emitterZ), KShellCharge(emitterZ + 1, emitterZ), k);
-  if (emitterZ == 1) return 1.0 + t + 0.5 * t * t;
+  if (emitterZ == 1) return 1.0 + t + t * t;
   return (1.0 + t) * (1.0 + t);
 }
 

@@ -11,8 +11,9 @@ namespace korva::sim {
 //   T = -<E|1s parent> psi_1s,daughter(0) / psi_E(0),
 //
 // and with the two 1s electrons of a closed shell one always has the beta's
-// spin: X = (1 + T)^2. Hydrogen's single electron shares it half the time:
-// X = 1 + T + T^2 / 2.
+// spin: X = (1 + T)^2. Hydrogen's single electron has it half the time;
+// with the other spin the swap still happens, but as a final state of its
+// own that adds without interference: X = ((1 + T)^2 + 1 + T^2) / 2 = 1 + T + T^2.
 //
 // The orbitals are hydrogen-like, non-relativistic, of Slater's effective
 // charges (slater_atom.h): the parent's 1s of charge zeta, the daughter's 1s

@@ -82,7 +82,7 @@ TEST(KShellExchangeTest, AmplitudeHasItsClosedFormLimits) {
   EXPECT_DOUBLE_EQ(KShellExchangeAmplitude(6.7, 6.7, 3.0), 0.0);
   // Worked by hand: tritium at 100 eV (k = 2.7112, atan k = 1.2172, T = 0.053865)
   // and C-14 at 1 keV (k = 8.5774, zeta 5.7, Z' 6.7, T = 0.036067).
-  EXPECT_NEAR(KShellExchange(1, 0.1), 1.0 + 0.053865 + 0.5 * 0.053865 * 0.053865, 2e-4);
+  EXPECT_NEAR(KShellExchange(1, 0.1), 1.0 + 0.053865 + 0.053865 * 0.053865, 2e-4);
   EXPECT_NEAR(KShellExchange(6, 1.0), 1.036067 * 1.036067, 3e-4);
   // It fades with energy.
   EXPECT_LT(KShellExchange(6, 10.0), KShellExchange(6, 1.0));
