@@ -17,13 +17,17 @@ using Clock = std::chrono::steady_clock;
 
 // How long the server waits for a request before it lets instrument time pass.
 constexpr int kPollMs = 5;
-// The instrument's time passes in slices of this much steady-clock time, and
-// the server spends at most kPhysicsBudget on them before it looks at the
-// line again. A busy vial (1e5 decays per second at time scale 5) costs more
-// than the steady clock gives on a loaded machine; its time then lags
-// behind the clock, and catches up when it can, while every request is
+// The instrument's time passes in slices of at most kLongestSlice of
+// steady-clock time, each shortened while it costs more than kSliceCost of
+// computing and lengthened again when it costs less than a quarter of it,
+// and the server spends at most kPhysicsBudget on them before it looks at
+// the line again. A busy vial (1e5 decays per second at time scale 5) can
+// cost more than the steady clock gives on a loaded machine; its time then
+// lags behind the clock, and catches up when it can, while every request is
 // still answered within a few milliseconds.
-constexpr std::chrono::microseconds kPhysicsSlice{1000};
+constexpr std::chrono::microseconds kLongestSlice{1000};
+constexpr std::chrono::microseconds kShortestSlice{10};
+constexpr Clock::duration kSliceCost = std::chrono::microseconds{1000};
 constexpr std::chrono::microseconds kPhysicsBudget{4000};
 
 }  // namespace
@@ -67,7 +71,7 @@ void PtyServer::Run(std::stop_token stop) {
   auto requestsArrived = last;  // when the requests read so far are through the line
   Clock::duration owed{0};      // steady-clock time the instrument has not lived yet
   while (!stop.stop_requested()) {
-    const std::size_t received = ReadRequests(buffer, owed >= kPhysicsSlice ? 0 : kPollMs);
+    const std::size_t received = ReadRequests(buffer, owed >= kLongestSlice ? 0 : kPollMs);
     const auto now = Clock::now();
     owed += now - last;
     last = now;
@@ -101,11 +105,13 @@ std::vector<PtyServer::Outgoing> PtyServer::StepInstrument(std::span<const std::
   std::lock_guard lock(mutex_);
   const auto budgetEnd = Clock::now() + kPhysicsBudget;
   while (owed > Clock::duration{0} && Clock::now() < budgetEnd) {
-    const auto slice = std::min<Clock::duration>(owed, kPhysicsSlice);
-    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(slice);
-    if (micros.count() == 0) break;
-    instrument_.Advance(micros);
-    owed -= micros;
+    const auto slice =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(owed, slice_));
+    if (slice.count() == 0) break;
+    const auto began = Clock::now();
+    instrument_.Advance(slice);
+    owed -= slice;
+    AdaptSlice(Clock::now() - began);
   }
   instrument_.Receive(received);
   std::vector<Outgoing> outgoing;
@@ -114,6 +120,14 @@ std::vector<PtyServer::Outgoing> PtyServer::StepInstrument(std::span<const std::
     if (delivery.send) outgoing.push_back({std::move(reply.bytes), delivery.delay});
   }
   return outgoing;
+}
+
+void PtyServer::AdaptSlice(Clock::duration cost) {
+  if (cost > kSliceCost) {
+    slice_ = std::max(kShortestSlice, slice_ / 2);
+  } else if (cost < kSliceCost / 4) {
+    slice_ = std::min(kLongestSlice, slice_ * 2);
+  }
 }
 
 }  // namespace korva::sim

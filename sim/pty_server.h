@@ -73,12 +73,14 @@ class PtyServer {
   std::size_t ReadRequests(std::span<std::uint8_t> buffer, int waitMs);
   std::vector<Outgoing> StepInstrument(std::span<const std::uint8_t> received,
                                        std::chrono::steady_clock::duration& owed);
+  void AdaptSlice(std::chrono::steady_clock::duration cost);
 
   PseudoTerminal terminal_;
   std::mutex mutex_;  // guards instrument_, faults_ and baud_
   VirtualInstrument instrument_;
   FaultInjector faults_;
   std::uint32_t baud_;
+  std::chrono::microseconds slice_{1000};  // of instrument steps; the server thread's own
   std::jthread thread_;
 };
 
