@@ -35,7 +35,8 @@ constexpr std::chrono::microseconds kPhysicsBudget{4000};
 PtyServer::PtyServer(const ServerOptions& options)
     : instrument_(options.identity, options.seed, options.tdcr, options.spectrum, options.flashBytes),
       faults_(options.faults),
-      baud_(options.baud) {}
+      baud_(options.baud),
+      slice_(kShortestSlice) {}
 
 PtyServer::~PtyServer() { Stop(); }
 

@@ -80,7 +80,8 @@ class PtyServer {
   VirtualInstrument instrument_;
   FaultInjector faults_;
   std::uint32_t baud_;
-  std::chrono::microseconds slice_{1000};  // of instrument steps; the server thread's own
+  // The server thread's step of instrument time: it starts short and grows while cheap.
+  std::chrono::microseconds slice_;
   std::jthread thread_;
 };
 

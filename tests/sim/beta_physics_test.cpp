@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "sim/beta_spectrum.h"
+#include "sim/fast_draws.h"
 #include "sim/fermi_function.h"
 #include "sim/gamma_modulus.h"
 #include "sim/k_shell_exchange.h"
@@ -87,6 +90,36 @@ TEST(KShellExchangeTest, AmplitudeHasItsClosedFormLimits) {
   // It fades with energy.
   EXPECT_LT(KShellExchange(6, 10.0), KShellExchange(6, 1.0));
   EXPECT_NEAR(KShellExchange(6, 150.0), 1.0, 1e-4);
+}
+
+TEST(FastDrawsTest, PoissonNumbersFollowTheirDistributionOnBothSidesOfTheInversionLimit) {
+  std::mt19937 random(11);
+  constexpr int kDraws = 200000;
+  // Mean 3: P(0) = exp(-3) = 0.049787, P(1) = 0.149361, P(2) = 0.224042.
+  std::array<int, 3> low{};
+  double sum = 0.0;
+  for (int i = 0; i < kDraws; ++i) {
+    const int n = DrawPoisson(3.0, std::exp(-3.0), random);
+    if (n < 3) ++low[static_cast<std::size_t>(n)];
+    sum += n;
+  }
+  const std::array<double, 3> expected = {0.049787, 0.149361, 0.224042};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double sigma = std::sqrt(expected[k] * (1.0 - expected[k]) / kDraws);
+    EXPECT_NEAR(static_cast<double>(low[k]) / kDraws, expected[k], 4.0 * sigma) << k;
+  }
+  EXPECT_NEAR(sum / kDraws, 3.0, 4.0 * std::sqrt(3.0 / kDraws));
+  // Mean 90, past the inversion: mean and variance 90.
+  double s1 = 0.0;
+  double s2 = 0.0;
+  for (int i = 0; i < kDraws; ++i) {
+    const double n = DrawPoisson(90.0, std::exp(-90.0), random);
+    s1 += n;
+    s2 += n * n;
+  }
+  EXPECT_NEAR(s1 / kDraws, 90.0, 4.0 * std::sqrt(90.0 / kDraws));
+  EXPECT_NEAR(s2 / kDraws - (s1 / kDraws) * (s1 / kDraws), 90.0, 2.0);
+  EXPECT_EQ(DrawPoisson(0.0, 1.0, random), 0);
 }
 
 TEST(BetaSpectrumTest, MeanEnergiesAgreeWithTheEvaluatedData) {
