@@ -10,14 +10,14 @@ namespace {
 
 // Endpoint energies of the nuclear data tables.
 constexpr std::array<BetaEmitter, 8> kEmitters = {{
-    {Nuclide::kH3, "H-3", 2, 18.591},        // to He-3
-    {Nuclide::kC14, "C-14", 7, 156.476},     // to N-14
-    {Nuclide::kNi63, "Ni-63", 29, 66.977},   // to Cu-63
-    {Nuclide::kS35, "S-35", 17, 167.3},      // to Cl-35
-    {Nuclide::kP33, "P-33", 16, 248.5},      // to S-33
-    {Nuclide::kP32, "P-32", 16, 1710.7},     // to S-32
-    {Nuclide::kPm147, "Pm-147", 62, 224.1},  // to Sm-147
-    {Nuclide::kBi207, "Bi-207", 82, 0.0},    // electron capture only: no beta
+    {Nuclide::kH3, "H-3", 2, 18.591, 3},          // to He-3
+    {Nuclide::kC14, "C-14", 7, 156.476, 14},      // to N-14
+    {Nuclide::kNi63, "Ni-63", 29, 66.977, 63},    // to Cu-63
+    {Nuclide::kS35, "S-35", 17, 167.3, 35},       // to Cl-35
+    {Nuclide::kP33, "P-33", 16, 248.5, 33},       // to S-33
+    {Nuclide::kP32, "P-32", 16, 1710.7, 32},      // to S-32
+    {Nuclide::kPm147, "Pm-147", 62, 224.1, 147},  // to Sm-147
+    {Nuclide::kBi207, "Bi-207", 82, 0.0, 207},    // electron capture only: no beta
 }};
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

@@ -10,8 +10,8 @@ namespace korva::sim {
 // mono-energetic conversion electrons for calibrating the energy axis.
 enum class Nuclide { kH3, kC14, kNi63, kS35, kP33, kP32, kPm147, kBi207 };
 
-// A nuclide of the vial: the daughter's charge and the endpoint energy of
-// its beta branch (0 for Bi-207, which has none and gives conversion
+// A nuclide of the vial: the daughter's charge, the endpoint energy of its
+// beta branch, and the mass number (0 for Bi-207, which has none and gives conversion
 // electrons instead, conversion_electrons.h). The one table both the
 // analyser's vial and the TDCR counter's draw from.
 struct BetaEmitter {
@@ -19,6 +19,7 @@ struct BetaEmitter {
   std::string_view name;
   int daughterZ = 0;
   double endpointKeV = 0.0;
+  int massNumber = 0;
 };
 
 std::span<const BetaEmitter> BetaEmitters();

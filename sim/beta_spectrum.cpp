@@ -2,28 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
-#include "common/atomic_exchange.h"
+#include "sim/fast_draws.h"
+#include "sim/fermi_function.h"
+#include "sim/k_shell_exchange.h"
+#include "sim/physical_constants.h"
+#include "sim/slater_atom.h"
 
 namespace korva::sim {
 
 namespace {
 
-constexpr double kElectronRestKeV = 510.999;
-constexpr double kFineStructure = 1.0 / 137.036;
 constexpr std::size_t kTablePoints = 4096;
-
-// 2 pi eta / (1 - exp(-2 pi eta)) with eta = alpha Z W / p for an electron.
-double FermiFunction(int z, double totalEnergy, double momentum) {
-  const double twoPiEta = 2.0 * std::numbers::pi * kFineStructure * z * totalEnergy / momentum;
-  return twoPiEta == 0.0 ? 1.0 : twoPiEta / -std::expm1(-twoPiEta);
-}
+// The screened electron's least kinetic energy, in electron masses (0.5
+// meV): where p~ F0 has reached its limit at p~ = 0 to 1e-9.
+constexpr double kLeastScreenedKinetic = 1e-9;
 
 }  // namespace
 
 BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
-    : endpointKeV_(emitter.endpointKeV), daughterZ_(emitter.daughterZ) {
+    : endpointKeV_(emitter.endpointKeV),
+      daughterZ_(emitter.daughterZ),
+      radius_(NuclearRadius(emitter.massNumber)),
+      screeningPotential_(PotentialAtNucleus(emitter.daughterZ - 1)) {
   if (!(endpointKeV_ > 0.0)) return;
   // Trapezoidal running integral of the density over the table's energies.
   cumulative_.resize(kTablePoints, 0.0);
@@ -38,25 +39,36 @@ BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
   }
   meanKeV_ = weighted / cumulative_.back();
   for (double& value : cumulative_) value /= cumulative_.back();
+  // Guide table (H. C. Chen and Y. Asau, J. Chinese Inst. Eng. 3 (1974) 7):
+  // bucket j holds the first table index whose cumulative value passes j / kTablePoints.
+  guide_.resize(kTablePoints);
+  std::size_t i = 0;
+  for (std::size_t j = 0; j < kTablePoints; ++j) {
+    const double level = static_cast<double>(j) / kTablePoints;
+    while (i + 1 < kTablePoints && cumulative_[i] <= level) ++i;
+    guide_[j] = i;
+  }
 }
 
 double BetaSpectrum::Density(double energyKeV) const {
   if (energyKeV <= 0.0 || energyKeV >= endpointKeV_) return 0.0;
   const double total = 1.0 + energyKeV / kElectronRestKeV;  // W, in electron masses
-  const double momentum = std::sqrt(total * total - 1.0);
+  const double screened = std::max(total - screeningPotential_, 1.0 + kLeastScreenedKinetic);
+  const double screenedMomentum = std::sqrt(screened * screened - 1.0);
   const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
   // Beta minus: the emitter's atomic number is one below the daughter's.
-  return FermiFunction(daughterZ_, total, momentum) * momentum * total * left * left *
-         ExchangeCorrection(daughterZ_ - 1, energyKeV);
+  return screenedMomentum * screened * PointFermiFunction(daughterZ_, radius_, screened) *
+         FiniteSizeL0(daughterZ_, radius_, total) * left * left * KShellExchange(daughterZ_ - 1, energyKeV);
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {
   if (cumulative_.empty()) return 0.0;
-  const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
-  const auto above = std::upper_bound(cumulative_.begin(), cumulative_.end(), u);
-  if (above == cumulative_.begin()) return 0.0;
-  if (above == cumulative_.end()) return endpointKeV_;
-  const auto i = static_cast<std::size_t>(above - cumulative_.begin());
+  const double u = UnitUniform(random);
+  // The first table value above u, searched from its guide bucket on.
+  std::size_t i = guide_[std::min(kTablePoints - 1, static_cast<std::size_t>(u * kTablePoints))];
+  while (i < kTablePoints && cumulative_[i] <= u) ++i;
+  if (i == 0) return 0.0;
+  if (i == kTablePoints) return endpointKeV_;
   const double step = endpointKeV_ / (kTablePoints - 1);
   const double span = cumulative_[i] - cumulative_[i - 1];
   const double fraction = span > 0.0 ? (u - cumulative_[i - 1]) / span : 0.0;

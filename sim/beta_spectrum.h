@@ -7,14 +7,22 @@
 
 namespace korva::sim {
 
-// The kinetic energy distribution of a nuclide's beta particles: the allowed
-// shape F(Z, W) p W (W0 - W)^2 with the non-relativistic Fermi function of
-// the daughter's charge, times the atomic exchange correction a real vial's
-// betas carry (common/atomic_exchange.h; it adds slow electrons, 0.4 % of
-// C-14's efficiency). (C-14's slight forbidden-shape correction is left
-// out.) Energies are drawn by inverting the tabulated distribution. A
-// nuclide without a beta branch (Bi-207) has an empty spectrum: endpoint,
-// mean and every draw 0.
+// The kinetic energy distribution of a nuclide's beta particles, the
+// allowed shape with the atomic corrections a real vial's betas carry,
+// evaluated by the virtual instrument's own physics:
+//
+//   N(E) = p~ W~ F0(Z, W~) L0(Z, W) (W0 - W)^2 X(W)
+//
+// F0 and L0 the Fermi function and its finite-size correction
+// (fermi_function.h); screening by M. E. Rose's potential shift (Phys. Rev.
+// 49 (1936) 727): the electron leaves the nucleus with W~ = W - V0, V0 the
+// parent atom's electrons' potential at the nucleus (slater_atom.h), and
+// p~ its momentum; X the K-shell exchange correction (k_shell_exchange.h).
+// Below W~ = 1 (kinetic energy under V0: 27 eV for H-3) the screened factor
+// p~ F0 is held at its finite limit. (C-14's slight forbidden-shape
+// correction is left out.) Energies are drawn by inverting the tabulated
+// distribution. A nuclide without a beta branch (Bi-207) has an empty
+// spectrum: endpoint, mean and every draw 0.
 class BetaSpectrum {
  public:
   explicit BetaSpectrum(const BetaEmitter& emitter);
@@ -29,8 +37,11 @@ class BetaSpectrum {
  private:
   double endpointKeV_;
   int daughterZ_;
+  double radius_;              // of the daughter nucleus, in hbar / (m c)
+  double screeningPotential_;  // V0, in electron masses
   double meanKeV_ = 0.0;
   std::vector<double> cumulative_;  // at kTablePoints evenly spaced energies
+  std::vector<std::size_t> guide_;  // where Draw starts its search, per 1 / kTablePoints of u
 };
 
 }  // namespace korva::sim

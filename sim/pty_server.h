@@ -29,7 +29,9 @@ struct ServerOptions {
 
 // Serves a VirtualInstrument on a pseudo-terminal from a background thread:
 // reads requests from the master side, lets the instrument's time follow the
-// steady clock, and writes each reply, after the fault injector has had its
+// steady clock (in bounded slices between requests, so a physics that costs
+// more than real time delays the instrument's clock, never its answers), and
+// writes each reply, after the fault injector has had its
 // say, paced at the configured baud rate. A paced line carries requests at
 // that rate too: a reply leaves no earlier than its request could have
 // arrived.
@@ -68,15 +70,18 @@ class PtyServer {
   };
 
   void Run(std::stop_token stop);
-  std::size_t ReadRequests(std::span<std::uint8_t> buffer);
+  std::size_t ReadRequests(std::span<std::uint8_t> buffer, int waitMs);
   std::vector<Outgoing> StepInstrument(std::span<const std::uint8_t> received,
-                                       std::chrono::steady_clock::duration elapsed);
+                                       std::chrono::steady_clock::duration& owed);
+  void AdaptSlice(std::chrono::steady_clock::duration cost);
 
   PseudoTerminal terminal_;
   std::mutex mutex_;  // guards instrument_, faults_ and baud_
   VirtualInstrument instrument_;
   FaultInjector faults_;
   std::uint32_t baud_;
+  // The server thread's step of instrument time: it starts short and grows while cheap.
+  std::chrono::microseconds slice_;
   std::jthread thread_;
 };
 

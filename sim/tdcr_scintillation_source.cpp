@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "sim/fast_draws.h"
+
 namespace korva::sim {
 
 namespace {
@@ -12,11 +14,6 @@ namespace {
 // a jittered pulse after its decay, which the pulse queue relies on, and
 // moves every tube alike, so no coincidence changes.
 constexpr double kTransitInJitters = 6.0;
-
-int DrawPhotoelectrons(double mean, std::mt19937& random) {
-  if (mean <= 0.0) return 0;
-  return std::poisson_distribution<int>(mean)(random);
-}
 
 }  // namespace
 
@@ -27,17 +24,21 @@ TdcrScintillationSource::TdcrScintillationSource(const TdcrOptions& options, con
       light_(light),
       photoelectronsPerKeV_(options.photoelectronsPerKeV),
       timing_(options.timing),
+      jitter_(0.0, options.timing.jitterNs > 0.0 ? options.timing.jitterNs : 1.0),
       decayShare_(0.0),
-      arrivalsPerNs_((options.activityBq + 3.0 * options.darkRatePerPmt) * 1e-9),
+      meanGapNs_(std::numeric_limits<double>::infinity()),
       photoelectronsNeeded_(photoelectronsNeeded),
       nextArrivalNs_(std::numeric_limits<double>::infinity()) {
-  if (arrivalsPerNs_ <= 0.0) return;
-  decayShare_ = options.activityBq * 1e-9 / arrivalsPerNs_;
-  nextArrivalNs_ = DrawArrivalGap();
+  const double arrivalsPerNs = (options.activityBq + 3.0 * options.darkRatePerPmt) * 1e-9;
+  if (arrivalsPerNs <= 0.0) return;
+  decayShare_ = options.activityBq * 1e-9 / arrivalsPerNs;
+  meanGapNs_ = 1.0 / arrivalsPerNs;
+  nextArrivalNs_ = DrawExponential(meanGapNs_, random_);
 }
 
 void TdcrScintillationSource::EmitUntil(double timeNs, const PulseSink& sink) {
-  for (; nextArrivalNs_ < timeNs; nextArrivalNs_ += DrawArrivalGap()) Arrive(nextArrivalNs_);
+  for (; nextArrivalNs_ < timeNs; nextArrivalNs_ += DrawExponential(meanGapNs_, random_))
+    Arrive(nextArrivalNs_);
   // Every arrival before timeNs is in, and a pulse never precedes its arrival.
   while (!pending_.empty() && pending_.top().timeNs < timeNs) {
     sink(pending_.top().timeNs, pending_.top().channel);
@@ -45,42 +46,42 @@ void TdcrScintillationSource::EmitUntil(double timeNs, const PulseSink& sink) {
   }
 }
 
-double TdcrScintillationSource::DrawArrivalGap() {
-  return std::exponential_distribution<double>(arrivalsPerNs_)(random_);
-}
-
 void TdcrScintillationSource::Arrive(double timeNs) {
-  if (std::uniform_real_distribution<double>(0.0, 1.0)(random_) < decayShare_) {
+  if (UnitUniform(random_) < decayShare_) {
     Decay(timeNs);
     return;
   }
-  const int channel = std::uniform_int_distribution<int>(0, 2)(random_);
+  const int channel = std::min(2, static_cast<int>(3.0 * UnitUniform(random_)));
   if (photoelectronsNeeded_[static_cast<std::size_t>(channel)] <= 1) pending_.push({timeNs, channel});
 }
 
+// A tube's Poisson number of photoelectrons, each delayed with probability
+// f, is the sum of two independent Poisson numbers: prompt ones of mean
+// (1 - f) m and delayed ones of mean f m (the splitting of a Poisson
+// process), drawn here directly.
 void TdcrScintillationSource::Decay(double timeNs) {
   const double meanPerTube = light_.DrawQuenchedKeV(random_) * photoelectronsPerKeV_ / 3.0;
+  if (meanPerTube <= 0.0) return;
+  const double delayedMean = meanPerTube * timing_.delayedFraction;
+  const double promptMean = meanPerTube - delayedMean;
+  const double expDelayed = std::exp(-delayedMean);
+  const double expPrompt = std::exp(-promptMean);
   for (int channel = 0; channel < 3; ++channel) {
-    const int photoelectrons = DrawPhotoelectrons(meanPerTube, random_);
-    if (photoelectrons < photoelectronsNeeded_[static_cast<std::size_t>(channel)]) continue;
-    pending_.push({timeNs + FirstPhotoelectronDelay(photoelectrons), channel});
+    const int delayed = DrawPoisson(delayedMean, expDelayed, random_);
+    const int prompt = DrawPoisson(promptMean, expPrompt, random_);
+    if (prompt + delayed < std::max(1, photoelectronsNeeded_[static_cast<std::size_t>(channel)])) continue;
+    pending_.push({timeNs + FirstPhotoelectronDelay(prompt, delayed), channel});
   }
 }
 
-// Of n photoelectrons, a binomial number m come from the delayed light and
-// n - m from the prompt light; the first of k exponential times of decay
-// time tau is exponential with decay time tau / k.
-double TdcrScintillationSource::FirstPhotoelectronDelay(int photoelectrons) {
-  const int delayed = std::binomial_distribution<int>(photoelectrons, timing_.delayedFraction)(random_);
-  const int prompt = photoelectrons - delayed;
-  double first = std::numeric_limits<double>::infinity();
-  if (prompt > 0) first = std::exponential_distribution<double>(prompt / timing_.promptNs)(random_);
-  if (delayed > 0) {
-    first = std::min(first, std::exponential_distribution<double>(delayed / timing_.delayedNs)(random_));
-  }
+// The first of k exponential times of decay time tau comes after an
+// exponential time of rate k / tau; the first of the prompt and the delayed
+// photoelectrons after one of the summed rate.
+double TdcrScintillationSource::FirstPhotoelectronDelay(int prompt, int delayed) {
+  const double rate = prompt / timing_.promptNs + delayed / timing_.delayedNs;
+  const double first = DrawExponential(1.0 / rate, random_);
   if (!(timing_.jitterNs > 0.0)) return first;
-  const double jitter = std::normal_distribution<double>(0.0, timing_.jitterNs)(random_);
-  return std::max(0.0, first + kTransitInJitters * timing_.jitterNs + jitter);
+  return std::max(0.0, first + kTransitInJitters * timing_.jitterNs + jitter_(random_));
 }
 
 }  // namespace korva::sim

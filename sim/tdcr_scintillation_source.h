@@ -48,15 +48,15 @@ class TdcrScintillationSource {
 
   void Arrive(double timeNs);
   void Decay(double timeNs);
-  double DrawArrivalGap();
-  double FirstPhotoelectronDelay(int photoelectrons);
+  double FirstPhotoelectronDelay(int prompt, int delayed);
 
   std::mt19937& random_;
   const BetaScintillation& light_;
   double photoelectronsPerKeV_;
   PulseTiming timing_;
+  std::normal_distribution<double> jitter_;
   double decayShare_;  // of all arrivals; the rest are dark pulses
-  double arrivalsPerNs_;
+  double meanGapNs_;   // between arrivals
   std::array<int, 3> photoelectronsNeeded_;
   double nextArrivalNs_;
   std::priority_queue<Pulse, std::vector<Pulse>, std::greater<>> pending_;

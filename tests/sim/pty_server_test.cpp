@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "sim/paced_writer.h"
+#include "tdcr_test_support.h"
 
 namespace korva::sim {
 namespace {
@@ -127,6 +128,43 @@ TEST(PtyServer, FaultsSetThroughTheApiHitTheNextReplies) {
   const Frame cut = port.Receive(27, milliseconds(200));
   EXPECT_FALSE(cut.empty());
   EXPECT_LT(cut.size(), 27u);
+}
+
+// A vial whose counting costs far more than the steady clock gives (2e7
+// decays per second of wall time): the instrument's clock falls behind, but
+// every request is still answered at once, and the run keeps counting
+// between the requests.
+TEST(PtyServer, AnswersPromptlyWhileAVialCountsSlowerThanRealTime) {
+  ServerOptions options = Unpaced();
+  options.tdcr.nuclide = "C-14";
+  options.tdcr.activityBq = 1e6;
+  options.tdcr.timeScale = 20.0;
+  PtyServer server(options);
+  server.Inspect([](VirtualInstrument& instrument) {
+    testing::SetUpSequence(instrument, 1, 60000, 0);
+    testing::WriteControl(instrument, testing::kStartWord);
+  });
+  server.Start();
+  HostPort port(server.DevicePath());
+  ASSERT_TRUE(port.IsOpen());
+
+  const Frame registers = RequestAllRegistersFrame();
+  Clock::duration slowest{0};
+  const auto start = Clock::now();
+  while (Clock::now() - start < milliseconds(1500)) {
+    const auto sent = Clock::now();
+    port.Send(registers);
+    ASSERT_TRUE(CheckReply(registers, 279, port.Receive(279, milliseconds(2000))).Valid());
+    slowest = std::max(slowest, Clock::now() - sent);
+  }
+  EXPECT_LT(slowest, milliseconds(400));
+
+  const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  server.Inspect([&](VirtualInstrument& instrument) {
+    const double countedMs = static_cast<double>(testing::RecordOf(instrument, 1)[tdcr_counter::kRealTime]);
+    EXPECT_GT(countedMs, 0.0);
+    EXPECT_LT(countedMs, 20.0 * wallMs);
+  });
 }
 
 TEST(PacedWriter, WireTimeCountsTenBitsPerByte) {
