@@ -5,8 +5,11 @@
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/measurement_analysis.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_json.h"
+#include "analysis/nuclide_library.h"
+#include "analysis/nuclide_listing.h"
 #include "analysis/provenance_json.h"
+#include "analysis/spectrum_file.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 
@@ -15,21 +18,53 @@ namespace korva {
 namespace {
 
 const char* const kAnalyzeUsage =
-    "analyze FILE.tdc --nuclide NAME [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
+    "analyze FILE.tdc (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
+    "              [--cocktail NAME] [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
     "              [--extension 1|2] [--background BG.tdc] [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
 const char* const kEfficiencyUsage =
-    "efficiency --nuclide NAME --kb K (--tdcr R | --lambda L) [--model symmetric]";
+    "efficiency (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
+    "              [--cocktail NAME] --kb K (--tdcr R | --lambda L) [--model symmetric]";
+const char* const kNuclidesUsage = "nuclides [--json]";
 
-// The options every analysis shares; false after a usage error was reported.
+// --spectrum FILE: the user's spectrum, named and timed by --nuclide (a known
+// nuclide's half-life) or --half-life; false after an error was reported.
+bool ReadOwnSpectrum(const CommandLine& line, const std::string& path, AnalysisSettings& settings) {
+  const std::optional<std::string> nuclide = line.Value("nuclide");
+  const std::optional<std::string> halfLife = line.Value("half-life");
+  if (nuclide.has_value() == halfLife.has_value()) {
+    return ReportUsageError(
+               "--spectrum needs one of --nuclide (a known nuclide's half-life) and --half-life"),
+           false;
+  }
+  if (nuclide && FindNuclide(*nuclide) == nullptr) {
+    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " + KnownNuclideNames()), false;
+  }
+  Checked<Nuclide> own = LoadOwnSpectrum(path, nuclide ? *nuclide : *halfLife);
+  if (!own) return std::cerr << "korva-tdcr-cli: " << own.error << '\n', false;
+  settings.nuclide = own->name;
+  settings.ownNuclide = std::move(*own.value);
+  return true;
+}
+
+// The options every analysis shares; false after an error was reported.
 bool ReadNuclideAndKb(const CommandLine& line, AnalysisSettings& settings) {
   const std::optional<std::string> nuclide = line.Value("nuclide");
-  if (!nuclide) return ReportUsageError("--nuclide is required"), false;
-  if (const Nuclide* known = FindNuclide(*nuclide)) {
+  if (const std::optional<std::string> spectrum = line.Value("spectrum")) {
+    if (!ReadOwnSpectrum(line, *spectrum, settings)) return false;
+  } else if (!nuclide) {
+    return ReportUsageError("--nuclide is required"), false;
+  } else if (const Nuclide* known = FindNuclide(*nuclide)) {
     settings.nuclide = known->name;
   } else {
-    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " +
-                            std::string(KnownNuclideNames())),
-           false;
+    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " + KnownNuclideNames()), false;
+  }
+  if (const std::optional<std::string> cocktail = line.Value("cocktail")) {
+    const Scintillator* known = FindCocktail(*cocktail);
+    if (known == nullptr) {
+      return ReportUsageError("unknown cocktail: " + *cocktail + "; known are " + KnownCocktailNames()),
+             false;
+    }
+    settings.cocktail = known->name;
   }
   if (const std::optional<std::string> text = line.Value("kb")) {
     const std::optional<double> kb = ParseNumber(*text);
@@ -81,7 +116,7 @@ std::optional<TdcMeasurement> ReadMeasurement(const std::string& path) {
 // program's export.
 int Analyze(const CommandLine& line) {
   AnalysisInputs inputs;
-  if (!ReadAnalyzeSettings(line, inputs.settings)) return kExitUsage;
+  if (!ReadAnalyzeSettings(line, inputs.settings)) return line.Has("spectrum") ? kExitFailure : kExitUsage;
   inputs.sample = line.Positionals().front();
   inputs.background = line.Value("background").value_or("");
   const std::optional<TdcMeasurement> sample = ReadMeasurement(inputs.sample);
@@ -110,7 +145,7 @@ int Analyze(const CommandLine& line) {
 int Efficiency(const CommandLine& line) {
   AnalysisSettings settings;
   if (!line.Has("kb")) return ReportUsageError("--kb is required");
-  if (!ReadNuclideAndKb(line, settings)) return kExitUsage;
+  if (!ReadNuclideAndKb(line, settings)) return line.Has("spectrum") ? kExitFailure : kExitUsage;
   if (line.Has("tdcr") == line.Has("lambda")) return ReportUsageError("give one of --tdcr and --lambda");
   if (line.Value("model").value_or("symmetric") != "symmetric") {
     return ReportUsageError("the efficiency curve is computed under the symmetric model");
@@ -119,14 +154,29 @@ int Efficiency(const CommandLine& line) {
   const std::string text = *line.Value(byRatio ? "tdcr" : "lambda");
   const std::optional<double> value = ParseNumber(text);
   if (!value) return ReportUsageError(std::string(byRatio ? "not a T/D: " : "not a lambda: ") + text);
+  const Nuclide& nuclide = settings.ownNuclide ? *settings.ownNuclide : *FindNuclide(settings.nuclide);
+  const Scintillator& cocktail = settings.cocktail.empty() ? Toluene() : *FindCocktail(settings.cocktail);
   const Checked<EfficiencyPoint> point = EfficiencyCurvePoint(
-      settings.nuclide, settings.kb, byRatio ? CurveInput::kTdRatio : CurveInput::kLambda, *value);
+      nuclide, settings.kb, cocktail, byRatio ? CurveInput::kTdRatio : CurveInput::kLambda, *value);
   if (!point) {
     std::cerr << "korva-tdcr-cli: " << point.error << '\n';
     return kExitFailure;
   }
-  std::cout << JsonText(EfficiencyJson(settings.nuclide, settings.kb, *point));
+  std::cout << JsonText(EfficiencyJson(nuclide, cocktail, settings.kb, *point));
   return kExitOk;
+}
+
+// What the program knows of each nuclide and where it came from; the
+// files it could not read go to standard error as well.
+int Nuclides(const CommandLine& line) {
+  const NuclideLibrary& library = ProgramNuclides();
+  for (const std::string& problem : library.problems) std::cerr << "korva-tdcr-cli: " << problem << '\n';
+  if (line.Has("json")) {
+    std::cout << JsonText(NuclideLibraryJson(library));
+  } else {
+    std::cout << NuclideListText(library);
+  }
+  return library.nuclides.empty() ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -135,9 +185,16 @@ std::vector<CliCommand> AnalysisCommands() {
   return {
       {"analyze",
        kAnalyzeUsage,
-       {{"nuclide", "kb", "model", "window", "extension", "background", "reference-time"}, {"json"}, 1},
+       {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "window", "extension", "background",
+         "reference-time"},
+        {"json"},
+        1},
        Analyze},
-      {"efficiency", kEfficiencyUsage, {{"nuclide", "kb", "model", "tdcr", "lambda"}, {}}, Efficiency},
+      {"efficiency",
+       kEfficiencyUsage,
+       {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "tdcr", "lambda"}, {}},
+       Efficiency},
+      {"nuclides", kNuclidesUsage, {{}, {"json"}}, Nuclides},
   };
 }
 

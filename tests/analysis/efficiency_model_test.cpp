@@ -6,7 +6,7 @@
 
 #include "analysis/bracketed_root.h"
 #include "analysis/efficiency_curve.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/tdcr_solver.h"
 
 namespace korva {
