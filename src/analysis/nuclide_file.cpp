@@ -82,7 +82,7 @@ class NuclideReader {
     if (!(nuclide_.halfLifeSeconds > 0.0)) return Failure(0, "no \"half-life\" line");
     if (nuclide_.betas.empty() && nuclide_.captures.empty()) return Failure(0, "no beta- or ec branch");
     for (std::size_t i = 0; i < nuclide_.captures.size(); ++i) {
-      if (!captureComplete_[i])
+      if (captureComplete_[i] != kAllAtomData)
         return Failure(captureLines_[i], "the ec branch lacks its atomic data" + kCaptureKeys);
     }
     for (BetaBranch& b : nuclide_.betas) {
