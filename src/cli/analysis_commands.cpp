@@ -5,6 +5,7 @@
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/measurement_analysis.h"
+#include "analysis/nuclide_file.h"
 #include "analysis/nuclide_json.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_listing.h"
@@ -26,9 +27,9 @@ const char* const kEfficiencyUsage =
     "              [--cocktail NAME] --kb K (--tdcr R | --lambda L) [--model symmetric]";
 const char* const kNuclidesUsage = "nuclides [--json]";
 
-// --spectrum FILE: the user's spectrum, named and timed by --nuclide (a known
-// nuclide's half-life) or --half-life; false after an error was reported.
-bool ReadOwnSpectrum(const CommandLine& line, const std::string& path, AnalysisSettings& settings) {
+// --spectrum FILE takes one of --nuclide (a known nuclide's half-life and
+// name) and --half-life; false after a usage error was reported.
+bool CheckSpectrumOptions(const CommandLine& line) {
   const std::optional<std::string> nuclide = line.Value("nuclide");
   const std::optional<std::string> halfLife = line.Value("half-life");
   if (nuclide.has_value() == halfLife.has_value()) {
@@ -39,7 +40,19 @@ bool ReadOwnSpectrum(const CommandLine& line, const std::string& path, AnalysisS
   if (nuclide && FindNuclide(*nuclide) == nullptr) {
     return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " + KnownNuclideNames()), false;
   }
-  Checked<Nuclide> own = LoadOwnSpectrum(path, nuclide ? *nuclide : *halfLife);
+  if (const auto parsed = halfLife ? ParseHalfLife(*halfLife) : Success(std::pair{1.0, 0.0}); !parsed) {
+    return ReportUsageError("--half-life: " + parsed.error), false;
+  }
+  return true;
+}
+
+// The user's spectrum of --spectrum, when given, as the nuclide analysed;
+// false after the file's fault was reported.
+bool LoadSpectrumOption(const CommandLine& line, AnalysisSettings& settings) {
+  const std::optional<std::string> path = line.Value("spectrum");
+  if (!path) return true;
+  const std::optional<std::string> nuclide = line.Value("nuclide");
+  Checked<Nuclide> own = LoadOwnSpectrum(*path, nuclide ? *nuclide : *line.Value("half-life"));
   if (!own) return std::cerr << "korva-tdcr-cli: " << own.error << '\n', false;
   settings.nuclide = own->name;
   settings.ownNuclide = std::move(*own.value);
@@ -49,8 +62,8 @@ bool ReadOwnSpectrum(const CommandLine& line, const std::string& path, AnalysisS
 // The options every analysis shares; false after an error was reported.
 bool ReadNuclideAndKb(const CommandLine& line, AnalysisSettings& settings) {
   const std::optional<std::string> nuclide = line.Value("nuclide");
-  if (const std::optional<std::string> spectrum = line.Value("spectrum")) {
-    if (!ReadOwnSpectrum(line, *spectrum, settings)) return false;
+  if (line.Has("spectrum")) {
+    if (!CheckSpectrumOptions(line)) return false;
   } else if (!nuclide) {
     return ReportUsageError("--nuclide is required"), false;
   } else if (const Nuclide* known = FindNuclide(*nuclide)) {
@@ -116,7 +129,8 @@ std::optional<TdcMeasurement> ReadMeasurement(const std::string& path) {
 // program's export.
 int Analyze(const CommandLine& line) {
   AnalysisInputs inputs;
-  if (!ReadAnalyzeSettings(line, inputs.settings)) return line.Has("spectrum") ? kExitFailure : kExitUsage;
+  if (!ReadAnalyzeSettings(line, inputs.settings)) return kExitUsage;
+  if (!LoadSpectrumOption(line, inputs.settings)) return kExitFailure;
   inputs.sample = line.Positionals().front();
   inputs.background = line.Value("background").value_or("");
   const std::optional<TdcMeasurement> sample = ReadMeasurement(inputs.sample);
@@ -145,11 +159,12 @@ int Analyze(const CommandLine& line) {
 int Efficiency(const CommandLine& line) {
   AnalysisSettings settings;
   if (!line.Has("kb")) return ReportUsageError("--kb is required");
-  if (!ReadNuclideAndKb(line, settings)) return line.Has("spectrum") ? kExitFailure : kExitUsage;
+  if (!ReadNuclideAndKb(line, settings)) return kExitUsage;
   if (line.Has("tdcr") == line.Has("lambda")) return ReportUsageError("give one of --tdcr and --lambda");
   if (line.Value("model").value_or("symmetric") != "symmetric") {
     return ReportUsageError("the efficiency curve is computed under the symmetric model");
   }
+  if (!LoadSpectrumOption(line, settings)) return kExitFailure;
   const bool byRatio = line.Has("tdcr");
   const std::string text = *line.Value(byRatio ? "tdcr" : "lambda");
   const std::optional<double> value = ParseNumber(text);
