@@ -10,7 +10,7 @@
 
 #include "analysis/efficiency_model.h"
 #include "analysis/measurement_analysis.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 
 namespace {
 
