@@ -11,7 +11,7 @@
 
 #include "analysis/efficiency_model.h"
 #include "analysis/measurement_analysis.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 
 namespace {
 

@@ -18,6 +18,9 @@ set(docdir ${CMAKE_INSTALL_DATADIR}/doc/korva-tdcr)
 install(TARGETS korva-tdcr korva-tdcr-cli veltra-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${packaging}/korva-tdcr.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/korva-tdcr.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The nuclide data the analysis reads at run time (../share/korva-tdcr/nuclides from the programs).
+file(GLOB nuclide_files ${PROJECT_SOURCE_DIR}/data/nuclides/*.nuclide)
+install(FILES ${nuclide_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/korva-tdcr/nuclides)
 install(FILES ${packaging}/completion/korva-tdcr-cli
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 

@@ -1,6 +1,7 @@
 #include "analysis/analysis_frame_part.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMainWindow>
 
 #include "analysis/analysis_export.h"
@@ -9,6 +10,7 @@
 #include "analysis/analysis_settings_store.h"
 #include "analysis/analysis_view.h"
 #include "analysis/provenance_json.h"
+#include "analysis/spectrum_file.h"
 #include "common/command_ids.h"
 #include "common/prompt.h"
 #include "devicelink/instrument_session.h"
@@ -41,6 +43,7 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
       Show();
     });
     connect(view, &AnalysisView::ExportRequested, this, &AnalysisFramePart::ExportAnalysis);
+    connect(view, &AnalysisView::ChooseSpectrum, this, &AnalysisFramePart::ChooseSpectrum);
     live_.SetSettings(view->Settings());
     Show();
   }
@@ -90,6 +93,33 @@ void AnalysisFramePart::BrowseBackground() {
   }
   if (AnalysisView* view = View()) view->ShowBackground(QString::fromStdString(path.string()));
   Show();
+}
+
+void AnalysisFramePart::ChooseSpectrum() {
+  AnalysisView* view = View();
+  const QString file =
+      QFileDialog::getOpenFileName(&window_, QStringLiteral("Beta Spectrum"), {},
+                                   QStringLiteral("Beta spectrum (*.txt *.dat *.csv);;All files (*)"));
+  bool ok = false;
+  const QString halfLife =
+      file.isEmpty()
+          ? QString()
+          : QInputDialog::getText(&window_, QStringLiteral("Beta Spectrum"),
+                                  QStringLiteral("The spectrum's nuclide (a known name) or its half-life, "
+                                                 "VALUE [UNCERTAINTY] UNIT (s, min, h, d or a):"),
+                                  QLineEdit::Normal, {}, &ok);
+  if (!ok || !LoadSpectrum(file.toStdString(), halfLife.toStdString())) view->RestoreNuclideChoice();
+}
+
+bool AnalysisFramePart::LoadSpectrum(const std::filesystem::path& file, const std::string& halfLife) {
+  Checked<Nuclide> own = LoadOwnSpectrum(file, halfLife);
+  AnalysisView* view = View();
+  if (!own || view == nullptr) {
+    prompt_.ShowError(own ? std::string("the analysis pane could not be created") : own.error);
+    return false;
+  }
+  view->ShowOwnNuclide(*own);
+  return true;
 }
 
 void AnalysisFramePart::ExportAnalysis() {

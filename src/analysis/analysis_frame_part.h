@@ -49,11 +49,17 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   // was shown.
   bool ExportTo(const std::filesystem::path& chosen);
 
+  // A user's beta spectrum from `file`, with the half-life (or the known
+  // nuclide) `halfLife` names, becomes the nuclide analysed; false after
+  // the failure was shown.
+  bool LoadSpectrum(const std::filesystem::path& file, const std::string& halfLife);
+
  private:
   void OnSpectrumChunk() override;
   void Show();
   void ExportAnalysis();
   void BrowseBackground();
+  void ChooseSpectrum();
   std::filesystem::path ChooseFile(bool forExport);
 
   CommandEngine& engine_;

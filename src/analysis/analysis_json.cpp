@@ -42,6 +42,8 @@ QJsonObject InputsJson(const AnalysisInputs& inputs, const MeasurementAnalysis& 
   return {{"sample", Text(inputs.sample)},
           {"background", inputs.background.empty() ? QJsonValue() : QJsonValue(Text(inputs.background))},
           {"nuclide", Text(a.nuclide)},
+          {"nuclideData", NuclideDataJson(a.nuclideFile, a.nuclideVersion)},
+          {"cocktail", Text(a.cocktail)},
           {"kb", a.kb},
           {"model", Text(DetectionModelName(a.model))},
           {"window", a.main % 2 == 0 ? "N" : "M"},
@@ -182,14 +184,21 @@ QJsonObject AnalysisJson(const AnalysisInputs& inputs, const TdcHeader& sample,
           {"warnings", warnings}};
 }
 
-QJsonObject EfficiencyJson(std::string_view nuclide, double kb, const EfficiencyPoint& point) {
-  return {{"nuclide", Text(nuclide)},
+QJsonObject EfficiencyJson(const Nuclide& nuclide, const Scintillator& cocktail, double kb,
+                           const EfficiencyPoint& point) {
+  return {{"nuclide", Text(nuclide.name)},
+          {"nuclideData", NuclideDataJson(nuclide.file, nuclide.version)},
+          {"cocktail", Text(cocktail.name)},
           {"kb", kb},
           {"model", "symmetric"},
           {"lambda", point.lambda},
           {"doublesEfficiency", point.doubles},
           {"triplesEfficiency", point.triples},
           {"tdRatio", point.tdRatio}};
+}
+
+QJsonObject NuclideDataJson(const std::string& file, const std::string& version) {
+  return {{"file", Text(file)}, {"version", Text(version)}};
 }
 
 std::string JsonText(const QJsonObject& object) {

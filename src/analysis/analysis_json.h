@@ -20,7 +20,11 @@ QJsonObject AnalysisJson(const AnalysisInputs& inputs, const TdcHeader& sample,
 
 // One point of an efficiency curve: the nuclide, kB, the model, lambda,
 // both efficiencies and T/D.
-QJsonObject EfficiencyJson(std::string_view nuclide, double kb, const EfficiencyPoint& point);
+QJsonObject EfficiencyJson(const Nuclide& nuclide, const Scintillator& cocktail, double kb,
+                           const EfficiencyPoint& point);
+
+// {"file": ..., "version": ...}: where a nuclide's data came from.
+QJsonObject NuclideDataJson(const std::string& file, const std::string& version);
 
 // An object as indented JSON text.
 std::string JsonText(const QJsonObject& object);

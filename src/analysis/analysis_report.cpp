@@ -105,6 +105,8 @@ std::string AnalysisReportText(const AnalysisInputs& inputs, const TdcHeader& sa
   text += "Background: " + (inputs.background.empty() ? std::string("none") : inputs.background) + "\n";
   text += Printed("Nuclide: %s   kB: %.4f cm/MeV   model: %s\n", a.nuclide.c_str(), a.kb,
                   std::string(DetectionModelName(a.model)).c_str());
+  text += "Nuclide data: " + a.nuclideFile + " (version " + a.nuclideVersion + ")   cocktail: " + a.cocktail +
+          "\n";
   text += Printed("Window %s (%g ns), extension %d (%s)\n", a.main % 2 == 0 ? "N" : "M",
                   sample.windowsNs[a.main % 2], static_cast<int>(inputs.settings.extension) + 1,
                   kCombinationNames[a.main]);

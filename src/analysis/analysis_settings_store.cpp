@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "analysis/birks_quenching.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "common/settings_store.h"
 
 namespace korva {
@@ -19,6 +19,7 @@ constexpr double kKbUnit = 1e-6;
 
 void SaveAnalysisSettings(SettingsStore& store, const AnalysisSettings& settings) {
   store.WriteString(kPath, "Nuclide", settings.nuclide);
+  store.WriteString(kPath, "Cocktail", settings.cocktail);
   store.WriteDword(kPath, "KbMicro", static_cast<std::uint32_t>(std::lround(settings.kb / kKbUnit)));
   store.WriteDword(kPath, "Model", settings.model == DetectionModel::kAsymmetric ? 1 : 0);
   store.WriteDword(kPath, "Window", static_cast<std::uint32_t>(settings.window));
@@ -29,6 +30,10 @@ AnalysisSettings LoadAnalysisSettings(SettingsStore& store) {
   AnalysisSettings settings;
   if (const auto nuclide = store.ReadString(kPath, "Nuclide"); nuclide && FindNuclide(*nuclide) != nullptr) {
     settings.nuclide = *nuclide;
+  }
+  if (const auto cocktail = store.ReadString(kPath, "Cocktail");
+      cocktail && FindCocktail(*cocktail) != nullptr) {
+    settings.cocktail = FindCocktail(*cocktail)->name;
   }
   if (const auto kb = store.ReadDword(kPath, "KbMicro")) {
     const double value = *kb * kKbUnit;

@@ -18,7 +18,8 @@
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
+#include "analysis/nuclide_listing.h"
 
 namespace korva {
 
@@ -72,6 +73,35 @@ QComboBox* MakeList(const QStringList& items, QWidget* parent) {
   return list;
 }
 
+const QString kFromFile = QStringLiteral("From file...");
+// Marks the list entry of a user's spectrum.
+constexpr int kOwnRole = Qt::UserRole + 1;
+
+// Every known nuclide with its decay mode and data source (the item's data
+// is its name), then "From file...".
+QComboBox* MakeNuclideList(QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QStringLiteral("AnalysisNuclide"));
+  for (const Nuclide& n : KnownNuclides()) {
+    list->addItem(Text(NuclideChoiceText(n)), Text(n.name));
+    list->setItemData(list->count() - 1, Text(n.file), Qt::ToolTipRole);
+  }
+  list->addItem(kFromFile);
+  return list;
+}
+
+// "As recorded" (the measurement record's cocktail), then every known cocktail.
+QComboBox* MakeCocktailList(QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QStringLiteral("AnalysisCocktail"));
+  list->addItem(QStringLiteral("As recorded"), QString());
+  for (const Scintillator& s : KnownCocktails()) {
+    list->addItem(Text(s.name), Text(s.name));
+    list->setItemData(list->count() - 1, Text(s.source), Qt::ToolTipRole);
+  }
+  return list;
+}
+
 }  // namespace
 
 // The choices sit in two compact columns above the results, which take the
@@ -95,9 +125,8 @@ QWidget* AnalysisView::BuildChoices() {
   auto* box = new QWidget(this);
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
-  QStringList names;
-  for (const Nuclide& n : KnownNuclides()) names << Text(n.name);
-  nuclide_ = MakeList(names, box);
+  nuclide_ = MakeNuclideList(box);
+  cocktail_ = MakeCocktailList(box);
   kb_ = new QDoubleSpinBox(box);
   kb_->setDecimals(4);
   kb_->setRange(kMinKb, kMaxKb);
@@ -137,17 +166,19 @@ QWidget* AnalysisView::BuildChoices() {
   add(0, 0, QStringLiteral("Nuclide"), nuclide_);
   add(0, 1, QStringLiteral("kB"), kb_);
   add(0, 2, QStringLiteral("Model"), model_);
-  add(1, 0, QStringLiteral("Window"), window_);
-  add(1, 1, QStringLiteral("Extension"), extension_);
-  addRow(1, 2, QStringLiteral("Reference time"), referenceRow, 1);
-  addRow(2, 0, QStringLiteral("Background"), backgroundRow, 2);
-  grid->addWidget(exportButton, 2, 4, 1, 2);
+  add(1, 0, QStringLiteral("Cocktail"), cocktail_);
+  add(1, 1, QStringLiteral("Window"), window_);
+  add(1, 2, QStringLiteral("Extension"), extension_);
+  addRow(2, 0, QStringLiteral("Reference time"), referenceRow, 1);
+  addRow(2, 1, QStringLiteral("Background"), backgroundRow, 2);
+  grid->addWidget(exportButton, 3, 4, 1, 2);
   for (const int field : {1, 3, 5}) grid->setColumnStretch(field, 1);
 
   const auto changed = [this] {
     if (!showing_) emit SettingsChanged();
   };
-  connect(nuclide_, &QComboBox::currentIndexChanged, this, changed);
+  connect(nuclide_, &QComboBox::currentIndexChanged, this, &AnalysisView::NuclideChosen);
+  connect(cocktail_, &QComboBox::currentIndexChanged, this, changed);
   connect(kb_, &QDoubleSpinBox::valueChanged, this, changed);
   connect(model_, &QComboBox::currentIndexChanged, this, changed);
   connect(window_, &QComboBox::currentIndexChanged, this, changed);
@@ -194,9 +225,44 @@ QWidget* AnalysisView::BuildResults() {
   return box;
 }
 
+void AnalysisView::NuclideChosen(int index) {
+  if (nuclide_->itemText(index) == kFromFile) {
+    if (!showing_) emit ChooseSpectrum();
+    return;
+  }
+  lastNuclide_ = index;
+  if (!showing_) emit SettingsChanged();
+}
+
+void AnalysisView::ShowOwnNuclide(const Nuclide& nuclide) {
+  ownNuclide_ = nuclide;
+  const QString text = Text(nuclide.name) + QStringLiteral("  beta- spectrum from file");
+  int own = nuclide_->findData(true, kOwnRole);
+  if (own < 0) {
+    own = nuclide_->count() - 1;  // before "From file..."
+    nuclide_->insertItem(own, text);
+    nuclide_->setItemData(own, true, kOwnRole);
+  }
+  nuclide_->setItemText(own, text);
+  nuclide_->setItemData(own, Text(nuclide.name), Qt::UserRole);
+  nuclide_->setItemData(own, Text(nuclide.file), Qt::ToolTipRole);
+  if (nuclide_->currentIndex() == own) {
+    NuclideChosen(own);
+  } else {
+    nuclide_->setCurrentIndex(own);
+  }
+}
+
+void AnalysisView::RestoreNuclideChoice() {
+  const QSignalBlocker quiet(nuclide_);
+  nuclide_->setCurrentIndex(lastNuclide_);
+}
+
 AnalysisSettings AnalysisView::Settings() const {
   AnalysisSettings settings;
-  settings.nuclide = nuclide_->currentText().toStdString();
+  settings.nuclide = nuclide_->currentData().toString().toStdString();
+  if (nuclide_->currentData(kOwnRole).toBool()) settings.ownNuclide = ownNuclide_;
+  settings.cocktail = cocktail_->currentData().toString().toStdString();
   settings.kb = kb_->value();
   settings.model = model_->currentIndex() == 0 ? DetectionModel::kSymmetric : DetectionModel::kAsymmetric;
   settings.window = static_cast<std::size_t>(window_->currentIndex());
@@ -211,7 +277,11 @@ AnalysisSettings AnalysisView::Settings() const {
 
 void AnalysisView::ShowSettings(const AnalysisSettings& settings) {
   showing_ = true;
-  nuclide_->setCurrentText(Text(settings.nuclide));
+  if (const int known = nuclide_->findData(Text(settings.nuclide)); known >= 0) {
+    nuclide_->setCurrentIndex(known);
+    lastNuclide_ = known;
+  }
+  cocktail_->setCurrentIndex(std::max(0, cocktail_->findData(Text(settings.cocktail))));
   kb_->setValue(settings.kb);
   model_->setCurrentIndex(settings.model == DetectionModel::kSymmetric ? 0 : 1);
   window_->setCurrentIndex(static_cast<int>(settings.window));

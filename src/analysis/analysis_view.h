@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "analysis/checked.h"
 #include "analysis/measurement_analysis.h"
@@ -17,7 +18,8 @@ namespace korva {
 
 class AnalysisPlot;
 
-// The TDCR ANALYSIS form: the user's choices (nuclide, kB, model, main
+// The TDCR ANALYSIS form: the user's choices (nuclide with its decay mode
+// and data source, or a spectrum from a file; cocktail; kB, model, main
 // window and extension, reference time, background file), the main
 // combination's runs in a table, the result with its budget and Birge
 // ratio, and a plot of the runs. It computes nothing: it hands out the
@@ -34,7 +36,14 @@ class AnalysisView : public QWidget {
   // The background file's name, or empty for none.
   void ShowBackground(const QString& path);
   void ShowAnalysis(const Checked<MeasurementAnalysis>& result);
+  // Adds (or replaces) a nuclide from a user's spectrum file to the list
+  // and chooses it.
+  void ShowOwnNuclide(const Nuclide& nuclide);
+  // Chooses the nuclide chosen before "From file..." (the file was not taken).
+  void RestoreNuclideChoice();
 
+  QComboBox& NuclideList() const { return *nuclide_; }
+  QComboBox& CocktailList() const { return *cocktail_; }
   QTableWidget& RunTable() const { return *runs_; }
   QTableWidget& RatesTable() const { return *rates_; }
   QTableWidget& BudgetTable() const { return *budget_; }
@@ -46,6 +55,8 @@ class AnalysisView : public QWidget {
   void BrowseBackground();
   void ClearBackground();
   void ExportRequested();
+  // "From file..." was chosen in the nuclide list.
+  void ChooseSpectrum();
 
  private:
   QWidget* BuildChoices();
@@ -56,9 +67,13 @@ class AnalysisView : public QWidget {
   void ShowRunRows(const CombinationAnalysis& combination);
   void ShowBudget(const UncertaintyBudget& budget);
   void ShowPlot(const MeasurementAnalysis& analysis);
+  void NuclideChosen(int index);
 
   QWidget* content_ = nullptr;  // choices and results, in a scroll area
   QComboBox* nuclide_ = nullptr;
+  QComboBox* cocktail_ = nullptr;
+  std::optional<Nuclide> ownNuclide_;
+  int lastNuclide_ = 0;
   QDoubleSpinBox* kb_ = nullptr;
   QComboBox* model_ = nullptr;
   QComboBox* window_ = nullptr;

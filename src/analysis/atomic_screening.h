@@ -8,7 +8,9 @@ namespace korva {
 // Dirac-Hartree-Fock-Slater screening function phi(r) = sum A_i
 // exp(-alpha_i r) (r in Bohr radii) of F. Salvat, J. D. Martinez, R. Mayol
 // and J. Parellada, Phys. Rev. A 36 (1987) 467, Table I. Known for the
-// atoms the program's nuclides need (Z = 1, 6, 15, 16, 28, 61); 0 for others.
+// emitters H, C, P, S, Ni and Pm (Z = 1, 6, 15, 16, 28, 61); 0 for others,
+// whose spectra (Cl-36, Ca-45, Sr, Y, Tc-99, Tl-204, Pu-241, a user's
+// nuclide) then carry no screening correction.
 double ScreeningPotential(int atomZ);
 
 // The atomic screening correction to the beta-minus spectrum, the factor on

@@ -18,7 +18,13 @@ double ForbiddennessFactor(Forbiddenness forbiddenness, double electronMomentum,
     case Forbiddenness::kFirstForbiddenNonUnique:
       return 1.0;
     case Forbiddenness::kFirstForbiddenUnique:
+    case Forbiddenness::kSecondForbiddenNonUnique:
       return neutrinoMomentum * neutrinoMomentum + electronMomentum * electronMomentum;
+    case Forbiddenness::kSecondForbiddenUnique: {
+      const double q2 = neutrinoMomentum * neutrinoMomentum;
+      const double p2 = electronMomentum * electronMomentum;
+      return q2 * q2 + 10.0 / 3.0 * q2 * p2 + p2 * p2;
+    }
   }
   return 1.0;
 }
@@ -28,9 +34,24 @@ double SimpsonFactor(int node, int intervals) {
   return node % 2 == 1 ? 4.0 : 2.0;
 }
 
+// The table's density at `energyKeV`, linearly interpolated; 0 outside it.
+double TabulatedDensity(const TabulatedSpectrum& table, double energyKeV) {
+  const auto& e = table.energyKeV;
+  const auto above = std::ranges::upper_bound(e, energyKeV);
+  if (above == e.begin() || above == e.end()) return 0.0;
+  const auto i = static_cast<std::size_t>(above - e.begin());
+  const double t = (energyKeV - e[i - 1]) / (e[i] - e[i - 1]);
+  return table.density[i - 1] + t * (table.density[i] - table.density[i - 1]);
+}
+
 }  // namespace
 
-double BetaDensity(const Nuclide& nuclide, double energyKeV, AtomicExchange exchange) {
+double EndpointKeV(const BetaBranch& branch) {
+  return branch.tabulated.energyKeV.empty() ? branch.endpointKeV : branch.tabulated.energyKeV.back();
+}
+
+double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicExchange exchange) {
+  if (!nuclide.tabulated.energyKeV.empty()) return TabulatedDensity(nuclide.tabulated, energyKeV);
   if (energyKeV <= 0.0 || energyKeV >= nuclide.endpointKeV) return 0.0;
   const double w = 1.0 + energyKeV / kElectronRestKeV;
   const double w0 = 1.0 + nuclide.endpointKeV / kElectronRestKeV;
@@ -46,12 +67,12 @@ double BetaDensity(const Nuclide& nuclide, double energyKeV, AtomicExchange exch
          ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
 }
 
-SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals, AtomicExchange exchange) {
+SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicExchange exchange) {
   intervals = std::max(2, intervals + intervals % 2);
   SpectrumGrid grid;
   grid.energyKeV.resize(static_cast<std::size_t>(intervals) + 1);
   grid.weight.resize(grid.energyKeV.size());
-  const double endpoint = nuclide.endpointKeV;
+  const double endpoint = EndpointKeV(nuclide);
   for (int i = 0; i <= intervals; ++i) {
     const auto node = static_cast<std::size_t>(i);
     const double u = static_cast<double>(i) / intervals;

@@ -11,10 +11,14 @@ namespace korva {
 // not normalised: p W (W0 - W)^2 F(Z, W) S(Z, W) X(Z, W) C(W), momenta and
 // energies in electron masses, F the relativistic Fermi function, S the
 // atomic screening correction, X the atomic exchange correction (1 when
-// left out) and C the shape factor of the nuclide's forbiddenness times its
-// experimental shape factor.
-double BetaDensity(const Nuclide& nuclide, double energyKeV,
+// left out) and C the shape factor of the branch's forbiddenness times its
+// experimental shape factor. A tabulated branch gives its table's density,
+// linearly interpolated.
+double BetaDensity(const BetaBranch& branch, double energyKeV,
                    AtomicExchange exchange = AtomicExchange::kIncluded);
+
+// The branch's highest energy: its endpoint, or its table's last energy.
+double EndpointKeV(const BetaBranch& branch);
 
 // The spectrum on quadrature nodes: E = E0 u^2 with u on Simpson's rule over
 // [0, 1], which puts nodes close together at low energies, where quenching
@@ -33,7 +37,7 @@ struct SpectrumGrid {
 inline constexpr int kDefaultSpectrumIntervals = 256;
 
 // `intervals` is rounded up to an even number of at least 2.
-SpectrumGrid MakeSpectrumGrid(const Nuclide& nuclide, int intervals = kDefaultSpectrumIntervals,
+SpectrumGrid MakeSpectrumGrid(const BetaBranch& branch, int intervals = kDefaultSpectrumIntervals,
                               AtomicExchange exchange = AtomicExchange::kIncluded);
 
 double MeanEnergyKeV(const SpectrumGrid& spectrum);

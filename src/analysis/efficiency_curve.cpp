@@ -4,7 +4,7 @@
 #include <string>
 
 #include "analysis/birks_quenching.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/tdcr_solver.h"
 
 namespace korva {
@@ -25,15 +25,25 @@ Checked<EfficiencyPoint> EfficiencyCurvePoint(const EfficiencyModel& model, Curv
   return Success(EfficiencyPoint{lambda, e.doubles, e.triples, e.Ratio()});
 }
 
+Checked<EfficiencyPoint> EfficiencyCurvePoint(const Nuclide& nuclide, double kb, const Scintillator& cocktail,
+                                              CurveInput input, double value) {
+  if (const auto error = KbRangeError(kb)) return Checked<EfficiencyPoint>::Failure(*error);
+  return EfficiencyCurvePoint(EfficiencyModel(nuclide, kb, cocktail), input, value);
+}
+
 Checked<EfficiencyPoint> EfficiencyCurvePoint(std::string_view nuclide, double kb, CurveInput input,
-                                              double value) {
+                                              double value, std::string_view cocktail) {
   const Nuclide* found = FindNuclide(nuclide);
   if (found == nullptr) {
     return Checked<EfficiencyPoint>::Failure("unknown nuclide \"" + std::string(nuclide) + "\"; known are " +
-                                             std::string(KnownNuclideNames()));
+                                             KnownNuclideNames());
   }
-  if (const auto error = KbRangeError(kb)) return Checked<EfficiencyPoint>::Failure(*error);
-  return EfficiencyCurvePoint(EfficiencyModel(*found, kb, Toluene()), input, value);
+  const Scintillator* medium = FindCocktail(cocktail);
+  if (medium == nullptr) {
+    return Checked<EfficiencyPoint>::Failure("unknown cocktail \"" + std::string(cocktail) +
+                                             "\"; known are " + KnownCocktailNames());
+  }
+  return EfficiencyCurvePoint(*found, kb, *medium, input, value);
 }
 
 }  // namespace korva

@@ -20,9 +20,13 @@ enum class CurveInput { kLambda, kTdRatio };
 
 Checked<EfficiencyPoint> EfficiencyCurvePoint(const EfficiencyModel& model, CurveInput input, double value);
 
-// The same for a nuclide by name and a kB in the accepted range, in
-// toluene; the model is built for this one call.
+// The same for a nuclide and a kB in the accepted range, in a cocktail;
+// the model is built for this one call.
+Checked<EfficiencyPoint> EfficiencyCurvePoint(const Nuclide& nuclide, double kb, const Scintillator& cocktail,
+                                              CurveInput input, double value);
+
+// The same for a nuclide and a cocktail by name.
 Checked<EfficiencyPoint> EfficiencyCurvePoint(std::string_view nuclide, double kb, CurveInput input,
-                                              double value);
+                                              double value, std::string_view cocktail = "toluene");
 
 }  // namespace korva

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "analysis/birks_quenching.h"
+#include "analysis/electron_capture.h"
+#include "analysis/photon_attenuation.h"
 #include "analysis/stopping_power.h"
 
 namespace korva {
@@ -28,14 +30,37 @@ Firing Fire(double lambda, double quenchedThird) {
 }  // namespace
 
 EfficiencyModel::EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
-                                 int intervals, LowEnergyStopping lowEnergy, AtomicExchange exchange)
+                                 int intervals, LowEnergyStopping lowEnergy, AtomicExchange exchange,
+                                 const CaptureSettings& capture)
     : nuclide_(nuclide), kb_(kb) {
-  SpectrumGrid spectrum = MakeSpectrumGrid(nuclide, intervals, exchange);
-  quenchedThird_ = QuenchedEnergiesKeV(StoppingPower(scintillator, lowEnergy), kb, spectrum.energyKeV);
-  for (double& q : quenchedThird_) q /= 3.0;
-  weight_ = std::move(spectrum.weight);
+  const StoppingPower stopping(scintillator, lowEnergy);
+  for (const BetaBranch& b : nuclide.betas) AddBeta(b, stopping, intervals, exchange);
+  for (const CaptureBranch& c : nuclide.captures) AddCapture(c, stopping, capture);
   lowestRatio_ = Symmetric(kMinLambda).Ratio();
   highestRatio_ = Symmetric(kMaxLambda).Ratio();
+}
+
+void EfficiencyModel::AddBeta(const BetaBranch& branch, const StoppingPower& stopping, int intervals,
+                              AtomicExchange exchange) {
+  const SpectrumGrid spectrum = MakeSpectrumGrid(branch, intervals, exchange);
+  const std::vector<double> quenched = QuenchedEnergiesKeV(stopping, kb_, spectrum.energyKeV);
+  for (std::size_t i = 0; i < quenched.size(); ++i) {
+    weight_.push_back(branch.probability * spectrum.weight[i]);
+    quenchedThird_.push_back(quenched[i] / 3.0);
+  }
+}
+
+void EfficiencyModel::AddCapture(const CaptureBranch& branch, const StoppingPower& stopping,
+                                 const CaptureSettings& capture) {
+  const Scintillator& medium = stopping.Medium();
+  const double mu =
+      capture.attenuationScale * medium.densityGPerCm3 * MassAttenuationCm2PerG(medium, branch.atom.kXrayKeV);
+  for (const CaptureOutcome& o : CaptureOutcomes(branch.atom, AbsorbedInVial(mu, capture.vial))) {
+    double quenched = 0.0;
+    for (const double e : o.electronsKeV) quenched += QuenchedEnergyKeV(stopping, kb_, e);
+    weight_.push_back(branch.probability * o.probability);
+    quenchedThird_.push_back(quenched / 3.0);
+  }
 }
 
 SymmetricEfficiency EfficiencyModel::Symmetric(double lambda) const {

@@ -7,6 +7,7 @@
 #include "analysis/nuclide.h"
 #include "analysis/scintillator.h"
 #include "analysis/stopping_power.h"
+#include "analysis/vial_absorption.h"
 
 namespace korva {
 
@@ -49,21 +50,33 @@ struct AsymmetricEfficiency {
   double Doubles() const { return ab + bc + ac - 2.0 * triples; }
 };
 
+// How the X-rays of electron capture are absorbed: the vial's filling, and
+// a factor on the attenuation coefficient for the budget.
+struct CaptureSettings {
+  VialFilling vial;
+  double attenuationScale = 1.0;
+};
+
 // The free-parameter model of a TDCR counter for one nuclide and one kB:
 // an electron that deposits E makes on average lambda Q(E) / 3
 // photoelectrons in each of the three tubes, Poisson distributed, so that a
 // tube fires with probability p(E) = 1 - exp(-lambda Q(E) / 3). lambda is
 // the number of photoelectrons per keV of quenched energy over all tubes.
 //
-// The spectrum and the quenched energies are computed once, on the
-// spectrum's nodes, when the model is made; an efficiency is then one pass
-// over the nodes.
+// A decay gives one light pulse per branch event: a beta of a branch's
+// spectrum, or the electrons of an atom's rearrangement after a capture
+// (their quenched energies add). Every branch counts with its probability
+// per decay, so for a nuclide with two emissions per decay (Sr-90 with
+// Y-90) the efficiencies are counts per decay of the parent and may exceed 1.
+//
+// The branch events and their quenched energies are computed once, when the
+// model is made; an efficiency is then one pass over them.
 class EfficiencyModel {
  public:
   EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
                   int intervals = kDefaultSpectrumIntervals,
                   LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional,
-                  AtomicExchange exchange = AtomicExchange::kIncluded);
+                  AtomicExchange exchange = AtomicExchange::kIncluded, const CaptureSettings& capture = {});
 
   // eps_T = <p^3>, eps_D = <3 p^2 - 2 p^3>.
   SymmetricEfficiency Symmetric(double lambda) const;
@@ -80,6 +93,10 @@ class EfficiencyModel {
   std::size_t NodeCount() const { return weight_.size(); }
 
  private:
+  void AddBeta(const BetaBranch& branch, const StoppingPower& stopping, int intervals,
+               AtomicExchange exchange);
+  void AddCapture(const CaptureBranch& branch, const StoppingPower& stopping, const CaptureSettings& capture);
+
   Nuclide nuclide_;
   double kb_;
   std::vector<double> weight_;

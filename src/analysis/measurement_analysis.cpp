@@ -7,7 +7,8 @@
 
 #include "analysis/decay_correction.h"
 #include "analysis/efficiency_model.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
+#include "analysis/nuclide_variants.h"
 #include "analysis/tdcr_solver.h"
 #include "analysis/window_consistency.h"
 
@@ -47,6 +48,7 @@ struct Background {
 // Everything a run's analysis needs besides the run.
 struct Context {
   const Nuclide& nuclide;
+  const Scintillator& cocktail;
   const TdcMeasurement& sample;
   std::array<std::optional<DeadTimeMode>, 2> modes{};
   std::array<Background, TdcrRates::kCombinations> background{};
@@ -358,7 +360,7 @@ class BudgetTerms {
     std::array<Checked<double>, 2> shifted;
     for (std::size_t i = 0; i < 2; ++i) {
       const double at = kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
-      shifted[i] = ValueWith(EfficiencyModel(ctx_.nuclide, at, Toluene()), detection);
+      shifted[i] = ValueWith(EfficiencyModel(ctx_.nuclide, at, ctx_.cocktail), detection);
     }
     if (!shifted[0] || !shifted[1]) {
       result_.warnings.push_back("kB left out of the budget: " +
@@ -376,6 +378,20 @@ class BudgetTerms {
     terms_.push_back(
         {"half-life", FromPlusMinus(MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds - u),
                                     MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds + u))});
+  }
+
+  // The result against one analysed with a varied model: the whole
+  // difference as a standard uncertainty when the variant is the input
+  // moved by its standard uncertainty, else as a rectangular alternative.
+  void Variant(const std::string& name, bool plusMinus, const EfficiencyModel& model,
+               DetectionModel detection) {
+    if (!plusMinus) return ModelAlternative(name, model, detection);
+    const Checked<double> other = ValueWith(model, detection);
+    if (!other) {
+      result_.warnings.push_back(name + " left out of the budget: " + other.error);
+      return;
+    }
+    terms_.push_back({name, std::abs(*other - value_)});
   }
 
   void NotEvaluated(const std::string& name) { terms_.push_back(UncertaintyComponent::NotEvaluated(name)); }
@@ -513,15 +529,26 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   // Luo's modified Bethe formula; the two differ mostly below 1 keV (by
   // under 1 % above 2 keV), and what they change there reaches the
   // quenched energies of every electron.
-  const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
+  const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
                                       LowEnergyStopping::kJoyLuo);
   terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
   // The spectrum without the atomic exchange correction: the correction is
   // the least certain part of the shape at low energies, where the
   // efficiency is decided.
-  const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, Toluene(), kDefaultSpectrumIntervals,
+  const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
                                         LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
   terms.ModelAlternative("spectrum shape", withoutExchange, settings.model);
+  for (const NuclideVariant& v : NuclideModelVariants(ctx.nuclide)) {
+    if (!v.notEvaluated.empty()) {
+      terms.NotEvaluated(v.name);
+      result.warnings.push_back("\"" + v.name + "\" was not evaluated: " + v.notEvaluated);
+      continue;
+    }
+    const EfficiencyModel varied(v.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
+                                 LowEnergyStopping::kVelocityProportional, AtomicExchange::kIncluded,
+                                 v.capture);
+    terms.Variant(v.name, v.plusMinus, varied, settings.model);
+  }
   const std::size_t window = WindowOf(result.main);
   const std::size_t extension = ExtensionOf(result.main);
   const TdcHeader& header = ctx.sample.header;
@@ -544,12 +571,19 @@ UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, Measu
   return terms.Combined();
 }
 
+const Nuclide* NuclideOf(const AnalysisSettings& settings) {
+  return settings.ownNuclide ? &*settings.ownNuclide : FindNuclide(settings.nuclide);
+}
+
 std::optional<std::string> SettingsError(const TdcMeasurement& sample, const TdcMeasurement* background,
                                          const AnalysisSettings& settings) {
-  if (FindNuclide(settings.nuclide) == nullptr) {
+  if (NuclideOf(settings) == nullptr) {
     return "unknown nuclide \"" + settings.nuclide + "\"; known are " + std::string(KnownNuclideNames());
   }
   if (auto error = KbRangeError(settings.kb)) return error;
+  if (!settings.cocktail.empty() && FindCocktail(settings.cocktail) == nullptr) {
+    return "unknown cocktail \"" + settings.cocktail + "\"; known are " + KnownCocktailNames();
+  }
   if (settings.window > kWiderWindow) return "the window of the main result is N, M or the wider of them";
   if (settings.extension > 1) return "the extension of the main result is 1 or 2";
   for (const double w : sample.header.windowsNs) {
@@ -585,11 +619,12 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   if (auto error = SettingsError(sample, background, settings)) {
     return Checked<MeasurementAnalysis>::Failure(*error);
   }
-  Context ctx{*FindNuclide(settings.nuclide),
-              sample,
-              settings.deadTimeModes,
-              {},
-              settings.referenceTime.value_or(sample.runs.front().start)};
+  std::string cocktailWarning;
+  const Scintillator& cocktail = settings.cocktail.empty()
+                                     ? CocktailOfRecord(sample.header.cocktail, cocktailWarning)
+                                     : *FindCocktail(settings.cocktail);
+  Context ctx{
+      *NuclideOf(settings), cocktail, sample, {}, settings.referenceTime.value_or(sample.runs.front().start)};
   for (std::size_t c = 0; c < TdcrRates::kCombinations && background != nullptr; ++c) {
     const Checked<Background> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
     if (!b) return Checked<MeasurementAnalysis>::Failure(b.error);
@@ -597,13 +632,17 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   }
 
   MeasurementAnalysis result;
-  result.nuclide = std::string(ctx.nuclide.name);
+  result.nuclide = ctx.nuclide.name;
+  result.nuclideFile = ctx.nuclide.file;
+  result.nuclideVersion = ctx.nuclide.version;
+  result.cocktail = cocktail.name;
+  if (!cocktailWarning.empty()) result.warnings.push_back(cocktailWarning);
   result.kb = settings.kb;
   result.model = settings.model;
   result.main = CombinationOf(MainWindow(sample.header, settings.window), settings.extension);
   result.referenceTime = ctx.reference;
   result.backgroundSubtracted = background != nullptr;
-  const EfficiencyModel model(ctx.nuclide, settings.kb, Toluene());
+  const EfficiencyModel model(ctx.nuclide, settings.kb, ctx.cocktail);
   for (std::size_t c = 0; c < TdcrRates::kCombinations; ++c) {
     result.combinations[c] = AnalyzeCombination(ctx, static_cast<Combination>(c), model, settings.model);
   }

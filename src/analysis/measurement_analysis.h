@@ -8,6 +8,7 @@
 
 #include "analysis/birks_quenching.h"
 #include "analysis/checked.h"
+#include "analysis/nuclide.h"
 #include "analysis/rate_corrections.h"
 #include "analysis/run_statistics.h"
 #include "analysis/uncertainty_budget.h"
@@ -40,6 +41,12 @@ inline constexpr double kShortWindowNs = 40.0;
 // What a user chooses for the analysis of a measurement.
 struct AnalysisSettings {
   std::string nuclide = "H-3";
+  // A nuclide not in the program's library (a user's tabulated spectrum);
+  // when set it is analysed instead of `nuclide`.
+  std::optional<Nuclide> ownNuclide{};
+  // The cocktail by name; empty: the one the measurement's record names
+  // (toluene, with a warning, when the record's name is not known).
+  std::string cocktail{};
   double kb = kDefaultKb;  // cm/MeV, kMinKb..kMaxKb
   DetectionModel model = DetectionModel::kSymmetric;
   // The window (0 N, 1 M, kWiderWindow the wider of them) and extension (0
@@ -114,6 +121,9 @@ struct PairCheck {
 
 struct MeasurementAnalysis {
   std::string nuclide;
+  std::string nuclideFile;     // the data file the nuclide was read from
+  std::string nuclideVersion;  // that file's version
+  std::string cocktail;
   double kb = 0.0;
   DetectionModel model = DetectionModel::kSymmetric;
   TdcrRates::Combination main = TdcrRates::kN1;

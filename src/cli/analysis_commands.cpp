@@ -5,8 +5,12 @@
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/measurement_analysis.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_file.h"
+#include "analysis/nuclide_json.h"
+#include "analysis/nuclide_library.h"
+#include "analysis/nuclide_listing.h"
 #include "analysis/provenance_json.h"
+#include "analysis/spectrum_file.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 
@@ -15,22 +19,66 @@ namespace korva {
 namespace {
 
 const char* const kAnalyzeUsage =
-    "analyze FILE.tdc --nuclide NAME [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
+    "analyze FILE.tdc (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
+    "              [--cocktail NAME] [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
     "              [--extension 1|2] [--mode1 IDT|CDT] [--mode2 IDT|CDT] [--background BG.tdc]\n"
     "              [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
 const char* const kEfficiencyUsage =
-    "efficiency --nuclide NAME --kb K (--tdcr R | --lambda L) [--model symmetric]";
+    "efficiency (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
+    "              [--cocktail NAME] --kb K (--tdcr R | --lambda L) [--model symmetric]";
+const char* const kNuclidesUsage = "nuclides [--json]";
 
-// The options every analysis shares; false after a usage error was reported.
+// --spectrum FILE takes one of --nuclide (a known nuclide's half-life and
+// name) and --half-life; false after a usage error was reported.
+bool CheckSpectrumOptions(const CommandLine& line) {
+  const std::optional<std::string> nuclide = line.Value("nuclide");
+  const std::optional<std::string> halfLife = line.Value("half-life");
+  if (nuclide.has_value() == halfLife.has_value()) {
+    return ReportUsageError(
+               "--spectrum needs one of --nuclide (a known nuclide's half-life) and --half-life"),
+           false;
+  }
+  if (nuclide && FindNuclide(*nuclide) == nullptr) {
+    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " + KnownNuclideNames()), false;
+  }
+  if (const auto parsed = halfLife ? ParseHalfLife(*halfLife) : Success(std::pair{1.0, 0.0}); !parsed) {
+    return ReportUsageError("--half-life: " + parsed.error), false;
+  }
+  return true;
+}
+
+// The user's spectrum of --spectrum, when given, as the nuclide analysed;
+// false after the file's fault was reported.
+bool LoadSpectrumOption(const CommandLine& line, AnalysisSettings& settings) {
+  const std::optional<std::string> path = line.Value("spectrum");
+  if (!path) return true;
+  const std::optional<std::string> nuclide = line.Value("nuclide");
+  Checked<Nuclide> own = LoadOwnSpectrum(*path, nuclide ? *nuclide : *line.Value("half-life"));
+  if (!own) return std::cerr << "korva-tdcr-cli: " << own.error << '\n', false;
+  settings.nuclide = own->name;
+  settings.ownNuclide = std::move(*own.value);
+  return true;
+}
+
+// The options every analysis shares; false after an error was reported.
 bool ReadNuclideAndKb(const CommandLine& line, AnalysisSettings& settings) {
   const std::optional<std::string> nuclide = line.Value("nuclide");
-  if (!nuclide) return ReportUsageError("--nuclide is required"), false;
-  if (const Nuclide* known = FindNuclide(*nuclide)) {
+  if (line.Has("spectrum")) {
+    if (!CheckSpectrumOptions(line)) return false;
+  } else if (!nuclide) {
+    return ReportUsageError("--nuclide is required"), false;
+  } else if (const Nuclide* known = FindNuclide(*nuclide)) {
     settings.nuclide = known->name;
   } else {
-    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " +
-                            std::string(KnownNuclideNames())),
-           false;
+    return ReportUsageError("unknown nuclide: " + *nuclide + "; known are " + KnownNuclideNames()), false;
+  }
+  if (const std::optional<std::string> cocktail = line.Value("cocktail")) {
+    const Scintillator* known = FindCocktail(*cocktail);
+    if (known == nullptr) {
+      return ReportUsageError("unknown cocktail: " + *cocktail + "; known are " + KnownCocktailNames()),
+             false;
+    }
+    settings.cocktail = known->name;
   }
   if (const std::optional<std::string> text = line.Value("kb")) {
     const std::optional<double> kb = ParseNumber(*text);
@@ -90,6 +138,7 @@ std::optional<TdcMeasurement> ReadMeasurement(const std::string& path) {
 int Analyze(const CommandLine& line) {
   AnalysisInputs inputs;
   if (!ReadAnalyzeSettings(line, inputs.settings)) return kExitUsage;
+  if (!LoadSpectrumOption(line, inputs.settings)) return kExitFailure;
   inputs.sample = line.Positionals().front();
   inputs.background = line.Value("background").value_or("");
   const std::optional<TdcMeasurement> sample = ReadMeasurement(inputs.sample);
@@ -123,18 +172,34 @@ int Efficiency(const CommandLine& line) {
   if (line.Value("model").value_or("symmetric") != "symmetric") {
     return ReportUsageError("the efficiency curve is computed under the symmetric model");
   }
+  if (!LoadSpectrumOption(line, settings)) return kExitFailure;
   const bool byRatio = line.Has("tdcr");
   const std::string text = *line.Value(byRatio ? "tdcr" : "lambda");
   const std::optional<double> value = ParseNumber(text);
   if (!value) return ReportUsageError(std::string(byRatio ? "not a T/D: " : "not a lambda: ") + text);
+  const Nuclide& nuclide = settings.ownNuclide ? *settings.ownNuclide : *FindNuclide(settings.nuclide);
+  const Scintillator& cocktail = settings.cocktail.empty() ? Toluene() : *FindCocktail(settings.cocktail);
   const Checked<EfficiencyPoint> point = EfficiencyCurvePoint(
-      settings.nuclide, settings.kb, byRatio ? CurveInput::kTdRatio : CurveInput::kLambda, *value);
+      nuclide, settings.kb, cocktail, byRatio ? CurveInput::kTdRatio : CurveInput::kLambda, *value);
   if (!point) {
     std::cerr << "korva-tdcr-cli: " << point.error << '\n';
     return kExitFailure;
   }
-  std::cout << JsonText(EfficiencyJson(settings.nuclide, settings.kb, *point));
+  std::cout << JsonText(EfficiencyJson(nuclide, cocktail, settings.kb, *point));
   return kExitOk;
+}
+
+// What the program knows of each nuclide and where it came from; the
+// files it could not read go to standard error as well.
+int Nuclides(const CommandLine& line) {
+  const NuclideLibrary& library = ProgramNuclides();
+  for (const std::string& problem : library.problems) std::cerr << "korva-tdcr-cli: " << problem << '\n';
+  if (line.Has("json")) {
+    std::cout << JsonText(NuclideLibraryJson(library));
+  } else {
+    std::cout << NuclideListText(library);
+  }
+  return library.nuclides.empty() ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -143,11 +208,16 @@ std::vector<CliCommand> AnalysisCommands() {
   return {
       {"analyze",
        kAnalyzeUsage,
-       {{"nuclide", "kb", "model", "window", "extension", "mode1", "mode2", "background", "reference-time"},
+       {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "window", "extension", "mode1",
+         "mode2", "background", "reference-time"},
         {"json"},
         1},
        Analyze},
-      {"efficiency", kEfficiencyUsage, {{"nuclide", "kb", "model", "tdcr", "lambda"}, {}}, Efficiency},
+      {"efficiency",
+       kEfficiencyUsage,
+       {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "tdcr", "lambda"}, {}},
+       Efficiency},
+      {"nuclides", kNuclidesUsage, {{}, {"json"}}, Nuclides},
   };
 }
 

@@ -6,7 +6,7 @@
 
 #include "analysis/bracketed_root.h"
 #include "analysis/efficiency_curve.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/tdcr_solver.h"
 
 namespace korva {
@@ -70,6 +70,11 @@ TEST(SymmetricSolver, FindsTheLambdaBackFromItsRatioForEveryNuclide) {
   for (const Nuclide& n : KnownNuclides()) {
     const EfficiencyModel model(n, 0.012, Toluene());
     for (const double lambda : {0.01, 0.1, 0.5, 1.0, 2.0, 8.0}) {
+      // After a capture, the L cascade alone (under 1 keV) starts to be
+      // counted only at high yields, with a low T/D of its own: the curve
+      // of an electron-capture nuclide turns back above T/D 0.95 (Fe-55:
+      // past 5 photoelectrons per keV), and a ratio there has two yields.
+      if (!n.captures.empty() && lambda > 1.0) continue;
       SCOPED_TRACE(::testing::Message() << n.name << " lambda " << lambda);
       const double ratio = model.Symmetric(lambda).Ratio();
       const Checked<SymmetricSolution> solved = SolveSymmetric(model, ratio);

@@ -7,7 +7,7 @@
 
 #include "analysis/decay_correction.h"
 #include "analysis/efficiency_model.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/rate_corrections.h"
 #include "tdcr/filetime.h"
 #include "tdcr/measurement_tdc_reader.h"

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 
@@ -62,6 +64,57 @@ TEST(AnalysisCommands, EfficiencyGivesThePointOfTheCurveByRatioOrByLambda) {
   EXPECT_FALSE(output.err.isEmpty());
 }
 
+TEST(AnalysisCommands, NuclidesListsEveryNuclideWithItsDataFile) {
+  Outcome output = Tool({"nuclides"});
+  ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
+  EXPECT_TRUE(output.out.contains(QRegularExpression("\\nFe-55 +EC +2.747 a +DDEP +Fe-55.nuclide \\(")))
+      << output.out.toStdString();
+  EXPECT_TRUE(output.out.contains(QRegularExpression("\\nTl-204 +beta-, EC ")));
+  output = Tool({"nuclides", "--json"});
+  ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
+  const QJsonArray nuclides = JsonOf(output)["nuclides"].toArray();
+  const auto pair =
+      std::ranges::find_if(nuclides, [](const QJsonValue& n) { return n.toObject()["name"] == "Sr-90+Y-90"; });
+  ASSERT_NE(pair, nuclides.end());
+  const QJsonObject found = pair->toObject();
+  EXPECT_EQ(found["branches"].toArray().size(), 2);
+  EXPECT_EQ(found["branches"].toArray()[1].toObject()["daughterZ"].toInt(), 40);
+  EXPECT_TRUE(found["file"].toString().endsWith("Sr-90+Y-90.nuclide"));
+}
+
+// Every built-in nuclide has an efficiency curve; a cocktail is named
+// without regard to case; a user's spectrum takes a known nuclide's half-life.
+TEST(AnalysisCommands, EfficiencyWorksForEveryNuclideCocktailAndAUsersSpectrum) {
+  for (const char* nuclide :
+       {"Ca-45", "Cl-36", "Sr-89", "Sr-90", "Y-90", "Sr-90+Y-90", "Tc-99", "Pu-241", "Tl-204", "Fe-55"}) {
+    const Outcome output = Tool({"efficiency", "--nuclide", nuclide, "--kb", "0.010", "--tdcr", "0.6"});
+    ASSERT_EQ(output.exitCode, 0) << nuclide << output.err.toStdString();
+    EXPECT_NEAR(JsonOf(output)["tdRatio"].toDouble(), 0.6, 1e-6) << nuclide;
+  }
+  Outcome gold =
+      Tool({"efficiency", "--nuclide", "H-3", "--kb", "0.010", "--tdcr", "0.5", "--cocktail", "ultima gold"});
+  ASSERT_EQ(gold.exitCode, 0) << gold.err.toStdString();
+  EXPECT_EQ(JsonOf(gold)["cocktail"].toString(), "Ultima Gold");
+  EXPECT_TRUE(JsonOf(gold)["nuclideData"].toObject()["file"].toString().endsWith("H-3.nuclide"));
+
+  QTemporaryDir folder;
+  const QString path = folder.filePath("flat.txt");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("# a flat spectrum to 100 keV\n0 1\n100 1\n");
+  file.close();
+  const Outcome own =
+      Tool({"efficiency", "--spectrum", path, "--half-life", "1 d", "--kb", "0.010", "--lambda", "1000"});
+  ASSERT_EQ(own.exitCode, 0) << own.err.toStdString();
+  // Only the electrons of the first few eV, 1e-4 of a flat spectrum, escape a yield of 1000 per keV.
+  EXPECT_NEAR(JsonOf(own)["doublesEfficiency"].toDouble(), 1.0, 1e-3);
+  EXPECT_EQ(JsonOf(own)["nuclide"].toString(), "flat");
+  const Outcome bad =
+      Tool({"efficiency", "--spectrum", kGolden, "--nuclide", "H-3", "--kb", "0.01", "--tdcr", "0.5"});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_TRUE(bad.err.contains(kGolden + ":1: expected two columns")) << bad.err.toStdString();
+}
+
 TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
   const std::vector<std::pair<QStringList, QString>> cases = {
       {{"analyze", "--nuclide", "H-3"}, "no .tdc file given"},
@@ -77,6 +130,11 @@ TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
       {{"efficiency", "--nuclide", "H-3", "--kb", "0.01", "--tdcr", "0.5", "--lambda", "1"}, "give one of"},
       {{"efficiency", "--nuclide", "H-3", "--kb", "0.01", "--tdcr", "0.5", "--model", "asymmetric"},
        "symmetric model"},
+      {{"efficiency", "--nuclide", "H-3", "--kb", "0.01", "--tdcr", "0.5", "--cocktail", "Brand X"},
+       "unknown cocktail: Brand X; known are toluene, Ultima Gold"},
+      {{"efficiency", "--spectrum", "s.txt", "--kb", "0.01", "--tdcr", "0.5"}, "--spectrum needs one of"},
+      {{"efficiency", "--spectrum", "s.txt", "--half-life", "3 weeks", "--kb", "0.01", "--tdcr", "0.5"},
+       "--half-life: the half-life's unit is s, min, h, d or a"},
   };
   for (const auto& [arguments, message] : cases) {
     const Outcome output = Tool(arguments);
