@@ -623,8 +623,8 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   const Scintillator& cocktail = settings.cocktail.empty()
                                      ? CocktailOfRecord(sample.header.cocktail, cocktailWarning)
                                      : *FindCocktail(settings.cocktail);
-  Context ctx{
-      *NuclideOf(settings), cocktail, sample, {}, settings.referenceTime.value_or(sample.runs.front().start)};
+  Context ctx{*NuclideOf(settings),   cocktail, sample,
+              settings.deadTimeModes, {},       settings.referenceTime.value_or(sample.runs.front().start)};
   for (std::size_t c = 0; c < TdcrRates::kCombinations && background != nullptr; ++c) {
     const Checked<Background> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
     if (!b) return Checked<MeasurementAnalysis>::Failure(b.error);
