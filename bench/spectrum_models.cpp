@@ -20,6 +20,7 @@
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_model.h"
 #include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/scintillator.h"
 #include "analysis/stopping_power.h"
 #include "analysis/tdcr_solver.h"
@@ -109,13 +110,17 @@ int main() {
   std::printf("%-7s %9s %9s %10s %10s %9s %9s %9s %9s %9s\n", "nuclide", "mean sim", "mean ana", "dmean %",
               "shape %", "epsD sim", "epsD ana", "deps %", "term %", "same X %");
   for (const Nuclide& nuclide : KnownNuclides()) {
-    const sim::BetaSpectrum simSpectrum(*sim::FindBetaEmitter(nuclide.name));
-    const double endpoint = nuclide.endpointKeV;
+    // The virtual vial holds the single-branch beta emitters only.
+    const sim::BetaEmitter* emitter = sim::FindBetaEmitter(nuclide.name);
+    if (emitter == nullptr || nuclide.betas.size() != 1 || !nuclide.captures.empty()) continue;
+    const BetaBranch& branch = nuclide.betas.front();
+    const sim::BetaSpectrum simSpectrum(*emitter);
+    const double endpoint = branch.endpointKeV;
     const Sampled simSampled = Sample([&](double e) { return simSpectrum.Density(e); }, endpoint);
-    const Sampled anaSampled = Sample([&](double e) { return BetaDensity(nuclide, e); }, endpoint);
+    const Sampled anaSampled = Sample([&](double e) { return BetaDensity(branch, e); }, endpoint);
     const std::vector<double> quenched = QuenchedEnergiesKeV(stopping, kDefaultKb, simSampled.energy);
     const double simDoubles = DoublesAtRatio(simSampled, quenched);
-    const int emitterZ = nuclide.daughterZ - 1;
+    const int emitterZ = branch.daughterZ - 1;
     const Sampled sameExchange = Sample(
         [&](double e) {
           return simSpectrum.Density(e) / sim::KShellExchange(emitterZ, e) * ExchangeCorrection(emitterZ, e);
