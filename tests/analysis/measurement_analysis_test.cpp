@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/efficiency_model.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/tdcr_solver.h"
 #include "synthetic_measurement.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/efficiency_model.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 #include "analysis/tdcr_solver.h"
 
 namespace korva {
