@@ -7,6 +7,7 @@
 
 #include "analysis/decay_correction.h"
 #include "analysis/efficiency_model.h"
+#include "analysis/measurement_limits.h"
 #include "analysis/nuclide.h"
 #include "analysis/tdcr_solver.h"
 
@@ -448,6 +449,11 @@ std::optional<std::string> SettingsError(const TdcMeasurement& sample, const Tdc
     return "unknown nuclide \"" + settings.nuclide + "\"; known are " + std::string(KnownNuclideNames());
   }
   if (auto error = KbRangeError(settings.kb)) return error;
+  if (auto error = LimitSettingsError(settings.limits)) return error;
+  if (settings.givenEfficiency && !(*settings.givenEfficiency > 0.0 && *settings.givenEfficiency <= 1.0 &&
+                                    settings.givenEfficiencyUncertainty >= 0.0)) {
+    return "the given efficiency lies above 0 and at most 1, its uncertainty at 0 or above";
+  }
   if (settings.window > kWiderWindow) return "the window of the main result is N, M or the wider of them";
   if (settings.extension > 1) return "the extension of the main result is 1 or 2";
   for (const double w : sample.header.windowsNs) {
@@ -498,6 +504,10 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     result.combinations[c] = AnalyzeCombination(ctx, static_cast<Combination>(c), model, settings.model);
   }
   const CombinationAnalysis& main = result.Main();
+  if (!main.Usable() && background != nullptr && settings.givenEfficiency) {
+    const std::string why = main.error;  // `main` is a part of the result moved below
+    return Success(WithGivenEfficiency(std::move(result), sample, *background, settings, why));
+  }
   if (!main.Usable()) {
     return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error);
   }
@@ -510,6 +520,7 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   result.pairs = CheckPairs(ctx, main, model);
   WarnAboutPairs(result);
   result.budget = Budget(ctx, model, result, settings);
+  if (background != nullptr) result.limits = LimitsOf(sample, *background, result, settings.limits);
   return Success(std::move(result));
 }
 
