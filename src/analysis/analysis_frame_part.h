@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "analysis/live_analysis.h"
+#include "analysis/provenance.h"
 #include "devicelink/engine_links.h"
 #include "forms/frame_context.h"
 #include "forms/frame_part.h"
@@ -48,11 +49,16 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   // The export's two files from the chosen name; false after the failure
   // was shown.
   bool ExportTo(const std::filesystem::path& chosen);
+  // The PDF report of the analysis shown; false after the failure was shown.
+  bool ReportTo(const std::filesystem::path& pdf);
 
  private:
   void OnSpectrumChunk() override;
   void Show();
   void ExportAnalysis();
+  void ExportReport();
+  void OpenVariation();
+  Provenance CurrentProvenance() const;
   void BrowseBackground();
   std::filesystem::path ChooseFile(bool forExport);
 

@@ -10,6 +10,7 @@ class QComboBox;
 class QDateTimeEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QTableWidget;
 
@@ -45,10 +46,13 @@ class AnalysisView : public QWidget {
   void BrowseBackground();
   void ClearBackground();
   void ExportRequested();
+  void ReportRequested();
+  void VariationRequested();
 
  private:
   QWidget* BuildChoices();
   QWidget* BuildResults();
+  QLayout* BuildLimitChoices(QWidget* box);
   void ShowRuns(const CombinationAnalysis& combination);
   void ShowRunRows(const CombinationAnalysis& combination);
   void ShowBudget(const UncertaintyBudget& budget);
@@ -63,6 +67,10 @@ class AnalysisView : public QWidget {
   QCheckBox* useReference_ = nullptr;
   QDateTimeEdit* reference_ = nullptr;
   QLineEdit* background_ = nullptr;
+  QDoubleSpinBox* kAlpha_ = nullptr;
+  QDoubleSpinBox* kBeta_ = nullptr;
+  QDoubleSpinBox* gamma_ = nullptr;
+  QDoubleSpinBox* givenEfficiency_ = nullptr;  // 0: none
   QTableWidget* runs_ = nullptr;
   QLabel* summary_ = nullptr;
   QTableWidget* budget_ = nullptr;
