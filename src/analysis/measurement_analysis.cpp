@@ -509,7 +509,9 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     return Success(WithGivenEfficiency(std::move(result), sample, *background, settings, why));
   }
   if (!main.Usable()) {
-    return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error);
+    const char* blank =
+        background != nullptr ? "; for a blank, give the efficiency of a standard in its cocktail" : "";
+    return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error + blank);
   }
   result.activity = main.doubles.weightedMean;
   for (const RunAnalysis& r : main.runs) {

@@ -1,5 +1,6 @@
 #include "analysis/measurement_limits.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/decay_correction.h"
@@ -54,13 +55,18 @@ LimitInputs LimitInputsOf(const TdcMeasurement& sample, const TdcMeasurement& ba
     w += r.activityD / r.rates.D();
     ++used;
   }
-  // The budget's first term is counting statistics, which the model's counts carry.
-  double squares = 0.0;
-  for (std::size_t i = 1; i < a.budget.components.size(); ++i) {
-    squares += a.budget.components[i].standardUncertainty * a.budget.components[i].standardUncertainty;
-  }
-  const double relative = a.activity != 0.0 ? std::sqrt(squares) / std::abs(a.activity) : 0.0;
-  return InputsFrom(gross, CompletedCounts(background, a.main), used > 0 ? w / used : 0.0, relative);
+  // The model's Poisson counting of D; the rest of the combined
+  // uncertainty (the model's terms, and the binomial spread of T/D that the
+  // efficiency carries) is the calibration's, so u(y) at the result is the
+  // budget's combined uncertainty.
+  const Counts blank = CompletedCounts(background, a.main);
+  const double meanW = used > 0 ? w / used : 0.0;
+  const double poisson =
+      meanW * meanW *
+      (gross.counts / (gross.liveTime * gross.liveTime) + blank.counts / (blank.liveTime * blank.liveTime));
+  const double rest = std::max(0.0, a.budget.combined * a.budget.combined - poisson);
+  const double relative = a.activity != 0.0 ? std::sqrt(rest) / std::abs(a.activity) : 0.0;
+  return InputsFrom(gross, blank, meanW, relative);
 }
 
 CharacteristicLimits LimitsOf(const TdcMeasurement& sample, const TdcMeasurement& background,

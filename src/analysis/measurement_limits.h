@@ -9,7 +9,8 @@ namespace korva {
 // D counts (AB + BC + AC - 2T) of the runs it used and their live time, the
 // background's D counts over its completed runs, and w = A / D-rate of each
 // used run (decay correction over eps_D) averaged over the runs. u_rel(w)
-// takes every term of the budget but counting statistics.
+// is what the budget's combined uncertainty holds beyond the Poisson
+// counting of D, so u(y) at the result is the combined uncertainty.
 LimitInputs LimitInputsOf(const TdcMeasurement& sample, const TdcMeasurement& background,
                           const MeasurementAnalysis& analysis);
 
