@@ -103,7 +103,8 @@ QImage ResultPlotImage(const ResultPlotData& d, QSize size) {
   painter.drawText(left, Qt::AlignRight | Qt::AlignVCenter, AxisNumber(y.high, y));
   painter.drawText(left.translated(0, frame.height()), Qt::AlignRight | Qt::AlignVCenter,
                    AxisNumber(y.low, y));
-  const QRectF below(frame.left(), frame.bottom() + text / 4.0, frame.width(), text);
+  // 1.5 lines high, so an underscore below the baseline is not cut off.
+  const QRectF below(frame.left(), frame.bottom() + text / 4.0, frame.width(), 1.5 * text);
   painter.drawText(below, Qt::AlignLeft | Qt::AlignTop, AxisNumber(x.low, x));
   painter.drawText(below, Qt::AlignRight | Qt::AlignTop, AxisNumber(x.high, x));
   painter.drawText(below.translated(0, text), Qt::AlignCenter, d.xLabel);

@@ -16,6 +16,12 @@
 
 namespace korva {
 
+namespace {
+
+const QSize kPlotSize(640, 320);
+
+}  // namespace
+
 VariationDialog::VariationDialog(AnalysisSettings settings, ReportSignatory signatory,
                                  FileChooser chooseFiles, QWidget* parent)
     : QDialog(parent),
@@ -41,14 +47,14 @@ VariationDialog::VariationDialog(AnalysisSettings settings, ReportSignatory sign
   summary_->setWordWrap(true);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   plot_ = new QLabel(this);
-  plot_->setMinimumSize(480, 220);
+  plot_->setFixedSize(kPlotSize);
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {add, remove, report}) buttons->addWidget(b);
   buttons->addStretch(1);
   buttons->addWidget(close);
   auto* left = new QVBoxLayout;
   left->addWidget(files_, 1);
-  left->addWidget(points_, 1);
+  left->addWidget(points_, 2);
   auto* upper = new QHBoxLayout;
   upper->addLayout(left, 1);
   upper->addWidget(plot_, 1);
@@ -115,8 +121,7 @@ void VariationDialog::ShowStudy() {
   }
   const std::string text = VariationText(s, settings_);
   summary_->setText(QString::fromStdString(text.substr(text.find("Slope:"))).trimmed());
-  plot_->setPixmap(
-      QPixmap::fromImage(ResultPlotImage(VariationPlotData(s), plot_->size().expandedTo({480, 220}))));
+  plot_->setPixmap(QPixmap::fromImage(ResultPlotImage(VariationPlotData(s), kPlotSize)));
 }
 
 std::optional<std::string> VariationDialog::ExportReport(const std::filesystem::path& path) {
