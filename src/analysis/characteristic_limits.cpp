@@ -42,6 +42,13 @@ std::optional<std::string> LimitSettingsError(const LimitSettings& s) {
   return std::nullopt;
 }
 
+double CountingVariance(const LimitInputs& in) {
+  const double w = in.calibration;
+  return w * w *
+         (in.grossCounts / (in.grossLiveTime * in.grossLiveTime) +
+          in.backgroundCounts / (in.backgroundLiveTime * in.backgroundLiveTime));
+}
+
 // ISO 11929-1:2019, the standard uncertainty as a function of the true
 // value, for counting with a background measured for its own time: with n_g Poisson of mean (y~/w + r_0) t_g,
 //   u~^2(y~) = w^2 ((y~/w + r_0)/t_g + r_0/t_0) + y~^2 u_rel^2(w),
@@ -60,12 +67,8 @@ CharacteristicLimits ComputeCharacteristicLimits(const LimitInputs& in, double p
   limits.settings = settings;
   limits.primaryEstimate = primaryEstimate;
   // u^2(y) = w^2 (n_g / t_g^2 + n_0 / t_0^2) + y^2 u_rel^2(w) (ISO 11929-1:2019).
-  const double w = in.calibration;
-  const double counting = w * w *
-                          (in.grossCounts / (in.grossLiveTime * in.grossLiveTime) +
-                           in.backgroundCounts / (in.backgroundLiveTime * in.backgroundLiveTime));
   const double calibration = primaryEstimate * in.calibrationRelativeUncertainty;
-  limits.standardUncertainty = std::sqrt(counting + calibration * calibration);
+  limits.standardUncertainty = std::sqrt(CountingVariance(in) + calibration * calibration);
   // y* = k(1 - alpha) u~(0) (ISO 11929-1:2019, decision threshold).
   limits.decisionThreshold = settings.kAlpha * UncertaintyForTrueValue(in, 0.0);
   limits.detectionLimit = DetectionLimit(in, limits.decisionThreshold, settings.kBeta);

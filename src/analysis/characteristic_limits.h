@@ -49,6 +49,10 @@ struct CharacteristicLimits {
   double upperLimit = 0.0;
 };
 
+// w^2 (n_g / t_g^2 + n_0 / t_0^2): the variance of y from the Poisson
+// counts alone.
+double CountingVariance(const LimitInputs& in);
+
 // u~(y~): the standard uncertainty of the estimate of an activity whose
 // true value is y~, with the gross counts those of y~ over the background,
 // n_g = (y~ / w + n_0 / t_0) t_g.

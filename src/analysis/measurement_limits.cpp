@@ -59,14 +59,10 @@ LimitInputs LimitInputsOf(const TdcMeasurement& sample, const TdcMeasurement& ba
   // uncertainty (the model's terms, and the binomial spread of T/D that the
   // efficiency carries) is the calibration's, so u(y) at the result is the
   // budget's combined uncertainty.
-  const Counts blank = CompletedCounts(background, a.main);
-  const double meanW = used > 0 ? w / used : 0.0;
-  const double poisson =
-      meanW * meanW *
-      (gross.counts / (gross.liveTime * gross.liveTime) + blank.counts / (blank.liveTime * blank.liveTime));
-  const double rest = std::max(0.0, a.budget.combined * a.budget.combined - poisson);
-  const double relative = a.activity != 0.0 ? std::sqrt(rest) / std::abs(a.activity) : 0.0;
-  return InputsFrom(gross, blank, meanW, relative);
+  LimitInputs in = InputsFrom(gross, CompletedCounts(background, a.main), used > 0 ? w / used : 0.0, 0.0);
+  const double rest = std::max(0.0, a.budget.combined * a.budget.combined - CountingVariance(in));
+  in.calibrationRelativeUncertainty = a.activity != 0.0 ? std::sqrt(rest) / std::abs(a.activity) : 0.0;
+  return in;
 }
 
 CharacteristicLimits LimitsOf(const TdcMeasurement& sample, const TdcMeasurement& background,

@@ -88,6 +88,7 @@ bool ReadLimitOptions(const CommandLine& line, AnalysisSettings& settings) {
     return ReportUsageError("--efficiency-u goes with --efficiency"), false;
   }
   if (!line.Has("efficiency")) return true;
+  if (!line.Has("background")) return ReportUsageError("--efficiency goes with --background"), false;
   double efficiency = 0.0;
   if (!ReadNumber(line, "efficiency", efficiency) ||
       !ReadNumber(line, "efficiency-u", settings.givenEfficiencyUncertainty)) {
