@@ -39,6 +39,8 @@ constexpr std::string_view kUsage =
     "  --kb K               Birks' constant of the cocktail, 0-0.05 cm/MeV (default 0.010)\n"
     "  --lambda L           photoelectrons per keV of quenched energy over the three tubes,\n"
     "                       0-100 (default 0.83: tritium gives T/D 0.50)\n"
+    "  --light-factor F     share of the light reaching the tubes (grey filter, defocusing),\n"
+    "                       0-1, F > 0; scales --lambda (default 1)\n"
     "  --prompt-ns T        decay time of the prompt scintillation, 0.1-100 ns (default 4)\n"
     "  --delayed-fraction F share of the light in delayed fluorescence, 0-1 (default 0.03)\n"
     "  --delayed-ns T       decay time of the delayed fluorescence, 1-10000 ns (default 250)\n"
@@ -182,6 +184,11 @@ const std::map<std::string_view, Setter>& ValueOptions() {
          return lambda && *lambda > 0.0 && Store(lambda, o.server.tdcr.photoelectronsPerKeV) &&
                 Store(lambda, o.server.spectrum.photoelectronsPerKeV);
        }},
+      {"--light-factor",
+       [](SimOptions& o, std::string_view v) {
+         const auto factor = ParseInRange(v, 0.0, 1.0);
+         return factor && *factor > 0.0 && Store(factor, o.lightFactor);
+       }},
       {"--prompt-ns",
        [](SimOptions& o, std::string_view v) {
          return Store(ParseInRange(v, 0.1, 100.0), o.server.tdcr.timing.promptNs);
@@ -272,6 +279,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) {
       return {std::nullopt, "bad value '" + std::string(*value) + "' for " + std::string(name)};
     }
   }
+  options.server.tdcr.photoelectronsPerKeV *= options.lightFactor;
+  options.server.spectrum.photoelectronsPerKeV *= options.lightFactor;
   return {options, {}};
 }
 

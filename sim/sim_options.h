@@ -13,6 +13,10 @@ namespace korva::sim {
 struct SimOptions {
   ServerOptions server;
   std::string linkPath;  // empty: no link
+  // The share of the scintillation light that reaches the tubes through a
+  // grey filter or a defocused vial (1: all of it); it scales the yield
+  // of --lambda, as a lab lowers the detection efficiency of one vial.
+  double lightFactor = 1.0;
   bool help = false;
   bool version = false;
 };

@@ -1,7 +1,10 @@
 #include "analysis/analysis_frame_part.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 
 #include "analysis/analysis_export.h"
@@ -9,8 +12,10 @@
 #include "analysis/analysis_report.h"
 #include "analysis/analysis_settings_store.h"
 #include "analysis/analysis_view.h"
+#include "analysis/measurement_report.h"
 #include "analysis/provenance_json.h"
 #include "analysis/spectrum_file.h"
+#include "analysis/variation_dialog.h"
 #include "common/command_ids.h"
 #include "common/prompt.h"
 #include "devicelink/instrument_session.h"
@@ -44,6 +49,8 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
     });
     connect(view, &AnalysisView::ExportRequested, this, &AnalysisFramePart::ExportAnalysis);
     connect(view, &AnalysisView::ChooseSpectrum, this, &AnalysisFramePart::ChooseSpectrum);
+    connect(view, &AnalysisView::ReportRequested, this, &AnalysisFramePart::ExportReport);
+    connect(view, &AnalysisView::VariationRequested, this, &AnalysisFramePart::OpenVariation);
     live_.SetSettings(view->Settings());
     Show();
   }
@@ -136,13 +143,7 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
     return false;
   }
   const TdcHeader& header = live_.Sample()->header;
-  Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
-  // The sample is the measurement the instrument is making: its start
-  // stamps follow the reference chosen now, with that query's offset and
-  // server.
-  InstrumentProvenance now;
-  SetTimeReference(now, timeReference_);
-  FillInstrumentGaps(provenance.instrument, now);
+  const Provenance provenance = CurrentProvenance();
   QJsonObject json = AnalysisJson(live_.Inputs(), header, *result);
   json["provenance"] = ProvenanceJson(provenance);
   const auto error =
@@ -150,6 +151,75 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
                           AnalysisReportText(live_.Inputs(), header, *result, provenance), JsonText(json));
   if (error) prompt_.ShowError(*error);
   return !error;
+}
+
+// The sample is the measurement the instrument is making: its start
+// stamps follow the reference chosen now, with that query's offset and
+// server.
+Provenance AnalysisFramePart::CurrentProvenance() const {
+  Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
+  InstrumentProvenance now;
+  SetTimeReference(now, timeReference_);
+  FillInstrumentGaps(provenance.instrument, now);
+  return provenance;
+}
+
+// Asks for the laboratory and the operator (kept for the next report) and the file.
+void AnalysisFramePart::ExportReport() {
+  QDialog ask(&window_);
+  ask.setWindowTitle(QStringLiteral("Export Report"));
+  ReportSignatory signatory = LoadReportSignatory(settings_);
+  auto* laboratory = new QLineEdit(QString::fromStdString(signatory.laboratory), &ask);
+  auto* operatorName = new QLineEdit(QString::fromStdString(signatory.operatorName), &ask);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+  auto* form = new QFormLayout(&ask);
+  form->addRow(QStringLiteral("Laboratory"), laboratory);
+  form->addRow(QStringLiteral("Operator"), operatorName);
+  form->addRow(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+  if (ask.exec() != QDialog::Accepted) return;
+  SaveReportSignatory(settings_, {laboratory->text().toStdString(), operatorName->text().toStdString()});
+  const QString name = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export Report"), {},
+                                                    QStringLiteral("Measurement report (*.pdf)"));
+  if (!name.isEmpty()) ReportTo(name.toStdString());
+}
+
+bool AnalysisFramePart::ReportTo(const std::filesystem::path& pdf) {
+  live_.Recompute();
+  Show();
+  const Checked<MeasurementAnalysis>& result = live_.Result();
+  if (!result) {
+    prompt_.ShowError("Nothing to report: " + result.error);
+    return false;
+  }
+  const auto error =
+      WriteReportPdf(pdf, AnalysisReportDocument(LoadReportSignatory(settings_), live_.Inputs(),
+                                                 live_.Sample()->header, *result, CurrentProvenance()));
+  if (error) prompt_.ShowError(*error);
+  return !error;
+}
+
+void AnalysisFramePart::OpenVariation() {
+  const AnalysisView* view = View();
+  if (view == nullptr) return;
+  const auto choose = [this](bool forReport) {
+    std::vector<std::filesystem::path> paths;
+    if (forReport) {
+      const QString name = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export Report"), {},
+                                                        QStringLiteral("Measurement report (*.pdf)"));
+      if (!name.isEmpty()) paths.push_back(name.toStdString());
+      return paths;
+    }
+    for (const QString& name :
+         QFileDialog::getOpenFileNames(&window_, QStringLiteral("Measurements of the Vial"), {},
+                                       QStringLiteral("TDCR measurement (*.tdc)"))) {
+      paths.push_back(name.toStdString());
+    }
+    return paths;
+  };
+  VariationDialog dialog(view->Settings(), LoadReportSignatory(settings_), choose, &window_);
+  dialog.exec();
 }
 
 std::filesystem::path AnalysisFramePart::ChooseFile(bool forExport) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "analysis/live_analysis.h"
+#include "analysis/provenance.h"
 #include "devicelink/engine_links.h"
 #include "forms/frame_context.h"
 #include "forms/frame_part.h"
@@ -48,6 +49,8 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   // The export's two files from the chosen name; false after the failure
   // was shown.
   bool ExportTo(const std::filesystem::path& chosen);
+  // The PDF report of the analysis shown; false after the failure was shown.
+  bool ReportTo(const std::filesystem::path& pdf);
 
   // A user's beta spectrum from `file`, with the half-life (or the known
   // nuclide) `halfLife` names, becomes the nuclide analysed; false after
@@ -58,6 +61,9 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   void OnSpectrumChunk() override;
   void Show();
   void ExportAnalysis();
+  void ExportReport();
+  void OpenVariation();
+  Provenance CurrentProvenance() const;
   void BrowseBackground();
   void ChooseSpectrum();
   std::filesystem::path ChooseFile(bool forExport);

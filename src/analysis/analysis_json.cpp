@@ -149,6 +149,23 @@ QJsonObject PairCheckJson(const PairCheck& p) {
           {"largestDifferenceSigmas", p.largestDifferenceSigmas}};
 }
 
+// The limits in Bq; a detection limit that does not exist, and the
+// interval of a result not detected, are null.
+QJsonObject LimitsJson(const CharacteristicLimits& l) {
+  const auto interval = [&](double limit) { return l.detected ? QJsonValue(limit) : QJsonValue(); };
+  return {{"kAlpha", l.settings.kAlpha},
+          {"kBeta", l.settings.kBeta},
+          {"gamma", l.settings.gamma},
+          {"primaryEstimate", l.primaryEstimate},
+          {"standardUncertainty", l.standardUncertainty},
+          {"decisionThreshold", l.decisionThreshold},
+          {"detectionLimit", l.detectionLimit ? QJsonValue(*l.detectionLimit) : QJsonValue()},
+          {"detected", l.detected},
+          {"coverageLower", interval(l.lowerLimit)},
+          {"coverageUpper", interval(l.upperLimit)},
+          {"text", Text(DetectionText(l))}};
+}
+
 QJsonObject ResultJson(const MeasurementAnalysis& a) {
   QJsonArray budget;
   for (const UncertaintyComponent& c : a.budget.components) budget.append(BudgetTermJson(c));
@@ -164,7 +181,9 @@ QJsonObject ResultJson(const MeasurementAnalysis& a) {
           {"runsUsed", a.Main().doubles.count},
           {"backgroundSubtracted", a.backgroundSubtracted},
           {"budget", budget},
-          {"termsNotEvaluated", notEvaluated}};
+          {"termsNotEvaluated", notEvaluated},
+          {"efficiencyGiven", a.efficiencyGiven},
+          {"characteristicLimits", a.limits ? QJsonValue(LimitsJson(*a.limits)) : QJsonValue()}};
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "analysis/limits_report.h"
+
 namespace korva {
 
 namespace {
@@ -84,6 +86,7 @@ std::string AnalysisResultText(const MeasurementAnalysis& a) {
   std::string text =
       Printed("Activity (%s, from D): %.2f Bq +- %.2f Bq (k = 1), %.3f %%\n", kCombinationNames[a.main],
               a.activity, b.combined, 100.0 * b.Relative(b.combined));
+  if (a.limits && !a.limits->detected) text = "Result: " + DetectionText(*a.limits) + "\n" + text;
   text += Printed("Expanded uncertainty: %.2f Bq (k = %g)\n", b.expanded, b.coverageFactor);
   text += PairLine(a.pairs);
   text += Printed("Runs used: %d   Birge ratio: %.3f   standard deviation of the runs: %.2f Bq\n", s.count,
@@ -92,6 +95,7 @@ std::string AnalysisResultText(const MeasurementAnalysis& a) {
   for (const UncertaintyComponent& c : b.components) text += BudgetLine(b, c);
   text += Printed("  %-36s %10.3f Bq %s\n", "combined (k = 1)", b.combined, Percent(b, b.combined).c_str());
   text += Printed("  %-36s %10.3f Bq %s\n", "expanded (k = 2)", b.expanded, Percent(b, b.expanded).c_str());
+  if (a.limits) text += LimitsText(*a.limits);
   for (const std::string& warning : a.warnings) text += "Warning: " + warning + "\n";
   return text;
 }

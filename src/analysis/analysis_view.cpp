@@ -15,9 +15,11 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
+#include "analysis/limits_report.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_listing.h"
 
@@ -65,6 +67,17 @@ QString PairText(const PairCheck& p) {
       .arg(p.activities[1], 0, 'f', 1)
       .arg(p.activities[2], 0, 'f', 1)
       .arg(p.largestDifferenceSigmas, 0, 'f', 1);
+}
+
+// The limits on one line; "not detected (...)" first when the result is below the threshold.
+QString LimitsSummary(const CharacteristicLimits& limits) {
+  QStringList parts;
+  for (const auto& [label, value] : LimitsRows(limits))
+    parts << Text(label) + QStringLiteral(" ") + Text(value);
+  const QString line = QStringLiteral("ISO 11929: ") + parts.join(QStringLiteral("; "));
+  return limits.detected
+             ? line
+             : QStringLiteral("Result: ") + Text(DetectionText(limits)) + QStringLiteral("\n") + line;
 }
 
 QComboBox* MakeList(const QStringList& items, QWidget* parent) {
@@ -153,6 +166,8 @@ QWidget* AnalysisView::BuildChoices() {
   backgroundRow->addWidget(browse);
   backgroundRow->addWidget(clear);
   auto* exportButton = new QPushButton(QStringLiteral("Export Analysis..."), box);
+  auto* reportButton = new QPushButton(QStringLiteral("Export Report..."), box);
+  auto* variationButton = new QPushButton(QStringLiteral("Efficiency Variation..."), box);
 
   const auto add = [&](int row, int pair, const QString& label, QWidget* field) {
     grid->addWidget(new QLabel(label, box), row, 2 * pair);
@@ -172,6 +187,9 @@ QWidget* AnalysisView::BuildChoices() {
   addRow(2, 0, QStringLiteral("Reference time"), referenceRow, 1);
   addRow(2, 1, QStringLiteral("Background"), backgroundRow, 2);
   grid->addWidget(exportButton, 3, 4, 1, 2);
+  addRow(4, 0, QStringLiteral("Limits"), BuildLimitChoices(box), 2);
+  grid->addWidget(reportButton, 4, 4);
+  grid->addWidget(variationButton, 4, 5);
   for (const int field : {1, 3, 5}) grid->setColumnStretch(field, 1);
 
   const auto changed = [this] {
@@ -191,7 +209,38 @@ QWidget* AnalysisView::BuildChoices() {
   connect(browse, &QPushButton::clicked, this, &AnalysisView::BrowseBackground);
   connect(clear, &QPushButton::clicked, this, &AnalysisView::ClearBackground);
   connect(exportButton, &QPushButton::clicked, this, &AnalysisView::ExportRequested);
+  connect(reportButton, &QPushButton::clicked, this, &AnalysisView::ReportRequested);
+  connect(variationButton, &QPushButton::clicked, this, &AnalysisView::VariationRequested);
+  for (QDoubleSpinBox* field : {kAlpha_, kBeta_, gamma_, givenEfficiency_}) {
+    connect(field, &QDoubleSpinBox::valueChanged, this, changed);
+  }
   return box;
+}
+
+// The characteristic limits' quantiles and probability, and the efficiency
+// a blank's result takes (none at 0).
+QLayout* AnalysisView::BuildLimitChoices(QWidget* box) {
+  const auto spin = [box](double low, double high, double value, int decimals, const QString& prefix) {
+    auto* field = new QDoubleSpinBox(box);
+    field->setRange(low, high);
+    field->setDecimals(decimals);
+    field->setSingleStep(std::pow(10.0, -decimals + 1));
+    field->setValue(value);
+    field->setPrefix(prefix);
+    return field;
+  };
+  const LimitSettings defaults;
+  kAlpha_ = spin(0.001, 10.0, defaults.kAlpha, 3, QStringLiteral("k(1-α) "));
+  kBeta_ = spin(0.001, 10.0, defaults.kBeta, 3, QStringLiteral("k(1-β) "));
+  gamma_ = spin(0.001, 0.999, defaults.gamma, 3, QStringLiteral("γ "));
+  givenEfficiency_ = spin(0.0, 1.0, 0.0, 4, QStringLiteral("blank's ε_D "));
+  givenEfficiency_->setSpecialValueText(QStringLiteral("blank's ε_D: none"));
+  givenEfficiency_->setToolTip(
+      QStringLiteral("The efficiency for D of a sample too weak to give its own from T/D (a blank), from a "
+                     "standard in the same cocktail; used only with a background measurement"));
+  auto* row = new QHBoxLayout;
+  for (QDoubleSpinBox* field : {kAlpha_, kBeta_, gamma_, givenEfficiency_}) row->addWidget(field);
+  return row;
 }
 
 QWidget* AnalysisView::BuildResults() {
@@ -267,6 +316,8 @@ AnalysisSettings AnalysisView::Settings() const {
   settings.model = model_->currentIndex() == 0 ? DetectionModel::kSymmetric : DetectionModel::kAsymmetric;
   settings.window = static_cast<std::size_t>(window_->currentIndex());
   settings.extension = static_cast<std::size_t>(extension_->currentIndex());
+  settings.limits = {kAlpha_->value(), kBeta_->value(), gamma_->value()};
+  if (givenEfficiency_->value() > 0.0) settings.givenEfficiency = givenEfficiency_->value();
   if (useReference_->isChecked()) {
     const QDateTime t = reference_->dateTime();
     settings.referenceTime = StampTime{t.date().year(),   t.date().month(),  t.date().day(), t.time().hour(),
@@ -286,6 +337,10 @@ void AnalysisView::ShowSettings(const AnalysisSettings& settings) {
   model_->setCurrentIndex(settings.model == DetectionModel::kSymmetric ? 0 : 1);
   window_->setCurrentIndex(static_cast<int>(settings.window));
   extension_->setCurrentIndex(static_cast<int>(settings.extension));
+  kAlpha_->setValue(settings.limits.kAlpha);
+  kBeta_->setValue(settings.limits.kBeta);
+  gamma_->setValue(settings.limits.gamma);
+  givenEfficiency_->setValue(settings.givenEfficiency.value_or(0.0));
   useReference_->setChecked(settings.referenceTime.has_value());
   if (const auto& t = settings.referenceTime) {
     reference_->setDateTime(
@@ -320,6 +375,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
           .arg(PairText(a.pairs));
+  if (a.limits) text += QStringLiteral("\n") + LimitsSummary(*a.limits);
   for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
   summary_->setText(text);
 }

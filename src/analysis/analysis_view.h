@@ -11,6 +11,7 @@ class QComboBox;
 class QDateTimeEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QTableWidget;
 
@@ -57,10 +58,13 @@ class AnalysisView : public QWidget {
   void ExportRequested();
   // "From file..." was chosen in the nuclide list.
   void ChooseSpectrum();
+  void ReportRequested();
+  void VariationRequested();
 
  private:
   QWidget* BuildChoices();
   QWidget* BuildResults();
+  QLayout* BuildLimitChoices(QWidget* box);
   void ShowRuns(const CombinationAnalysis& combination);
   // Every window and extension's rates and their corrections, mode by mode.
   void ShowRates(const MeasurementAnalysis& analysis);
@@ -81,6 +85,10 @@ class AnalysisView : public QWidget {
   QCheckBox* useReference_ = nullptr;
   QDateTimeEdit* reference_ = nullptr;
   QLineEdit* background_ = nullptr;
+  QDoubleSpinBox* kAlpha_ = nullptr;
+  QDoubleSpinBox* kBeta_ = nullptr;
+  QDoubleSpinBox* gamma_ = nullptr;
+  QDoubleSpinBox* givenEfficiency_ = nullptr;  // 0: none
   QTableWidget* runs_ = nullptr;
   QTableWidget* rates_ = nullptr;
   QLabel* summary_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "analysis/decay_correction.h"
 #include "analysis/efficiency_model.h"
+#include "analysis/measurement_limits.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_variants.h"
 #include "analysis/tdcr_solver.h"
@@ -584,6 +585,11 @@ std::optional<std::string> SettingsError(const TdcMeasurement& sample, const Tdc
   if (!settings.cocktail.empty() && FindCocktail(settings.cocktail) == nullptr) {
     return "unknown cocktail \"" + settings.cocktail + "\"; known are " + KnownCocktailNames();
   }
+  if (auto error = LimitSettingsError(settings.limits)) return error;
+  if (settings.givenEfficiency && !(*settings.givenEfficiency > 0.0 && *settings.givenEfficiency <= 1.0 &&
+                                    settings.givenEfficiencyUncertainty >= 0.0)) {
+    return "the given efficiency lies above 0 and at most 1, its uncertainty at 0 or above";
+  }
   if (settings.window > kWiderWindow) return "the window of the main result is N, M or the wider of them";
   if (settings.extension > 1) return "the extension of the main result is 1 or 2";
   for (const double w : sample.header.windowsNs) {
@@ -647,8 +653,14 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
     result.combinations[c] = AnalyzeCombination(ctx, static_cast<Combination>(c), model, settings.model);
   }
   const CombinationAnalysis& main = result.Main();
+  if (!main.Usable() && background != nullptr && settings.givenEfficiency) {
+    const std::string why = main.error;  // `main` is a part of the result moved below
+    return Success(WithGivenEfficiency(std::move(result), sample, *background, settings, why));
+  }
   if (!main.Usable()) {
-    return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error);
+    const char* blank =
+        background != nullptr ? "; for a blank, give the efficiency of a standard in its cocktail" : "";
+    return Checked<MeasurementAnalysis>::Failure(CombinationName(result.main) + ": " + main.error + blank);
   }
   result.activity = main.doubles.weightedMean;
   for (const RunAnalysis& r : main.runs) {
@@ -660,6 +672,7 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   result.pairs = CheckPairs(ctx, main, model);
   WarnAboutPairs(result);
   result.budget = Budget(ctx, model, result, settings);
+  if (background != nullptr) result.limits = LimitsOf(sample, *background, result, settings.limits);
   return Success(std::move(result));
 }
 

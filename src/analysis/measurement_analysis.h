@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/birks_quenching.h"
+#include "analysis/characteristic_limits.h"
 #include "analysis/checked.h"
 #include "analysis/nuclide.h"
 #include "analysis/rate_corrections.h"
@@ -61,6 +62,14 @@ struct AnalysisSettings {
   // The time the activity is given for, on the clock the file's start times
   // are on (its START TIME label); empty: the start of run 1.
   std::optional<StampTime> referenceTime{};
+  // The characteristic limits' quantiles and probability, used when a
+  // background measurement is given.
+  LimitSettings limits{};
+  // eps_D and its standard uncertainty for a sample too weak to give its
+  // own from T/D (a blank), from a standard in the same cocktail; used only
+  // with a background measurement and only when T/D gives nothing.
+  std::optional<double> givenEfficiency{};
+  double givenEfficiencyUncertainty = 0.0;
 };
 
 // One run under one window and extension.
@@ -136,6 +145,10 @@ struct MeasurementAnalysis {
   // What the user should know: flagged runs, budget terms left out or not
   // evaluated, short windows, windows that disagree, unequal tubes.
   std::vector<std::string> warnings;
+  // With a background measurement: the decision threshold, detection limit
+  // and coverage interval of the result.
+  std::optional<CharacteristicLimits> limits;
+  bool efficiencyGiven = false;  // the result uses AnalysisSettings::givenEfficiency
 
   const CombinationAnalysis& Main() const { return combinations[main]; }
 };

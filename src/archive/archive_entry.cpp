@@ -8,13 +8,14 @@ namespace korva {
 
 namespace {
 
-constexpr std::array<std::pair<SavedKind, std::string_view>, 6> kKindNames = {{
+constexpr std::array<std::pair<SavedKind, std::string_view>, 7> kKindNames = {{
     {SavedKind::kTdcrMeasurement, "tdcr"},
     {SavedKind::kSpectrum, "spectrum"},
     {SavedKind::kSpectrumExport, "spectrum-export"},
     {SavedKind::kRegisterFile, "registers"},
     {SavedKind::kTraceExport, "traces"},
     {SavedKind::kAnalysisExport, "analysis"},
+    {SavedKind::kMeasurementReport, "report"},
 }};
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "analysis/analysis_report.h"
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_curve.h"
+#include "analysis/efficiency_variation.h"
 #include "analysis/measurement_analysis.h"
 #include "analysis/nuclide_file.h"
 #include "analysis/nuclide_json.h"
@@ -11,8 +12,10 @@
 #include "analysis/nuclide_listing.h"
 #include "analysis/provenance_json.h"
 #include "analysis/spectrum_file.h"
+#include "analysis/variation_report.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
+#include "cli/report_option.h"
 
 namespace korva {
 
@@ -22,7 +25,17 @@ const char* const kAnalyzeUsage =
     "analyze FILE.tdc (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
     "              [--cocktail NAME] [--kb K] [--model symmetric|asymmetric] [--window N|M|wider]\n"
     "              [--extension 1|2] [--mode1 IDT|CDT] [--mode2 IDT|CDT] [--background BG.tdc]\n"
-    "              [--reference-time YYYY-MM-DDThh:mm:ss] [--json]";
+    "              [--reference-time YYYY-MM-DDThh:mm:ss] [--json]\n"
+    "              [--k-alpha K] [--k-beta K] [--gamma G] [--efficiency EPS_D [--efficiency-u U]]\n"
+    "              [--report OUT.pdf [--lab NAME] [--operator NAME]]";
+const char* const kVariationUsage =
+    "variation A.tdc B.tdc C.tdc ... --nuclide NAME [--cocktail NAME] [--kb K] [--model "
+    "symmetric|asymmetric]\n"
+    "              [--window N|M|wider] [--extension 1|2] [--mode1 IDT|CDT] [--mode2 IDT|CDT]\n"
+    "              [--reference-time YYYY-MM-DDThh:mm:ss] [--json] [--report OUT.pdf [--lab NAME] "
+    "[--operator NAME]]";
+// The most measurements one study takes.
+constexpr std::size_t kMostVariationFiles = 64;
 const char* const kEfficiencyUsage =
     "efficiency (--nuclide NAME | --spectrum FILE [--nuclide NAME | --half-life \"T [U] UNIT\"])\n"
     "              [--cocktail NAME] --kb K (--tdcr R | --lambda L) [--model symmetric]";
@@ -103,6 +116,42 @@ std::optional<std::size_t> Choice(const CommandLine& line, const std::string& op
   return std::nullopt;
 }
 
+// A number option into `target` when given; false after a usage error.
+bool ReadNumber(const CommandLine& line, const std::string& option, double& target) {
+  const std::optional<std::string> text = line.Value(option);
+  if (!text) return true;
+  const std::optional<double> value = ParseNumber(*text);
+  if (!value) return ReportUsageError("--" + option + " is a number, not " + *text), false;
+  target = *value;
+  return true;
+}
+
+// The characteristic limits' quantiles and probability, and the efficiency
+// a blank's result takes.
+bool ReadLimitOptions(const CommandLine& line, AnalysisSettings& settings) {
+  if (!ReadNumber(line, "k-alpha", settings.limits.kAlpha) ||
+      !ReadNumber(line, "k-beta", settings.limits.kBeta) ||
+      !ReadNumber(line, "gamma", settings.limits.gamma)) {
+    return false;
+  }
+  if (const auto error = LimitSettingsError(settings.limits)) return ReportUsageError(*error), false;
+  if (line.Has("efficiency-u") && !line.Has("efficiency")) {
+    return ReportUsageError("--efficiency-u goes with --efficiency"), false;
+  }
+  if (!line.Has("efficiency")) return true;
+  if (!line.Has("background")) return ReportUsageError("--efficiency goes with --background"), false;
+  double efficiency = 0.0;
+  if (!ReadNumber(line, "efficiency", efficiency) ||
+      !ReadNumber(line, "efficiency-u", settings.givenEfficiencyUncertainty)) {
+    return false;
+  }
+  if (!(efficiency > 0.0 && efficiency <= 1.0) || settings.givenEfficiencyUncertainty < 0.0) {
+    return ReportUsageError("--efficiency lies above 0 and at most 1, --efficiency-u at 0 or above"), false;
+  }
+  settings.givenEfficiency = efficiency;
+  return true;
+}
+
 bool ReadAnalyzeSettings(const CommandLine& line, AnalysisSettings& settings) {
   if (line.Positionals().empty()) return ReportUsageError("no .tdc file given"), false;
   if (!ReadNuclideAndKb(line, settings)) return false;
@@ -124,7 +173,7 @@ bool ReadAnalyzeSettings(const CommandLine& line, AnalysisSettings& settings) {
     settings.referenceTime = ParseReferenceTime(*text);
     if (!settings.referenceTime) return ReportUsageError("not a time YYYY-MM-DDThh:mm:ss: " + *text), false;
   }
-  return true;
+  return ReadLimitOptions(line, settings);
 }
 
 std::optional<TdcMeasurement> ReadMeasurement(const std::string& path) {
@@ -153,6 +202,11 @@ int Analyze(const CommandLine& line) {
   }
   Provenance provenance = AnalysisProvenance(*sample, inputs);
   AddArchivedProvenance(provenance);
+  if (line.Has("report")) {
+    const ReportDocument report =
+        AnalysisReportDocument(ReportSignatoryOf(line), inputs, sample->header, *analysis, provenance);
+    if (const int code = WriteReportOption(line, report); code != kExitOk) return code;
+  }
   if (line.Has("json")) {
     QJsonObject json = AnalysisJson(inputs, sample->header, *analysis);
     json["provenance"] = ProvenanceJson(provenance);
@@ -160,6 +214,31 @@ int Analyze(const CommandLine& line) {
   } else {
     std::cout << AnalysisReportText(inputs, sample->header, *analysis, provenance);
   }
+  return kExitOk;
+}
+
+// The study of several measurements of one vial at different efficiencies.
+int Variation(const CommandLine& line) {
+  AnalysisSettings settings;
+  if (!ReadAnalyzeSettings(line, settings)) return kExitUsage;
+  std::vector<VariationInput> inputs;
+  for (const std::string& path : line.Positionals()) {
+    std::optional<TdcMeasurement> m = ReadMeasurement(path);
+    if (!m) return kExitFailure;
+    inputs.push_back({path, std::move(*m)});
+  }
+  const Checked<VariationStudy> study = StudyVariation(inputs, settings);
+  if (!study) {
+    std::cerr << "korva-tdcr-cli: " << study.error << '\n';
+    return kExitFailure;
+  }
+  if (line.Has("report")) {
+    const ReportDocument report = VariationReportDocument(ReportSignatoryOf(line), *study, settings,
+                                                          VariationProvenance(inputs, settings));
+    if (const int code = WriteReportOption(line, report); code != kExitOk) return code;
+  }
+  std::cout << (line.Has("json") ? JsonText(VariationJson(*study, settings))
+                                 : VariationText(*study, settings));
   return kExitOk;
 }
 
@@ -208,8 +287,10 @@ std::vector<CliCommand> AnalysisCommands() {
   return {
       {"analyze",
        kAnalyzeUsage,
-       {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "window", "extension", "mode1",
-         "mode2", "background", "reference-time"},
+       {{"nuclide",    "spectrum",       "half-life", "cocktail", "kb",
+         "model",      "window",         "extension", "mode1",    "mode2",
+         "background", "reference-time", "k-alpha",   "k-beta",   "gamma",
+         "efficiency", "efficiency-u",   "report",    "lab",      "operator"},
         {"json"},
         1},
        Analyze},
@@ -218,6 +299,13 @@ std::vector<CliCommand> AnalysisCommands() {
        {{"nuclide", "spectrum", "half-life", "cocktail", "kb", "model", "tdcr", "lambda"}, {}},
        Efficiency},
       {"nuclides", kNuclidesUsage, {{}, {"json"}}, Nuclides},
+      {"variation",
+       kVariationUsage,
+       {{"nuclide", "cocktail", "kb", "model", "window", "extension", "mode1", "mode2", "reference-time",
+         "report", "lab", "operator"},
+        {"json"},
+        kMostVariationFiles},
+       Variation},
   };
 }
 

@@ -2,7 +2,10 @@
 // scripts and for machines without a display.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,7 +99,13 @@ bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud) {
 
 int main(int argc, char** argv) {
   korva::RecordBuildCommit(KORVA_BUILD_COMMIT);
-  QCoreApplication app(argc, argv);
+  // A PDF report lays out text with fonts, which only a GUI application has;
+  // the tool never shows a window, so it draws offscreen.
+  const bool report =
+      std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--report"; });
+  if (report) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const std::unique_ptr<QCoreApplication> app =
+      report ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Korva"));
   QCoreApplication::setApplicationName(QStringLiteral("Korva-TDCR 7.0"));
   return korva::Run(std::vector<std::string>(argv + 1, argv + argc));

@@ -13,6 +13,7 @@ enum class SavedKind {
   kRegisterFile,     // .rgv
   kTraceExport,      // CSV of captured traces
   kAnalysisExport,   // .txt report and .json of a TDCR analysis
+  kMeasurementReport,  // .pdf report of an analysis or an efficiency-variation study
 };
 
 struct SavedFiles {

@@ -39,7 +39,8 @@ TEST(ArchiveFilterTest, DayTextsAreRealDays) {
 
 TEST(ArchiveEntryTest, KindNamesRoundTripAndUnknownNamesAreRefused) {
   for (const SavedKind kind : AllSavedKinds()) EXPECT_EQ(SavedKindNamed(SavedKindName(kind)), kind);
-  EXPECT_EQ(AllSavedKinds().size(), 6u);
+  EXPECT_EQ(AllSavedKinds().size(), 7u);
+  EXPECT_EQ(SavedKindNamed("report"), SavedKind::kMeasurementReport);
   EXPECT_FALSE(SavedKindNamed("TDCR"));
 }
 
@@ -118,6 +119,7 @@ TEST(SavedFileDescriptionTest, KindsFollowNamesAndTheFirstLineOfACsv) {
   EXPECT_EQ(KindOfSavedFile("run.TDC", ""), SavedKind::kTdcrMeasurement);
   EXPECT_EQ(KindOfSavedFile("a.kts", ""), SavedKind::kSpectrum);
   EXPECT_EQ(KindOfSavedFile("a.rgv", ""), SavedKind::kRegisterFile);
+  EXPECT_EQ(KindOfSavedFile("vial.PDF", ""), SavedKind::kMeasurementReport);
   EXPECT_EQ(KindOfSavedFile("a.json", ""), SavedKind::kAnalysisExport);
   EXPECT_EQ(KindOfSavedFile("a.csv", "Spectrum from Input,PMT A"), SavedKind::kSpectrumExport);
   EXPECT_EQ(KindOfSavedFile("a.csv", "korva-TDCR Trace Viewer: Captured Traces"), SavedKind::kTraceExport);

@@ -86,6 +86,19 @@ TEST(SimOptions, ThePulseTimingOptionsReachTheVial) {
   }
 }
 
+TEST(SimOptions, TheLightFactorScalesTheYieldWhereverLambdaIsGiven) {
+  // 0.83 photoelectrons per keV through a filter passing 40 %: 0.332 per keV.
+  for (const auto& args : std::vector<std::vector<std::string_view>>{
+           {"--light-factor", "0.4", "--lambda", "0.83"}, {"--lambda", "0.83", "--light-factor=0.4"}}) {
+    const ParsedCommandLine parsed = Parse(args);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_DOUBLE_EQ(parsed.options->server.tdcr.photoelectronsPerKeV, 0.332);
+    EXPECT_DOUBLE_EQ(parsed.options->server.spectrum.photoelectronsPerKeV, 0.332);
+  }
+  EXPECT_FALSE(Parse({"--light-factor", "0"}).options);
+  EXPECT_FALSE(Parse({"--light-factor", "1.5"}).options);
+}
+
 TEST(SimOptions, WrongCommandLinesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string_view>> wrong = {
       {"--drop", "1.5"},     {"--corrupt", "-0.1"},      {"--serial", "70000"}, {"--model", "RQ3103"},
