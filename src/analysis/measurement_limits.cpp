@@ -5,7 +5,7 @@
 
 #include "analysis/decay_correction.h"
 #include "analysis/gum_rounding.h"
-#include "analysis/nuclide.h"
+#include "analysis/nuclide_library.h"
 
 namespace korva {
 
