@@ -9,6 +9,8 @@
 #include <csignal>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "../fpga/fpga_test_support.h"
 #include "../support/qt_application.h"
@@ -106,6 +108,70 @@ TEST(HeadlessRegisters, WriteRefusesAFileWithoutRegisters) {
     EXPECT_EQ(outcome.err, file + ": no registers block with values in the file; nothing was sent\n");
   }
   EXPECT_EQ(InstrumentRegister(*instrument, 70), 4321);
+}
+
+// A whole set of 128 values with `lines` in place of the first ones.
+std::string RegisterSet(const std::vector<std::string>& lines) {
+  std::string text = "<registers>\n<size>128</size>\n<data>\n";
+  for (std::size_t i = 0; i < 128; ++i) text += (i < lines.size() ? lines[i] : "0") + "\n";
+  return text + "</data>\n</registers>\n";
+}
+
+// Lines the reading rules would store as something else are named before
+// anything is sent, and nothing is sent without --force.
+TEST(HeadlessRegisters, WriteNamesLinesNotStoredAsWrittenAndSendsThemOnlyWithForce) {
+  auto instrument = Instrument();
+  instrument->Inspect([](sim::VirtualInstrument& device) { device.Memory().registers.Set(70, 4321); });
+  QTemporaryDir folder;
+  const QString file = folder.filePath("odd.rgv");
+  std::vector<std::string> lines(71, "0");
+  lines[1] = "70000";
+  lines[2] = "-3";
+  lines[3] = "hello";
+  lines[4] = "12.7";
+  lines[5] = std::string(3, '\0');
+  lines[70] = "1000";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+
+  const Outcome refused = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(refused.exitCode, 1);
+  const QString rule = " is not a whole number from 0 to 65535; read as ";
+  for (const QString& named :
+       {"line 5 (register 1): \"70000\"" + rule + "4464", "line 6 (register 2): \"-3\"" + rule + "65533",
+        "line 7 (register 3): \"hello\"" + rule + "0", "line 8 (register 4): \"12.7\"" + rule + "12",
+        "line 9 (register 5): \"\\x00\\x00\\x00\"" + rule + "0"}) {
+    EXPECT_TRUE(refused.err.contains(file + ": " + named))
+        << named.toStdString() << refused.err.toStdString();
+  }
+  EXPECT_TRUE(refused.err.contains("nothing was sent (--force sends the values as read)"));
+  EXPECT_FALSE(refused.err.contains("Connected to")) << "refused before the port is opened";
+  EXPECT_EQ(InstrumentRegister(*instrument, 70), 4321);
+
+  RunTool({"registers", "write", file, "--port", Device(*instrument), "--force"});
+  EXPECT_EQ(InstrumentRegister(*instrument, 70), 1000);
+  EXPECT_EQ(InstrumentRegister(*instrument, 1), 4464);
+}
+
+// A register the instrument changes after the write (an erase request in
+// register 16 is carried out and cleared) fails the command; registers the
+// instrument keeps for itself (its rate meters) only are listed.
+TEST(HeadlessRegisters, AReadBackDifferenceFailsTheWrite) {
+  auto instrument = Instrument();
+  QTemporaryDir folder;
+  const QString file = folder.filePath("set.rgv");
+  std::vector<std::string> lines(128, "0");
+  lines[44] = "7";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+  Outcome outcome = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.out.toStdString();
+
+  lines[16] = "4";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+  outcome = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.out.contains("Register 16: written 4, read back ")) << outcome.out.toStdString();
+  EXPECT_TRUE(outcome.err.contains("1 registers read back different from what was written"))
+      << outcome.err.toStdString();
 }
 
 TEST(HeadlessFpga, UploadVerifyAndConfigurePrintTheLogAndExitByOutcome) {
