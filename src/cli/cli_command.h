@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ struct CliCommand {
 
 // Prints "korva-tdcr-cli: message" on standard error; returns kExitUsage.
 int ReportUsageError(const std::string& message);
+
+// The serial rates "--baud" takes; 921600 when left out.
+inline const OptionRange kBaudRange{1, 4000000, true, "baud"};
+inline constexpr std::uint32_t kDefaultBaudRate = 921600;
 
 // Reads "--baud N" (default 921600) into `baud`; false after a usage error
 // was reported.

@@ -44,11 +44,11 @@ int Measure(const CommandLine& line) {
   if (!options) return kExitUsage;
   std::signal(SIGINT, OnInterrupt);
   TdcrScript script(*options);
-  const bool done = script.CheckOutputFiles() && script.ConnectAndRead() && script.ReturnToIdle() &&
-                    (script.WriteSettings(), script.Settle()) && script.ChooseReference() &&
-                    (script.Start(), script.FollowRuns()) && script.Save();
+  const bool done = script.CheckOutputFiles() && script.ConnectAndRead() && script.CheckThresholds() &&
+                    script.ReturnToIdle() && (script.WriteSettings(), script.Settle()) &&
+                    script.ChooseReference() && (script.Start(), script.FollowRuns()) && script.Save();
   script.Disconnect();
-  if (!done) return kExitFailure;
+  if (!done) return script.UsageRefused() ? kExitUsage : kExitFailure;
   return TdcrScript::Interrupted() ? kExitInterrupted : kExitOk;
 }
 

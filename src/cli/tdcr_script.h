@@ -29,6 +29,10 @@ class TdcrScript {
   // Resets a finished or saved measurement (or an unsaved one the options
   // allow to discard) so a new one can start.
   bool ReturnToIdle();
+  // The threshold options lie within what the instrument's threshold
+  // scale reaches (codes 0-65535); else a usage error is printed.
+  bool CheckThresholds();
+  bool UsageRefused() const { return usageRefused_; }
   void WriteSettings();
   // Waits until every queued register write has gone out and the
   // registers have been read back after it.
@@ -65,6 +69,7 @@ class TdcrScript {
   void PrintTable();
 
   const MeasureOptions& options_;
+  bool usageRefused_ = false;
   CliSession session_;
   OptionSaveDialogs dialogs_;
   TdcrWorkbench workbench_;

@@ -66,6 +66,44 @@ TEST(HeadlessTool, InfoGivesUpOnASilentInstrument) {
   EXPECT_TRUE(outcome.out.isEmpty());
 }
 
+// find names what it found with the device path --port takes, and says
+// so when nothing answered. The runtime folder of the tool holds only the
+// announcements the test writes.
+TEST(HeadlessTool, FindPrintsThePortPathOrSaysNothingWasFound) {
+  QTemporaryDir runtime;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_RUNTIME_DIR", runtime.path());
+  const auto find = [&environment] {
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(KORVA_CLI_PATH), {"find"});
+    return Finished(tool, 60000);
+  };
+  const Outcome none = find();
+  if (none.exitCode == 0) GTEST_SKIP() << "an instrument answers on this computer's own ports";
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(none.err.contains("No instrument found on any serial port")) << none.err.toStdString();
+
+  sim::ServerOptions options;
+  options.identity.serialNumber = 321;
+  options.baud = 0;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  const std::string device = instrument.DevicePath();
+  ASSERT_TRUE(QDir(runtime.path()).mkpath("korva-tdcr/instruments"));
+  QFile announcement(runtime.path() + "/korva-tdcr/instruments/" + QString::number(::getpid()) +
+                     "-test.instrument");
+  ASSERT_TRUE(announcement.open(QIODevice::WriteOnly));
+  announcement.write(QByteArray("device=") + device.c_str() + "\npid=" + QByteArray::number(::getpid()) +
+                     "\n");
+  announcement.close();
+  const Outcome found = find();
+  EXPECT_EQ(found.exitCode, 0) << found.err.toStdString();
+  EXPECT_TRUE(
+      found.out.contains(QString::fromStdString("(" + device.substr(5) + ") -> SN: 00321  --port " + device)))
+      << found.out.toStdString();
+}
+
 TEST(HeadlessTool, FailuresAndUsageErrorsHaveTheirExitCodes) {
   Outcome outcome = RunTool({"info", "--port", "/dev/no-such-port"});
   EXPECT_EQ(outcome.exitCode, 1);
@@ -93,7 +131,9 @@ TEST(HeadlessTool, MeasureRunsTheSequenceAndSavesItsThreeFiles) {
                                  "--operator", "QA"};
   Outcome outcome = RunTool(arguments);
   ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-  EXPECT_TRUE(outcome.out.contains(QRegularExpression("RUN 2 of 2  elapsed")));
+  // Progress lines go to standard error, apart from the run table.
+  EXPECT_TRUE(outcome.err.contains("RUN 2 of 2  elapsed"));
+  EXPECT_FALSE(outcome.out.contains("elapsed"));
   EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\n   2      1\\.000 ")));
   for (const char* extension : {".tdc", ".csv", ".xml"})
     EXPECT_TRUE(QFile::exists(base + extension)) << extension;
@@ -160,7 +200,8 @@ TEST(HeadlessTool, OutputIsCheckedFirstAndSaveWritesWhatTheInstrumentHolds) {
   Outcome outcome = RunTool({"measure", "--port", port, "--out", "/nonexistent/m", "--time", "600"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_LT(elapsed.elapsed(), 2000);
-  EXPECT_TRUE(outcome.err.contains("Unable to Save Files! /nonexistent/m.tdc"));
+  EXPECT_TRUE(outcome.err.contains("Unable to Save Files!\n/nonexistent/m.tdc: No such file or directory"))
+      << outcome.err.toStdString();
   EXPECT_FALSE(outcome.err.contains("Connected to"));
 
   QTemporaryDir folder;
@@ -185,8 +226,7 @@ TEST(HeadlessTool, MeasureStopsOnCtrlCAndSavesWhatWasMeasured) {
   tool.start(QStringLiteral(KORVA_CLI_PATH),
              {"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base, "--runs",
               "5", "--time", "20"});
-  tool.setReadChannel(QProcess::StandardOutput);
-  ASSERT_TRUE(tool.waitForReadyRead(20000));  // the first progress line: running
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));  // the first progress line: running
   ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
   const Outcome outcome = Finished(tool, 30000);
   EXPECT_EQ(outcome.exitCode, 130) << outcome.err.toStdString();
@@ -210,7 +250,7 @@ TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
                                    "utc", "--ntp-server", "127.0.0.1:9"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(outcome.err.contains("Failed to retreive time from: 127.0.0.1:9"));
-  EXPECT_FALSE(outcome.out.contains("RUN 1"));
+  EXPECT_FALSE(outcome.err.contains("RUN 1"));
   EXPECT_FALSE(QFile::exists(folder.filePath("utc.tdc")));
 }
 
