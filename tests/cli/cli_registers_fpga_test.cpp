@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fstream>
@@ -245,9 +247,14 @@ TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
   test::DesignFolder folder;
   const QString design =
       QString::fromStdString(folder.Write("big.rbf", test::DesignBytes(96 * 1024)).string());
+  const QTemporaryDir settings;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", settings.path());
   for (const int signal : {SIGINT, SIGTERM}) {
     QProcess tool;
-    tool.start(QStringLiteral(KORVA_CLI_PATH), {"fpga", "upload", design, "--port", Device(instrument)});
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(KORVA_CLI_PATH),
+               {"fpga", "upload", design, "--port", Device(instrument), "--raw"});
     ASSERT_TRUE(tool.waitForStarted());
     QByteArray err;
     while (!err.contains("Progress: ") && tool.waitForReadyRead(10000)) err += tool.readAllStandardError();
@@ -264,6 +271,69 @@ TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
     EXPECT_TRUE(tool.readAllStandardOutput().contains(
         "Upload/Verification Cancelled. Please, reload/verify FPGA design!"));
   }
+  // A later configure knows the flash is incomplete: it refuses unless
+  // forced, and never claims a configured FPGA it did not load.
+  Outcome outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "configure", "--port", Device(instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_FALSE(outcome.out.contains("FPGA Configured!"));
+  EXPECT_TRUE(outcome.err.contains("The last upload did not finish: the flash holds an incomplete design."))
+      << outcome.err.toStdString();
+  outcome = test::RunToolWithSettings(settings.path(),
+                                      {"fpga", "configure", "--port", Device(instrument), "--force"});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("FPGA Configured!"));
+}
+
+// A file not named .kbf is sent only with --raw; a design that does not fit
+// the 2 MiB flash is refused before anything is sent, with its sizes; a
+// verify of a differing 4 KiB design lists 16 differences and counts the rest.
+TEST(HeadlessFpga, RawFilesNeedRawOversizedDesignsAreRefusedAndVerifyListingIsBounded) {
+  auto instrument = Instrument();
+  const QTemporaryDir settings;
+  test::DesignFolder folder;
+  const QString raw = QString::fromStdString(folder.Write("image.bin", test::DesignBytes(1000)).string());
+  Outcome outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "upload", raw, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 2);
+  EXPECT_TRUE(outcome.err.contains(raw + " is not a .kbf design; --raw sends it as a raw image"))
+      << outcome.err.toStdString();
+  EXPECT_FALSE(outcome.err.contains("Connected to"));
+  outcome = test::RunToolWithSettings(settings.path(),
+                                      {"fpga", "upload", raw, "--port", Device(*instrument), "--raw"});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("1024 Bytes Uploaded"));
+
+  // 2 MiB of body from address 512: the last block would end 512 bytes past the flash.
+  const QString big = QString::fromStdString(
+      folder.Write("big.kbf", test::KbfFile(test::DesignBytes(2u << 20), 512)).string());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "upload", big, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_LT(elapsed.elapsed(), 5000);
+  EXPECT_TRUE(
+      outcome.out.contains("FILE ERROR: the design does not fit the configuration flash: 2097152 bytes "
+                           "from address 512, the flash holds 2097152 bytes"))
+      << outcome.out.toStdString();
+  EXPECT_FALSE(outcome.out.contains("Uploading..."));
+
+  const QString written =
+      QString::fromStdString(folder.Write("a.kbf", test::KbfFile(test::DesignBytes(4096, 3), 0)).string());
+  const QString other =
+      QString::fromStdString(folder.Write("b.kbf", test::KbfFile(test::DesignBytes(4096, 9), 0)).string());
+  ASSERT_EQ(test::RunToolWithSettings(
+                settings.path(), {"fpga", "upload", written, "--port", Device(*instrument), "--no-verify"})
+                .exitCode,
+            0);
+  outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "verify", other, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_EQ(outcome.out.count("Error address "), 16);
+  EXPECT_LT(outcome.out.count('\n'), 30);
+  EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\.\\.\\. \\d+ more differing bytes not listed\n")))
+      << outcome.out.toStdString();
 }
 
 }  // namespace

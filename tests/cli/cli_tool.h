@@ -35,6 +35,18 @@ inline bool WaitForErrorText(QProcess& tool, const QString& text, int timeoutMs)
   return true;
 }
 
+// Runs the tool with its settings (XDG_CONFIG_HOME) in `configFolder`, so
+// what one test leaves there cannot reach another.
+inline Outcome RunToolWithSettings(const QString& configFolder, const QStringList& arguments,
+                                   int timeoutMs = 60000) {
+  QProcess tool;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
+  tool.setProcessEnvironment(environment);
+  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
+  return Finished(tool, timeoutMs);
+}
+
 inline Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {
   QProcess tool;
   tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
