@@ -13,7 +13,10 @@ namespace korva {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // instrument, link or file failure
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitInterrupted = 130;  // stopped by Ctrl-C (SIGINT)
+// measure stopped by SIGTERM: like Ctrl-C, the instrument's measurement is
+// stopped and what was measured is saved; 128 + 15, as a shell reports it.
+inline constexpr int kExitTerminated = 143;
 
 // One subcommand of korva-tdcr-cli. Each subsystem contributes its own;
 // main() only looks them up by name.

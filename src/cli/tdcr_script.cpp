@@ -32,8 +32,9 @@ TdcrScript::TdcrScript(const MeasureOptions& options)
           session_.Engine(), session_.Reference(), [this] { ChooseReferenceFromOptions(); }, dialogs_,
           session_.Prompt()) {}
 
-void TdcrScript::Interrupt() { interrupted = 1; }
+void TdcrScript::Interrupt(int signal) { interrupted = signal; }
 bool TdcrScript::Interrupted() { return interrupted != 0; }
+int TdcrScript::InterruptingSignal() { return interrupted; }
 
 bool TdcrScript::Running() {
   return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Running();
@@ -191,10 +192,29 @@ bool TdcrScript::Save() {
     return ReportFailure("The instrument holds no measurement that can be saved.");
   if (outcome != SaveOutcome::kSaved || !Settle()) return false;
   PrintTable();
+  PrintSaved();
+  return true;
+}
+
+bool TdcrScript::SaveAfterLinkLoss() {
+  std::cerr << "The link to the instrument was lost; the completed runs are saved." << std::endl;
+  if (workbench_.Saver().SaveWithoutInstrument() != SaveOutcome::kSaved) return false;
+  PrintTable();
+  PrintSaved();
+  return false;
+}
+
+bool TdcrScript::StopRunning() {
+  if (!Running()) return true;
+  Measurement().StopMeasurement();
+  return session_.WaitUntil([this] { return !Running(); }, kReplyWaitMs) ||
+         ReportFailure("The instrument did not stop the measurement.");
+}
+
+void TdcrScript::PrintSaved() {
   const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
   std::cout << "Saved: " << names.tdc.string() << ", " << names.csv.string() << ", " << names.xml.string()
             << '\n';
-  return true;
 }
 
 void TdcrScript::PrintTable() {

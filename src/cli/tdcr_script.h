@@ -17,8 +17,10 @@ class TdcrScript {
   explicit TdcrScript(const MeasureOptions& options);
 
   // Stops the measurement at the next tick; the files are still written.
-  static void Interrupt();
+  // `signal` (SIGINT or SIGTERM) is what stopped it.
+  static void Interrupt(int signal);
   static bool Interrupted();
+  static int InterruptingSignal();
 
   // The three files can be created at the chosen base, and existing ones
   // may be replaced. Checked before anything reaches the instrument.
@@ -46,6 +48,14 @@ class TdcrScript {
   // Writes the three files, marks the measurement saved and prints the
   // run table and the file names.
   bool Save();
+  // After the link was lost during the runs: writes the three files of
+  // the runs the image holds as completed, marks nothing, and still
+  // returns false (the measurement did not end as asked).
+  bool SaveAfterLinkLoss();
+  bool LinkLost() { return session_.LinkGivenUp(); }
+  // A measurement in progress is stopped; true once the instrument no
+  // longer runs one.
+  bool StopRunning();
   void Disconnect() { session_.Disconnect(); }
 
  private:
@@ -67,6 +77,7 @@ class TdcrScript {
   void ChooseReferenceFromOptions();
   void PrintProgress(int run, double elapsedSeconds);
   void PrintTable();
+  void PrintSaved();
 
   const MeasureOptions& options_;
   bool usageRefused_ = false;

@@ -83,6 +83,12 @@ MeasurementFileSaver::MeasurementFileSaver(TdcrMeasurement& tdcr, CommandEngine&
 
 SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   if (!tdcr_.BeginSave()) return SaveOutcome::kRefused;
+  return SaveFiles(true);
+}
+
+SaveOutcome MeasurementFileSaver::SaveWithoutInstrument() { return SaveFiles(false); }
+
+SaveOutcome MeasurementFileSaver::SaveFiles(bool markSaved) {
   const std::optional<std::string> chosen = dialogs_.ChooseSaveTarget();
   if (!chosen) return SaveOutcome::kCancelled;
   const MeasurementFileNames names = MeasurementFileNamesFor(*chosen);
@@ -92,7 +98,7 @@ SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   // change under the files; a failed save lets them in again at once.
   const CommandEngine::ReadBackHold hold(engine_);
   if (!WriteFiles(names)) return SaveOutcome::kFailed;
-  tdcr_.CompleteSave();
+  if (markSaved) tdcr_.CompleteSave();
   AnnounceSavedFiles(SavedKind::kTdcrMeasurement, {names.tdc, names.csv, names.xml});
   return SaveOutcome::kSaved;
 }

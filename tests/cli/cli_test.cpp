@@ -235,6 +235,83 @@ TEST(HeadlessTool, MeasureStopsOnCtrlCAndSavesWhatWasMeasured) {
   EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 0"));  // stopped in run 1
 }
 
+// SIGTERM stops the instrument's measurement and saves what was measured,
+// as Ctrl-C does, and exits with 143.
+TEST(HeadlessTool, MeasureStopsOnSigtermAndSavesWhatWasMeasured) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString base = folder.filePath("terminated");
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base, "--runs",
+              "5", "--time", "20"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));
+  ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_EQ(outcome.exitCode, 143) << outcome.err.toStdString();
+  QFile tdc(base + ".tdc");
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 0"));
+  bool running = true;
+  instrument->Inspect(
+      [&](sim::VirtualInstrument& device) { running = device.Memory().registers[83] & 0x0004; });
+  EXPECT_FALSE(running) << "the instrument's measurement was stopped";
+}
+
+// A measurement left running (its measure killed outright) is stopped and
+// saved by the stop command.
+TEST(HeadlessTool, StopEndsAMeasurementLeftRunningAndSavesIt) {
+  auto instrument = FastInstrument();
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  QTemporaryDir folder;
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", port, "--out", folder.filePath("killed"), "--runs", "5", "--time", "20"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));
+  ::kill(static_cast<pid_t>(tool.processId()), SIGKILL);
+  ASSERT_TRUE(tool.waitForFinished(5000));
+  EXPECT_FALSE(QFile::exists(folder.filePath("killed.tdc")));
+
+  const Outcome outcome = RunTool({"stop", "--port", port, "--out", folder.filePath("stopped")});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("Saved: " + folder.filePath("stopped.tdc")));
+  QFile tdc(folder.filePath("stopped.tdc"));
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Preset Sequential Runs,"));
+  EXPECT_EQ(RunTool({"stop", "--port", port}).exitCode, 0) << "nothing left to stop";
+}
+
+// The instrument's program is killed during run 2: the tool sees the line
+// hang up at once, saves run 1, which was complete, and fails.
+TEST(HeadlessTool, ALostLinkEndsTheMeasurementAndSavesTheCompletedRuns) {
+  QProcess instrument;
+  instrument.start(QStringLiteral(KORVA_SIM_PATH), {"--baud", "0", "--time-scale", "10"});
+  instrument.setReadChannel(QProcess::StandardOutput);
+  ASSERT_TRUE(instrument.waitForReadyRead(10000));
+  const QString device =
+      QRegularExpression("/dev/pts/\\d+").match(QString::fromUtf8(instrument.readLine())).captured();
+  ASSERT_FALSE(device.isEmpty());
+  QTemporaryDir folder;
+  const QString base = folder.filePath("lost");
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", device, "--out", base, "--runs", "3", "--time", "10"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 2 of 3", 30000));
+  instrument.kill();
+  instrument.waitForFinished(5000);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_LT(elapsed.elapsed(), 3000);
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.err.contains("The link to the instrument was lost; the completed runs are saved."))
+      << outcome.err.toStdString();
+  QFile tdc(base + ".tdc");
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 1"));
+  EXPECT_TRUE(QFile::exists(base + ".csv") && QFile::exists(base + ".xml"));
+}
+
 TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
   auto instrument = FastInstrument();
   QTemporaryDir folder;
