@@ -246,6 +246,7 @@ std::optional<SavedKind> KindOfSavedFile(std::string_view fileName, std::string_
   if (name.ends_with(".kts")) return SavedKind::kSpectrum;
   if (name.ends_with(".rgv")) return SavedKind::kRegisterFile;
   if (name.ends_with(".json")) return SavedKind::kAnalysisExport;
+  if (name.ends_with(".n42") || name.ends_with(".spe")) return SavedKind::kSpectrumExport;
   if (!name.ends_with(".csv")) return std::nullopt;
   if (head.starts_with("Spectrum from Input,")) return SavedKind::kSpectrumExport;
   if (head.starts_with("korva-TDCR Trace Viewer")) return SavedKind::kTraceExport;

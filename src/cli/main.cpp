@@ -41,6 +41,9 @@ int PrintHelp() {
                "Event-log lines go to standard error; results go to standard output and files.\n\n";
   PrintUsage(std::cout);
   std::cout << "       korva-tdcr-cli --help | --version\n\n"
+               "--archive URL names an existing archive; --new-archive URL creates one when it does not\n"
+               "exist. Without either, the default archive is used (created at the first save). A save\n"
+               "that cannot be archived fails the command (exit 1); its files stay written.\n\n"
                "Options left out: --baud 921600, --reference system, --ntp-server pool.ntp.org,\n"
                "--tag \"TDCR Measurement\" (measure). measure and spectrum change only the settings\n"
                "given: every other setting keeps the instrument's present value. spectrum without\n"
@@ -68,7 +71,8 @@ int Run(std::vector<std::string> arguments) {
     const std::optional<CommandLine> line =
         CommandLine::Parse({arguments.begin() + 1, arguments.end()}, command.grammar, error);
     if (!line) return ReportUsageError(error);
-    return command.run(*line);
+    const int outcome = command.run(*line);
+    return outcome == kExitOk && ToolArchiveFailed() ? kExitFailure : outcome;
   }
   return ReportUsageError("unknown command: " + arguments.front());
 }
