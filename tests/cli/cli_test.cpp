@@ -331,6 +331,44 @@ TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
   EXPECT_FALSE(QFile::exists(folder.filePath("utc.tdc")));
 }
 
+// Every number is range-checked alike: nan, infinities, negative and too
+// large values are usage errors naming the option and its range, in measure
+// as in spectrum; nothing is measured or saved.
+TEST(HeadlessTool, NumericOptionsOutOfRangeAreRefusedAlikeInEveryCommand) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  const std::vector<std::pair<QStringList, QString>> cases = {
+      {{"--time", "nan"}, "--time must be a number from 0.001 to 4294967.294 s, not nan"},
+      {{"--time", "-5"}, "--time must be a number from 0.001"},
+      {{"--time", "inf"}, "--time must be a number from 0.001"},
+      {{"--time", "0"}, "--time must be a number from 0.001"},
+      {{"--time", "1e12"}, "--time must be a number from 0.001"},
+      {{"--gap", "-1"}, "--gap must be a number from 0 to 4294967.294 s, not -1"},
+      {{"--ext1", "1e9"}, "--ext1 must be a number from 0.64 to 500 us, not 1e9"},
+      {{"--runs", "0"}, "--runs must be a whole number from 1 to 64, not 0"},
+      {{"--baud", "-9600"}, "--baud must be a whole number from 1 to 4000000 baud, not -9600"},
+      // The range of a threshold follows the instrument's scale, read first.
+      {{"--threshold-a", "1e9"}, "--threshold-a must be a number from "},
+  };
+  for (const auto& [bad, message] : cases) {
+    const Outcome outcome =
+        RunTool(QStringList{"measure", "--port", port, "--out", folder.filePath("x")} << bad);
+    EXPECT_EQ(outcome.exitCode, 2) << bad.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains(message)) << outcome.err.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.filePath("x.tdc")));
+  }
+  const Outcome spectrum =
+      RunTool({"spectrum", "--port", port, "--out", folder.filePath("s.kts"), "--time", "nan"});
+  EXPECT_EQ(spectrum.exitCode, 2);
+  EXPECT_TRUE(spectrum.err.contains("--time must be a whole number from 1 to "))
+      << spectrum.err.toStdString();
+  EXPECT_TRUE(spectrum.err.contains(", not nan"));
+  const Outcome help = RunTool({"--help"});
+  EXPECT_TRUE(help.out.contains("Options left out: --baud 921600"));
+  EXPECT_TRUE(help.out.contains("every other setting keeps the instrument's present value"));
+}
+
 // A port of mode 600 owned by another user, as a lab first meets a USB
 // serial adapter: the tool gives the reason and the fix after the
 // message's first line, and its event log holds the same lines. The tool
