@@ -66,30 +66,35 @@ TEST(HeadlessTool, InfoGivesUpOnASilentInstrument) {
   EXPECT_TRUE(outcome.out.isEmpty());
 }
 
-// find names what it found with the device path --port takes, and says
-// so when nothing answered. The runtime folder of the tool holds only the
-// announcements the test writes.
-TEST(HeadlessTool, FindPrintsThePortPathOrSaysNothingWasFound) {
-  QTemporaryDir runtime;
+// find runs in a runtime folder that holds only the announcements a test
+// writes, so the virtual instruments of other tests are not found.
+Outcome FindIn(const QString& runtime) {
+  QProcess tool;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_RUNTIME_DIR", runtime.path());
-  const auto find = [&environment] {
-    QProcess tool;
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral(KORVA_CLI_PATH), {"find"});
-    return Finished(tool, 60000);
-  };
-  const Outcome none = find();
+  environment.insert("XDG_RUNTIME_DIR", runtime);
+  tool.setProcessEnvironment(environment);
+  tool.start(QStringLiteral(KORVA_CLI_PATH), {"find"});
+  return Finished(tool, 60000);
+}
+
+TEST(HeadlessTool, FindSaysSoWhenNoInstrumentAnswers) {
+  QTemporaryDir runtime;
+  const Outcome none = FindIn(runtime.path());
   if (none.exitCode == 0) GTEST_SKIP() << "an instrument answers on this computer's own ports";
   EXPECT_EQ(none.exitCode, 1);
   EXPECT_TRUE(none.err.contains("No instrument found on any serial port")) << none.err.toStdString();
+  EXPECT_TRUE(none.out.isEmpty());
+}
 
+// Each instrument found comes with the device path --port takes.
+TEST(HeadlessTool, FindPrintsTheDevicePathPortTakes) {
   sim::ServerOptions options;
   options.identity.serialNumber = 321;
   options.baud = 0;
   sim::PtyServer instrument(options);
   instrument.Start();
   const std::string device = instrument.DevicePath();
+  QTemporaryDir runtime;
   ASSERT_TRUE(QDir(runtime.path()).mkpath("korva-tdcr/instruments"));
   QFile announcement(runtime.path() + "/korva-tdcr/instruments/" + QString::number(::getpid()) +
                      "-test.instrument");
@@ -97,7 +102,7 @@ TEST(HeadlessTool, FindPrintsThePortPathOrSaysNothingWasFound) {
   announcement.write(QByteArray("device=") + device.c_str() + "\npid=" + QByteArray::number(::getpid()) +
                      "\n");
   announcement.close();
-  const Outcome found = find();
+  const Outcome found = FindIn(runtime.path());
   EXPECT_EQ(found.exitCode, 0) << found.err.toStdString();
   EXPECT_TRUE(
       found.out.contains(QString::fromStdString("(" + device.substr(5) + ") -> SN: 00321  --port " + device)))
