@@ -1,6 +1,7 @@
 #include "archive/archive_location.h"
 
 #include <QStandardPaths>
+#include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -10,17 +11,54 @@ namespace korva {
 
 namespace {
 
+// The connection parameters of a libpq connection URI's query the archive
+// honours (PostgreSQL documentation, "Connection URIs" and "Parameter Key
+// Words"): each overrides what the URI's other parts say.
+bool ApplyQueryItem(ArchiveLocation& location, const QString& key, const QString& value, QString& error) {
+  if (key == QStringLiteral("host")) {
+    location.host = value;
+  } else if (key == QStringLiteral("port")) {
+    bool number = false;
+    const int port = value.toInt(&number);
+    if (!number || port < 1 || port > 65535) {
+      error = QStringLiteral("the archive URL's port is not a port number from 1 to 65535: ") + value;
+      return false;
+    }
+    location.port = port;
+  } else if (key == QStringLiteral("user")) {
+    location.user = value;
+  } else if (key == QStringLiteral("password")) {
+    location.password = value;
+  } else if (key == QStringLiteral("dbname")) {
+    location.database = value;
+  } else if (key == QStringLiteral("sslmode")) {
+    static const QStringList kModes = {"disable", "allow", "prefer", "require", "verify-ca", "verify-full"};
+    if (!kModes.contains(value)) {
+      error = QStringLiteral("the archive URL's sslmode is not one of %1: %2").arg(kModes.join(", "), value);
+      return false;
+    }
+    location.sslMode = value;
+  } else {
+    error = QStringLiteral(
+                "the archive URL's parameter %1 is not one the archive takes "
+                "(host, port, user, password, dbname, sslmode)")
+                .arg(key);
+    return false;
+  }
+  return true;
+}
+
 std::optional<ArchiveLocation> PostgresLocation(const QUrl& url, QString& error) {
   ArchiveLocation location;
   location.dialect = SqlDialect::kPostgres;
   location.host = url.host();
-  const QUrlQuery query(url);
-  if (query.hasQueryItem(QStringLiteral("host")))
-    location.host = query.queryItemValue(QStringLiteral("host"));
   location.port = url.port(5432);
   location.database = url.path().mid(1);
   location.user = url.userName();
   location.password = url.password();
+  for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+    if (!ApplyQueryItem(location, key, value, error)) return std::nullopt;
+  }
   if (location.database.isEmpty()) {
     error = QStringLiteral("the archive URL names no database: ") + url.toString(QUrl::RemovePassword);
     return std::nullopt;
@@ -37,12 +75,15 @@ QString ArchiveLocation::Describe() const {
   url.setUserName(user);
   url.setPort(port);
   url.setPath(QStringLiteral("/") + database);
+  QUrlQuery query;
   if (host.startsWith(QLatin1Char('/'))) {
     url.setHost(QStringLiteral("localhost"));
-    url.setQuery(QStringLiteral("host=") + host);
+    query.addQueryItem(QStringLiteral("host"), host);
   } else {
     url.setHost(host);
   }
+  if (!sslMode.isEmpty()) query.addQueryItem(QStringLiteral("sslmode"), sslMode);
+  url.setQuery(query);
   return url.toString();
 }
 

@@ -70,6 +70,10 @@ std::optional<ImportCounts> ImportFolder(ArchiveStore& store, const fs::path& fo
   for (const fs::path& path : files) {
     const std::optional<SavedKind> kind = KindOfSavedFile(path.filename().string(), FirstLine(path));
     if (!kind) continue;
+    if (std::string why = NotASavedFile(*kind, path); !why.empty()) {
+      counts.refused.emplace_back(path, std::move(why));
+      continue;
+    }
     const SavedFiles saved{*kind, SaveGroup(*kind, path)};
     const QDateTime modified = QFileInfo(QString::fromStdString(path.string())).lastModified();
     std::optional<ArchiveEntry> entry = EntryForSavedFiles(saved, modified, error);

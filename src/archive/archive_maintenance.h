@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/archive_store.h"
@@ -15,6 +16,9 @@ namespace korva {
 struct ImportCounts {
   int added = 0;
   int alreadyArchived = 0;
+  // Files named as the program names its files that are not such files
+  // (empty, foreign), each with why; they are not archived.
+  std::vector<std::pair<std::filesystem::path, std::string>> refused;
 };
 
 // Indexes the files the program writes found in `folder` and below: each

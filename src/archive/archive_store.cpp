@@ -84,7 +84,9 @@ std::unique_ptr<ArchiveStore> ArchiveStore::Open(const ArchiveLocation& location
       db.setDatabaseName(location.database);
       db.setUserName(location.user);
       db.setPassword(location.password);
-      db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+      QString options = QStringLiteral("connect_timeout=5");
+      if (!location.sslMode.isEmpty()) options += QStringLiteral(";sslmode=") + location.sslMode;
+      db.setConnectOptions(options);
     }
     if (!db.open()) {
       error =

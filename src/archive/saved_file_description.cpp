@@ -1,6 +1,7 @@
 #include "archive/saved_file_description.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -50,13 +51,30 @@ std::string SpectrumResult(double totalCounts, double liveTime, double realTime)
   return FormatText("%.0f counts, live %.4f s, real %.4f s", totalCounts, liveTime, realTime);
 }
 
+// T/D of N1 as the TDCR view computes it: each coincidence rate is its
+// counts over its own live time (extension 1), and D = AB + BC + AC - 2 T.
+// None when a live time or D is not positive.
+std::optional<double> TOverDN1(const TdcRun& run) {
+  const auto& counts = run.coincidences[TdcrRates::kN1];
+  const auto& live = run.coincidenceLiveTimes[ExtensionOf(TdcrRates::kN1)];
+  std::array<double, TdcrRates::kLiveTimeKinds> rate{};
+  for (std::size_t kind = 0; kind < rate.size(); ++kind) {
+    if (!(live[kind] > 0)) return std::nullopt;
+    rate[kind] = static_cast<double>(counts[kind].counts) / live[kind];
+  }
+  const double d =
+      rate[TdcrRates::kAB] + rate[TdcrRates::kBC] + rate[TdcrRates::kAC] - 2 * rate[TdcrRates::kT];
+  if (!(d > 0)) return std::nullopt;
+  return rate[TdcrRates::kT] / d;
+}
+
 double MeanTOverD(const std::vector<TdcRun>& runs) {
   double sum = 0;
   int ratios = 0;
   for (const TdcRun& run : runs) {
-    const auto& n1 = run.coincidences[TdcrRates::kN1];
-    if (n1[TdcrRates::kD].counts == 0) continue;
-    sum += static_cast<double>(n1[TdcrRates::kT].counts) / static_cast<double>(n1[TdcrRates::kD].counts);
+    const std::optional<double> ratio = TOverDN1(run);
+    if (!ratio) continue;
+    sum += *ratio;
     ++ratios;
   }
   return ratios == 0 ? 0.0 : sum / ratios;
@@ -230,6 +248,7 @@ std::optional<SavedKind> KindOfSavedFile(std::string_view fileName, std::string_
   if (name.ends_with(".rgv")) return SavedKind::kRegisterFile;
   if (name.ends_with(".json")) return SavedKind::kAnalysisExport;
   if (name.ends_with(".pdf")) return SavedKind::kMeasurementReport;
+  if (name.ends_with(".n42") || name.ends_with(".spe")) return SavedKind::kSpectrumExport;
   if (!name.ends_with(".csv")) return std::nullopt;
   if (head.starts_with("Spectrum from Input,")) return SavedKind::kSpectrumExport;
   if (head.starts_with("korva-TDCR Trace Viewer")) return SavedKind::kTraceExport;

@@ -178,7 +178,7 @@ bool ReadAnalyzeSettings(const CommandLine& line, AnalysisSettings& settings) {
 
 std::optional<TdcMeasurement> ReadMeasurement(const std::string& path) {
   TdcReadResult read = ReadTdcFile(path);
-  if (!read.measurement) std::cerr << "korva-tdcr-cli: " << path << ": " << read.error << '\n';
+  if (!read.measurement) std::cerr << "korva-tdcr-cli: " << read.error << '\n';
   return std::move(read.measurement);
 }
 

@@ -22,12 +22,19 @@ std::function<InstrumentProvenance()>& InstrumentSource() {
   return source;
 }
 
+bool& ArchiveFailedFlag() {
+  static bool failed = false;
+  return failed;
+}
+
 }  // namespace
 
 bool TakeArchiveOption(std::vector<std::string>& arguments) {
-  if (arguments.empty() || arguments.front() != "--archive") return true;
+  if (arguments.empty() || (arguments.front() != "--archive" && arguments.front() != "--new-archive"))
+    return true;
+  const std::string option = arguments.front();
   if (arguments.size() < 2) {
-    ReportUsageError("--archive needs a URL");
+    ReportUsageError(option + " needs a URL");
     return false;
   }
   QString error;
@@ -36,9 +43,17 @@ bool TakeArchiveOption(std::vector<std::string>& arguments) {
     ReportUsageError(error.toStdString());
     return false;
   }
+  // A mistyped path must not start an empty archive beside the real one.
+  if (option == "--archive" && ChosenLocation()->dialect == SqlDialect::kSqlite &&
+      !QFileInfo::exists(ChosenLocation()->sqlitePath)) {
+    ReportUsageError("no archive at " + arguments[1] + " (--new-archive " + arguments[1] + " starts one)");
+    return false;
+  }
   arguments.erase(arguments.begin(), arguments.begin() + 2);
   return true;
 }
+
+bool ToolArchiveFailed() { return ArchiveFailedFlag(); }
 
 const ArchiveLocation& ToolArchiveLocation() {
   if (!ChosenLocation()) ChosenLocation() = DefaultArchiveLocation();
@@ -48,7 +63,10 @@ const ArchiveLocation& ToolArchiveLocation() {
 std::unique_ptr<ArchiveRecorder> StartToolArchive() {
   return std::make_unique<ArchiveRecorder>(
       ToolArchiveLocation(),
-      [](const QString& message) { std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n'; },
+      [](const QString& message) {
+        std::cerr << "korva-tdcr-cli: " << message.toStdString() << '\n';
+        ArchiveFailedFlag() = true;
+      },
       [] { return InstrumentSource() ? InstrumentSource()() : InstrumentProvenance{}; });
 }
 

@@ -13,8 +13,11 @@ namespace korva {
 
 class ArchiveRecorder;
 
-// Takes the tool's global "--archive URL" off the front of `arguments`;
-// false after a usage error was reported.
+// Takes the tool's global "--archive URL" or "--new-archive URL" off the
+// front of `arguments`; false after a usage error was reported. An SQLite
+// archive named by --archive must exist; --new-archive creates it when it
+// does not. Without either, the default archive is used and created at its
+// first save.
 bool TakeArchiveOption(std::vector<std::string>& arguments);
 
 // The archive the tool records to and `history` reads: the --archive URL,
@@ -22,8 +25,10 @@ bool TakeArchiveOption(std::vector<std::string>& arguments);
 const ArchiveLocation& ToolArchiveLocation();
 
 // Records every save the command makes; archive failures are reported on
-// standard error and never change the command's outcome.
+// standard error, and ToolArchiveFailed then holds: a command whose saves
+// were not archived fails (its files stay written).
 std::unique_ptr<ArchiveRecorder> StartToolArchive();
+bool ToolArchiveFailed();
 
 // Fills what `provenance` leaves open about the instrument and the clock
 // from the archive's newest entry of its first input, when the archive holds

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,7 +13,10 @@ namespace korva {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // instrument, link or file failure
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitInterrupted = 130;  // stopped by Ctrl-C (SIGINT)
+// measure stopped by SIGTERM: like Ctrl-C, the instrument's measurement is
+// stopped and what was measured is saved; 128 + 15, as a shell reports it.
+inline constexpr int kExitTerminated = 143;
 
 // One subcommand of korva-tdcr-cli. Each subsystem contributes its own;
 // main() only looks them up by name.
@@ -25,6 +29,10 @@ struct CliCommand {
 
 // Prints "korva-tdcr-cli: message" on standard error; returns kExitUsage.
 int ReportUsageError(const std::string& message);
+
+// The serial rates "--baud" takes; 921600 when left out.
+inline const OptionRange kBaudRange{1, 4000000, true, "baud"};
+inline constexpr std::uint32_t kDefaultBaudRate = 921600;
 
 // Reads "--baud N" (default 921600) into `baud`; false after a usage error
 // was reported.

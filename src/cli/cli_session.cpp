@@ -21,6 +21,7 @@ bool ReportFailure(const std::string& message) {
 }
 
 CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
+  QObject::connect(&Link(), &LinkSession::LineHungUp, [this] { lineHungUp_ = true; });
   instrument_.StartTicking();
 }
 

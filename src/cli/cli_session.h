@@ -41,7 +41,9 @@ class CliSession {
   InstrumentSession& Instrument() { return instrument_; }
   CSpectrum& Buffer() { return buffer_; }
   TimeReferenceState& Reference() { return reference_; }
-  bool LinkGivenUp() const { return console_.LinkGivenUp(); }
+  // The engine gave the link up, or the line hung up under the open port
+  // (the instrument went away): every wait ends at once.
+  bool LinkGivenUp() const { return console_.LinkGivenUp() || lineHungUp_; }
 
   // Opens `device` at `baudRate` with the program's Connect and waits for the
   // instrument's first answer; false when the port does not open or the
@@ -77,6 +79,7 @@ class CliSession {
   CSpectrum buffer_;
   InstrumentSession instrument_;
   ConsoleEventLog console_;
+  bool lineHungUp_ = false;
   SystemTimeServices services_;
   TimeReferenceState reference_{services_.Clock(), services_.Zones()};
   ToolArchiveInstrument archiveInstrument_{[this] { return InstrumentNow(); }};

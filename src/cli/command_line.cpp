@@ -1,6 +1,8 @@
 #include "cli/command_line.h"
 
 #include <charconv>
+#include <cmath>
+#include <sstream>
 
 namespace korva {
 
@@ -56,6 +58,38 @@ std::optional<double> ParseNumber(const std::string& text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
+}
+
+namespace {
+
+std::string RangeNumber(double value) {
+  std::ostringstream text;
+  text.precision(10);
+  text << value;
+  return text.str();
+}
+
+}  // namespace
+
+std::string OptionRangeError(const std::string& name, const std::string& text, const OptionRange& range) {
+  const std::optional<double> value = ParseNumber(text);
+  if (value && std::isfinite(*value) && *value >= range.low && *value <= range.high &&
+      (!range.whole || std::trunc(*value) == *value)) {
+    return {};
+  }
+  return "--" + name + " must be a " + (range.whole ? "whole number" : "number") + " from " +
+         RangeNumber(range.low) + " to " + RangeNumber(range.high) + (range.unit.empty() ? "" : " ") +
+         range.unit + ", not " + text;
+}
+
+bool ReadRangedOption(const CommandLine& line, const std::string& name, const OptionRange& range,
+                      std::optional<double>& out, std::string& error) {
+  const std::optional<std::string> text = line.Value(name);
+  if (!text) return true;
+  error = OptionRangeError(name, *text, range);
+  if (!error.empty()) return false;
+  out = *ParseNumber(*text);
+  return true;
 }
 
 }  // namespace korva

@@ -42,4 +42,24 @@ class CommandLine {
 std::optional<unsigned long> ParseUnsigned(const std::string& text);
 std::optional<double> ParseNumber(const std::string& text);
 
+// The values a numeric option takes: low..high inclusive, whole numbers
+// only when `whole`; `unit` follows the range in messages.
+struct OptionRange {
+  double low = 0.0;
+  double high = 0.0;
+  bool whole = false;
+  std::string unit;
+};
+
+// The one check of every numeric option: nan, infinities and values
+// outside the range are refused alike. Empty when `value` is within
+// `range`, else "--name must be a number from low to high unit, not text".
+std::string OptionRangeError(const std::string& name, const std::string& text, const OptionRange& range);
+
+// Reads option `name` of `line` into `out` (left alone when the option is
+// absent); false, with `error` from OptionRangeError, for a value out of
+// range or not a number.
+bool ReadRangedOption(const CommandLine& line, const std::string& name, const OptionRange& range,
+                      std::optional<double>& out, std::string& error);
+
 }  // namespace korva

@@ -115,8 +115,11 @@ int ImportEntries(const CommandLine& line) {
   QString error;
   const std::optional<ImportCounts> counts = ImportFolder(*store, line.Positionals()[1], error);
   if (!counts) return Failed(error);
-  std::cout << "Imported " << counts->added << " entries; " << counts->alreadyArchived
-            << " already archived\n";
+  for (const auto& [path, why] : counts->refused)
+    std::cerr << "korva-tdcr-cli: " << path.string() << ": not imported: " << why << '\n';
+  std::cout << "Imported " << counts->added << " entries; " << counts->alreadyArchived << " already archived";
+  if (!counts->refused.empty()) std::cout << "; " << counts->refused.size() << " refused";
+  std::cout << '\n';
   return kExitOk;
 }
 

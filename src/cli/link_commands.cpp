@@ -5,6 +5,7 @@
 #include "devicelink/hardware_identity.h"
 #include "devicelink/port_search.h"
 #include "devicelink/serial_port_enumerator.h"
+#include "devicelink/serial_port_record.h"
 
 namespace korva {
 
@@ -19,7 +20,12 @@ int FindInstruments(const CommandLine&) {
   CliSession session;
   PortSearch search(session.Link(), session.Log(), EnumerateSerialPorts);
   const std::vector<PortSearch::Found> found = search.Run();
-  for (const PortSearch::Found& instrument : found) std::cout << "Found: " << instrument.entryText << '\n';
+  // Each line ends in the device path that --port takes.
+  for (const PortSearch::Found& instrument : found) {
+    std::cout << "Found: " << instrument.entryText << "  --port "
+              << DevicePathFromFriendlyName(instrument.friendlyName) << '\n';
+  }
+  if (found.empty()) std::cerr << "korva-tdcr-cli: No instrument found on any serial port\n";
   return found.empty() ? kExitFailure : kExitOk;
 }
 

@@ -19,9 +19,6 @@ namespace korva {
 
 namespace {
 
-constexpr std::uint32_t kDefaultBaudRate = 921600;
-constexpr unsigned long kMaxBaudRate = 4000000;
-
 std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> commands;
   for (auto part : {LinkCommands, TdcrCommands, AnalysisCommands, SpectrumFileCommands,
@@ -47,6 +44,14 @@ int PrintHelp() {
                "Event-log lines go to standard error; results go to standard output and files.\n\n";
   PrintUsage(std::cout);
   std::cout << "       korva-tdcr-cli --help | --version\n\n"
+               "--archive URL names an existing archive; --new-archive URL creates one when it does not\n"
+               "exist. Without either, the default archive is used (created at the first save). A save\n"
+               "that cannot be archived fails the command (exit 1); its files stay written.\n\n"
+               "Options left out: --baud 921600, --reference system, --ntp-server pool.ntp.org,\n"
+               "--tag \"TDCR Measurement\" (measure). measure and spectrum change only the settings\n"
+               "given: every other setting keeps the instrument's present value. spectrum without\n"
+               "--time acquires until Ctrl-C. Every number is checked against its range; a value\n"
+               "out of range, nan or inf is a usage error naming the option and its range.\n\n"
                "Exit codes: 0 done, 1 instrument, link or file failure, 2 usage error,\n"
                "130 stopped by Ctrl-C. The manual page korva-tdcr-cli(1) describes every command.\n";
   return kExitOk;
@@ -69,7 +74,8 @@ int Run(std::vector<std::string> arguments) {
     const std::optional<CommandLine> line =
         CommandLine::Parse({arguments.begin() + 1, arguments.end()}, command.grammar, error);
     if (!line) return ReportUsageError(error);
-    return command.run(*line);
+    const int outcome = command.run(*line);
+    return outcome == kExitOk && ToolArchiveFailed() ? kExitFailure : outcome;
   }
   return ReportUsageError("unknown command: " + arguments.front());
 }
@@ -84,14 +90,10 @@ int ReportUsageError(const std::string& message) {
 
 bool ReadBaudOption(const CommandLine& line, std::uint32_t& baud) {
   baud = kDefaultBaudRate;
-  const std::optional<std::string> text = line.Value("baud");
-  if (!text) return true;
-  const std::optional<unsigned long> value = ParseUnsigned(*text);
-  if (!value || *value == 0 || *value > kMaxBaudRate) {
-    ReportUsageError("not a baud rate: " + *text);
-    return false;
-  }
-  baud = static_cast<std::uint32_t>(*value);
+  std::optional<double> value;
+  std::string error;
+  if (!ReadRangedOption(line, "baud", kBaudRange, value, error)) return ReportUsageError(error), false;
+  if (value) baud = static_cast<std::uint32_t>(*value);
   return true;
 }
 

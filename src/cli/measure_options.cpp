@@ -3,12 +3,24 @@
 #include <algorithm>
 #include <string_view>
 
+#include "cli/cli_command.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_settings.h"
 
 namespace korva {
 
 namespace {
+
+// The form stores seconds as whole milliseconds in 32 bits; a run shorter
+// than one millisecond would be no run at all.
+const OptionRange kRunTimeRange{0.001, kMaxPresetSeconds, false, "s"};
+const OptionRange kGapTimeRange{0.0, kMaxPresetSeconds, false, "s"};
+// The extension's spin range, 8 ns a step.
+const OptionRange kExtensionRange{kMinExtensionPosition * 0.008, kMaxExtensionPosition * 0.008, false, "us"};
+const OptionRange kRunsRange{1, 64, true, ""};
+// Thresholds are finite here; their range depends on the instrument's
+// threshold calibration and is checked once that is read.
+const OptionRange kAnyThreshold{-1e6, 1e6, false, "mV"};
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -21,10 +33,12 @@ class OptionReader {
  public:
   OptionReader(const CommandLine& line, std::string& error) : line_(line), error_(error) {}
 
-  bool Number(const char* name, std::optional<std::string>& out) {
+  // A number within `range`, kept as typed for the form.
+  bool Number(const char* name, const OptionRange& range, std::optional<std::string>& out) {
     const auto text = line_.Value(name);
     if (!text) return true;
-    if (!ParseNumber(*text)) return Fail(name, *text);
+    error_ = OptionRangeError(name, *text, range);
+    if (!error_.empty()) return false;
     out = *text;
     return true;
   }
@@ -57,11 +71,9 @@ class OptionReader {
   }
 
   bool Runs(std::optional<int>& out) {
-    const auto text = line_.Value("runs");
-    if (!text) return true;
-    const auto runs = ParseUnsigned(*text);
-    if (!runs || *runs < 1 || *runs > 64) return Fail("runs", *text);
-    out = static_cast<int>(*runs);
+    std::optional<double> runs;
+    if (!ReadRangedOption(line_, "runs", kRunsRange, runs, error_)) return false;
+    if (runs) out = static_cast<int>(*runs);
     return true;
   }
 
@@ -101,25 +113,22 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
   }
   options.port = *port;
   options.outBase = *out;
-  if (const auto baud = line.Value("baud")) {
-    const auto value = ParseUnsigned(*baud);
-    if (!value || *value == 0 || *value > 4000000) {
-      error = "invalid value for --baud: " + *baud;
-      return std::nullopt;
-    }
-    options.baud = static_cast<std::uint32_t>(*value);
-  }
+  std::optional<double> baud;
+  if (!ReadRangedOption(line, "baud", kBaudRange, baud, error)) return std::nullopt;
+  if (baud) options.baud = static_cast<std::uint32_t>(*baud);
   OptionReader read(line, error);
   std::optional<int> reference;
   const bool ok =
-      read.Runs(options.runs) && read.Number("time", options.timePerRun) &&
-      read.Number("gap", options.gapTime) && read.Window("window-n", options.windowIndex[0]) &&
-      read.Window("window-m", options.windowIndex[1]) && read.Number("ext1", options.extensions[0]) &&
-      read.Number("ext2", options.extensions[1]) && read.Flag("mode1", {"IDT", "CDT"}, options.cdt[0]) &&
+      read.Runs(options.runs) && read.Number("time", kRunTimeRange, options.timePerRun) &&
+      read.Number("gap", kGapTimeRange, options.gapTime) && read.Window("window-n", options.windowIndex[0]) &&
+      read.Window("window-m", options.windowIndex[1]) &&
+      read.Number("ext1", kExtensionRange, options.extensions[0]) &&
+      read.Number("ext2", kExtensionRange, options.extensions[1]) &&
+      read.Flag("mode1", {"IDT", "CDT"}, options.cdt[0]) &&
       read.Flag("mode2", {"IDT", "CDT"}, options.cdt[1]) &&
-      read.Number("threshold-a", options.thresholds[0]) &&
-      read.Number("threshold-b", options.thresholds[1]) &&
-      read.Number("threshold-c", options.thresholds[2]) &&
+      read.Number("threshold-a", kAnyThreshold, options.thresholds[0]) &&
+      read.Number("threshold-b", kAnyThreshold, options.thresholds[1]) &&
+      read.Number("threshold-c", kAnyThreshold, options.thresholds[2]) &&
       read.Flag("polarity-a", {"neg", "pos"}, options.positive[0]) &&
       read.Flag("polarity-b", {"neg", "pos"}, options.positive[1]) &&
       read.Flag("polarity-c", {"neg", "pos"}, options.positive[2]) && read.StopTimer(options.stopTimer) &&

@@ -34,6 +34,10 @@ struct MeasureOptions {
 };
 
 // Reads the options of `line`; nullopt with `error` set on a usage error.
+// Every number is range-checked (OptionRangeError); thresholds only for
+// being finite, since their range follows the instrument's calibration
+// (see ThresholdRangeError). A setting left out keeps the instrument's
+// present value.
 std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::string& error);
 
 }  // namespace korva

@@ -6,6 +6,7 @@
 #include "cli/cli_session.h"
 #include "devicelink/register_edit.h"
 #include "setup/register_file.h"
+#include "spectrum/acquisition_registers.h"
 
 namespace korva {
 
@@ -13,10 +14,43 @@ namespace {
 
 constexpr const char* kRegistersUsage =
     "registers save FILE.rgv --port DEVICE [--baud N] [--overwrite]\n"
-    "       korva-tdcr-cli registers write FILE --port DEVICE [--baud N]";
+    "       korva-tdcr-cli registers write FILE --port DEVICE [--baud N] [--force]";
 constexpr int kExchangeWaitMs = 30000;
 // Register 0 is written with the whole set but never read back.
 constexpr std::size_t kFirstReadBack = 1;
+
+// The bits of register `index` the instrument keeps for itself, so that a
+// read-back may differ there from what was written: the model code (15,
+// bits 12-15), the trace-ready and erase status flags (16, bits 15, 4, 5),
+// the rate meters and their
+// gates (44-47), the estimated thresholds (48, 49, 52, 53), the acquisition
+// times (56-61) and the FPGA version (63).
+std::uint16_t InstrumentKeptBits(std::size_t index) {
+  switch (index) {
+    case 15:
+      return 0xF000;
+    case 16:
+      return acquisition_bit::kEraseDone | acquisition_bit::kEraseArmed | 0x8000;
+    case 44:
+    case 45:
+    case 46:
+    case 47:
+    case 48:
+    case 49:
+    case 52:
+    case 53:
+    case 56:
+    case 57:
+    case 58:
+    case 59:
+    case 60:
+    case 61:
+    case 63:
+      return 0xFFFF;
+    default:
+      return 0;
+  }
+}
 
 // Counts what the engine reports, so a command can wait for the next one.
 class EngineEvents : public EngineObserver {
@@ -98,14 +132,16 @@ int SaveRegisters(const CommandLine& line, const std::string& file) {
 // Loads the file as LOAD FILE does over the instrument's own values (so
 // entries the file does not give are written back unchanged), writes all
 // 128 registers, reads them back and lists each register that came back
-// different: read-only and instrument-kept registers show up here.
+// different: read-only and instrument-kept registers show up here. A
+// difference in a bit the instrument does not keep fails the command.
 int WriteRegisters(const CommandLine& line, const std::string& file) {
   int usage = kExitOk;
   const std::optional<Target> target = ReadTarget(line, usage);
   if (!target) return usage;
   RegisterTable probe{};
   std::size_t valuesGiven = 0;
-  if (const RegisterFileStatus status = LoadRegisterFile(file, probe, &valuesGiven);
+  std::vector<RegisterValueFinding> findings;
+  if (const RegisterFileStatus status = LoadRegisterFile(file, probe, &valuesGiven, &findings);
       status != RegisterFileStatus::kDone) {
     std::cerr << RegisterFileMessage(status) << ": " << file << '\n';
     return kExitFailure;
@@ -114,6 +150,14 @@ int WriteRegisters(const CommandLine& line, const std::string& file) {
   // values back to it and report success.
   if (valuesGiven == 0) {
     std::cerr << file << ": no registers block with values in the file; nothing was sent\n";
+    return kExitFailure;
+  }
+  // The reading rules store such lines as something else; the user decides
+  // whether that is what the instrument should get.
+  for (const RegisterValueFinding& finding : findings)
+    std::cerr << file << ": " << RegisterValueFindingText(finding) << '\n';
+  if (!findings.empty() && !line.Has("force")) {
+    std::cerr << file << ": nothing was sent (--force sends the values as read)\n";
     return kExitFailure;
   }
   CliSession session;
@@ -137,19 +181,27 @@ int WriteRegisters(const CommandLine& line, const std::string& file) {
     return Finish(session, kExitFailure);
   }
   const RegisterTable readBack = ImageTable(engine);
+  std::size_t differences = 0;
   for (std::size_t i = kFirstReadBack; i < readBack.size(); ++i) {
     if (readBack[i] == written[i]) continue;
-    std::printf("Register %zu: written %u, read back %u\n", i, static_cast<unsigned>(written[i]),
-                static_cast<unsigned>(readBack[i]));
+    const bool kept = ((readBack[i] ^ written[i]) & ~InstrumentKeptBits(i)) == 0;
+    std::printf("Register %zu: written %u, read back %u%s\n", i, static_cast<unsigned>(written[i]),
+                static_cast<unsigned>(readBack[i]), kept ? " (kept by the instrument)" : "");
+    differences += kept ? 0 : 1;
   }
   std::fflush(stdout);
-  return Finish(session, kExitOk);
+  if (differences == 0) return Finish(session, kExitOk);
+  std::cerr << "korva-tdcr-cli: " << differences << " registers read back different from what was written\n";
+  return Finish(session, kExitFailure);
 }
 
 int Registers(const CommandLine& line) {
   const std::vector<std::string>& words = line.Positionals();
   if (words.size() != 2) return ReportUsageError("registers needs save or write and a FILE");
-  if (words[0] == "save") return SaveRegisters(line, words[1]);
+  if (words[0] == "save") {
+    if (line.Has("force")) return ReportUsageError("registers save takes no --force");
+    return SaveRegisters(line, words[1]);
+  }
   if (words[0] == "write") {
     if (line.Has("overwrite")) return ReportUsageError("registers write takes no --overwrite");
     return WriteRegisters(line, words[1]);
@@ -160,7 +212,7 @@ int Registers(const CommandLine& line) {
 }  // namespace
 
 std::vector<CliCommand> RegisterCommands() {
-  return {{"registers", kRegistersUsage, {{"port", "baud"}, {"overwrite"}, 2}, Registers}};
+  return {{"registers", kRegistersUsage, {{"port", "baud"}, {"overwrite", "force"}, 2}, Registers}};
 }
 
 }  // namespace korva

@@ -2,6 +2,7 @@
 #include <csignal>
 
 #include "cli/cli_command.h"
+#include "cli/output_files.h"
 #include "cli/spectrum_script.h"
 #include "spectrum/acquisition_times.h"
 #include "spectrum/amplifier_gain.h"
@@ -28,15 +29,10 @@ CommandLine::Grammar SpectrumGrammar() {
 // A whole number within `low`..`high`, or a usage error naming the option.
 bool ReadIndex(const CommandLine& line, const std::string& name, long low, long high, std::optional<int>& out,
                std::string& error) {
-  const std::optional<std::string> text = line.Value(name);
-  if (!text) return true;
-  const std::optional<unsigned long> value = ParseUnsigned(*text);
-  if (!value || static_cast<long>(*value) < low || static_cast<long>(*value) > high) {
-    error =
-        "--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high);
-    return false;
-  }
-  out = static_cast<int>(*value);
+  std::optional<double> value;
+  const OptionRange range{static_cast<double>(low), static_cast<double>(high), true, ""};
+  if (!ReadRangedOption(line, name, range, value, error)) return false;
+  if (value) out = static_cast<int>(*value);
   return true;
 }
 
@@ -49,6 +45,10 @@ std::optional<SpectrumOptions> ReadSpectrumOptions(const CommandLine& line, std:
   options.port = *line.Value("port");
   options.out = *line.Value("out");
   options.csv = line.Value("csv");
+  if (options.csv && SameFile(options.out, *options.csv)) {
+    error = "--out and --csv name the same file: " + *options.csv;
+    return std::nullopt;
+  }
   if (!ReadIndex(line, "time", 1, kMaxAcquisitionPresetSeconds, options.presetSeconds, error) ||
       !ReadIndex(line, "input", 0, 8, options.input, error) ||
       !ReadIndex(line, "coarse", 0, kCoarseGainSteps - 1, options.coarse, error) ||

@@ -6,6 +6,7 @@
 #include "analysis/provenance_json.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
+#include "cli/output_files.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/exchange_file.h"
 
@@ -25,8 +26,13 @@ int ExportSpectrum(const CommandLine& line) {
   if (format == ExchangeFormat::kNone) return ReportUsageError("--format must be n42 or spe");
   const std::optional<std::string> out = line.Value("out");
   if (!out) return ReportUsageError("export-spectrum needs --out FILE");
-  CSpectrum spectrum;
   const std::string path = line.Positionals().front();
+  if (SameFile(path, *out)) return ReportUsageError("--out names the input file: " + *out);
+  if (const std::string refusal = ExistingFileRefusal(*out, line.Has("overwrite")); !refusal.empty()) {
+    std::cerr << "korva-tdcr-cli: " << refusal << '\n';
+    return kExitFailure;
+  }
+  CSpectrum spectrum;
   if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
   // A .kts file keeps no NTP offset; the archive's entry of it may.
   Provenance provenance = SpectrumProvenance(spectrum, path);
@@ -42,8 +48,8 @@ int ExportSpectrum(const CommandLine& line) {
 
 std::vector<CliCommand> SpectrumExchangeCommands() {
   return {{"export-spectrum",
-           "export-spectrum FILE.kts --format n42|spe --out FILE",
-           {{"format", "out"}, {}, 1},
+           "export-spectrum FILE.kts --format n42|spe --out FILE [--overwrite]",
+           {{"format", "out"}, {"overwrite"}, 1},
            ExportSpectrum}};
 }
 

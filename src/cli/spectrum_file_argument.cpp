@@ -7,7 +7,9 @@
 namespace korva {
 
 bool LoadSpectrumArgument(CSpectrum& spectrum, const std::string& path) {
-  const std::string failure = LoadAnySpectrumFile(spectrum, path);
+  std::vector<std::string> notes;
+  const std::string failure = LoadAnySpectrumFile(spectrum, path, &notes);
+  for (const std::string& note : notes) std::cerr << "korva-tdcr-cli: " << path << ": note: " << note << '\n';
   if (failure.empty()) return true;
   std::cerr << "korva-tdcr-cli: " << path << ": " << failure << '\n';
   return false;

@@ -10,6 +10,7 @@
 #include "analysis/provenance_json.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
+#include "cli/output_files.h"
 #include "cli/spectrum_file_argument.h"
 #include "spectrum/kts_reader.h"
 #include "spectrum/spectrum_csv.h"
@@ -73,12 +74,14 @@ int ReadSpectrum(const CommandLine& line) {
   const std::optional<std::string> csv = line.Value("csv");
   if (line.Has("soft") && !csv) return ReportUsageError("--soft needs --csv");
   if (line.Has("overwrite") && !csv) return ReportUsageError("--overwrite needs --csv");
-  if (csv && !line.Has("overwrite") && std::filesystem::exists(*csv)) {
-    std::cerr << "File already exists: " << *csv << " (use --overwrite to replace it)\n";
+  const std::string path = line.Positionals().front();
+  if (csv && SameFile(path, *csv)) return ReportUsageError("--csv names the input file: " + *csv);
+  if (const std::string refusal = ExistingFileRefusal(csv.value_or(""), line.Has("overwrite") || !csv);
+      !refusal.empty()) {
+    std::cerr << refusal << '\n';
     return kExitFailure;
   }
   CSpectrum spectrum;
-  const std::string path = line.Positionals().front();
   if (!LoadSpectrumArgument(spectrum, path)) return kExitFailure;
   QJsonObject json = SpectrumJson(spectrum);
   Provenance provenance = SpectrumProvenance(spectrum, path);

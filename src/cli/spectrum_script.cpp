@@ -11,6 +11,7 @@
 #include <limits>
 #include <numeric>
 
+#include "cli/output_files.h"
 #include "common/safe_file_writer.h"
 #include "setup/amplifier_input.h"
 #include "setup/amplifier_send.h"
@@ -50,13 +51,11 @@ bool SpectrumScript::Running() {
 
 bool SpectrumScript::CheckOutputFiles() {
   for (const std::filesystem::path& path : OutputFiles(options_)) {
-    if (!options_.overwrite && std::filesystem::exists(path)) {
-      return ReportFailure("File already exists: " + path.string() + " (use --overwrite to replace it)");
-    }
-    SafeFileWriter probe(path);
-    if (!probe.Open())
-      return ReportFailure(std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate)) + " " +
-                           path.string());
+    if (const std::string refusal = ExistingFileRefusal(path, options_.overwrite); !refusal.empty())
+      return ReportFailure(refusal);
+    if (const std::string reason = CreationFailure(path); !reason.empty())
+      return ReportFailure(std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate)) + "\n" +
+                           path.string() + ": " + reason);
   }
   return true;
 }
@@ -121,10 +120,10 @@ void SpectrumScript::PrintProgress(double elapsedSeconds) {
   std::uint64_t counts = 0;
   for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) counts += buffer.Channel(i);
   const RunTimes times = DecodeRunTimes(buffer.image.registers);
-  std::printf("elapsed %8.1f s  real %s s  live %s s  counts %llu\n", elapsedSeconds,
-              RunTimeText(times.realSeconds).c_str(), RunTimeText(times.liveSeconds).c_str(),
-              static_cast<unsigned long long>(counts));
-  std::fflush(stdout);
+  // Progress goes to standard error, so standard output holds only results.
+  std::fprintf(stderr, "elapsed %8.1f s  real %s s  live %s s  counts %llu\n", elapsedSeconds,
+               RunTimeText(times.realSeconds).c_str(), RunTimeText(times.liveSeconds).c_str(),
+               static_cast<unsigned long long>(counts));
 }
 
 bool SpectrumScript::FollowRun() {

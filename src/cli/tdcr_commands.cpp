@@ -9,7 +9,7 @@ namespace korva {
 
 namespace {
 
-extern "C" void OnInterrupt(int) { TdcrScript::Interrupt(); }
+extern "C" void OnInterrupt(int signal) { TdcrScript::Interrupt(signal); }
 
 const char* const kMeasureUsage =
     "measure --port DEVICE [--baud N] --out BASE [--runs N] [--time S] [--gap S]\n"
@@ -43,13 +43,39 @@ int Measure(const CommandLine& line) {
   const std::optional<MeasureOptions> options = ReadOptions(line);
   if (!options) return kExitUsage;
   std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
   TdcrScript script(*options);
-  const bool done = script.CheckOutputFiles() && script.ConnectAndRead() && script.ReturnToIdle() &&
-                    (script.WriteSettings(), script.Settle()) && script.ChooseReference() &&
-                    (script.Start(), script.FollowRuns()) && script.Save();
+  bool started = false;
+  const bool done = script.CheckOutputFiles() && script.ConnectAndRead() && script.CheckThresholds() &&
+                    script.ReturnToIdle() && (script.WriteSettings(), script.Settle()) &&
+                    script.ChooseReference() && (started = true, script.Start(), script.FollowRuns()) &&
+                    script.Save();
+  if (!done && started && script.LinkLost()) script.SaveAfterLinkLoss();
   script.Disconnect();
-  if (!done) return kExitFailure;
-  return TdcrScript::Interrupted() ? kExitInterrupted : kExitOk;
+  if (!done) return script.UsageRefused() ? kExitUsage : kExitFailure;
+  if (!TdcrScript::Interrupted()) return kExitOk;
+  return TdcrScript::InterruptingSignal() == SIGTERM ? kExitTerminated : kExitInterrupted;
+}
+
+// Stops a measurement the instrument runs (one a measure left running)
+// and, given --out, saves it as the save command does.
+int Stop(const CommandLine& line) {
+  const std::optional<std::string> port = line.Value("port");
+  if (!port) return ReportUsageError("stop needs --port DEVICE");
+  MeasureOptions options;
+  options.port = *port;
+  if (!ReadBaudOption(line, options.baud)) return kExitUsage;
+  options.outBase = line.Value("out").value_or("");
+  options.tag = line.Value("tag").value_or(options.tag);
+  options.overwrite = line.Has("overwrite");
+  if (options.outBase.empty() && (line.Has("tag") || options.overwrite))
+    return ReportUsageError("--tag and --overwrite need --out");
+  TdcrScript script(options);
+  const bool saving = !options.outBase.empty();
+  const bool done = (!saving || script.CheckOutputFiles()) && script.ConnectAndRead() &&
+                    script.StopRunning() && (!saving || (script.ReadWholeMemory() && script.Save()));
+  script.Disconnect();
+  return done ? kExitOk : kExitFailure;
 }
 
 // Saves the measurement the instrument holds, completed or stopped, saved
@@ -73,6 +99,10 @@ std::vector<CliCommand> TdcrCommands() {
        "save --port DEVICE [--baud N] --out BASE [--tag T] [--overwrite]",
        {{"port", "baud", "out", "tag"}, {"overwrite"}},
        Save},
+      {"stop",
+       "stop --port DEVICE [--baud N] [--out BASE [--tag T] [--overwrite]]",
+       {{"port", "baud", "out", "tag"}, {"overwrite"}},
+       Stop},
   };
 }
 

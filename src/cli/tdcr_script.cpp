@@ -1,16 +1,21 @@
 #include "cli/tdcr_script.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <limits>
 
+#include "cli/cli_command.h"
+#include "common/safe_file_writer.h"
 #include "devicelink/device_image.h"
 #include "tdcr/measurement_snapshot.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_settings.h"
+#include "tdcr/threshold_scale.h"
 
 namespace korva {
 
@@ -27,8 +32,9 @@ TdcrScript::TdcrScript(const MeasureOptions& options)
           session_.Engine(), session_.Reference(), [this] { ChooseReferenceFromOptions(); }, dialogs_,
           session_.Prompt()) {}
 
-void TdcrScript::Interrupt() { interrupted = 1; }
+void TdcrScript::Interrupt(int signal) { interrupted = signal; }
 bool TdcrScript::Interrupted() { return interrupted != 0; }
+int TdcrScript::InterruptingSignal() { return interrupted; }
 
 bool TdcrScript::Running() {
   return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Running();
@@ -37,7 +43,8 @@ bool TdcrScript::Running() {
 bool TdcrScript::CheckOutputFiles() {
   const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
   if (const auto path = FirstUncreatableFile(names)) {
-    return ReportFailure(std::string(MeasurementFileSaver::kTdcFailure) + " " + path->string());
+    return ReportFailure(std::string(MeasurementFileSaver::kTdcFailure) + "\n" + path->string() + ": " +
+                         CreationFailure(*path));
   }
   if (options_.overwrite) return true;
   for (const auto& path : {names.tdc, names.csv, names.xml}) {
@@ -80,6 +87,24 @@ bool TdcrScript::ReturnToIdle() {
                return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Idle();
              },
              kReplyWaitMs);
+}
+
+bool TdcrScript::CheckThresholds() {
+  const ThresholdScale scale = ThresholdScale::For(session_.Buffer().image);
+  constexpr std::array<const char*, 3> kNames = {"threshold-a", "threshold-b", "threshold-c"};
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
+    if (!options_.thresholds[i]) continue;
+    const double ends[2] = {scale.Millivolts(i, 0), scale.Millivolts(i, ThresholdScale::kMaxCode)};
+    const std::string error =
+        OptionRangeError(kNames[i], *options_.thresholds[i],
+                         {std::min(ends[0], ends[1]), std::max(ends[0], ends[1]), false, "mV"});
+    if (!error.empty()) {
+      usageRefused_ = true;
+      ReportUsageError(error);
+      return false;
+    }
+  }
+  return true;
 }
 
 void TdcrScript::WriteSettings() {
@@ -125,10 +150,10 @@ void TdcrScript::PrintProgress(int run, double elapsedSeconds) {
   const TdcrFormState& form = Measurement().Form();
   const int runs = Measurement().PresetRuns();
   const double total = SequenceSeconds(session_.Buffer().image.registers);
-  std::fprintf(stdout, "RUN %d of %d  elapsed %8.1f s  remaining %8.1f s  T/D N1 %s\n", run, runs,
+  // Progress goes to standard error, so standard output holds only results.
+  std::fprintf(stderr, "RUN %d of %d  elapsed %8.1f s  remaining %8.1f s  T/D N1 %s\n", run, runs,
                elapsedSeconds, std::max(0.0, total - elapsedSeconds),
                form.readings.ratios[TdcrRates::kN1][TdcrRates::kTOverD].c_str());
-  std::fflush(stdout);
 }
 
 bool TdcrScript::FollowRuns() {
@@ -167,10 +192,29 @@ bool TdcrScript::Save() {
     return ReportFailure("The instrument holds no measurement that can be saved.");
   if (outcome != SaveOutcome::kSaved || !Settle()) return false;
   PrintTable();
+  PrintSaved();
+  return true;
+}
+
+bool TdcrScript::SaveAfterLinkLoss() {
+  std::cerr << "The link to the instrument was lost; the completed runs are saved." << std::endl;
+  if (workbench_.Saver().SaveWithoutInstrument() != SaveOutcome::kSaved) return false;
+  PrintTable();
+  PrintSaved();
+  return false;
+}
+
+bool TdcrScript::StopRunning() {
+  if (!Running()) return true;
+  Measurement().StopMeasurement();
+  return session_.WaitUntil([this] { return !Running(); }, kReplyWaitMs) ||
+         ReportFailure("The instrument did not stop the measurement.");
+}
+
+void TdcrScript::PrintSaved() {
   const MeasurementFileNames names = MeasurementFileNamesFor(options_.outBase);
   std::cout << "Saved: " << names.tdc.string() << ", " << names.csv.string() << ", " << names.xml.string()
             << '\n';
-  return true;
 }
 
 void TdcrScript::PrintTable() {

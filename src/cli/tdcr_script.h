@@ -17,8 +17,10 @@ class TdcrScript {
   explicit TdcrScript(const MeasureOptions& options);
 
   // Stops the measurement at the next tick; the files are still written.
-  static void Interrupt();
+  // `signal` (SIGINT or SIGTERM) is what stopped it.
+  static void Interrupt(int signal);
   static bool Interrupted();
+  static int InterruptingSignal();
 
   // The three files can be created at the chosen base, and existing ones
   // may be replaced. Checked before anything reaches the instrument.
@@ -29,6 +31,10 @@ class TdcrScript {
   // Resets a finished or saved measurement (or an unsaved one the options
   // allow to discard) so a new one can start.
   bool ReturnToIdle();
+  // The threshold options lie within what the instrument's threshold
+  // scale reaches (codes 0-65535); else a usage error is printed.
+  bool CheckThresholds();
+  bool UsageRefused() const { return usageRefused_; }
   void WriteSettings();
   // Waits until every queued register write has gone out and the
   // registers have been read back after it.
@@ -42,6 +48,14 @@ class TdcrScript {
   // Writes the three files, marks the measurement saved and prints the
   // run table and the file names.
   bool Save();
+  // After the link was lost during the runs: writes the three files of
+  // the runs the image holds as completed, marks nothing, and still
+  // returns false (the measurement did not end as asked).
+  bool SaveAfterLinkLoss();
+  bool LinkLost() { return session_.LinkGivenUp(); }
+  // A measurement in progress is stopped; true once the instrument no
+  // longer runs one.
+  bool StopRunning();
   void Disconnect() { session_.Disconnect(); }
 
  private:
@@ -63,8 +77,10 @@ class TdcrScript {
   void ChooseReferenceFromOptions();
   void PrintProgress(int run, double elapsedSeconds);
   void PrintTable();
+  void PrintSaved();
 
   const MeasureOptions& options_;
+  bool usageRefused_ = false;
   CliSession session_;
   OptionSaveDialogs dialogs_;
   TdcrWorkbench workbench_;

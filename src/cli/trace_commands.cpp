@@ -22,15 +22,11 @@ CommandLine::Grammar TraceGrammar() {
 
 bool ReadNumber(const CommandLine& line, const std::string& name, int low, int high, int& out,
                 std::string& error) {
-  const std::optional<std::string> text = line.Value(name);
-  if (!text) return true;
-  const std::optional<unsigned long> value = ParseUnsigned(*text);
-  if (!value || *value < static_cast<unsigned long>(low) || *value > static_cast<unsigned long>(high)) {
-    error =
-        "--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+  std::optional<double> value;
+  if (!ReadRangedOption(line, name, {static_cast<double>(low), static_cast<double>(high), true, ""}, value,
+                        error))
     return false;
-  }
-  out = static_cast<int>(*value);
+  if (value) out = static_cast<int>(*value);
   return true;
 }
 

@@ -84,7 +84,7 @@ SafeFileWriter::SafeFileWriter(std::filesystem::path target) : target_(std::move
 SafeFileWriter::~SafeFileWriter() { Discard(); }
 
 bool SafeFileWriter::Open() {
-  if (!IsReplaceable(target_)) return Fail();
+  if (!IsReplaceable(target_)) return Fail(EISDIR);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::filesystem::path name = TemporaryName(target_);
     descriptor_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -96,7 +96,7 @@ bool SafeFileWriter::Open() {
     }
     if (errno != EEXIST) break;
   }
-  return Fail();
+  return Fail(errno);
 }
 
 bool SafeFileWriter::Write(std::string_view text) {
@@ -104,7 +104,7 @@ bool SafeFileWriter::Write(std::string_view text) {
   while (!text.empty()) {
     const ssize_t written = ::write(descriptor_, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return Fail();
+    if (written <= 0) return Fail(written < 0 ? errno : ENOSPC);
     text.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
@@ -112,24 +112,30 @@ bool SafeFileWriter::Write(std::string_view text) {
 
 bool SafeFileWriter::Finish() {
   if (failed_ || descriptor_ < 0) return false;
-  failed_ = ::fsync(descriptor_) != 0;
-  failed_ = ::close(descriptor_) != 0 || failed_;
+  if (::fsync(descriptor_) != 0) Fail(errno);
+  if (::close(descriptor_) != 0) Fail(errno);
   descriptor_ = -1;
   finished_ = !failed_;
   return finished_;
 }
 
 bool SafeFileWriter::Commit() {
-  if (!finished_ || ::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail();
+  if (!finished_) return Fail(error_ != 0 ? error_ : EBADF);
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail(errno);
   temporary_.clear();
   finished_ = false;
   SyncFolder(target_.parent_path());
   return true;
 }
 
-bool SafeFileWriter::Fail() {
+bool SafeFileWriter::Fail(int error) {
+  if (error_ == 0) error_ = error;
   failed_ = true;
   return false;
+}
+
+std::string SafeFileWriter::FailureReason() const {
+  return error_ == 0 ? std::string() : std::generic_category().message(error_);
 }
 
 void SafeFileWriter::Discard() {
@@ -137,6 +143,12 @@ void SafeFileWriter::Discard() {
   descriptor_ = -1;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
+}
+
+std::string CreationFailure(const std::filesystem::path& target) {
+  SafeFileWriter probe(target);
+  if (probe.Open()) return {};
+  return probe.FailureReason();
 }
 
 }  // namespace korva

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace korva {
@@ -33,9 +34,14 @@ class SafeFileWriter {
   bool Commit();
 
   const std::filesystem::path& Target() const { return target_; }
+  // The system's text for why the first failing step failed ("No such
+  // file or directory", "Read-only file system", "No space left on
+  // device"); empty while nothing failed.
+  std::string FailureReason() const;
 
  private:
-  bool Fail();
+  // Records `error` (an errno value) as the reason, once.
+  bool Fail(int error);
   void Discard();
 
   std::filesystem::path target_;
@@ -43,6 +49,11 @@ class SafeFileWriter {
   int descriptor_ = -1;
   bool failed_ = false;
   bool finished_ = false;
+  int error_ = 0;
 };
+
+// Empty when a file can be created at `target` (nothing is left behind by
+// the check); otherwise the system's reason it cannot.
+std::string CreationFailure(const std::filesystem::path& target);
 
 }  // namespace korva

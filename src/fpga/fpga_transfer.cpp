@@ -70,6 +70,14 @@ FpgaStart FpgaTransfer::OpenAndCheck(const std::filesystem::path& path) {
     cursor_ = kbf::kHeaderSize;
     address_ = header->address;
   }
+  const std::uint64_t blocks = (transferLength_ + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
+  if (address_ + blocks > kConfigurationFlashBytes) {
+    log_.Add(std::string(fpga_text::kFileError) + std::string(fpga_text::kTooLarge) + std::to_string(blocks) +
+             " bytes from address " + std::to_string(address_) + ", the flash holds " +
+             std::to_string(kConfigurationFlashBytes) + " bytes");
+    design_.reset();
+    return FpgaStart::kFileError;
+  }
   return FpgaStart::kStarted;
 }
 

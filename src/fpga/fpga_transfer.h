@@ -43,12 +43,18 @@ inline constexpr std::string_view kUploadInterrupted =
 inline constexpr std::string_view kConfigureIncomplete =
     "The last upload did not finish: the flash holds an incomplete design. Configure the FPGA from it "
     "anyway?";
+// A design whose blocks would pass the end of the configuration flash.
+inline constexpr std::string_view kTooLarge = "the design does not fit the configuration flash: ";
 inline constexpr std::string_view kInitialPath = "*.kbf";
 inline constexpr std::string_view kBrowseFilter = "Korva Binary (*.kbf)|*.kbf|All Files (*.*)|*.*||";
 // Where the folder of the last design chosen is kept (a text value).
 inline constexpr std::string_view kLastPathKey = "\\ConfigKorva\\LastPath";
 inline constexpr std::string_view kLastPathValue = "FPGAFile";
 }  // namespace fpga_text
+
+// The configuration flash of the instrument: 2 MiB, as the virtual
+// instrument's default models it. A design must fit from its address on.
+inline constexpr std::uint64_t kConfigurationFlashBytes = std::uint64_t{2} << 20;
 
 enum class FpgaOperation { kNone, kUpload, kVerify, kConfigure };
 
@@ -127,7 +133,9 @@ class FpgaTransfer {
 
   // "Upload": writes the design at `path` block by block. A .kbf file goes
   // to the flash address in its header, checked first; any other file is
-  // bit-reversed and goes to address 0.
+  // bit-reversed and goes to address 0. A design whose blocks would pass
+  // the end of the flash is refused before anything is sent (kFileError,
+  // its sizes logged).
   FpgaStart Upload(const std::filesystem::path& path);
   // "Verify": reads back the flash blocks the same design occupies and logs
   // every byte that differs from the file.

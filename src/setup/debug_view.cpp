@@ -216,13 +216,20 @@ void CDebugView::OnLoadFile() {
   if (!dialogs_.chooseLoadName) return;
   const std::optional<std::string> chosen = dialogs_.chooseLoadName(this);
   if (!chosen) return;
-  const RegisterFileStatus status = LoadRegisterFile(*chosen, table_.Values());
+  std::vector<RegisterValueFinding> findings;
+  const RegisterFileStatus status = LoadRegisterFile(*chosen, table_.Values(), nullptr, &findings);
   if (status != RegisterFileStatus::kDone) {
     prompt_.ShowError(RegisterFileMessage(status));
     return;
   }
   autoRead_->setChecked(false);
   ShowValue(table_.SelectedValue());
+  // The lines the reading rules stored other than as written, as the tool
+  // lists them before a write.
+  if (findings.empty()) return;
+  std::string lines;
+  for (const RegisterValueFinding& finding : findings) lines += RegisterValueFindingText(finding) + "\n";
+  prompt_.ShowMessage(register_file_text::kLoadTitle, lines);
 }
 
 CDocableDebugPane::CDocableDebugPane(CommandEngine& engine, SpectrumDocuments& spectra, Prompt& prompt,

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/files_saved.h"
@@ -83,6 +85,18 @@ std::uint16_t LeadingValue(std::string_view line) {
   return static_cast<std::uint16_t>(low);
 }
 
+// Whether the line is exactly a number of 0..65535, blanks around it
+// allowed: a value the reader rules store as written.
+bool IsPlainValue(std::string_view line) {
+  const auto number = ReadLeadingNumber(line);
+  if (!number || number->digits.size() > 5) return false;
+  const std::size_t end =
+      static_cast<std::size_t>(number->digits.data() - line.data()) + number->digits.size();
+  if (line.find_first_not_of(" \t", end) != std::string_view::npos) return false;
+  const unsigned long value = std::stoul(std::string(number->digits));
+  return value <= 0xFFFF && (!number->negative || value == 0);
+}
+
 // The count a size line gives: the number after "<size>", limited to
 // 0..128 (a missing number counts as 0).
 std::size_t SizeValue(std::string_view line) {
@@ -99,11 +113,15 @@ std::size_t SizeValue(std::string_view line) {
 // does with each line.
 class RegisterFileReader {
  public:
-  explicit RegisterFileReader(RegisterTable& table) : table_(table) {}
+  RegisterFileReader(RegisterTable& table, std::vector<RegisterValueFinding>* findings)
+      : table_(table), findings_(findings) {}
 
   std::size_t ValuesGiven() const { return valuesGiven_; }
 
-  void Examine(std::string_view rawLine) {
+  // `fileLine` numbers the file's line the piece comes from.
+  void Examine(std::string_view rawLine, std::size_t fileLine) {
+    fileLine_ = fileLine;
+    raw_ = rawLine;
     const std::string line = WithoutSpaces(rawLine);
     if (!inBlock_) {
       if (OpensBlock(line)) {
@@ -134,12 +152,18 @@ class RegisterFileReader {
       inData_ = false;
       inBlock_ = false;
     } else if (next_ < count_) {
-      table_[next_++] = LeadingValue(line);
+      table_[next_] = LeadingValue(line);
+      if (findings_ != nullptr && !IsPlainValue(raw_))
+        findings_->push_back({fileLine_, next_, std::string(raw_), table_[next_]});
+      ++next_;
       ++valuesGiven_;
     }
   }
 
   RegisterTable& table_;
+  std::vector<RegisterValueFinding>* findings_;
+  std::size_t fileLine_ = 0;
+  std::string_view raw_;
   bool inBlock_ = false;
   bool inData_ = false;
   std::size_t count_ = kRegisterFileEntries;
@@ -181,22 +205,40 @@ std::string RegisterFileText(const RegisterTable& table) {
 
 // A line ends at a line feed; a carriage return before it belongs to the
 // line end, not to the line, so files with CR LF line ends read fully.
-std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table) {
-  RegisterFileReader reader(table);
+std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table,
+                                  std::vector<RegisterValueFinding>* findings) {
+  RegisterFileReader reader(table, findings);
   std::size_t lines = 0;
+  std::size_t fileLine = 0;
   while (!text.empty() && lines < kRegisterFileMaxLines) {
+    ++fileLine;
     const std::size_t feed = text.find('\n');
     std::string_view line = text.substr(0, feed);
     text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
     // A longer line is read in pieces, each counted as a line of its own.
     do {
-      reader.Examine(line.substr(0, kRegisterFileLineLength));
+      reader.Examine(line.substr(0, kRegisterFileLineLength), fileLine);
       line.remove_prefix(std::min(line.size(), kRegisterFileLineLength));
       ++lines;
     } while (!line.empty() && lines < kRegisterFileMaxLines);
   }
   return reader.ValuesGiven();
+}
+
+std::string RegisterValueFindingText(const RegisterValueFinding& finding) {
+  std::string shown;
+  for (const char c : finding.text) {
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+      shown += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      shown += escaped;
+    }
+  }
+  return "line " + std::to_string(finding.line) + " (register " + std::to_string(finding.entry) + "): \"" +
+         shown + "\" is not a whole number from 0 to 65535; read as " + std::to_string(finding.stored);
 }
 
 std::filesystem::path RegisterFileNameFor(const std::filesystem::path& chosen) {
@@ -227,10 +269,10 @@ RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const R
 }
 
 RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table,
-                                    std::size_t* valuesGiven) {
+                                    std::size_t* valuesGiven, std::vector<RegisterValueFinding>* findings) {
   const std::optional<std::string> text = ReadHead(source);
   if (!text) return RegisterFileStatus::kUnableToOpen;
-  const std::size_t given = ApplyRegisterFileText(*text, table);
+  const std::size_t given = ApplyRegisterFileText(*text, table, findings);
   if (valuesGiven != nullptr) *valuesGiven = given;
   return RegisterFileStatus::kDone;
 }

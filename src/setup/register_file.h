@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korva {
 
@@ -44,6 +45,19 @@ inline constexpr const char* kLoadFilter =
 inline constexpr const char* kDefaultExtension = "rgv";
 }  // namespace register_file_text
 
+// A value line the reader rules store other than as written: not a number
+// (stored as 0), a number outside 0..65535 (stored as its low 16 bits), or
+// a number with more after it, such as "12.7" (stored as 12).
+struct RegisterValueFinding {
+  std::size_t line = 0;   // in the file, from 1
+  std::size_t entry = 0;  // the register (table entry) it went to
+  std::string text;       // the line as the file holds it
+  std::uint16_t stored = 0;
+};
+
+// "line 12 (register 8): "70000" is not a whole number from 0 to 65535; read as 4464".
+std::string RegisterValueFindingText(const RegisterValueFinding& finding);
+
 // The whole file for `table`, lines ended by single line feeds.
 std::string RegisterFileText(const RegisterTable& table);
 
@@ -52,8 +66,10 @@ std::string RegisterFileText(const RegisterTable& table);
 // Malformed text never fails: lines that match nothing are skipped.
 // Returns how many register values the text gave: 0 for a text without a
 // registers block (an empty file, or one of another kind) or with an
-// empty one.
-std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table);
+// empty one. `findings`, when given, receives every value line stored
+// other than as written, in file order.
+std::size_t ApplyRegisterFileText(std::string_view text, RegisterTable& table,
+                                  std::vector<RegisterValueFinding>* findings = nullptr);
 
 // The name a save uses: ".rgv" appended when the chosen file name has no
 // extension.
@@ -74,8 +90,9 @@ RegisterFileStatus SaveRegisterFile(const std::filesystem::path& target, const R
 
 // Reads `source` with the reader rules into `table`. When the file cannot
 // be read the table is left as it was. `valuesGiven`, when given, receives
-// the count ApplyRegisterFileText returns.
+// the count ApplyRegisterFileText returns, `findings` its findings.
 RegisterFileStatus LoadRegisterFile(const std::filesystem::path& source, RegisterTable& table,
-                                    std::size_t* valuesGiven = nullptr);
+                                    std::size_t* valuesGiven = nullptr,
+                                    std::vector<RegisterValueFinding>* findings = nullptr);
 
 }  // namespace korva

@@ -37,9 +37,17 @@ ExchangeFormat ExchangeFormatOf(const std::filesystem::path& path) {
   return ExchangeFormat::kNone;
 }
 
-std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path) {
+std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path,
+                                std::vector<std::string>* notes) {
   const ExchangeFormat format = ExchangeFormatOf(path);
-  if (format == ExchangeFormat::kNone) return SpectrumFileMessage(LoadSpectrumFile(spectrum, path));
+  if (format == ExchangeFormat::kNone) {
+    KtsReading reading;
+    const SpectrumFileStatus status = LoadSpectrumFile(spectrum, path, &reading);
+    if (status == SpectrumFileStatus::kNotASpectrum)
+      return std::string(SpectrumFileMessage(status)) + ": " + reading.refusal;
+    if (notes != nullptr) *notes = std::move(reading.notes);
+    return SpectrumFileMessage(status);
+  }
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > kMaxExchangeFileBytes) return "The file is too large to be a spectrum";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "spectrum/spectrum_exchange.h"
 #include "spectrum/spectrum_file_status.h"
@@ -21,8 +22,10 @@ ExchangeFormat ExchangeFormatOf(const std::filesystem::path& path);
 // "Open Spectrum" for every format: a .n42 or .spe file is imported into
 // the file spectrum, anything else is read as a .kts file. Returns the
 // message to show when the file was not read (empty when it was); the
-// record is then left as it was.
-std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path);
+// record is then left as it was. `notes`, when given, receives what the
+// .kts reader clamped.
+std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path,
+                                std::vector<std::string>* notes = nullptr);
 
 // Writes `spectrum` as an N42 or SPE file (never kNone).
 SpectrumFileStatus SaveExchangeFile(const ExchangeSpectrum& spectrum, ExchangeFormat format,

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "spectrum/kts_tag.h"
 #include "spectrum/plain_number.h"
@@ -112,6 +114,20 @@ class KtsReader {
  public:
   KtsReader(CSpectrum& spectrum, std::string_view text) : spectrum_(spectrum), lines_(text) {}
 
+  // The refusal (naming the file `fileName`) and the notes of the text read.
+  KtsReading Verdict(const std::string& fileName) const {
+    KtsReading reading{{}, notes_};
+    if (!spectrumSeen_) {
+      reading.refusal = fileName + " has no spectrum block";
+    } else if (!countsSeen_) {
+      reading.refusal = fileName + " has no counts in its spectrum block";
+    } else if (countsShort_) {
+      reading.refusal = fileName + " ends after " + std::to_string(countsShort_->first) + " of its " +
+                        std::to_string(countsShort_->second) + " channels";
+    }
+    return reading;
+  }
+
   void Read() {
     while (lines_.Next(line_)) {
       const std::string section = LowerCase(ElementName(line_.packed));
@@ -120,6 +136,7 @@ class KtsReader {
           spectrum_.image.serialNumber = Low16(LeadingInteger(*value));
         }
       } else if (section == "spectrum") {
+        spectrumSeen_ = true;
         ReadSpectrum();
       } else if (section == "registers") {
         ReadRegisters();
@@ -161,18 +178,33 @@ class KtsReader {
     const auto value = ElementValue(line_.packed, name);
     if (!value) return;
     (name == "hardsize" ? spectrum_.hardSize : spectrum_.softSize) = LeadingInteger(*value);
-    spectrum_.hardSize = std::clamp(spectrum_.hardSize, CSpectrum::kMinSize, CSpectrum::kMaxSize);
-    spectrum_.softSize = std::clamp(spectrum_.softSize, CSpectrum::kMinSize, spectrum_.hardSize);
+    Clamp("hard size", spectrum_.hardSize, CSpectrum::kMinSize, CSpectrum::kMaxSize);
+    Clamp("soft size", spectrum_.softSize, CSpectrum::kMinSize, spectrum_.hardSize);
+  }
+
+  // Holds `value` within low..high, noting a change.
+  void Clamp(const char* what, std::int32_t& value, std::int32_t low, std::int32_t high) {
+    const std::int32_t held = std::clamp(value, low, high);
+    if (held != value)
+      notes_.push_back(std::string(what) + " " + std::to_string(value) + " read as " + std::to_string(held));
+    value = held;
   }
 
   // Up to 4097 lines after "<data>", ended early by "</data>"; the first
   // hard-size ones are channels, the rest are read past. Offsets other than
   // the 0 and 4096 this program writes are held so that the block ends
-  // within the upper half.
+  // within the upper half. A block the file's end (or the line budget) cuts
+  // before its hard-size counts is remembered for the verdict.
   void ReadCounts() {
-    const std::int32_t offset = std::clamp(offset_, 0, kHalvesEnd - spectrum_.hardSize);
-    for (std::int32_t j = 0; j <= CSpectrum::kMaxSize && lines_.Next(line_) && line_.packed != "</data>";
-         ++j) {
+    std::int32_t offset = offset_;
+    Clamp("offset", offset, 0, kHalvesEnd - spectrum_.hardSize);
+    countsSeen_ = true;
+    for (std::int32_t j = 0; j <= CSpectrum::kMaxSize; ++j) {
+      if (!lines_.Next(line_)) {
+        if (j < spectrum_.hardSize) countsShort_ = {j, spectrum_.hardSize};
+        return;
+      }
+      if (line_.packed == "</data>") return;
       if (j >= spectrum_.hardSize) continue;
       const auto channel = static_cast<std::size_t>(j);
       spectrum_.roiMarks[channel] = !line_.packed.empty() && line_.packed.front() == '+' ? 1 : 0;
@@ -185,7 +217,8 @@ class KtsReader {
     ReadSection("</registers>", [&](const std::string& name) {
       if (name == "size") {
         if (const auto value = ElementValue(line_.packed, "size")) {
-          count = std::clamp<std::int32_t>(LeadingInteger(*value), 0, wire::kRegisterCount);
+          count = LeadingInteger(*value);
+          Clamp("register count", count, 0, wire::kRegisterCount);
         }
       }
       if (line_.packed.find("<data>") == std::string_view::npos) return;
@@ -250,6 +283,10 @@ class KtsReader {
   KtsLine line_;
   std::int32_t offset_ = 0;
   bool offsetSeen_ = false;
+  bool spectrumSeen_ = false;
+  bool countsSeen_ = false;
+  std::optional<std::pair<std::int32_t, std::int32_t>> countsShort_;  // counts read, hard size
+  std::vector<std::string> notes_;
 };
 
 void ResetForLoad(CSpectrum& spectrum, const std::string& fileName) {
@@ -272,16 +309,19 @@ void ResetForLoad(CSpectrum& spectrum, const std::string& fileName) {
 
 }  // namespace
 
-void ReadSpectrumText(CSpectrum& spectrum, std::string_view text, const std::string& fileName) {
+KtsReading ReadSpectrumText(CSpectrum& spectrum, std::string_view text, const std::string& fileName) {
   ResetForLoad(spectrum, fileName);
-  KtsReader(spectrum, text).Read();
+  KtsReader reader(spectrum, text);
+  reader.Read();
   spectrum.softSize = std::max(spectrum.softSize, CSpectrum::kMinSize);
   if (spectrum.hardSize < CSpectrum::kMinSize) spectrum.hardSize = CSpectrum::kMaxSize;
   spectrum.DeriveHalfSelector();
   spectrum.SetSizes(spectrum.hardSize, spectrum.softSize, true);
+  return reader.Verdict(fileName);
 }
 
-SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path) {
+SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path,
+                                    KtsReading* reading) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return SpectrumFileStatus::kCannotOpen;
   std::ifstream file(path, std::ios::binary);
@@ -294,7 +334,12 @@ SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::
   while (text.size() < kMaxBytes && file.read(block, sizeof block).gcount() > 0) {
     text.append(block, std::min(static_cast<std::size_t>(file.gcount()), kMaxBytes - text.size()));
   }
-  ReadSpectrumText(spectrum, text, path.filename().string());
+  CSpectrum loaded = spectrum;
+  KtsReading read = ReadSpectrumText(loaded, text, path.filename().string());
+  const bool refused = !read.refusal.empty();
+  if (reading != nullptr) *reading = std::move(read);
+  if (refused) return SpectrumFileStatus::kNotASpectrum;
+  spectrum = std::move(loaded);
   return SpectrumFileStatus::kDone;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "spectrum/spectrum_file_status.h"
 #include "spectrum/spectrum_record.h"
@@ -20,9 +21,21 @@ namespace korva {
 inline constexpr std::size_t kKtsMaxLines = 50000;
 inline constexpr std::size_t kKtsLineLength = 1023;
 
-// Reads the text of a .kts file into the file spectrum. The reader never
-// rejects a file: unknown lines are skipped, missing elements keep the
-// values the load starts from, out-of-range sizes and offsets are clamped.
+// What reading a .kts text found beyond the values it stored.
+struct KtsReading {
+  // Why the text is no spectrum file, empty when it is one: it has no
+  // spectrum block, no counts in it, or ends before its counts do.
+  std::string refusal;
+  // One sentence for each value the reading rules clamped.
+  std::vector<std::string> notes;
+};
+
+// Reads the text of a .kts file into the file spectrum. The reading rules
+// store whatever a text gives: unknown lines are skipped, missing elements
+// keep the values the load starts from, out-of-range sizes and offsets are
+// clamped (each clamp noted). Whether the text is a spectrum file at all is
+// the returned refusal's to say; LoadSpectrumFile keeps a refused file out
+// of the record.
 //
 // The load starts by resetting the record: tag and caption become
 // `fileName`, the hard size 4096, counts 0-8191, the compressed spectrum
@@ -35,11 +48,14 @@ inline constexpr std::size_t kKtsLineLength = 1023;
 // the sizes are applied (forced), which rebuilds the compressed spectrum
 // and the display ROI marks. Making the spectrum active, setting the pane
 // caption and showing it at soft size 4096 are the caller's.
-void ReadSpectrumText(CSpectrum& spectrum, std::string_view text, const std::string& fileName);
+KtsReading ReadSpectrumText(CSpectrum& spectrum, std::string_view text, const std::string& fileName);
 
 // "Open Spectrum": reads the file at `path` (its name, with extension,
-// becomes tag and caption). Fails only when the file cannot be opened for
-// reading; then the record is left as it was.
-SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path);
+// becomes tag and caption). Fails when the file cannot be opened for
+// reading (kCannotOpen) or its text is refused (kNotASpectrum); then the
+// record is left as it was. `reading`, when given, receives the refusal
+// and the notes.
+SpectrumFileStatus LoadSpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path,
+                                    KtsReading* reading = nullptr);
 
 }  // namespace korva

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/files_saved.h"
 #include "common/format_text.h"
 #include "common/program_version.h"
 #include "common/safe_file_writer.h"
@@ -145,6 +146,7 @@ SpectrumFileStatus SaveN42File(const ExchangeSpectrum& spectrum, const std::file
   if (!writer.Open()) return SpectrumFileStatus::kCannotCreate;
   const std::string text = N42FileText(spectrum, "Korva-TDCR " + ProgramVersionText());
   if (!writer.Write(text) || !writer.Finish() || !writer.Commit()) return SpectrumFileStatus::kWriteFailed;
+  AnnounceSavedFiles(SavedKind::kSpectrumExport, {path});
   return SpectrumFileStatus::kDone;
 }
 

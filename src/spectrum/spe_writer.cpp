@@ -1,5 +1,6 @@
 #include "spectrum/spe_writer.h"
 
+#include "common/files_saved.h"
 #include "common/format_text.h"
 #include "common/safe_file_writer.h"
 
@@ -73,6 +74,7 @@ SpectrumFileStatus SaveSpeFile(const ExchangeSpectrum& spectrum, const std::file
   if (!writer.Write(SpeFileText(spectrum)) || !writer.Finish() || !writer.Commit()) {
     return SpectrumFileStatus::kWriteFailed;
   }
+  AnnounceSavedFiles(SavedKind::kSpectrumExport, {path});
   return SpectrumFileStatus::kDone;
 }
 

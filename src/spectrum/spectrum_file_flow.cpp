@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "common/prompt.h"
 #include "spectrum/spectrum_file_context.h"
@@ -9,6 +10,15 @@
 namespace korva {
 
 namespace {
+
+// The title of the message listing what the reading rules clamped.
+constexpr const char* kClampNoteTitle = "Note";
+
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += (joined.empty() ? "" : "\n") + line;
+  return joined;
+}
 
 // What a name typed without an extension gets; CSV names are kept as typed.
 const char* DefaultExtension(SpectrumSaveKind kind) {
@@ -55,8 +65,12 @@ bool Report(SpectrumFileStatus status, Prompt& prompt) {
 bool OpenSpectrum(CSpectrum& file, SpectrumFileDialogs& dialogs, Prompt& prompt) {
   const std::optional<std::string> chosen = dialogs.ChooseOpenTarget();
   if (!chosen || chosen->empty()) return false;
-  const std::string failure = LoadAnySpectrumFile(file, *chosen);
-  if (failure.empty()) return true;
+  std::vector<std::string> notes;
+  const std::string failure = LoadAnySpectrumFile(file, *chosen, &notes);
+  if (failure.empty()) {
+    if (!notes.empty()) prompt.ShowMessage(kClampNoteTitle, JoinedLines(notes));
+    return true;
+  }
   prompt.ShowCaptionedError(kSpectrumFileErrorCaption, failure);
   return false;
 }

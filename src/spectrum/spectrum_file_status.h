@@ -10,6 +10,7 @@ enum class SpectrumFileStatus {
   kCannotOpen,    // "Unable to Open File": the file to read cannot be opened
   kCannotCreate,  // "Unable to Save File": the file to write cannot be created
   kWriteFailed,   // "Error Writing to File": writing failed; any earlier file is left as it was
+  kNotASpectrum,  // "Not a spectrum file": the file read has no spectrum, or not all of it
 };
 
 inline constexpr const char* kSpectrumFileErrorCaption = "Error";
@@ -23,6 +24,8 @@ constexpr const char* SpectrumFileMessage(SpectrumFileStatus status) {
       return "Unable to Save File";
     case SpectrumFileStatus::kWriteFailed:
       return "Error Writing to File";
+    case SpectrumFileStatus::kNotASpectrum:
+      return "Not a spectrum file";
     case SpectrumFileStatus::kDone:
       break;
   }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "common/file_set_commit.h"
 #include "common/files_saved.h"
 #include "common/prompt.h"
 #include "common/safe_file_writer.h"
@@ -38,15 +39,22 @@ bool AnyExists(const MeasurementFileNames& names) {
 }
 
 // All three files are written out before the first replaces its target,
-// so a file that cannot be written leaves the earlier set complete.
-std::optional<const char*> WriteTexts(MeasurementFiles& files, const std::array<std::string, 3>& texts) {
+// and they are put in place as one set, so a file that cannot be written
+// or renamed leaves the earlier set complete. Gives the file that failed.
+std::optional<std::size_t> WriteTexts(MeasurementFiles& files, const std::array<std::string, 3>& texts) {
   for (std::size_t file = 0; file < files.size(); ++file) {
-    if (!files[file].writer.Write(texts[file]) || !files[file].writer.Finish()) return files[file].failure;
+    if (!files[file].writer.Write(texts[file]) || !files[file].writer.Finish()) return file;
   }
-  for (MeasurementFile& file : files) {
-    if (!file.writer.Commit()) return file.failure;
-  }
-  return std::nullopt;
+  const std::array<SafeFileWriter*, 3> writers = {&files[0].writer, &files[1].writer, &files[2].writer};
+  return FileSetCommit::Commit(writers);
+}
+
+// The failure message and, on a second line, the file and the system's
+// reason.
+std::string FailureText(const MeasurementFile& file) {
+  const std::string reason = file.writer.FailureReason();
+  return std::string(file.failure) + "\n" + file.writer.Target().string() +
+         (reason.empty() ? "" : ": " + reason);
 }
 
 }  // namespace
@@ -64,8 +72,7 @@ MeasurementFileNames MeasurementFileNamesFor(const std::filesystem::path& chosen
 
 std::optional<std::filesystem::path> FirstUncreatableFile(const MeasurementFileNames& names) {
   for (const std::filesystem::path& path : {names.tdc, names.csv, names.xml}) {
-    SafeFileWriter probe(path);
-    if (!probe.Open()) return path;
+    if (!CreationFailure(path).empty()) return path;
   }
   return std::nullopt;
 }
@@ -76,6 +83,12 @@ MeasurementFileSaver::MeasurementFileSaver(TdcrMeasurement& tdcr, CommandEngine&
 
 SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   if (!tdcr_.BeginSave()) return SaveOutcome::kRefused;
+  return SaveFiles(true);
+}
+
+SaveOutcome MeasurementFileSaver::SaveWithoutInstrument() { return SaveFiles(false); }
+
+SaveOutcome MeasurementFileSaver::SaveFiles(bool markSaved) {
   const std::optional<std::string> chosen = dialogs_.ChooseSaveTarget();
   if (!chosen) return SaveOutcome::kCancelled;
   const MeasurementFileNames names = MeasurementFileNamesFor(*chosen);
@@ -85,7 +98,7 @@ SaveOutcome MeasurementFileSaver::SaveMeasurement() {
   // change under the files; a failed save lets them in again at once.
   const CommandEngine::ReadBackHold hold(engine_);
   if (!WriteFiles(names)) return SaveOutcome::kFailed;
-  tdcr_.CompleteSave();
+  if (markSaved) tdcr_.CompleteSave();
   AnnounceSavedFiles(SavedKind::kTdcrMeasurement, {names.tdc, names.csv, names.xml});
   return SaveOutcome::kSaved;
 }
@@ -96,7 +109,7 @@ bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
                              {SafeFileWriter(names.xml), kXmlFailure}}};
   for (MeasurementFile& file : files) {
     if (file.writer.Open()) continue;
-    prompt_.ShowError(file.failure);
+    prompt_.ShowError(FailureText(file));
     return false;
   }
   DeviceImage& image = engine_.Image();
@@ -104,10 +117,10 @@ bool MeasurementFileSaver::WriteFiles(const MeasurementFileNames& names) {
   MeasurementSnapshot snapshot{ReadMeasurementSettings(tdcr_, image), {}};
   snapshot.settings.tag = dialogs_.EditTag(kInitialTag).value_or(kInitialTag);
   snapshot.runs = ReadMeasurementRuns(tdcr_, image);
-  const std::optional<const char*> failure =
+  const std::optional<std::size_t> failure =
       WriteTexts(files, {TdcFileText(snapshot), CsvFileText(snapshot), XmlFileText(snapshot)});
   if (!failure) return true;
-  prompt_.ShowError(*failure);
+  prompt_.ShowError(FailureText(files[*failure]));
   return false;
 }
 

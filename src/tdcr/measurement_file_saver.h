@@ -57,8 +57,13 @@ class MeasurementFileSaver {
                        Prompt& prompt);
 
   SaveOutcome SaveMeasurement();
+  // After the link to the instrument was lost: the same files of what the
+  // image holds (its completed runs count as such), asked and announced as
+  // a save is, but nothing is marked on the instrument.
+  SaveOutcome SaveWithoutInstrument();
 
  private:
+  SaveOutcome SaveFiles(bool markSaved);
   bool WriteFiles(const MeasurementFileNames& names);
 
   TdcrMeasurement& tdcr_;

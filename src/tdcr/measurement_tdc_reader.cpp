@@ -340,10 +340,20 @@ TdcReadResult ReadTdcText(std::string_view text) {
 }
 
 TdcReadResult ReadTdcFile(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return {std::nullopt, path.string() + ": is a folder"};
   std::ifstream file(path, std::ios::binary);
   if (!file) return {std::nullopt, "cannot open " + path.string()};
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Reads one byte past the limit, so that a longer file (or a device
+  // without an end) is told apart from one of exactly the limit.
+  std::string text(kMaxTdcFileBytes + 1, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (file.bad()) return {std::nullopt, "cannot read " + path.string()};
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  if (text.size() > kMaxTdcFileBytes) {
+    return {std::nullopt, path.string() + ": larger than any measurement file (over " +
+                              std::to_string(kMaxTdcFileBytes >> 20) + " MiB)"};
+  }
   TdcReadResult result = ReadTdcText(text);
   if (!result.measurement) result.error = path.string() + ": " + result.error;
   return result;

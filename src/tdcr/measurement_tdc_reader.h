@@ -73,6 +73,12 @@ struct TdcReadResult {
 // file gives the first line at fault and why.
 TdcReadResult ReadTdcText(std::string_view text);
 
+// A measurement of 64 runs takes some 200 KB; a file many times larger is
+// not a .tdc file, and reading stops there (a device such as /dev/zero
+// never ends).
+inline constexpr std::size_t kMaxTdcFileBytes = 16u << 20;
+
+// Refuses a folder and a file over kMaxTdcFileBytes, naming the path.
 TdcReadResult ReadTdcFile(const std::filesystem::path& path);
 
 }  // namespace korva

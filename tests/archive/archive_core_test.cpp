@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "archive/archive_entry.h"
@@ -90,6 +92,17 @@ TEST(SavedFileDescriptionTest, SpectrumFilesGiveTagTimesAndTotalCounts) {
   EXPECT_EQ(csv.record.tag, "H-3 vial 7 <std>");
   EXPECT_EQ(csv.instrument.timeReference, "UTC");
   EXPECT_EQ(csv.result, kts.result);
+}
+
+// The golden file's one completed run, N1 with extension 1: rates
+// AB 30000/2.45, BC 31000/2.43, AC 32000/2.44, T 25000/2.42 counts/s;
+// D = AB + BC + AC - 2 T = 17455.70/s, T/D = 0.59182. Raw counts would
+// give 25000/38000 = 0.6579.
+TEST(SavedFileDescriptionTest, MeasurementResultDividesRatesNotCounts) {
+  std::ifstream in(KORVA_TDCR_GOLDEN_DIR "/meas.tdc", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(DescribeSavedText(SavedKind::kTdcrMeasurement, text).result, "1 runs, mean T/D 0.5918");
 }
 
 TEST(SavedFileDescriptionTest, ForeignTextGivesAnEmptyDescriptionNeverAFailure) {

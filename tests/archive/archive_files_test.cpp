@@ -10,6 +10,7 @@
 #include "analysis/analysis_export.h"
 #include "scope/trace_export.h"
 #include "setup/register_file.h"
+#include "spectrum/acquisition_registers.h"
 #include "spectrum/kts_writer.h"
 #include "spectrum/spectrum_csv.h"
 
@@ -48,7 +49,7 @@ void WriteOneOfEach(const fs::path& folder) {
                                                                         "ntpServer": "ntp.lab.example"}}})"));
 }
 
-QStringList Archive(const fs::path& file) { return {"--archive", QString::fromStdString(file.string())}; }
+QStringList Archive(const fs::path& file) { return {"--new-archive", QString::fromStdString(file.string())}; }
 
 QJsonArray ListJson(const fs::path& archive, const QStringList& filter = {}) {
   const test::Outcome listed =
@@ -108,6 +109,52 @@ TEST(HistoryToolTest, ImportIndexesEachSaveOnceAndVerifyFindsMissingAndChangedFi
   EXPECT_NE(verified.out.indexOf("meas.xml"), -1);
 }
 
+// N42 and SPE exports are archived when the tool writes them and imported
+// from a folder; an empty or foreign file with a program's file name is
+// refused by name, not archived.
+TEST(HistoryToolTest, ExchangeExportsAreArchivedAndForeignFilesRefusedOnImport) {
+  const test::ScratchFolder folder;
+  WriteOneOfEach(folder / "lab");
+  const fs::path archive = folder / "archive.sqlite";
+  // 40 counts in a shown channel (upper half, input A), 60 s real and 59.5 s
+  // live in the registers an export takes its times from (10 ms units).
+  CSpectrum spectrum;
+  spectrum.DeriveHalfSelector();
+  spectrum.image.spectrum[4096 + 3] = 40;
+  spectrum.image.registers[acquisition_register::kRealTimeLow] = 6000;
+  spectrum.image.registers[acquisition_register::kLiveTimeLow] = 5950;
+  const QString kts = QString::fromStdString((folder / "h3 upper.kts").string());
+  ASSERT_EQ(SaveSpectrumFile(spectrum, kts.toStdString(), {}), SpectrumFileStatus::kDone);
+  for (const char* format : {"n42", "spe"}) {
+    const QString out = QString::fromStdString((folder / "lab" / (std::string("h3.") + format)).string());
+    const test::Outcome exported = test::RunTool(
+        Archive(archive) + QStringList{"export-spectrum", kts, "--format", format, "--out", out});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+  }
+  const QJsonArray exports = ListJson(archive, {"--kind", "spectrum-export"});
+  ASSERT_EQ(exports.size(), 2);
+  for (const QJsonValue& entry : exports) {
+    // h3.kts holds 40 counts in 60 s real, 59.5 s live.
+    EXPECT_EQ(entry.toObject()["result"].toString(), "40 counts, live 59.5000 s, real 60.0000 s");
+  }
+
+  test::WriteFile(folder / "lab/empty.tdc", "");
+  test::WriteFile(folder / "lab/random.kts", std::string("\x13\x99 not a spectrum \x01", 22));
+  test::WriteFile(folder / "lab/notes.n42", "<html></html>");
+  const fs::path fresh = folder / "fresh.sqlite";
+  const test::Outcome imported = test::RunTool(
+      Archive(fresh) + QStringList{"history", "import", QString::fromStdString((folder / "lab").string())});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+  // The six of WriteOneOfEach and the two exports; three refused.
+  EXPECT_EQ(imported.out.trimmed(), "Imported 8 entries; 0 already archived; 3 refused");
+  for (const char* name : {"empty.tdc", "random.kts", "notes.n42"}) {
+    EXPECT_TRUE(
+        imported.err.contains(QString::fromStdString((folder / "lab" / name).string()) + ": not imported: "))
+        << name << imported.err.toStdString();
+  }
+  EXPECT_EQ(ListJson(fresh, {"--kind", "spectrum-export"}).size(), 3);  // with the CSV export
+}
+
 TEST(HistoryToolTest, TheToolArchivesItsOwnSavesAndRejectsBadOptions) {
   const test::ScratchFolder folder;
   WriteOneOfEach(folder / "lab");
@@ -136,13 +183,20 @@ TEST(HistoryToolTest, TheToolArchivesItsOwnSavesAndRejectsBadOptions) {
   EXPECT_EQ(
       test::RunTool(Archive(archive) + QStringList{"history", "list", "--since", "2026-02-30"}).exitCode, 2);
   EXPECT_EQ(test::RunTool({"--archive", "ftp://x/y", "history", "list"}).exitCode, 2);
-  // An archive the tool cannot use fails the history command, never a save.
+  // A mistyped archive is refused, not started anew.
+  const QString typo = QString::fromStdString((folder / "archvie.sqlite").string());
+  const test::Outcome mistyped = test::RunTool({"--archive", typo, "history", "list"});
+  EXPECT_EQ(mistyped.exitCode, 2);
+  EXPECT_TRUE(mistyped.err.contains("no archive at " + typo)) << mistyped.err.toStdString();
+  EXPECT_FALSE(fs::exists(folder / "archvie.sqlite"));
+  // An archive that cannot be written fails the command (exit 1); the save
+  // itself stands.
   test::WriteFile(folder / "damaged.sqlite", std::string(4096, 'x'));
   const test::Outcome saved = test::RunTool(
       Archive(folder / "damaged.sqlite") +
       QStringList{"read-spectrum", QString::fromStdString((folder / "lab/spectra/h3.kts").string()), "--csv",
                   QString::fromStdString((folder / "out2.csv").string())});
-  EXPECT_EQ(saved.exitCode, 0);
+  EXPECT_EQ(saved.exitCode, 1);
   EXPECT_TRUE(fs::exists(folder / "out2.csv"));
   EXPECT_NE(saved.err.indexOf("damaged.sqlite"), -1);
   EXPECT_EQ(test::RunTool(Archive(folder / "damaged.sqlite") + QStringList{"history", "list"}).exitCode, 1);

@@ -152,6 +152,43 @@ TEST(ArchiveSqliteTest, TwoProgramsSavingAtOnceLoseNoEntry) {
   ExpectTwoWritersLoseNothing(QString::fromStdString((folder / "archive.sqlite").string()));
 }
 
+// libpq's URI form: query parameters override the URI's parts, and one the
+// archive does not take is refused by name rather than ignored.
+TEST(ArchiveLocationTest, PostgresQueryParametersAreHonouredOrRefusedByName) {
+  QString error;
+  std::optional<ArchiveLocation> location =
+      ParseArchiveUrl("postgresql://user@/korva?host=/run/postgresql&port=5433", error);
+  ASSERT_TRUE(location) << error.toStdString();
+  EXPECT_EQ(location->host, "/run/postgresql");
+  EXPECT_EQ(location->port, 5433);
+  EXPECT_EQ(location->user, "user");
+  EXPECT_EQ(location->database, "korva");
+  EXPECT_EQ(location->Describe(), "postgresql://user@localhost:5433/korva?host=/run/postgresql");
+
+  location = ParseArchiveUrl(
+      "postgres://a:b@db.lab:6000/first?dbname=second&user=c&password=p%26q&sslmode=require&port=6001",
+      error);
+  ASSERT_TRUE(location) << error.toStdString();
+  EXPECT_EQ(location->host, "db.lab");
+  EXPECT_EQ(location->port, 6001);
+  EXPECT_EQ(location->database, "second");
+  EXPECT_EQ(location->user, "c");
+  EXPECT_EQ(location->password, "p&q");
+  EXPECT_EQ(location->sslMode, "require");
+
+  const std::vector<std::pair<QString, QString>> refused = {
+      {"postgresql:///korva?application_name=x", "parameter application_name is not one"},
+      {"postgresql:///korva?port=0", "port is not a port number"},
+      {"postgresql:///korva?port=54x", "port is not a port number"},
+      {"postgresql:///korva?sslmode=maybe", "sslmode is not one of"},
+  };
+  for (const auto& [url, message] : refused) {
+    error.clear();
+    EXPECT_FALSE(ParseArchiveUrl(url, error)) << url.toStdString();
+    EXPECT_TRUE(error.contains(message)) << error.toStdString();
+  }
+}
+
 // One server for all PostgreSQL cases: starting one takes most of the time.
 TEST(ArchivePostgresTest, SameSchemaFiltersTwoWritersAndNewerSchemaOnAPrivateServer) {
   QString whyNot;
@@ -163,6 +200,12 @@ TEST(ArchivePostgresTest, SameSchemaFiltersTwoWritersAndNewerSchemaOnAPrivateSer
   ExpectStoredAndFound(*stored);
   ExpectTwoWritersLoseNothing(server->CreateDatabase("shared"));
   ExpectNewerSchemaRefused(*ParseArchiveUrl(server->CreateDatabase("newer"), error));
+  // The server listens on its socket's port 5432 only: a URL that names
+  // another port reaches no server, the one that names 5432 does.
+  const QString url = server->CreateDatabase("ported");
+  EXPECT_FALSE(ArchiveStore::Open(*ParseArchiveUrl(url + "&port=5433", error), error));
+  EXPECT_TRUE(error.contains("5433")) << error.toStdString();
+  EXPECT_TRUE(ArchiveStore::Open(*ParseArchiveUrl(url + "&port=5432", error), error)) << error.toStdString();
 }
 
 }  // namespace

@@ -146,6 +146,22 @@ TEST(AnalysisCommands, UsageErrorsExitWithTwoAndNameTheFault) {
   EXPECT_TRUE(missing.err.contains("/nonexistent/m.tdc"));
 }
 
+// A folder and a device without an end are refused with their path, in
+// bounded time and memory, never by an abort.
+TEST(AnalysisCommands, AnalyzeRefusesAFolderAndAnEndlessDevice) {
+  const QTemporaryDir folder;
+  const std::vector<std::pair<QString, QString>> cases = {
+      {folder.path(), folder.path() + ": is a folder"},
+      {"/dev/zero", "/dev/zero: larger than any measurement file"},
+  };
+  for (const auto& [path, message] : cases) {
+    const Outcome output = Tool({"analyze", path, "--nuclide", "H-3"});
+    EXPECT_EQ(output.exitCode, 1) << path.toStdString();
+    EXPECT_TRUE(output.err.contains(message)) << output.err.toStdString();
+    EXPECT_TRUE(output.out.isEmpty());
+  }
+}
+
 // The tool measures the instrument's 5000 Bq tritium vial, then analyses
 // its own file: the activity is found within its expanded uncertainty.
 TEST(AnalysisCommands, AnalyzeFindsTheVirtualVialsActivityInAMeasurementOfTheTool) {

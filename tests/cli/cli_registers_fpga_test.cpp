@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "../fpga/fpga_test_support.h"
 #include "../support/qt_application.h"
@@ -108,6 +112,70 @@ TEST(HeadlessRegisters, WriteRefusesAFileWithoutRegisters) {
   EXPECT_EQ(InstrumentRegister(*instrument, 70), 4321);
 }
 
+// A whole set of 128 values with `lines` in place of the first ones.
+std::string RegisterSet(const std::vector<std::string>& lines) {
+  std::string text = "<registers>\n<size>128</size>\n<data>\n";
+  for (std::size_t i = 0; i < 128; ++i) text += (i < lines.size() ? lines[i] : "0") + "\n";
+  return text + "</data>\n</registers>\n";
+}
+
+// Lines the reading rules would store as something else are named before
+// anything is sent, and nothing is sent without --force.
+TEST(HeadlessRegisters, WriteNamesLinesNotStoredAsWrittenAndSendsThemOnlyWithForce) {
+  auto instrument = Instrument();
+  instrument->Inspect([](sim::VirtualInstrument& device) { device.Memory().registers.Set(70, 4321); });
+  QTemporaryDir folder;
+  const QString file = folder.filePath("odd.rgv");
+  std::vector<std::string> lines(71, "0");
+  lines[1] = "70000";
+  lines[2] = "-3";
+  lines[3] = "hello";
+  lines[4] = "12.7";
+  lines[5] = std::string(3, '\0');
+  lines[70] = "1000";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+
+  const Outcome refused = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(refused.exitCode, 1);
+  const QString rule = " is not a whole number from 0 to 65535; read as ";
+  for (const QString& named :
+       {"line 5 (register 1): \"70000\"" + rule + "4464", "line 6 (register 2): \"-3\"" + rule + "65533",
+        "line 7 (register 3): \"hello\"" + rule + "0", "line 8 (register 4): \"12.7\"" + rule + "12",
+        "line 9 (register 5): \"\\x00\\x00\\x00\"" + rule + "0"}) {
+    EXPECT_TRUE(refused.err.contains(file + ": " + named))
+        << named.toStdString() << refused.err.toStdString();
+  }
+  EXPECT_TRUE(refused.err.contains("nothing was sent (--force sends the values as read)"));
+  EXPECT_FALSE(refused.err.contains("Connected to")) << "refused before the port is opened";
+  EXPECT_EQ(InstrumentRegister(*instrument, 70), 4321);
+
+  RunTool({"registers", "write", file, "--port", Device(*instrument), "--force"});
+  EXPECT_EQ(InstrumentRegister(*instrument, 70), 1000);
+  EXPECT_EQ(InstrumentRegister(*instrument, 1), 4464);
+}
+
+// A register the instrument changes after the write (an erase request in
+// register 16 is carried out and cleared) fails the command; registers the
+// instrument keeps for itself (its rate meters) only are listed.
+TEST(HeadlessRegisters, AReadBackDifferenceFailsTheWrite) {
+  auto instrument = Instrument();
+  QTemporaryDir folder;
+  const QString file = folder.filePath("set.rgv");
+  std::vector<std::string> lines(128, "0");
+  lines[44] = "7";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+  Outcome outcome = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.out.toStdString();
+
+  lines[16] = "4";
+  std::ofstream(file.toStdString()) << RegisterSet(lines);
+  outcome = RunTool({"registers", "write", file, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.out.contains("Register 16: written 4, read back ")) << outcome.out.toStdString();
+  EXPECT_TRUE(outcome.err.contains("1 registers read back different from what was written"))
+      << outcome.err.toStdString();
+}
+
 TEST(HeadlessFpga, UploadVerifyAndConfigurePrintTheLogAndExitByOutcome) {
   auto instrument = Instrument();
   test::DesignFolder folder;
@@ -179,9 +247,14 @@ TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
   test::DesignFolder folder;
   const QString design =
       QString::fromStdString(folder.Write("big.rbf", test::DesignBytes(96 * 1024)).string());
+  const QTemporaryDir settings;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", settings.path());
   for (const int signal : {SIGINT, SIGTERM}) {
     QProcess tool;
-    tool.start(QStringLiteral(KORVA_CLI_PATH), {"fpga", "upload", design, "--port", Device(instrument)});
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(KORVA_CLI_PATH),
+               {"fpga", "upload", design, "--port", Device(instrument), "--raw"});
     ASSERT_TRUE(tool.waitForStarted());
     QByteArray err;
     while (!err.contains("Progress: ") && tool.waitForReadyRead(10000)) err += tool.readAllStandardError();
@@ -198,6 +271,69 @@ TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
     EXPECT_TRUE(tool.readAllStandardOutput().contains(
         "Upload/Verification Cancelled. Please, reload/verify FPGA design!"));
   }
+  // A later configure knows the flash is incomplete: it refuses unless
+  // forced, and never claims a configured FPGA it did not load.
+  Outcome outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "configure", "--port", Device(instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_FALSE(outcome.out.contains("FPGA Configured!"));
+  EXPECT_TRUE(outcome.err.contains("The last upload did not finish: the flash holds an incomplete design."))
+      << outcome.err.toStdString();
+  outcome = test::RunToolWithSettings(settings.path(),
+                                      {"fpga", "configure", "--port", Device(instrument), "--force"});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("FPGA Configured!"));
+}
+
+// A file not named .kbf is sent only with --raw; a design that does not fit
+// the 2 MiB flash is refused before anything is sent, with its sizes; a
+// verify of a differing 4 KiB design lists 16 differences and counts the rest.
+TEST(HeadlessFpga, RawFilesNeedRawOversizedDesignsAreRefusedAndVerifyListingIsBounded) {
+  auto instrument = Instrument();
+  const QTemporaryDir settings;
+  test::DesignFolder folder;
+  const QString raw = QString::fromStdString(folder.Write("image.bin", test::DesignBytes(1000)).string());
+  Outcome outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "upload", raw, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 2);
+  EXPECT_TRUE(outcome.err.contains(raw + " is not a .kbf design; --raw sends it as a raw image"))
+      << outcome.err.toStdString();
+  EXPECT_FALSE(outcome.err.contains("Connected to"));
+  outcome = test::RunToolWithSettings(settings.path(),
+                                      {"fpga", "upload", raw, "--port", Device(*instrument), "--raw"});
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("1024 Bytes Uploaded"));
+
+  // 2 MiB of body from address 512: the last block would end 512 bytes past the flash.
+  const QString big = QString::fromStdString(
+      folder.Write("big.kbf", test::KbfFile(test::DesignBytes(2u << 20), 512)).string());
+  QElapsedTimer elapsed;
+  elapsed.start();
+  outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "upload", big, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_LT(elapsed.elapsed(), 5000);
+  EXPECT_TRUE(
+      outcome.out.contains("FILE ERROR: the design does not fit the configuration flash: 2097152 bytes "
+                           "from address 512, the flash holds 2097152 bytes"))
+      << outcome.out.toStdString();
+  EXPECT_FALSE(outcome.out.contains("Uploading..."));
+
+  const QString written =
+      QString::fromStdString(folder.Write("a.kbf", test::KbfFile(test::DesignBytes(4096, 3), 0)).string());
+  const QString other =
+      QString::fromStdString(folder.Write("b.kbf", test::KbfFile(test::DesignBytes(4096, 9), 0)).string());
+  ASSERT_EQ(test::RunToolWithSettings(
+                settings.path(), {"fpga", "upload", written, "--port", Device(*instrument), "--no-verify"})
+                .exitCode,
+            0);
+  outcome =
+      test::RunToolWithSettings(settings.path(), {"fpga", "verify", other, "--port", Device(*instrument)});
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_EQ(outcome.out.count("Error address "), 16);
+  EXPECT_LT(outcome.out.count('\n'), 30);
+  EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\.\\.\\. \\d+ more differing bytes not listed\n")))
+      << outcome.out.toStdString();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -50,6 +51,9 @@ TEST(HeadlessSpectrum, ATimedRunIsSavedAndReadsBackWithItsSummary) {
   ASSERT_TRUE(total.hasMatch()) << outcome.out.toStdString();
   EXPECT_TRUE(outcome.out.contains(QRegularExpression("Maximum at channel: \\d+\\n")));
   EXPECT_TRUE(outcome.err.contains(">> Start Spectrum Acquisition\n"));
+  // Progress lines go to standard error, apart from the results.
+  EXPECT_TRUE(outcome.err.contains(QRegularExpression("elapsed +\\d+\\.\\d s  real")));
+  EXPECT_FALSE(outcome.out.contains("elapsed"));
 
   CSpectrum loaded;
   ASSERT_EQ(LoadSpectrumFile(loaded, kts.toStdString()), SpectrumFileStatus::kDone);
@@ -75,9 +79,7 @@ TEST(HeadlessSpectrum, CtrlCStopsTheRunAndSavesWhatWasAcquired) {
   QProcess tool;
   tool.start(QStringLiteral(KORVA_CLI_PATH),
              {"spectrum", "--port", QString::fromStdString(instrument.DevicePath()), "--out", kts});
-  tool.setReadChannel(QProcess::StandardOutput);
-  ASSERT_TRUE(tool.waitForReadyRead(20000));  // the start stamp: running
-  ASSERT_TRUE(tool.waitForReadyRead(20000));  // a progress line
+  ASSERT_TRUE(test::WaitForErrorText(tool, "elapsed ", 20000));  // a progress line: running
   ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
   const Outcome outcome = Finished(tool, 30000);
   EXPECT_EQ(outcome.exitCode, 130) << outcome.err.toStdString();
@@ -96,7 +98,8 @@ TEST(HeadlessSpectrum, BadOptionsAndAnExistingFileAreRefusedBeforeTheInstrumentI
   for (const QStringList& bad :
        {QStringList{"--soft-size", "1000", "--csv", folder.filePath("x.csv")}, QStringList{"--input", "9"},
         QStringList{"--coarse", "4"}, QStringList{"--fine", "1.25"}, QStringList{"--live"},
-        QStringList{"--time", "0"}, QStringList{"--reference", "gps"}}) {
+        QStringList{"--time", "0"}, QStringList{"--reference", "gps"}, QStringList{"--csv", kts},
+        QStringList{"--csv", folder.path() + "/../" + QFileInfo(folder.path()).fileName() + "/x.kts"}}) {
     const Outcome outcome = RunTool(QStringList{"spectrum", "--port", port, "--out", kts} << bad);
     EXPECT_EQ(outcome.exitCode, 2) << bad.join(' ').toStdString();
   }

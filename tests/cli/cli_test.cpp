@@ -66,6 +66,49 @@ TEST(HeadlessTool, InfoGivesUpOnASilentInstrument) {
   EXPECT_TRUE(outcome.out.isEmpty());
 }
 
+// find runs in a runtime folder that holds only the announcements a test
+// writes, so the virtual instruments of other tests are not found.
+Outcome FindIn(const QString& runtime) {
+  QProcess tool;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_RUNTIME_DIR", runtime);
+  tool.setProcessEnvironment(environment);
+  tool.start(QStringLiteral(KORVA_CLI_PATH), {"find"});
+  return Finished(tool, 60000);
+}
+
+TEST(HeadlessTool, FindSaysSoWhenNoInstrumentAnswers) {
+  QTemporaryDir runtime;
+  const Outcome none = FindIn(runtime.path());
+  if (none.exitCode == 0) GTEST_SKIP() << "an instrument answers on this computer's own ports";
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(none.err.contains("No instrument found on any serial port")) << none.err.toStdString();
+  EXPECT_TRUE(none.out.isEmpty());
+}
+
+// Each instrument found comes with the device path --port takes.
+TEST(HeadlessTool, FindPrintsTheDevicePathPortTakes) {
+  sim::ServerOptions options;
+  options.identity.serialNumber = 321;
+  options.baud = 0;
+  sim::PtyServer instrument(options);
+  instrument.Start();
+  const std::string device = instrument.DevicePath();
+  QTemporaryDir runtime;
+  ASSERT_TRUE(QDir(runtime.path()).mkpath("korva-tdcr/instruments"));
+  QFile announcement(runtime.path() + "/korva-tdcr/instruments/" + QString::number(::getpid()) +
+                     "-test.instrument");
+  ASSERT_TRUE(announcement.open(QIODevice::WriteOnly));
+  announcement.write(QByteArray("device=") + device.c_str() + "\npid=" + QByteArray::number(::getpid()) +
+                     "\n");
+  announcement.close();
+  const Outcome found = FindIn(runtime.path());
+  EXPECT_EQ(found.exitCode, 0) << found.err.toStdString();
+  EXPECT_TRUE(
+      found.out.contains(QString::fromStdString("(" + device.substr(5) + ") -> SN: 00321  --port " + device)))
+      << found.out.toStdString();
+}
+
 TEST(HeadlessTool, FailuresAndUsageErrorsHaveTheirExitCodes) {
   Outcome outcome = RunTool({"info", "--port", "/dev/no-such-port"});
   EXPECT_EQ(outcome.exitCode, 1);
@@ -93,7 +136,9 @@ TEST(HeadlessTool, MeasureRunsTheSequenceAndSavesItsThreeFiles) {
                                  "--operator", "QA"};
   Outcome outcome = RunTool(arguments);
   ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-  EXPECT_TRUE(outcome.out.contains(QRegularExpression("RUN 2 of 2  elapsed")));
+  // Progress lines go to standard error, apart from the run table.
+  EXPECT_TRUE(outcome.err.contains("RUN 2 of 2  elapsed"));
+  EXPECT_FALSE(outcome.out.contains("elapsed"));
   EXPECT_TRUE(outcome.out.contains(QRegularExpression("\\n   2      1\\.000 ")));
   for (const char* extension : {".tdc", ".csv", ".xml"})
     EXPECT_TRUE(QFile::exists(base + extension)) << extension;
@@ -160,7 +205,8 @@ TEST(HeadlessTool, OutputIsCheckedFirstAndSaveWritesWhatTheInstrumentHolds) {
   Outcome outcome = RunTool({"measure", "--port", port, "--out", "/nonexistent/m", "--time", "600"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_LT(elapsed.elapsed(), 2000);
-  EXPECT_TRUE(outcome.err.contains("Unable to Save Files! /nonexistent/m.tdc"));
+  EXPECT_TRUE(outcome.err.contains("Unable to Save Files!\n/nonexistent/m.tdc: No such file or directory"))
+      << outcome.err.toStdString();
   EXPECT_FALSE(outcome.err.contains("Connected to"));
 
   QTemporaryDir folder;
@@ -185,14 +231,90 @@ TEST(HeadlessTool, MeasureStopsOnCtrlCAndSavesWhatWasMeasured) {
   tool.start(QStringLiteral(KORVA_CLI_PATH),
              {"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base, "--runs",
               "5", "--time", "20"});
-  tool.setReadChannel(QProcess::StandardOutput);
-  ASSERT_TRUE(tool.waitForReadyRead(20000));  // the first progress line: running
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));  // the first progress line: running
   ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
   const Outcome outcome = Finished(tool, 30000);
   EXPECT_EQ(outcome.exitCode, 130) << outcome.err.toStdString();
   QFile tdc(base + ".tdc");
   ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
   EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 0"));  // stopped in run 1
+}
+
+// SIGTERM stops the instrument's measurement and saves what was measured,
+// as Ctrl-C does, and exits with 143.
+TEST(HeadlessTool, MeasureStopsOnSigtermAndSavesWhatWasMeasured) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString base = folder.filePath("terminated");
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", QString::fromStdString(instrument->DevicePath()), "--out", base, "--runs",
+              "5", "--time", "20"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));
+  ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_EQ(outcome.exitCode, 143) << outcome.err.toStdString();
+  QFile tdc(base + ".tdc");
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 0"));
+  bool running = true;
+  instrument->Inspect(
+      [&](sim::VirtualInstrument& device) { running = device.Memory().registers[83] & 0x0004; });
+  EXPECT_FALSE(running) << "the instrument's measurement was stopped";
+}
+
+// A measurement left running (its measure killed outright) is stopped and
+// saved by the stop command.
+TEST(HeadlessTool, StopEndsAMeasurementLeftRunningAndSavesIt) {
+  auto instrument = FastInstrument();
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  QTemporaryDir folder;
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", port, "--out", folder.filePath("killed"), "--runs", "5", "--time", "20"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 1 of 5", 20000));
+  ::kill(static_cast<pid_t>(tool.processId()), SIGKILL);
+  ASSERT_TRUE(tool.waitForFinished(5000));
+  EXPECT_FALSE(QFile::exists(folder.filePath("killed.tdc")));
+
+  const Outcome outcome = RunTool({"stop", "--port", port, "--out", folder.filePath("stopped")});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("Saved: " + folder.filePath("stopped.tdc")));
+  QFile tdc(folder.filePath("stopped.tdc"));
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Preset Sequential Runs,"));
+  EXPECT_EQ(RunTool({"stop", "--port", port}).exitCode, 0) << "nothing left to stop";
+}
+
+// The instrument's program is killed during run 2: the tool sees the line
+// hang up at once, saves run 1, which was complete, and fails.
+TEST(HeadlessTool, ALostLinkEndsTheMeasurementAndSavesTheCompletedRuns) {
+  QProcess instrument;
+  instrument.start(QStringLiteral(KORVA_SIM_PATH), {"--baud", "0", "--time-scale", "10"});
+  instrument.setReadChannel(QProcess::StandardOutput);
+  ASSERT_TRUE(instrument.waitForReadyRead(10000));
+  const QString device =
+      QRegularExpression("/dev/pts/\\d+").match(QString::fromUtf8(instrument.readLine())).captured();
+  ASSERT_FALSE(device.isEmpty());
+  QTemporaryDir folder;
+  const QString base = folder.filePath("lost");
+  QProcess tool;
+  tool.start(QStringLiteral(KORVA_CLI_PATH),
+             {"measure", "--port", device, "--out", base, "--runs", "3", "--time", "10"});
+  ASSERT_TRUE(test::WaitForErrorText(tool, "RUN 2 of 3", 30000));
+  instrument.kill();
+  instrument.waitForFinished(5000);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  const Outcome outcome = Finished(tool, 30000);
+  EXPECT_LT(elapsed.elapsed(), 3000);
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(outcome.err.contains("The link to the instrument was lost; the completed runs are saved."))
+      << outcome.err.toStdString();
+  QFile tdc(base + ".tdc");
+  ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(tdc.readAll().contains("Runs Completed, 1"));
+  EXPECT_TRUE(QFile::exists(base + ".csv") && QFile::exists(base + ".xml"));
 }
 
 TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
@@ -210,8 +332,46 @@ TEST(HeadlessTool, MeasureRefusesBadSettingsAndAFailedTimeQueryBeforeStarting) {
                                    "utc", "--ntp-server", "127.0.0.1:9"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(outcome.err.contains("Failed to retreive time from: 127.0.0.1:9"));
-  EXPECT_FALSE(outcome.out.contains("RUN 1"));
+  EXPECT_FALSE(outcome.err.contains("RUN 1"));
   EXPECT_FALSE(QFile::exists(folder.filePath("utc.tdc")));
+}
+
+// Every number is range-checked alike: nan, infinities, negative and too
+// large values are usage errors naming the option and its range, in measure
+// as in spectrum; nothing is measured or saved.
+TEST(HeadlessTool, NumericOptionsOutOfRangeAreRefusedAlikeInEveryCommand) {
+  auto instrument = FastInstrument();
+  QTemporaryDir folder;
+  const QString port = QString::fromStdString(instrument->DevicePath());
+  const std::vector<std::pair<QStringList, QString>> cases = {
+      {{"--time", "nan"}, "--time must be a number from 0.001 to 4294967.294 s, not nan"},
+      {{"--time", "-5"}, "--time must be a number from 0.001"},
+      {{"--time", "inf"}, "--time must be a number from 0.001"},
+      {{"--time", "0"}, "--time must be a number from 0.001"},
+      {{"--time", "1e12"}, "--time must be a number from 0.001"},
+      {{"--gap", "-1"}, "--gap must be a number from 0 to 4294967.294 s, not -1"},
+      {{"--ext1", "1e9"}, "--ext1 must be a number from 0.64 to 500 us, not 1e9"},
+      {{"--runs", "0"}, "--runs must be a whole number from 1 to 64, not 0"},
+      {{"--baud", "-9600"}, "--baud must be a whole number from 1 to 4000000 baud, not -9600"},
+      // The range of a threshold follows the instrument's scale, read first.
+      {{"--threshold-a", "1e9"}, "--threshold-a must be a number from "},
+  };
+  for (const auto& [bad, message] : cases) {
+    const Outcome outcome =
+        RunTool(QStringList{"measure", "--port", port, "--out", folder.filePath("x")} << bad);
+    EXPECT_EQ(outcome.exitCode, 2) << bad.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains(message)) << outcome.err.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.filePath("x.tdc")));
+  }
+  const Outcome spectrum =
+      RunTool({"spectrum", "--port", port, "--out", folder.filePath("s.kts"), "--time", "nan"});
+  EXPECT_EQ(spectrum.exitCode, 2);
+  EXPECT_TRUE(spectrum.err.contains("--time must be a whole number from 1 to "))
+      << spectrum.err.toStdString();
+  EXPECT_TRUE(spectrum.err.contains(", not nan"));
+  const Outcome help = RunTool({"--help"});
+  EXPECT_TRUE(help.out.contains("Options left out: --baud 921600"));
+  EXPECT_TRUE(help.out.contains("every other setting keeps the instrument's present value"));
 }
 
 // A port of mode 600 owned by another user, as a lab first meets a USB

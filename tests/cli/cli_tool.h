@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,31 @@ inline Outcome Finished(QProcess& tool, int timeoutMs) {
   EXPECT_TRUE(tool.waitForFinished(timeoutMs));
   return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
           QString::fromUtf8(tool.readAllStandardError())};
+}
+
+// Waits until the tool's standard error holds `text`, leaving it unread
+// for Finished.
+inline bool WaitForErrorText(QProcess& tool, const QString& text, int timeoutMs) {
+  tool.setReadChannel(QProcess::StandardError);
+  QElapsedTimer waited;
+  waited.start();
+  while (!QString::fromUtf8(tool.peek(1 << 22)).contains(text)) {
+    const qint64 left = timeoutMs - waited.elapsed();
+    if (left <= 0 || !tool.waitForReadyRead(static_cast<int>(left))) return false;
+  }
+  return true;
+}
+
+// Runs the tool with its settings (XDG_CONFIG_HOME) in `configFolder`, so
+// what one test leaves there cannot reach another.
+inline Outcome RunToolWithSettings(const QString& configFolder, const QStringList& arguments,
+                                   int timeoutMs = 60000) {
+  QProcess tool;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
+  tool.setProcessEnvironment(environment);
+  tool.start(QStringLiteral(KORVA_CLI_PATH), arguments);
+  return Finished(tool, timeoutMs);
 }
 
 inline Outcome RunTool(const QStringList& arguments, int timeoutMs = 60000) {

@@ -55,7 +55,7 @@ TEST(ToolProvenance, AUtcMeasurementNamesItsNtpServerInTheArchiveAndInTheAnalysi
   UdpResponder ntp(AnswerAhead);
   const QString server = QString::fromStdString(ntp.ServerText());
   QTemporaryDir folder;
-  const QStringList archive{"--archive", folder.filePath("archive.sqlite")};
+  const QStringList archive{"--new-archive", folder.filePath("archive.sqlite")};
   const QString tdc = folder.filePath("vial.tdc");
 
   Outcome output = Tool(archive + QStringList{"measure", "--port", port, "--out", folder.filePath("vial"),

@@ -89,6 +89,47 @@ TEST(HeadlessSpectrumExchange, BadArgumentsAndFilesAreRefused) {
   EXPECT_FALSE(QFile::exists(folder.filePath("x.n42")));
 }
 
+QByteArray Contents(const QString& path) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  return file.readAll();
+}
+
+// An export replaces an existing file only with --overwrite, and never the
+// file it reads, however the path is spelled.
+TEST(HeadlessSpectrumExchange, ExportReplacesAFileOnlyWithOverwriteAndNeverItsInput) {
+  QTemporaryDir folder;
+  CSpectrum written;
+  written.image.spectrum[4096 + 3] = 5;
+  const QString kts = folder.filePath("self.kts");
+  ASSERT_EQ(SaveSpectrumFile(written, kts.toStdString(), {}), SpectrumFileStatus::kDone);
+  const QByteArray original = Contents(kts);
+  for (const QString& self : {kts, folder.path() + "/./self.kts"}) {
+    const test::Outcome outcome =
+        test::RunTool({"export-spectrum", kts, "--format", "n42", "--out", self, "--overwrite"});
+    EXPECT_EQ(outcome.exitCode, 2) << self.toStdString();
+    EXPECT_TRUE(outcome.err.contains("--out names the input file")) << outcome.err.toStdString();
+  }
+  EXPECT_EQ(Contents(kts), original);
+
+  const QString n42 = folder.filePath("old.n42");
+  QFile old(n42);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("keep me");
+  old.close();
+  const test::Outcome refused = test::RunTool({"export-spectrum", kts, "--format", "n42", "--out", n42});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_TRUE(refused.err.contains("File already exists: " + n42)) << refused.err.toStdString();
+  EXPECT_EQ(Contents(n42), "keep me");
+  EXPECT_EQ(test::RunTool({"export-spectrum", kts, "--format", "n42", "--out", n42, "--overwrite"}).exitCode,
+            0);
+  EXPECT_TRUE(Contents(n42).contains("RadInstrumentData"));
+
+  const test::Outcome csvOverInput = test::RunTool({"read-spectrum", kts, "--csv", kts, "--overwrite"});
+  EXPECT_EQ(csvOverInput.exitCode, 2);
+  EXPECT_EQ(Contents(kts), original);
+}
+
 // The provenance analyze --json and the analysis export carry: the
 // measurement file's instrument and clock, and the file with its SHA-256.
 TEST(HeadlessSpectrumExchange, AnalysisProvenanceNamesProgramInstrumentClockAndInputs) {

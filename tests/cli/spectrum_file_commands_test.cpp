@@ -85,6 +85,79 @@ TEST(HeadlessSpectrumFile, ReadSpectrumFailuresHaveTheirExitCodes) {
   EXPECT_EQ(RunReadSpectrum({"read-spectrum", "a.kts", "--soft"}).exitCode, 2);
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// What has no spectrum block, or stops before its counts do, is no
+// spectrum: refused with the file's name, and nothing is exported from it.
+TEST(HeadlessSpectrumFile, FilesWithoutAWholeSpectrumAreRefused) {
+  QTemporaryDir folder;
+  CSpectrum whole;
+  whole.image.spectrum[3] = 9;
+  const QString wholePath = folder.filePath("whole.kts");
+  ASSERT_EQ(SaveSpectrumFile(whole, wholePath.toStdString(), {}), SpectrumFileStatus::kDone);
+  QFile wholeFile(wholePath);
+  ASSERT_TRUE(wholeFile.open(QIODevice::ReadOnly));
+  const QByteArray text = wholeFile.readAll();
+  QByteArray random(3000, '\0');
+  for (int i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919 + 13) % 251);
+  // Cut 3000 lines into the 4096 of the data block.
+  const qsizetype dataStart = text.indexOf("<data>");
+  qsizetype cut = dataStart;
+  for (int line = 0; line < 3001; ++line) cut = text.indexOf('\n', cut) + 1;
+  const std::vector<std::pair<QString, QByteArray>> refused = {
+      {"empty.kts", ""},
+      {"random.kts", random},
+      {"passwd.kts", "root:x:0:0:root:/root:/bin/bash\n"},
+      {"half.kts", text.left(cut)},
+      {"no_counts.kts", text.left(dataStart)},
+  };
+  for (const auto& [name, bytes] : refused) {
+    const QString path = folder.filePath(name);
+    WriteFile(path, bytes);
+    const test::Outcome read = test::RunTool({"read-spectrum", path}, 30000);
+    EXPECT_EQ(read.exitCode, 1) << name.toStdString();
+    EXPECT_TRUE(read.out.isEmpty()) << name.toStdString();
+    EXPECT_TRUE(read.err.contains("Not a spectrum file: " + name)) << read.err.toStdString();
+  }
+  EXPECT_TRUE(test::RunTool({"read-spectrum", folder.filePath("half.kts")}, 30000)
+                  .err.contains("half.kts ends after 3000 of its 4096 channels"));
+
+  const QString n42 = folder.filePath("hostname.n42");
+  const test::Outcome exported =
+      test::RunTool({"export-spectrum", "/etc/hostname", "--format", "n42", "--out", n42}, 30000);
+  EXPECT_EQ(exported.exitCode, 1);
+  EXPECT_TRUE(exported.err.contains("hostname has no spectrum block")) << exported.err.toStdString();
+  EXPECT_FALSE(QFile::exists(n42));
+
+  const test::Outcome accepted = test::RunTool({"read-spectrum", wholePath}, 30000);
+  EXPECT_EQ(accepted.exitCode, 0);
+  EXPECT_TRUE(accepted.err.isEmpty()) << accepted.err.toStdString();
+}
+
+// A well-formed file with values out of range still loads, clamped, and
+// each clamp is noted.
+TEST(HeadlessSpectrumFile, ClampedValuesAreNoted) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath("clamped.kts");
+  QByteArray text =
+      "<spectrum>\n<hardsize>9000</hardsize>\n<softsize>100</softsize>\n<offset>0</offset>\n<data>\n";
+  for (int j = 0; j < 4096; ++j) text += "1\n";
+  text += "</data>\n</spectrum>\n<registers>\n<size>300</size>\n<data>\n</data>\n</registers>\n";
+  WriteFile(path, text);
+  const test::Outcome read = test::RunTool({"read-spectrum", path}, 30000);
+  ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+  const QJsonObject json = QJsonDocument::fromJson(read.out.toUtf8()).object();
+  EXPECT_EQ(json["hardSize"].toInt(), 4096);
+  EXPECT_EQ(json["softSize"].toInt(), 512);
+  EXPECT_TRUE(read.err.contains(path + ": note: hard size 9000 read as 4096"));
+  EXPECT_TRUE(read.err.contains(path + ": note: soft size 100 read as 512"));
+  EXPECT_TRUE(read.err.contains(path + ": note: register count 300 read as 128"));
+}
+
 // An existing CSV is replaced only with --overwrite, as every command that
 // writes a file does; refused, it stays as it was and nothing is printed.
 TEST(HeadlessSpectrumFile, ReadSpectrumReplacesAnExistingCsvOnlyWithOverwrite) {

@@ -108,10 +108,22 @@ class SecondTrips {
   std::unordered_map<std::size_t, SecondTrip> trips_;
 };
 
-CSpectrum ReadWithMarkedTail(std::string_view text, const std::string& name) {
-  CSpectrum spectrum = MarkedSpectrum();
-  ReadSpectrumText(spectrum, text, name);
-  return spectrum;
+struct MarkedRead {
+  CSpectrum spectrum;
+  KtsReading reading;
+};
+
+MarkedRead ReadWithMarkedTail(std::string_view text, const std::string& name) {
+  MarkedRead read{MarkedSpectrum(), {}};
+  read.reading = ReadSpectrumText(read.spectrum, text, name);
+  return read;
+}
+
+// A refusal names the file it refuses.
+std::string CheckVerdict(const KtsReading& reading, const std::string& name) {
+  if (!reading.refusal.empty() && !reading.refusal.starts_with(name + " "))
+    return "refusal without the file's name";
+  return {};
 }
 
 std::string_view Text(const std::uint8_t* data, std::size_t size) {
@@ -121,7 +133,9 @@ std::string_view Text(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 std::string CheckKtsReader(const std::uint8_t* data, std::size_t size) {
-  return CheckLimits(ReadWithMarkedTail(Text(data, size), "fuzz.kts"));
+  const MarkedRead read = ReadWithMarkedTail(Text(data, size), "fuzz.kts");
+  if (std::string fault = CheckLimits(read.spectrum); !fault.empty()) return fault;
+  return CheckVerdict(read.reading, "fuzz.kts");
 }
 
 // Every input goes the whole way: read, check, write, read again, compare.
@@ -129,14 +143,22 @@ std::string CheckKtsReader(const std::uint8_t* data, std::size_t size) {
 // difference is read again, to name the field.
 std::string CheckKtsRoundTrip(const std::uint8_t* data, std::size_t size) {
   static SecondTrips trips;
-  const CSpectrum first = ReadWithMarkedTail(Text(data, size), "fuzz.kts");
+  const MarkedRead firstRead = ReadWithMarkedTail(Text(data, size), "fuzz.kts");
+  const CSpectrum& first = firstRead.spectrum;
   if (std::string fault = CheckLimits(first); !fault.empty()) return fault;
+  // A refused file is never loaded, so there is nothing of it to write.
+  if (!firstRead.reading.refusal.empty()) return CheckVerdict(firstRead.reading, "fuzz.kts");
 
   const std::string written = KtsFileText(first, KtsWriteContext{});
   const SecondTrip* known = trips.Find(written);
   if (known != nullptr && known->limitFault.empty() && known->digest == TripDigest(first)) return {};
-  const CSpectrum second = ReadWithMarkedTail(written, "again.kts");
+  const MarkedRead secondRead = ReadWithMarkedTail(written, "again.kts");
+  const CSpectrum& second = secondRead.spectrum;
   std::string fault = CheckLimits(second);
+  // What the writer makes is a whole spectrum file within every limit.
+  if (fault.empty() && !secondRead.reading.refusal.empty()) fault = "refused: " + secondRead.reading.refusal;
+  if (fault.empty() && !secondRead.reading.notes.empty())
+    fault = "clamped: " + secondRead.reading.notes.front();
   trips.Keep(written, {TripDigest(second), fault});
   if (!fault.empty()) return "second trip: " + fault;
   return CheckSecondTrip(first, second);

@@ -196,5 +196,25 @@ TEST_F(DebugViewTest, LoadedFileStaysInViewUntilReadAndSavedFileRestoresEveryEnt
   EXPECT_EQ(view_->Table().Values(), fromInstrument);
 }
 
+// Lines the reading rules store other than as written load as the rules
+// say, and the view names each of them, as the tool does before a write.
+TEST_F(DebugViewTest, LoadingNamesEachLineNotStoredAsWritten) {
+  const QString file = folder_.filePath("odd.rgv");
+  std::ofstream(file.toStdString()) << "<registers>\n<size>5</size>\n<data>\n70000\n-3\nhello\n12.7\n 9 \n"
+                                       "</data>\n</registers>\n";
+  loadName_ = file.toStdString();
+  Click("LOAD FILE");
+  const RegisterTable& table = view_->Table().Values();
+  // Low 16 bits: 70000 - 65536 = 4464, -3 + 65536 = 65533; no number is 0.
+  EXPECT_EQ((std::array<std::uint16_t, 5>{table[0], table[1], table[2], table[3], table[4]}),
+            (std::array<std::uint16_t, 5>{4464, 65533, 0, 12, 9}));
+  const std::string rule = " is not a whole number from 0 to 65535; read as ";
+  EXPECT_EQ(prompt_.messages,
+            std::vector<std::string>{"Load Register File|line 4 (register 0): \"70000\"" + rule + "4464\n" +
+                                     "line 5 (register 1): \"-3\"" + rule + "65533\n" +
+                                     "line 6 (register 2): \"hello\"" + rule + "0\n" +
+                                     "line 7 (register 3): \"12.7\"" + rule + "12\n"});
+}
+
 }  // namespace
 }  // namespace korva

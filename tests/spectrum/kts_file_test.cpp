@@ -237,7 +237,7 @@ TEST(KtsFileTest, FailedSaveLeavesTheEarlierFile) {
   EXPECT_STREQ(SpectrumFileMessage(SpectrumFileStatus::kCannotCreate), "Unable to Save File");
 }
 
-TEST(KtsFileTest, LoadFailsOnlyWhenTheFileCannotBeOpened) {
+TEST(KtsFileTest, LoadFailsWhenTheFileCannotBeOpenedOrHoldsNoSpectrum) {
   test::ScratchFolder folder;
   CSpectrum spectrum;
   spectrum.tag = "kept";
@@ -246,8 +246,17 @@ TEST(KtsFileTest, LoadFailsOnlyWhenTheFileCannotBeOpened) {
   EXPECT_EQ(spectrum.tag, "kept");
   EXPECT_STREQ(SpectrumFileMessage(SpectrumFileStatus::kCannotOpen), "Unable to Open File");
 
+  // A spectrum block without counts is refused, and the record kept.
+  WriteFile(folder / "no counts.kts", "<spectrum>\n<tag>ro</tag>\n</spectrum>\n");
+  KtsReading reading;
+  EXPECT_EQ(LoadSpectrumFile(spectrum, folder / "no counts.kts", &reading),
+            SpectrumFileStatus::kNotASpectrum);
+  EXPECT_EQ(reading.refusal, "no counts.kts has no counts in its spectrum block");
+  EXPECT_EQ(spectrum.tag, "kept");
+
   // A file the user may only read opens like any other.
-  WriteFile(folder / "read only.kts", "<spectrum>\n<tag>ro</tag>\n</spectrum>\n");
+  WriteFile(folder / "read only.kts",
+            "<spectrum>\n<tag>ro</tag>\n<offset>0</offset>\n<data>\n</data>\n</spectrum>\n");
   fs::permissions(folder / "read only.kts", fs::perms::owner_read);
   EXPECT_EQ(LoadSpectrumFile(spectrum, folder / "read only.kts"), SpectrumFileStatus::kDone);
   EXPECT_EQ(spectrum.tag, "ro");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ struct ScriptedSaveDialogs : MeasurementSaveDialogs {
   bool overwrite = false;
   std::optional<std::string> tag = "Vial 7";
   std::vector<std::string> asked;
+  // Runs when the tag is asked for: after the files were opened, before
+  // they are written.
+  std::function<void()> onTag;
 
   std::optional<std::string> ChooseSaveTarget() override {
     asked.emplace_back("Save TDCR");
@@ -26,6 +30,7 @@ struct ScriptedSaveDialogs : MeasurementSaveDialogs {
   }
   std::optional<std::string> EditTag(std::string_view initial) override {
     asked.push_back("Tag: " + std::string(initial));
+    if (onTag) onTag();
     return tag;
   }
 };

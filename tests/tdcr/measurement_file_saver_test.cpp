@@ -123,22 +123,24 @@ TEST_F(MeasurementFileSaverTest, FailedFileLeavesTheEarlierFilesAndMarksNothing)
     const char* what;
     std::function<fs::path(const fs::path&)> prepare;  // returns the name chosen
     const char* message;
+    const char* file;    // the file named on the message's second line
+    const char* reason;  // the system's text
   };
   const std::vector<Case> cases = {
       {"missing folder", [](const fs::path& f) { return f / "missing" / "meas"; },
-       MeasurementFileSaver::kTdcFailure},
+       MeasurementFileSaver::kTdcFailure, "missing/meas.tdc", "No such file or directory"},
       {"csv is a folder",
        [](const fs::path& f) {
          fs::create_directory(f / "meas.csv");
          return f / "meas";
        },
-       MeasurementFileSaver::kCsvFailure},
+       MeasurementFileSaver::kCsvFailure, "meas.csv", "Is a directory"},
       {"xml is a folder",
        [](const fs::path& f) {
          fs::create_directory(f / "meas.xml");
          return f / "meas";
        },
-       MeasurementFileSaver::kXmlFailure},
+       MeasurementFileSaver::kXmlFailure, "meas.xml", "Is a directory"},
   };
   dialogs.overwrite = true;
   for (const Case& c : cases) {
@@ -150,7 +152,8 @@ TEST_F(MeasurementFileSaverTest, FailedFileLeavesTheEarlierFilesAndMarksNothing)
     const std::set<std::string> before = Listing(folder);
     prompt.errors.clear();
     EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kFailed);
-    EXPECT_EQ(prompt.errors, (std::vector<std::string>{c.message}));
+    EXPECT_EQ(prompt.errors, (std::vector<std::string>{std::string(c.message) + "\n" +
+                                                       (folder / c.file).string() + ": " + c.reason}));
     EXPECT_EQ(Listing(folder), before);
     EXPECT_EQ(ReadFile(File(".tdc")), "earlier");
     ExpectNotSaved();
@@ -172,9 +175,31 @@ TEST_F(MeasurementFileSaverTest, WriteFailureReplacesNoneOfTheFiles) {
     const FileSizeLimit limit(room);
     EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kFailed);
   }
-  EXPECT_EQ(prompt.errors, (std::vector<std::string>{MeasurementFileSaver::kXmlFailure}));
+  EXPECT_EQ(prompt.errors, (std::vector<std::string>{std::string(MeasurementFileSaver::kXmlFailure) + "\n" +
+                                                     File(".xml").string() + ": File too large"}));
   for (const char* extension : {".tdc", ".csv", ".xml"}) EXPECT_EQ(ReadFile(File(extension)), "earlier");
   EXPECT_EQ(Listing(folder).size(), 3u);
+  ExpectNotSaved();
+}
+
+// The .xml cannot be renamed into place after the .tdc and .csv were: the
+// two are rolled back to their earlier files, so no mixed set is left.
+TEST_F(MeasurementFileSaverTest, RenameFailureAfterTwoRenamesRestoresTheEarlierSet) {
+  for (const char* extension : {".tdc", ".csv", ".xml"}) WriteFile(File(extension), "earlier");
+  dialogs.overwrite = true;
+  dialogs.onTag = [this] {
+    fs::remove(File(".xml"));
+    fs::create_directory(File(".xml"));
+    WriteFile(File(".xml") / "in the way", "x");
+  };
+  EXPECT_EQ(saver.SaveMeasurement(), SaveOutcome::kFailed);
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_TRUE(prompt.errors[0].starts_with(std::string(MeasurementFileSaver::kXmlFailure) + "\n" +
+                                           File(".xml").string() + ": "))
+      << prompt.errors[0];
+  EXPECT_EQ(ReadFile(File(".tdc")), "earlier");
+  EXPECT_EQ(ReadFile(File(".csv")), "earlier");
+  EXPECT_EQ(Listing(folder), (std::set<std::string>{"meas.tdc", "meas.csv", "meas.xml"}));
   ExpectNotSaved();
 }
 

@@ -1,0 +1,1 @@
+../kts_reader_fuzz/cut_in_half.kts

@@ -1,0 +1,1 @@
+../kts_reader_fuzz/no_spectrum.kts
