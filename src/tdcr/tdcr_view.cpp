@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <utility>
 
 #include "forms/numeric_edit.h"
@@ -292,7 +293,7 @@ void CTDCRView::ShowReadings(const TdcrFormState& state) {
 }
 
 void CTDCRView::ShowSelections(const TdcrFormState& state) {
-  ShowSelection(*viewRun_, measurement_.ViewRun());
+  ShowViewRun(*viewRun_, std::max(state.measuredRuns, measurement_.ViewRun()), measurement_.ViewRun());
   ShowSelection(*sequentialRuns_, state.sequentialRuns);
   ShowSelection(*stopTimer_, state.stopTimer);
   for (std::size_t window = 0; window < windows_.size(); ++window) {
