@@ -19,6 +19,7 @@
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
 #include "analysis/nuclide.h"
+#include "analysis/rounded_result.h"
 
 namespace korva {
 
@@ -173,6 +174,18 @@ QWidget* AnalysisView::BuildResults() {
   summary_->setObjectName(QStringLiteral("AnalysisSummary"));
   summary_->setWordWrap(true);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The result is what the pane is for: it stands out from the tables, and
+  // its warnings stand out from it.
+  QFont resultFont = summary_->font();
+  resultFont.setBold(true);
+  resultFont.setPointSizeF(resultFont.pointSizeF() * 1.25);
+  summary_->setFont(resultFont);
+  warnings_ = new QLabel(box);
+  warnings_->setObjectName(QStringLiteral("AnalysisWarnings"));
+  warnings_->setWordWrap(true);
+  warnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  warnings_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  warnings_->hide();
   budget_ = MakeTable({QStringLiteral("Component"), QStringLiteral("u [Bq]"), QStringLiteral("u [%]")},
                       QStringLiteral("AnalysisBudget"), box);
   plot_ = new AnalysisPlot(box);
@@ -181,6 +194,7 @@ QWidget* AnalysisView::BuildResults() {
   lower->addWidget(plot_, 1);
   column->addWidget(runs_, 1);
   column->addWidget(summary_);
+  column->addWidget(warnings_);
   column->addLayout(lower, 1);
   return box;
 }
@@ -223,6 +237,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
     budget_->setRowCount(0);
     plot_->SetData({}, 0.0, 0.0);
     summary_->setText(QStringLiteral("No result: ") + Text(result.error));
+    warnings_->hide();
     return;
   }
   const MeasurementAnalysis& a = *result;
@@ -230,17 +245,19 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowBudget(a.budget);
   ShowPlot(a);
   updateGeometry();  // the tables' widths may have changed
-  QString text =
+  const RoundedResult rounded = RoundToUncertainty(a.activity, a.budget.combined);
+  summary_->setText(
       QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
-          .arg(a.activity, 0, 'f', 2)
-          .arg(a.budget.combined, 0, 'f', 2)
-          .arg(100.0 * a.budget.Relative(a.budget.combined), 0, 'f', 2)
-          .arg(a.budget.expanded, 0, 'f', 2)
+          .arg(Text(rounded.value), Text(rounded.uncertainty),
+               Text(RoundUncertainty(100.0 * a.budget.Relative(a.budget.combined))),
+               Text(RoundUncertainty(a.budget.expanded)))
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
-          .arg(PairText(a.pairs));
-  for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
-  summary_->setText(text);
+          .arg(PairText(a.pairs)));
+  QStringList warnings;
+  for (const std::string& warning : a.warnings) warnings << Text(warning);
+  warnings_->setText(warnings.join(QLatin1Char('\n')));
+  warnings_->setVisible(!warnings.isEmpty());
 }
 
 void AnalysisView::ShowRuns(const CombinationAnalysis& combination) {

@@ -38,6 +38,7 @@ class AnalysisView : public QWidget {
   QTableWidget& RunTable() const { return *runs_; }
   QTableWidget& BudgetTable() const { return *budget_; }
   QLabel& Summary() const { return *summary_; }
+  QLabel& Warnings() const { return *warnings_; }
   AnalysisPlot& Plot() const { return *plot_; }
 
  signals:
@@ -65,6 +66,7 @@ class AnalysisView : public QWidget {
   QLineEdit* background_ = nullptr;
   QTableWidget* runs_ = nullptr;
   QLabel* summary_ = nullptr;
+  QLabel* warnings_ = nullptr;
   QTableWidget* budget_ = nullptr;
   AnalysisPlot* plot_ = nullptr;
   bool showing_ = false;
