@@ -352,6 +352,22 @@ TEST_F(TdcrViewTest, ResetOfAnUnsavedMeasurementOffersToSaveIt) {
   EXPECT_EQ(Box("DD/MM/YYYY  HH:MM:SS.MS"), "Waiting for START");
 }
 
+// At the pane's height in a 1366 x 768 window the RECORD fields are in view
+// without scrolling, so they are filled in before a measurement is saved.
+TEST_F(TdcrViewTest, RecordFieldsAreInViewInAShortPane) {
+  tdcrPane.resize(960, 470);
+  tdcrPane.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&tdcrPane));
+  CTDCRView& view = *tdcrPane.TdcrView();
+  const QRect shown = view.viewport()->rect();
+  for (const char* name : {"NUCLIDES", "LS COCTAIL", "PMT HV", "OPERATOR"}) {
+    auto* field = view.findChild<QLineEdit*>(QString::fromLatin1(name));
+    ASSERT_NE(field, nullptr) << name;
+    const QRect at(field->mapTo(view.viewport(), QPoint(0, 0)), field->size());
+    EXPECT_TRUE(shown.intersects(at) && at.bottom() <= shown.bottom()) << name << " is below the fold";
+  }
+}
+
 TEST_F(TdcrViewTest, RecordEditsKeepTheirTextsForTheFiles) {
   ShowTdcrPane();
   auto& nuclides = Find<QLineEdit>(*tdcrPane.TdcrView(), "NUCLIDES");
