@@ -105,6 +105,15 @@ TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
   shoot("TdcrPane", "workflow-TdcrRecord");
   shoot("TdcrAnalysisPane", "workflow-AnalysisResult");
 
+  // A spectrum of the three tubes summed, exported to N42 and opened again.
+  frame.findChild<QComboBox*>(QStringLiteral("MCA INPUT"))->setCurrentIndex(3);
+  QTest::qWait(1000);
+  frame.findChild<QPushButton*>(QStringLiteral("MCA-RESET"))->click();
+  QTest::qWait(500);
+  frame.findChild<QPushButton*>(QStringLiteral("MCA-START"))->click();
+  QTest::qWait(4000);
+  frame.findChild<QPushButton*>(QStringLiteral("MCA-STOP"))->click();
+  QTest::qWait(1000);
   const QString n42 = Folder() + QStringLiteral("/workflow-export.n42");
   ASSERT_EQ(SaveExchangeFile(ExchangeSpectrumOf(frame.Spectra().buffer, {}), ExchangeFormat::kN42,
                              n42.toStdString()),
