@@ -63,8 +63,46 @@ AnalysisFramePart::~AnalysisFramePart() { engine_.RemoveObserver(this); }
 AnalysisView* AnalysisFramePart::View() const { return qobject_cast<AnalysisView*>(pane_->View()); }
 
 std::vector<FrameCommand> AnalysisFramePart::Commands() {
-  return {{command::kExportAnalysis, QStringLiteral("&File"), QStringLiteral("Export Analysis..."),
+  return {{command::kOpenTdcrMeasurement, QStringLiteral("&File"), QStringLiteral("Open TDCR Measurement..."),
+           [this] {
+             const std::filesystem::path path = ChooseFile(false, QStringLiteral("Open TDCR Measurement"));
+             if (!path.empty()) OpenMeasurement(path);
+           }},
+          {command::kFollowLiveAnalysis,
+           QStringLiteral("&File"),
+           QStringLiteral("Analyse Live Measurement"),
+           [this] {
+             live_.FollowLive();
+             ShowSampleInTitle();
+             Show();
+           },
+           {},
+           std::nullopt,
+           {},
+           false,
+           [this] { return live_.ShowsSaved(); }},
+          {command::kExportAnalysis, QStringLiteral("&File"), QStringLiteral("Export Analysis..."),
            [this] { ExportAnalysis(); }}};
+}
+
+bool AnalysisFramePart::OpenMeasurement(const std::filesystem::path& tdcFile) {
+  if (const auto error = live_.OpenSaved(tdcFile)) {
+    prompt_.ShowError("Cannot open the TDCR measurement " + *error);
+    return false;
+  }
+  ShowSampleInTitle();
+  Show();
+  pane_->show();
+  pane_->raise();
+  return true;
+}
+
+// The pane's caption names the saved measurement it shows.
+void AnalysisFramePart::ShowSampleInTitle() {
+  const QString title = QStringLiteral("TDCR ANALYSIS");
+  pane_->setWindowTitle(live_.ShowsSaved()
+                            ? title + QStringLiteral(": ") + QString::fromStdString(live_.Inputs().sample)
+                            : title);
 }
 
 void AnalysisFramePart::RestoreSettings() {
@@ -92,7 +130,7 @@ void AnalysisFramePart::Show() {
 }
 
 void AnalysisFramePart::BrowseBackground() {
-  const std::filesystem::path path = ChooseFile(false);
+  const std::filesystem::path path = ChooseFile(false, QStringLiteral("Background Measurement"));
   if (path.empty()) return;
   if (const auto error = live_.LoadBackground(path)) {
     prompt_.ShowError(*error);
@@ -153,14 +191,16 @@ bool AnalysisFramePart::ExportTo(const std::filesystem::path& chosen) {
   return !error;
 }
 
-// The sample is the measurement the instrument is making: its start
-// stamps follow the reference chosen now, with that query's offset and
-// server.
 Provenance AnalysisFramePart::CurrentProvenance() const {
   Provenance provenance = AnalysisProvenance(*live_.Sample(), live_.Inputs());
-  InstrumentProvenance now;
-  SetTimeReference(now, timeReference_);
-  FillInstrumentGaps(provenance.instrument, now);
+  // A live sample is the measurement the instrument is making: its start
+  // stamps follow the reference chosen now, with that query's offset and
+  // server. A saved one states its own.
+  if (!live_.ShowsSaved()) {
+    InstrumentProvenance now;
+    SetTimeReference(now, timeReference_);
+    FillInstrumentGaps(provenance.instrument, now);
+  }
   return provenance;
 }
 
@@ -222,13 +262,13 @@ void AnalysisFramePart::OpenVariation() {
   dialog.exec();
 }
 
-std::filesystem::path AnalysisFramePart::ChooseFile(bool forExport) {
+std::filesystem::path AnalysisFramePart::ChooseFile(bool forExport, const QString& openTitle) {
   if (chooseFile_) return chooseFile_(forExport);
-  const QString name = forExport
-                           ? QFileDialog::getSaveFileName(&window_, QStringLiteral("Export Analysis"), {},
-                                                          QStringLiteral("Analysis report (*.txt *.json)"))
-                           : QFileDialog::getOpenFileName(&window_, QStringLiteral("Background Measurement"),
-                                                          {}, QStringLiteral("TDCR measurement (*.tdc)"));
+  const QString name =
+      forExport
+          ? QFileDialog::getSaveFileName(&window_, QStringLiteral("Export Analysis"), {},
+                                         QStringLiteral("Analysis report (*.txt *.json)"))
+          : QFileDialog::getOpenFileName(&window_, openTitle, {}, QStringLiteral("TDCR measurement (*.tdc)"));
   return name.toStdString();
 }
 

@@ -22,7 +22,8 @@ class TdcrWorkbench;
 
 // The TDCR analysis in the main window: the "TDCR ANALYSIS" pane, which
 // follows the live measurement (taken again after each spectrum chunk that
-// changed the completed runs), and File > "Export Analysis...".
+// changed the completed runs) or shows a saved one opened by File > "Open
+// TDCR Measurement..." or from HISTORY, and File > "Export Analysis...".
 class AnalysisFramePart : public QObject, public FramePart, private EngineObserver {
   Q_OBJECT
 
@@ -46,6 +47,10 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
   AnalysisView* View() const;
   const LiveAnalysis& Analysis() const { return live_; }
 
+  // Shows a saved measurement's analysis in the pane in place of the live
+  // one; false after the reason it could not be read was shown.
+  bool OpenMeasurement(const std::filesystem::path& tdcFile);
+
   // The export's two files from the chosen name; false after the failure
   // was shown.
   bool ExportTo(const std::filesystem::path& chosen);
@@ -60,13 +65,14 @@ class AnalysisFramePart : public QObject, public FramePart, private EngineObserv
  private:
   void OnSpectrumChunk() override;
   void Show();
+  void ShowSampleInTitle();
   void ExportAnalysis();
   void ExportReport();
   void OpenVariation();
   Provenance CurrentProvenance() const;
   void BrowseBackground();
   void ChooseSpectrum();
-  std::filesystem::path ChooseFile(bool forExport);
+  std::filesystem::path ChooseFile(bool forExport, const QString& openTitle = {});
 
   CommandEngine& engine_;
   Prompt& prompt_;

@@ -22,6 +22,7 @@
 #include "analysis/limits_report.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_listing.h"
+#include "analysis/rounded_result.h"
 
 namespace korva {
 
@@ -261,6 +262,18 @@ QWidget* AnalysisView::BuildResults() {
   summary_->setObjectName(QStringLiteral("AnalysisSummary"));
   summary_->setWordWrap(true);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The result is what the pane is for: it stands out from the tables, and
+  // its warnings stand out from it.
+  QFont resultFont = summary_->font();
+  resultFont.setBold(true);
+  resultFont.setPointSizeF(resultFont.pointSizeF() * 1.25);
+  summary_->setFont(resultFont);
+  warnings_ = new QLabel(box);
+  warnings_->setObjectName(QStringLiteral("AnalysisWarnings"));
+  warnings_->setWordWrap(true);
+  warnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  warnings_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  warnings_->hide();
   budget_ = MakeTable({QStringLiteral("Component"), QStringLiteral("u [Bq]"), QStringLiteral("u [%]")},
                       QStringLiteral("AnalysisBudget"), box);
   plot_ = new AnalysisPlot(box);
@@ -270,6 +283,7 @@ QWidget* AnalysisView::BuildResults() {
   column->addWidget(runs_, 1);
   column->addWidget(rates_);
   column->addWidget(summary_);
+  column->addWidget(warnings_);
   column->addLayout(lower, 1);
   return box;
 }
@@ -358,6 +372,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
     budget_->setRowCount(0);
     plot_->SetData({}, 0.0, 0.0);
     summary_->setText(QStringLiteral("No result: ") + Text(result.error));
+    warnings_->hide();
     return;
   }
   const MeasurementAnalysis& a = *result;
@@ -366,18 +381,21 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowBudget(a.budget);
   ShowPlot(a);
   updateGeometry();  // the tables' widths may have changed
+  const RoundedResult rounded = RoundToUncertainty(a.activity, a.budget.combined);
   QString text =
       QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
-          .arg(a.activity, 0, 'f', 2)
-          .arg(a.budget.combined, 0, 'f', 2)
-          .arg(100.0 * a.budget.Relative(a.budget.combined), 0, 'f', 2)
-          .arg(a.budget.expanded, 0, 'f', 2)
+          .arg(Text(rounded.value), Text(rounded.uncertainty),
+               Text(RoundUncertainty(100.0 * a.budget.Relative(a.budget.combined))),
+               Text(RoundUncertainty(a.budget.expanded)))
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
           .arg(PairText(a.pairs));
   if (a.limits) text += QStringLiteral("\n") + LimitsSummary(*a.limits);
-  for (const std::string& warning : a.warnings) text += QStringLiteral("\n") + Text(warning);
   summary_->setText(text);
+  QStringList warnings;
+  for (const std::string& warning : a.warnings) warnings << Text(warning);
+  warnings_->setText(warnings.join(QLatin1Char('\n')));
+  warnings_->setVisible(!warnings.isEmpty());
 }
 
 void AnalysisView::ShowRates(const MeasurementAnalysis& a) {

@@ -49,6 +49,7 @@ class AnalysisView : public QWidget {
   QTableWidget& RatesTable() const { return *rates_; }
   QTableWidget& BudgetTable() const { return *budget_; }
   QLabel& Summary() const { return *summary_; }
+  QLabel& Warnings() const { return *warnings_; }
   AnalysisPlot& Plot() const { return *plot_; }
 
  signals:
@@ -92,6 +93,7 @@ class AnalysisView : public QWidget {
   QTableWidget* runs_ = nullptr;
   QTableWidget* rates_ = nullptr;
   QLabel* summary_ = nullptr;
+  QLabel* warnings_ = nullptr;
   QTableWidget* budget_ = nullptr;
   AnalysisPlot* plot_ = nullptr;
   bool showing_ = false;

@@ -33,18 +33,39 @@ void LiveAnalysis::ClearBackground() {
   Recompute();
 }
 
+std::optional<std::string> LiveAnalysis::OpenSaved(const std::filesystem::path& path) {
+  TdcReadResult read = ReadTdcFile(path);
+  if (!read.measurement) return path.string() + ": " + read.error;
+  saved_ = std::move(read.measurement);
+  inputs_.sample = path.string();
+  Recompute();
+  return std::nullopt;
+}
+
+void LiveAnalysis::FollowLive() {
+  saved_.reset();
+  inputs_.sample = kLiveSample;
+  Recompute();
+}
+
 bool LiveAnalysis::Update() {
-  if (!watch_.Changed(tdcr_.Form().completedRuns, image_.spectrum)) return false;
+  const bool changed = watch_.Changed(tdcr_.Form().completedRuns, image_.spectrum);
+  if (!changed || saved_) return false;
   Recompute();
   return true;
 }
 
 void LiveAnalysis::Recompute() {
-  TdcReadResult read = ReadLiveMeasurement(tdcr_, image_);
-  sample_ = std::move(read.measurement);
-  if (!sample_) {
-    result_ = Checked<MeasurementAnalysis>::Failure("the live measurement could not be read: " + read.error);
-    return;
+  if (saved_) {
+    sample_ = saved_;
+  } else {
+    TdcReadResult read = ReadLiveMeasurement(tdcr_, image_);
+    sample_ = std::move(read.measurement);
+    if (!sample_) {
+      result_ =
+          Checked<MeasurementAnalysis>::Failure("the live measurement could not be read: " + read.error);
+      return;
+    }
   }
   // The instrument's form holds the dead-time modes the run is counted with.
   for (std::size_t e = 0; e < 2; ++e) {

@@ -14,8 +14,8 @@ namespace korva {
 class DeviceImage;
 class TdcrMeasurement;
 
-// The analysis of the measurement the instrument is making, as the TDCR
-// ANALYSIS pane shows it: the user's choices, an optional background
+// The analysis of the measurement the instrument is making (or of a saved
+// one the user opened), as the TDCR ANALYSIS pane shows it: the user's choices, an optional background
 // measurement read from its .tdc file, and the result, taken again whenever
 // the choices change or a completed run's record does.
 class LiveAnalysis {
@@ -29,8 +29,16 @@ class LiveAnalysis {
   std::optional<std::string> LoadBackground(const std::filesystem::path& path);
   void ClearBackground();
 
+  // Reads a saved measurement's .tdc file and analyses it in place of the
+  // live measurement until FollowLive; none on success, else why it could
+  // not be read (what was shown so far stays).
+  std::optional<std::string> OpenSaved(const std::filesystem::path& path);
+  // Back to the measurement the instrument is making.
+  void FollowLive();
+  bool ShowsSaved() const { return saved_.has_value(); }
+
   // After a spectrum chunk: true when the analysis was taken again because
-  // the completed runs changed.
+  // the completed runs changed. A saved measurement shown stays.
   bool Update();
   // Takes the analysis of the measurement as the image holds it now.
   void Recompute();
@@ -47,6 +55,7 @@ class LiveAnalysis {
   CompletedRunsWatch watch_;
   AnalysisInputs inputs_;
   std::optional<TdcMeasurement> background_;
+  std::optional<TdcMeasurement> saved_;
   std::optional<TdcMeasurement> sample_;
   Checked<MeasurementAnalysis> result_ = Checked<MeasurementAnalysis>::Failure("no measurement yet");
 };

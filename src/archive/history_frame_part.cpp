@@ -8,6 +8,7 @@
 #include "archive/history_pane.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/prompt.h"
 #include "common/settings_store.h"
 #include "devicelink/instrument_session.h"
 #include "forms/dock_pane.h"
@@ -34,9 +35,10 @@ ArchiveLocation SettingsLocation(const FrameContext& context) {
 
 }  // namespace
 
-HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open)
+HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open, FileOpener openMeasurement)
     : context_(context),
       open_(open ? std::move(open) : FileOpener(OpenWithDesktop)),
+      openMeasurement_(openMeasurement ? std::move(openMeasurement) : open_),
       pane_(std::make_unique<DockPane>(
           QStringLiteral("HISTORY"), QStringLiteral("HistoryPane"),
           [](QWidget* parent) { return new HistoryView(parent); },
@@ -129,8 +131,17 @@ void HistoryFramePart::OpenEntry(qint64 id) {
   QString error;
   const std::optional<ArchiveEntry> entry = store == nullptr ? std::nullopt : store->Find(id, error);
   if (!entry || entry->files.empty()) return;
+  for (const ArchivedFile& saved : entry->files) {
+    const std::filesystem::path file = saved.path;
+    if (file.extension() == ".tdc") {
+      openMeasurement_(file);  // says itself why a file could not be shown
+      return;
+    }
+  }
   const std::filesystem::path file = entry->files.front().path;
-  if (!open_(file)) context_.instrument.Log().AddLine("Cannot open " + file.string());
+  if (open_(file)) return;
+  context_.instrument.Log().AddLine("Cannot open " + file.string());
+  context_.prompt.ShowError("Cannot open " + file.string() + "\nNo program of the desktop opens it.");
 }
 
 InstrumentProvenance HistoryFramePart::InstrumentNow() const {

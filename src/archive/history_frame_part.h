@@ -22,12 +22,14 @@ class HistoryFramePart : public QObject, public FramePart {
   Q_OBJECT
 
  public:
-  // Shows a file with the program the desktop opens it with; false when
-  // none could be started.
+  // Shows a file; false when it could not be shown.
   using FileOpener = std::function<bool(const std::filesystem::path& file)>;
 
-  // The archive the settings name; the desktop's programs when `open` is empty.
-  explicit HistoryFramePart(const FrameContext& context, FileOpener open = {});
+  // The archive the settings name. A double-clicked entry's TDCR
+  // measurement (its .tdc file) goes to `openMeasurement`, every other file
+  // to `open`; the desktop's programs take what has no opener.
+  explicit HistoryFramePart(const FrameContext& context, FileOpener open = {},
+                            FileOpener openMeasurement = {});
   ~HistoryFramePart() override;
 
   std::vector<FrameCommand> Commands() override;
@@ -51,6 +53,7 @@ class HistoryFramePart : public QObject, public FramePart {
 
   const FrameContext& context_;
   FileOpener open_;
+  FileOpener openMeasurement_;
   std::unique_ptr<ArchiveRecorder> recorder_;
   std::unique_ptr<DockPane> pane_;
 };

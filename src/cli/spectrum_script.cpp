@@ -109,8 +109,9 @@ AcquisitionRunContext SpectrumScript::RunContext() {
 
 bool SpectrumScript::Start() {
   AcquisitionRunContext context = RunContext();
-  const StartTexts texts = StartAcquisition(context);
-  std::cout << texts.label << "  " << texts.stamp << '\n';
+  const std::optional<StartTexts> texts = StartAcquisition(context);
+  if (!texts) return ReportFailure("No time reference was chosen.");
+  std::cout << texts->label << "  " << texts->stamp << '\n';
   return session_.WaitUntil([this] { return Running() || Interrupted(); }, kReplyWaitMs) ||
          ReportFailure("The instrument did not start the acquisition.");
 }

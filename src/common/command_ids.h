@@ -27,6 +27,8 @@ inline constexpr int kArchiveLocation = 33121;
 // TDCR measurement.
 inline constexpr int kSaveTdcrAs = 32844;
 inline constexpr int kExportAnalysis = 33101;
+inline constexpr int kOpenTdcrMeasurement = 33102;
+inline constexpr int kFollowLiveAnalysis = 33103;
 
 // Spectrum files and display.
 inline constexpr int kOpenSpectrum = 32771;

@@ -58,6 +58,9 @@ class DeviceImage {
 
   std::int16_t firmwareVersion = 0;
   std::uint16_t serialNumber = 0;
+  // False for a spectrum imported from a file that names no instrument:
+  // model, serial number and versions are then shown as unknown.
+  bool identityKnown = true;
   double slowAdc = 0.0;
   std::int16_t temperature = 0;
   std::array<std::uint16_t, 8> aux{};

@@ -18,18 +18,24 @@ std::string Format(const char* format, Args... args) {
 }  // namespace
 
 std::string ModelName(const DeviceImage& image) {
+  if (!image.identityKnown) return kUnknownIdentityText;
   return image.IsSecondModel() ? "Veltra RQ3102" : "Veltra RQ3101";
 }
 
 std::string SerialNumberText(const DeviceImage& image) {
+  if (!image.identityKnown) return kUnknownIdentityText;
   return Format("%05u", unsigned{image.serialNumber});
 }
 
 std::string FirmwareVersionText(const DeviceImage& image) {
+  if (!image.identityKnown) return kUnknownIdentityText;
   return Format("%3.2f", image.firmwareVersion / 100.0);
 }
 
-std::string FpgaVersionText(const DeviceImage& image) { return Format("%5.1f", image.registers[63] / 10.0); }
+std::string FpgaVersionText(const DeviceImage& image) {
+  if (!image.identityKnown) return kUnknownIdentityText;
+  return Format("%5.1f", image.registers[63] / 10.0);
+}
 
 std::string CalibrationStateText(const DeviceImage& image) {
   return image.calibration.valid ? "Calibrated" : "Not calibrated";

@@ -8,6 +8,9 @@ namespace korva {
 
 // The identity of the instrument as the program shows it, read from an image
 // whenever it is needed (it is never stored separately).
+// What an image that names no instrument shows for each of the four.
+inline constexpr const char* kUnknownIdentityText = "unknown";
+
 std::string ModelName(const DeviceImage& image);             // "Veltra RQ3102" / "Veltra RQ3101"
 std::string SerialNumberText(const DeviceImage& image);      // "%05u"
 std::string FirmwareVersionText(const DeviceImage& image);   // "%3.2f" of version / 100

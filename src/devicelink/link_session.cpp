@@ -92,6 +92,17 @@ void LinkSession::RunDisconnectSequence() {
   emit Disconnected();
 }
 
+// A hung-up line never answers again, so the link is given up at once
+// instead of after the engine's repeats and time-out, and the user is told
+// why it ended.
+void LinkSession::GiveUpHungUpLine() {
+  const std::string port = portName_;
+  portOpen_ = false;
+  RunDisconnectSequence();
+  prompt_.ShowError("Connection to the instrument lost: " + port +
+                    "\nThe line hung up: the instrument was unplugged, switched off or closed.");
+}
+
 void LinkSession::ScheduleAfter(int delayMs, std::function<void()> action) {
   QTimer::singleShot(delayMs, this, std::move(action));
 }
@@ -110,10 +121,9 @@ bool LinkSession::event(QEvent* event) {
     return true;
   }
   if (event->type() == CSerialWnd::HangupMessageType()) {
-    // The engine's time-out gives the link up in its own time; the listener
-    // has stopped watching the dead line, so nothing spins meanwhile.
     log_.AddLine("Line hung up: " + portName_);
     emit LineHungUp();
+    if (portOpen_ && !searching_) GiveUpHungUpLine();
     return true;
   }
   return QObject::event(event);

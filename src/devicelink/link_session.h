@@ -78,6 +78,7 @@ class LinkSession : public QObject, public EngineHost {
  private:
   void ConfigureLine();
   void ReportOpenFailure();
+  void GiveUpHungUpLine();
 
   DeviceImage& image_;
   EventLog& log_;

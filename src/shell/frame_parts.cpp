@@ -25,8 +25,10 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   std::vector<std::unique_ptr<FramePart>> parts;
   parts.push_back(std::make_unique<SpectrumFramePart>(context, services.spectrumDialogs));
   parts.push_back(std::make_unique<TdcrFramePart>(context, services.saveDialogs));
-  parts.push_back(std::make_unique<AnalysisFramePart>(
-      context, static_cast<TdcrFramePart&>(*parts.back()).Workbench(), services.analysisFiles));
+  auto analysis = std::make_unique<AnalysisFramePart>(
+      context, static_cast<TdcrFramePart&>(*parts.back()).Workbench(), services.analysisFiles);
+  AnalysisFramePart& analysisPart = *analysis;
+  parts.push_back(std::move(analysis));
   parts.push_back(std::make_unique<HardwareFramePart>(
       context,
       services.enumerate ? services.enumerate : HardwareFramePart::Enumerator(EnumerateSerialPorts)));
@@ -50,7 +52,9 @@ std::vector<std::unique_ptr<FramePart>> CreateFrameParts(const FrameContext& con
   fpgaPart.SetBeforeProgramming([&scope = static_cast<ScopeFramePart&>(*parts.back())] {
     if (COscopeView* view = scope.View()) view->Cycle().Stop();
   });
-  parts.push_back(std::make_unique<HistoryFramePart>(context));
+  parts.push_back(std::make_unique<HistoryFramePart>(
+      context, HistoryFramePart::FileOpener{},
+      [&analysisPart](const std::filesystem::path& tdc) { return analysisPart.OpenMeasurement(tdc); }));
   return parts;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/hardware_frame_part.h"
 
+#include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
 
@@ -17,13 +18,22 @@ namespace {
 
 const QString kHardwareMenu = QStringLiteral("&Hardware");
 const QString kHardwareToolBar = QStringLiteral("Hardware Control");
+constexpr const char* kReplaceUnsavedQuestion =
+    "The buffer spectrum holds counts that are not saved.\n"
+    "Connecting loads the instrument's memory in their place. Connect anyway?";
 
 }  // namespace
 
 HardwareFramePart::HardwareFramePart(const FrameContext& context, Enumerator enumerate)
     : context_(context),
       enumerate_(std::move(enumerate)),
-      portDialog_(new CComPortDlg(enumerate_, &context.window)) {
+      portDialog_(new CComPortDlg(enumerate_, &context.window)),
+      linkState_(new QLabel(&context.window)) {
+  // A permanent pane: a menu's status tip replaces the temporary message,
+  // never the link state.
+  linkState_->setObjectName(QStringLiteral("linkState"));
+  linkState_->setMinimumWidth(1);  // takes its text's width when there is room, never widens the window
+  context_.window.statusBar()->insertPermanentWidget(0, linkState_);
   LinkSession& link = context_.instrument.Link();
   connect(&link, &LinkSession::Connected, this, &HardwareFramePart::ShowLinkState);
   connect(&link, &LinkSession::Disconnected, this, &HardwareFramePart::ShowLinkState);
@@ -60,10 +70,9 @@ std::vector<FrameCommand> HardwareFramePart::Commands() {
 }
 
 void HardwareFramePart::ShowLinkState() {
-  context_.window.statusBar()->showMessage(
-      Connected() ? QStringLiteral("Connected to %1")
-                        .arg(QString::fromStdString(context_.instrument.Link().PortName()))
-                  : QStringLiteral("Not connected"));
+  linkState_->setText(Connected() ? QStringLiteral("Connected to %1")
+                                        .arg(QString::fromStdString(context_.instrument.Link().PortName()))
+                                  : QStringLiteral("Not connected"));
 }
 
 void HardwareFramePart::OnPort() {
@@ -75,6 +84,7 @@ void HardwareFramePart::OnPort() {
 }
 
 void HardwareFramePart::OnAutoConnect() {
+  if (!MayReplaceBuffer()) return;
   LinkSession& link = context_.instrument.Link();
   link.SetSerialEventsSuppressed(false);
   {
@@ -85,10 +95,16 @@ void HardwareFramePart::OnAutoConnect() {
   }
   context_.instrument.Log().AddLine(link.PortName());
   link.SetBaudRate(LinkSession::kAutoConnectBaudRate);
-  OnConnect();
+  link.Connect();
 }
 
-void HardwareFramePart::OnConnect() { context_.instrument.Link().Connect(); }
+void HardwareFramePart::OnConnect() {
+  if (MayReplaceBuffer()) context_.instrument.Link().Connect();
+}
+
+bool HardwareFramePart::MayReplaceBuffer() {
+  return !context_.spectra.BufferHoldsUnsavedCounts() || context_.prompt.AskYesNo(kReplaceUnsavedQuestion);
+}
 
 void HardwareFramePart::OnDisconnect() { context_.instrument.Link().Disconnect(); }
 

@@ -7,6 +7,8 @@
 #include "forms/frame_context.h"
 #include "forms/frame_part.h"
 
+class QLabel;
+
 namespace korva {
 
 class CComPortDlg;
@@ -31,6 +33,9 @@ class HardwareFramePart : public QObject, public FramePart {
   void OnPort();
   void OnAutoConnect();
   void OnConnect();
+  // True when connecting may load the instrument's memory into the buffer:
+  // it holds no unsaved counts, or the user said so.
+  bool MayReplaceBuffer();
   void OnDisconnect();
   void OnAboutHardware();
   void ShowLinkState();
@@ -39,6 +44,7 @@ class HardwareFramePart : public QObject, public FramePart {
   FrameContext context_;
   Enumerator enumerate_;
   CComPortDlg* portDialog_;
+  QLabel* linkState_;
 };
 
 }  // namespace korva

@@ -20,6 +20,7 @@
 #include "common/settings_store.h"
 #include "forms/dock_pane.h"
 #include "shell/application_look.h"
+#include "shell/copy_shortcut_guard.h"
 #include "shell/dock_width_keeper.h"
 #include "shell/event_log_pane.h"
 #include "shell/frame_parts.h"
@@ -62,6 +63,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
       context_{*this, instrument_, *prompt_, *settings_, spectra_, timeReference_, timeServices_},
       powerEvents_(new PowerEvents(this)),
       dockWidths_(new DockWidthKeeper(*this)),
+      copyGuard_(new CopyShortcutGuard(this)),
       applicationLook_(static_cast<int>(
           settings_->ReadDword(settings_path::kApp, "AppLook").value_or(kDefaultApplicationLook))) {
   setWindowTitle(QStringLiteral("Korva-TDCR"));

@@ -24,6 +24,7 @@ namespace korva {
 
 class COutputWnd;
 class DockPane;
+class CopyShortcutGuard;
 class DockWidthKeeper;
 class MeasurementSaveDialogs;
 class PowerEvents;
@@ -124,6 +125,7 @@ class CMainFrame : public QMainWindow {
 
   PowerEvents* powerEvents_;
   DockWidthKeeper* dockWidths_;
+  CopyShortcutGuard* copyGuard_;
   bool timerPending_ = true;
   bool layoutRestored_ = false;
   int applicationLook_;

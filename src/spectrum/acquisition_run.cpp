@@ -41,18 +41,48 @@ bool CanStopAcquisition(bool connected, std::uint16_t bufferControl, bool buffer
   return connected && bufferActive && Running(bufferControl);
 }
 
-StartTexts StartAcquisition(AcquisitionRunContext& context) {
+namespace {
+
+// A start on a fresh spectrum: the reference is chosen when one is due,
+// and nothing starts when the user closes the dialog without a choice.
+std::optional<StartTexts> StampedStart(AcquisitionRunContext& context) {
   DeviceImage& image = context.engine.Image();
   const CommandEngine::ReadBackHold hold(context.engine);
   if (context.reference.NeedsTimeReferenceChoice()) context.chooseReference();
+  if (context.reference.NeedsTimeReferenceChoice()) return std::nullopt;
   if (!Connected(context.engine)) {
-    return {StartReferenceLabel(image.registers[r::kControl]), kHardwareNotConnectedText};
+    return StartTexts{StartReferenceLabel(image.registers[r::kControl]), kHardwareNotConnectedText};
   }
   const StartTime stamp = AwaitStampSecond([&] { return context.reference.StartTimeNow(); }, context.sleep);
   ApplyStartStamp(image.registers, stamp);
   context.engine.SendSettingsRegisters();
   context.log.AddLine("Start Spectrum Acquisition");
-  return {StartReferenceLabel(image.registers[r::kControl]), StartStampText(image.registers)};
+  return StartTexts{StartReferenceLabel(image.registers[r::kControl]), StartStampText(image.registers)};
+}
+
+// A stopped acquisition that kept its spectrum goes on counting REAL from
+// its first start, so it keeps that start's stamp.
+std::optional<StartTexts> ResumedStart(AcquisitionRunContext& context) {
+  DeviceImage& image = context.engine.Image();
+  const CommandEngine::ReadBackHold hold(context.engine);
+  image.registers[r::kControl] = static_cast<std::uint16_t>(image.registers[r::kControl] | kRunBits);
+  context.engine.SendSettingsRegisters();
+  context.log.AddLine("Start Spectrum Acquisition");
+  return StartTexts{StartReferenceLabel(image.registers[r::kControl]), StartStampText(image.registers)};
+}
+
+bool HoldsEarlierRun(const RegisterImage& registers) {
+  const bool counted = registers[r::kRealTimeLow] != 0 || registers[r::kRealTimeLow + 1] != 0;
+  return HasStartStamp(registers) && counted;
+}
+
+}  // namespace
+
+std::optional<StartTexts> StartAcquisition(AcquisitionRunContext& context) {
+  if (Connected(context.engine) && HoldsEarlierRun(context.engine.Image().registers)) {
+    return ResumedStart(context);
+  }
+  return StampedStart(context);
 }
 
 void StopAcquisition(AcquisitionRunContext& context) {
@@ -71,7 +101,7 @@ std::optional<StartTexts> EraseAcquisition(AcquisitionRunContext& context,
   ApplyEraseRequest(image.registers);
   WriteAcquisitionSettings(settings, image.registers);
   if (!Connected(context.engine)) return std::nullopt;
-  if (Running(image.registers[r::kControl])) return StartAcquisition(context);
+  if (Running(image.registers[r::kControl])) return StampedStart(context);
   image.registers[r::kStartDate] = 0;
   context.engine.SendSettingsRegisters();
   return std::nullopt;

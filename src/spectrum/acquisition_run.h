@@ -51,8 +51,10 @@ struct StartTexts {
 // MCA-START: chooses a time reference first when one is due, stamps the
 // start on the next even second in that reference and starts the run. With
 // no instrument the field says "Hardware Not Connected" and nothing else
-// changes.
-StartTexts StartAcquisition(AcquisitionRunContext& context);
+// changes. A spectrum that already counted REAL since its stamp resumes
+// under that stamp. Nothing happens (no texts) when the time stamp dialog
+// is closed without a choice.
+std::optional<StartTexts> StartAcquisition(AcquisitionRunContext& context);
 // MCA-STOP. Without an instrument only the image changes; the next settings
 // write carries it.
 void StopAcquisition(AcquisitionRunContext& context);

@@ -33,10 +33,14 @@ std::uint16_t StartTimeRegister(const CalendarTime& time) {
   return static_cast<std::uint16_t>(time.second / 2 + 32 * time.minute + 2048 * time.hour);
 }
 
+bool HasStartStamp(const RegisterImage& registers) {
+  return registers[acquisition_register::kStartDate] >= kFirstStartedDate;
+}
+
 std::string StartStampText(const RegisterImage& registers) {
   const unsigned date = registers[acquisition_register::kStartDate];
   const unsigned time = registers[acquisition_register::kStartTime];
-  if (date < kFirstStartedDate) return kWaitingForStartText;
+  if (!HasStartStamp(registers)) return kWaitingForStartText;
   return FormatText("%02u/%02u/%04u  %02u:%02u:%02u", date % 32, (date / 32) % 16, date / 512 + kFirstYear,
                     time / 2048, (time / 32) % 64, (time % 32) * 2);
 }

@@ -22,6 +22,8 @@ std::uint16_t StartTimeRegister(const CalendarTime& time);
 inline constexpr const char* kWaitingForStartText = "WAITING FOR START";
 inline constexpr const char* kHardwareNotConnectedText = "Hardware Not Connected";
 
+// Register 22 holds a start date (it is 512 or more).
+bool HasStartStamp(const RegisterImage& registers);
 // The date-time field: "WAITING FOR START" while register 22 is below 512,
 // else "DD/MM/YYYY  HH:MM:SS" from registers 22 and 23.
 std::string StartStampText(const RegisterImage& registers);

@@ -280,7 +280,7 @@ void CAcquisitionView::ShowStartTexts(const StartTexts& texts) {
 
 void CAcquisitionView::Start() {
   AcquisitionRunContext context = RunContext();
-  ShowStartTexts(StartAcquisition(context));
+  if (const std::optional<StartTexts> started = StartAcquisition(context)) ShowStartTexts(*started);
 }
 
 void CAcquisitionView::Stop() {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "devicelink/wire_frame.h"
 
@@ -21,6 +23,14 @@ inline constexpr std::array<const char*, 9> kMcaInputTexts = {
 // (A, B, C, A+B+C), moved to the "- PHA" entries 4-7 when register 18 bit 14
 // (PHA mode) is set. The spectrum's calibration records are indexed by it.
 std::size_t AnalyserInputIndex(const std::array<std::uint16_t, wire::kRegisterCount>& registers);
+
+// Selects input `index` (into kMcaInputTexts) the way AnalyserInputIndex
+// reads it back; an index beyond the list changes nothing.
+void SelectAnalyserInput(std::array<std::uint16_t, wire::kRegisterCount>& registers, std::size_t index);
+
+// The index of the input named `name` (leading blanks ignored on both
+// sides), or none.
+std::optional<std::size_t> AnalyserInputNamed(std::string_view name);
 
 // The half of the analyser memory a register set's spectrum lives in: the
 // lower half (channels 0-4095) with input E, the upper half otherwise.

@@ -78,6 +78,15 @@ void ReadInstrument(const XmlElement& information, ExchangeSpectrum& spectrum) {
   }
 }
 
+// The analyser input this program's export names in the detector's
+// description ("Liquid scintillator, analyser input PMT A+B+C-DPP").
+void ReadDetector(const XmlElement& detector, ExchangeSpectrum& spectrum) {
+  constexpr std::string_view kInputPart = "analyser input ";
+  const std::string description = ChildText(detector, "RadDetectorDescription");
+  const std::size_t at = description.find(kInputPart);
+  if (at != std::string::npos) spectrum.inputName = description.substr(at + kInputPart.size());
+}
+
 const XmlElement* CalibrationFor(const XmlElement& root, const XmlElement& spectrum) {
   const std::vector<const XmlElement*> calibrations = root.ChildrenNamed("EnergyCalibration");
   const std::string reference = spectrum.Attribute("energyCalibrationReference");
@@ -143,6 +152,7 @@ ExchangeRead ReadN42Text(std::string_view text) {
   ExchangeSpectrum spectrum;
   if (const XmlElement* information = root.Child("RadInstrumentInformation"))
     ReadInstrument(*information, spectrum);
+  if (const XmlElement* detector = root.Child("RadDetectorInformation")) ReadDetector(*detector, spectrum);
   for (const XmlElement* remark : measurement->ChildrenNamed("Remark"))
     ApplyExchangeRemark(spectrum, Trimmed(remark->text));
   std::string error = ReadChannels(*channelData, spectrum.counts);

@@ -14,7 +14,8 @@ namespace korva {
 struct RoiAnalysis {
   enum class Result {
     kNoRoi,           // the cursor's channel is not marked
-    kRoiWithoutPeak,  // an ROI of more than two channels, but no net count above 2
+    kRoiWithoutPeak,  // an ROI of more than two channels, but no net count above 2 that
+                      // stands out of the continuum's counting noise
     kPeak,
   };
   Result result = Result::kNoRoi;
@@ -59,8 +60,10 @@ struct PeakValues {
 PeakValues PeakValuesOf(const RoiAnalysis& analysis, const EnergyCurve& curve);
 
 // The six peak fields of the info view in order INTEGRAL, AREA, CENTROID,
-// FWHM, FWTM, RESOLUTION %; a field without a value holds "-----------".
+// FWHM, FWTM, RESOLUTION %; a field without a value holds "-----------",
+// and CENTROID says "no peak" for an ROI without one.
 inline constexpr const char* kNoValueText = "-----------";
+inline constexpr const char* kNoPeakText = "    no peak";
 std::array<std::string, 6> PeakFieldTexts(const RoiAnalysis& analysis, const EnergyCurve& curve);
 
 }  // namespace korva

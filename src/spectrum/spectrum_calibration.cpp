@@ -24,6 +24,8 @@ void CopyCalibration(const CSpectrum& from, CSpectrum& to) {
   to.calibrationGain[target] = from.calibrationGain[source];
 }
 
+bool IsCalibrated(const CSpectrum& spectrum) { return ShownCalibration(spectrum).enabled != 0; }
+
 EnergyCurve WorkingCurve(const CSpectrum& spectrum) {
   const CalibrationRecord& set2 = ShownCalibration(spectrum);
   if (set2.enabled == 0) return {};

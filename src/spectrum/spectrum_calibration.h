@@ -22,6 +22,9 @@ LoadedCalibration LoadCurrentCalibration(CSpectrum& spectrum);
 // destination when it is shown is the caller's.
 void CopyCalibration(const CSpectrum& from, CSpectrum& to);
 
+// Set 2's calibration of the current input is enabled.
+bool IsCalibrated(const CSpectrum& spectrum);
+
 // The curve the display and the readouts use: set 2's coefficients when
 // its calibration is enabled, else EN = CH.
 EnergyCurve WorkingCurve(const CSpectrum& spectrum);

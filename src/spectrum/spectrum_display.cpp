@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
+#include "spectrum/calibration_fit.h"
 #include "spectrum/plain_number.h"
 
 namespace korva {
@@ -18,10 +20,19 @@ std::string IntegerLabel(const char* format, int value) {
 }
 
 // "%9.2f " right-aligned, or "%-9.2f " left-aligned.
-std::string EnergyLabel(double energy, bool leftAligned) {
-  std::string text = FixedText(energy, leftAligned ? 0 : 9, 2);
-  if (leftAligned && text.size() < 9) text.append(9 - text.size(), ' ');
+// A calibrated label carries its unit ("661.66 keV"), so the axis never
+// shows energies that could be read as channels.
+std::string EnergyLabel(double energy, bool leftAligned, std::string_view unit) {
+  std::string text = FixedText(energy, leftAligned ? 0 : 9, 2) + " " + std::string(unit);
+  const std::size_t width = 10 + unit.size();
+  if (leftAligned && text.size() < width) text.append(width - text.size(), ' ');
   return text + " ";
+}
+
+std::string_view UnitOf(const CalibrationRecord& calibration) {
+  const auto index = static_cast<std::size_t>(calibration.units);
+  std::string_view unit = index < kCalibrationUnits.size() ? kCalibrationUnits[index] : kCalibrationUnits[0];
+  return unit.substr(unit.find_first_not_of(' '));
 }
 
 }  // namespace
@@ -281,8 +292,9 @@ AxisLabels SpectrumDisplay::Labels(const CalibrationRecord& calibration) const {
     return {IntegerLabel("%-6d ", first), IntegerLabel("%6d ", middle), IntegerLabel("%6d ", last)};
   }
   const auto energy = [&](int x) { return calibration.a * x * x + calibration.b * x + calibration.c; };
-  return {EnergyLabel(energy(first), true), EnergyLabel(energy(middle), false),
-          EnergyLabel(energy(last), false)};
+  const std::string_view unit = UnitOf(calibration);
+  return {EnergyLabel(energy(first), true, unit), EnergyLabel(energy(middle), false, unit),
+          EnergyLabel(energy(last), false, unit)};
 }
 
 int SpectrumDisplay::PenWidth() const {

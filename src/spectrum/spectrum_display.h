@@ -30,10 +30,11 @@ enum class ScrollAction { kLineBack, kLineForward, kPageBack, kPageForward, kThu
 enum class Repaint { kNone, kCursor, kBars, kFull };
 
 // The three channel numbers (or energies) below the axis.
+// Calibrated labels are energies followed by the calibration's unit.
 struct AxisLabels {
-  std::string left;    // first displayed channel, "%-6d " or "%-9.2f "
-  std::string middle;  // first + span ÷ 2, "%6d " or "%9.2f "
-  std::string right;   // last displayed channel, "%6d " or "%9.2f "
+  std::string left;    // first displayed channel, "%-6d " or "%-9.2f <unit> "
+  std::string middle;  // first + span ÷ 2, "%6d " or "%9.2f <unit> "
+  std::string right;   // last displayed channel, "%6d " or "%9.2f <unit> "
 };
 
 // The display state of one spectrum window and everything it computes,

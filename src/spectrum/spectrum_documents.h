@@ -1,6 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "spectrum/setup_links.h"
@@ -34,6 +38,28 @@ struct SpectrumDocuments {
   }
   std::vector<std::function<void()>> beforeSaveListeners;
   SetupLinks setupLinks;
+
+  // The buffer holds counts that were not written to a file since they
+  // last changed. Connecting loads the instrument's memory into the buffer,
+  // so it asks first while this holds.
+  bool BufferHoldsUnsavedCounts() const {
+    const auto& counts = buffer.image.spectrum;
+    const bool any = std::any_of(counts.begin(), counts.end(), [](std::uint32_t c) { return c != 0; });
+    return any && bufferSavedDigest != CountsDigest(buffer);
+  }
+  // The active spectrum was written to a file: when it is the buffer, its
+  // counts as they are now count as saved.
+  void MarkActiveSaved() {
+    if (BufferActive()) bufferSavedDigest = CountsDigest(buffer);
+  }
+
+ private:
+  static std::size_t CountsDigest(const CSpectrum& spectrum) {
+    const auto& counts = spectrum.image.spectrum;
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(counts.data()), counts.size() * sizeof(counts[0])));
+  }
+  std::optional<std::size_t> bufferSavedDigest;
 };
 
 }  // namespace korva

@@ -8,6 +8,7 @@
 #include "devicelink/hardware_identity.h"
 #include "spectrum/acquisition_registers.h"
 #include "spectrum/acquisition_start_stamp.h"
+#include "spectrum/analyser_input.h"
 #include "spectrum/calibration_fit.h"
 #include "spectrum/plain_number.h"
 #include "spectrum/spectrum_calibration.h"
@@ -20,6 +21,10 @@ namespace {
 constexpr std::string_view kTagRemark = "Tag: ";
 constexpr std::string_view kReferenceRemark = "Time reference: ";
 constexpr std::string_view kNtpRemark = "NTP offset: ";
+constexpr std::string_view kInputRemark = "Analyser input: ";
+constexpr std::string_view kSerialPart = ", serial number ";
+constexpr std::string_view kFirmwarePart = ", firmware ";
+constexpr std::string_view kFpgaPart = ", FPGA ";
 constexpr std::size_t kKeVUnit = 2;
 constexpr double kCoarseSeconds = 0.01;
 constexpr double kFineSeconds = kTickMicroseconds * 16 * 1e-6;
@@ -162,6 +167,7 @@ void WriteStart(RegisterImage& registers, const ExchangeSpectrum& imported) {
 
 void WriteIdentity(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
   DeviceImage& image = spectrum.image;
+  image.identityKnown = !imported.model.empty() || !imported.serialNumber.empty();
   if (imported.model.find("RQ3102") != std::string::npos) {
     image.registers[15] =
         static_cast<std::uint16_t>((image.registers[15] & 0x0FFF) | DeviceImage::kModelCodeRQ3102 << 12);
@@ -172,6 +178,33 @@ void WriteIdentity(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
   image.firmwareVersion = static_cast<std::int16_t>(std::isfinite(firmware) ? std::lround(firmware) : 0);
   const double fpga = std::clamp(LeadingReal(imported.fpgaVersion) * 10.0, 0.0, 65535.0);
   image.registers[63] = static_cast<std::uint16_t>(std::isfinite(fpga) ? std::lround(fpga) : 0);
+}
+
+// The input the file names (the first one when it names none of ours),
+// and the pulser off: the counts are a measured spectrum.
+void WriteAcquisitionState(RegisterImage& registers, const ExchangeSpectrum& imported) {
+  SelectAnalyserInput(registers, AnalyserInputNamed(imported.inputName).value_or(0));
+  registers[acquisition_register::kControl] |= acquisition_bit::kPulserOff;
+}
+
+// "<maker> <model>, serial number <s>, firmware <f>, FPGA <g>": the
+// instrument line of this program's SPE export.
+void ApplyIdentityRemark(ExchangeSpectrum& spectrum, std::string_view remark) {
+  const std::size_t serial = remark.find(kSerialPart);
+  const std::size_t firmware = remark.find(kFirmwarePart);
+  const std::size_t fpga = remark.find(kFpgaPart);
+  if (serial == std::string_view::npos || firmware == std::string_view::npos ||
+      fpga == std::string_view::npos || !(serial < firmware && firmware < fpga))
+    return;
+  const std::string_view device = remark.substr(0, serial);
+  const std::size_t space = device.find(' ');
+  spectrum.maker = device.substr(0, space);
+  spectrum.model = space == std::string_view::npos ? std::string_view() : device.substr(space + 1);
+  const std::size_t serialAt = serial + kSerialPart.size();
+  const std::size_t firmwareAt = firmware + kFirmwarePart.size();
+  spectrum.serialNumber = remark.substr(serialAt, firmware - serialAt);
+  spectrum.firmwareVersion = remark.substr(firmwareAt, fpga - firmwareAt);
+  spectrum.fpgaVersion = remark.substr(fpga + kFpgaPart.size());
 }
 
 // The curve as points the calibration view fits back to it: two for a
@@ -233,6 +266,7 @@ std::string LoadExchangeSpectrum(CSpectrum& spectrum, const ExchangeSpectrum& im
   WriteRunTime(loaded.image.registers, r::kRealTimeLow, r::kRealTimeFine, imported.realSeconds);
   WriteRunTime(loaded.image.registers, r::kLiveTimeLow, r::kLiveTimeFine, imported.liveSeconds);
   WriteStart(loaded.image.registers, imported);
+  WriteAcquisitionState(loaded.image.registers, imported);
   loaded.DeriveHalfSelector();
   std::copy(imported.counts.begin(), imported.counts.end(),
             loaded.image.spectrum.begin() + static_cast<std::ptrdiff_t>(loaded.HalfOffset()));
@@ -266,6 +300,10 @@ void ApplyExchangeRemark(ExchangeSpectrum& spectrum, std::string_view remark) {
   } else if (remark.starts_with(kNtpRemark)) {
     const double offset = LeadingReal(remark.substr(kNtpRemark.size()));
     if (std::isfinite(offset)) spectrum.ntpOffsetSeconds = offset;
+  } else if (remark.starts_with(kInputRemark)) {
+    spectrum.inputName = remark.substr(kInputRemark.size());
+  } else if (spectrum.model.empty()) {
+    ApplyIdentityRemark(spectrum, remark);
   }
 }
 

@@ -66,7 +66,8 @@ std::string LoadExchangeSpectrum(CSpectrum& spectrum, const ExchangeSpectrum& im
 
 // The remarks both formats carry, one text each: "Tag: …", "Time reference:
 // UTC", "NTP offset: 0.012 s"; and the reading of one of them back into a
-// spectrum (other remarks are ignored).
+// spectrum, which also knows the SPE export's "Analyser input: …" and
+// instrument lines (other remarks are ignored).
 std::vector<std::string> ExchangeRemarks(const ExchangeSpectrum& spectrum);
 void ApplyExchangeRemark(ExchangeSpectrum& spectrum, std::string_view remark);
 

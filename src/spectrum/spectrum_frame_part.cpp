@@ -81,8 +81,10 @@ std::vector<FrameCommand> SpectrumFramePart::Commands() {
 std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
   SpectrumDocuments& spectra = context_.spectra;
   auto exportCsv = [this, &spectra](bool hardSize) {
-    if (ExportSpectrumAs(*spectra.active, hardSize, dialogs_, context_.prompt))
+    if (ExportSpectrumAs(*spectra.active, hardSize, dialogs_, context_.prompt)) {
+      spectra.MarkActiveSaved();
       pane_->ActiveWindow().Apply(Repaint::kFull);
+    }
   };
   const QStringList csvMenu = {QStringLiteral("Export Spectrum To"), QStringLiteral("CSV File")};
   std::vector<FrameCommand> commands = {
@@ -94,6 +96,7 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
        [this, &spectra] {
          spectra.PrepareSave();
          if (SaveSpectrumAs(*spectra.active, spectra.buffer.image.ModelCode(), dialogs_, context_.prompt)) {
+           spectra.MarkActiveSaved();
            pane_->ActiveWindow().Apply(Repaint::kFull);
          }
        },
@@ -115,8 +118,10 @@ std::vector<FrameCommand> SpectrumFramePart::ExchangeExportCommands() {
     const TimeReferenceState& reference = context_.timeReference;
     ExchangeContext exchange;
     if (reference.IsUtc() && !reference.MustChoose()) exchange.ntpOffsetSeconds = reference.ClockOffset();
-    if (ExportSpectrumExchange(*spectra.active, format, exchange, dialogs_, context_.prompt))
+    if (ExportSpectrumExchange(*spectra.active, format, exchange, dialogs_, context_.prompt)) {
+      spectra.MarkActiveSaved();
       pane_->ActiveWindow().Apply(Repaint::kFull);
+    }
   };
   std::vector<FrameCommand> commands = {
       {command::kExportN42, kFileMenu, QStringLiteral("N42..."),

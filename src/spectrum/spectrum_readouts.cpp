@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "common/format_text.h"
+#include "spectrum/spectrum_calibration.h"
+
 namespace korva {
 
 namespace {
@@ -18,9 +21,10 @@ std::string CursorPaneText(const CSpectrum& spectrum, int cursor) {
   const unsigned long counts = cursor >= 0 && static_cast<std::size_t>(cursor) < compressed.size()
                                    ? compressed[static_cast<std::size_t>(cursor)]
                                    : 0;
-  char text[64];
-  std::snprintf(text, sizeof text, "CURSOR: %-6d  COUNTS: %-10lu", cursor, counts);
-  return text;
+  if (!IsCalibrated(spectrum)) return FormatText("CURSOR: %-6d  COUNTS: %-10lu", cursor, counts);
+  const std::string energy =
+      FormatText("%.2f %s", WorkingCurve(spectrum).Energy(cursor), UnitText(spectrum).c_str());
+  return FormatText("CURSOR: %-6d = %-14s  COUNTS: %-10lu", cursor, energy.c_str(), counts);
 }
 
 std::string RoiPaneText(const CSpectrum& spectrum, int cursor) {

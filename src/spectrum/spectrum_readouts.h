@@ -7,7 +7,8 @@
 namespace korva {
 
 // The status bar's cursor pane: "CURSOR: %-6d  COUNTS: %-10lu" with the
-// displayed channel under the cursor and its compressed sum.
+// displayed channel under the cursor and its compressed sum; on a
+// calibrated spectrum the channel is followed by "= <energy> <unit>".
 std::string CursorPaneText(const CSpectrum& spectrum, int cursor);
 
 // The status bar's ROI pane: " " when the cursor's displayed channel is not

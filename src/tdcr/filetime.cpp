@@ -30,4 +30,9 @@ std::string FormatStartTime(const StampTime& time) {
   return text;
 }
 
+std::string StartTimeText(std::uint64_t fileTime) {
+  if (fileTime == 0) return "-";
+  return FormatStartTime(StampTimeFromFileTime(fileTime));
+}
+
 }  // namespace korva

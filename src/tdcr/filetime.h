@@ -30,5 +30,8 @@ StampTime StampTimeFromFileTime(std::uint64_t fileTime);
 // The start time as the TDCR view shows it: "DD/MM/YYYY  HH:MM:SS.CC" with
 // hundredths of a second (milliseconds / 10).
 std::string FormatStartTime(const StampTime& time);
+// A start time held as a FILETIME: "-" for zero, which is the clock's
+// origin in 1601 and means no start was ever stamped, else FormatStartTime.
+std::string StartTimeText(std::uint64_t fileTime);
 
 }  // namespace korva

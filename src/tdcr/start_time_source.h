@@ -34,7 +34,8 @@ class StartTimeSource {
   // chosen since start-up or the last connection attempt, or a UTC choice
   // is more than 300 s old.
   virtual bool NeedsChoice() const = 0;
-  // Runs the time stamp dialog and keeps the reference the user chose.
+  // Runs the time stamp dialog and keeps the reference the user chose; when
+  // the user closes it without a choice, NeedsChoice still holds.
   virtual void ChooseReference() = 0;
   // The current time in the chosen reference: UTC plus the clock offset for
   // UTC, UTC for SYSTEM, local wall time for LOCAL.

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "tdcr/tdcr_form_widgets.h"
 #include "tdcr/tdcr_settings.h"
@@ -174,7 +175,8 @@ void CTDCRViewCnt::AddTimeCalibration() {
 void CTDCRViewCnt::Redraw() {
   const TdcrCounterTexts& texts = measurement_.Counters();
   for (const Box& box : boxes_) ShowText(*box.box, box.text(texts));
-  ShowSelection(*viewRun_, measurement_.ViewRun());
+  ShowViewRun(*viewRun_, std::max(measurement_.Form().measuredRuns, measurement_.ViewRun()),
+              measurement_.ViewRun());
   ShowSelection(*source_, measurement_.ShownSource());
 }
 

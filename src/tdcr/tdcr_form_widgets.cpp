@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QScrollArea>
+#include <algorithm>
 
 #include "forms/form_list.h"
 #include "tdcr/tdcr_run_record.h"
@@ -120,6 +121,14 @@ void ShowText(QLineEdit& box, const std::string& text) {
 
 void ShowSelection(QComboBox& list, int index) {
   const QSignalBlocker blocker(list);
+  list.setCurrentIndex(index);
+}
+
+void ShowViewRun(QComboBox& list, int runs, int index) {
+  const QSignalBlocker blocker(list);
+  const int entries = std::clamp(runs, 0, kLastViewRun) + 1;
+  while (list.count() > entries) list.removeItem(list.count() - 1);
+  while (list.count() < entries) list.addItem(QString::number(list.count()));
   list.setCurrentIndex(index);
 }
 

@@ -33,6 +33,8 @@ TdcrFramePart::TdcrFramePart(const FrameContext& context, MeasurementSaveDialogs
       countersPane_(std::make_unique<CTDCRWndCnt>(workbench_.Measurement(), &context.window)) {
   RedrawOnRefresh(workbench_.Measurement(), *tdcrPane_, *countersPane_);
   connect(&context.instrument.Link(), &LinkSession::Connected, this, &TdcrFramePart::ShowPanes);
+  connect(&context.instrument.Link(), &LinkSession::Disconnected, this,
+          [this] { workbench_.Measurement().ShowLinkLost(); });
 }
 
 TdcrFramePart::~TdcrFramePart() = default;

@@ -10,6 +10,8 @@ class TdcrHost {
   virtual ~TdcrHost() = default;
   // A modal question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(std::string_view question) = 0;
+  // A modal message the user must acknowledge.
+  virtual void Tell(std::string_view message) = 0;
   // SAVE: writes the measurement files and, once they are written, calls
   // TdcrMeasurement::CompleteSave.
   virtual void SaveMeasurement() = 0;

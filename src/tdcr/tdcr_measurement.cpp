@@ -17,6 +17,8 @@ namespace reg = tdcr_register;
 constexpr const char* kHardwareNotConnected = "Hardware Not Connected";
 constexpr const char* kWaitingForStart = "Waiting for START";
 constexpr const char* kSaveQuestion = "Measurement not saved. Would you like to save it?";
+constexpr const char* kResetBeforeStart =
+    "START begins a new measurement only after RESET.\nThe last measurement (";
 constexpr const char* kInitialPresetTimeText = "1.0";
 
 std::size_t IndexOf(TdcrEdit edit) { return static_cast<std::size_t>(edit); }
@@ -66,9 +68,16 @@ bool TdcrMeasurement::RefusedWithoutDevice() {
   return true;
 }
 
+int TdcrMeasurement::MeasuredRuns() const {
+  const TdcrControlWord control = Control();
+  const int runIndex = CurrentRunIndex(Registers()[reg::kRuns]);
+  return control.Running() ? runIndex + 1 : control.CompletedRuns(runIndex);
+}
+
 // The shown run's K is taken before the total real time, which is scaled by
 // the same K as every other time of the refresh.
 void TdcrMeasurement::RefreshTdcrView() {
+  form_.measuredRuns = MeasuredRuns();
   shownIndex_ = ShownRunIndex(viewRun_, Registers()[reg::kRuns]);
   shown_ = DisplayedRun(TdcrRunRecord::Read(Image().spectrum, shownIndex_));
   timeBase_ = korva::TimeBaseFactor(shown_, counters_.ShownSource());
@@ -148,7 +157,7 @@ void TdcrMeasurement::RefreshMeasurementState() {
   const std::uint64_t startTime = ReadStartTime(Registers());
   if (startTime != lastStartTime_) {
     lastStartTime_ = startTime;
-    form_.startTime = FormatStartTime(StampTimeFromFileTime(startTime));
+    form_.startTime = StartTimeText(startTime);
   }
 }
 
@@ -165,15 +174,28 @@ void TdcrMeasurement::RefreshSelections() {
   }
 }
 
+void TdcrMeasurement::ShowLinkLost() {
+  running_ = false;
+  form_.status = TdcrFormState{}.status;
+  form_.buttons = TdcrButtons{};
+  lastStartTime_.reset();
+  if (refreshed_) refreshed_();
+}
+
 void TdcrMeasurement::SelectViewRun(int index) {
   viewRun_ = std::clamp(index, kViewRunInProgress, kLastViewRun);
   RefreshViews();
 }
 
 void TdcrMeasurement::StartMeasurement() {
-  if (RefusedWithoutDevice() || !Control().Idle()) return;
+  if (RefusedWithoutDevice()) return;
+  if (!Control().Idle()) {
+    if (!running_) host_.Tell(kResetBeforeStart + form_.status + ") is still held: press RESET first.");
+    return;
+  }
   const CommandEngine::ReadBackHold hold(engine_);
   if (startTimes_.NeedsChoice()) startTimes_.ChooseReference();
+  if (startTimes_.NeedsChoice()) return;  // the time stamp dialog was closed without a choice
   const StartStamp stamp = startTimes_.TakeStartTime();
   Edit([&stamp](RegisterImage& registers) {
     registers[reg::kControlWord] =
@@ -212,6 +234,7 @@ void TdcrMeasurement::ResetMeasurement() {
     registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).Reset().Value();
   });
   form_.startTime = kWaitingForStart;
+  viewRun_ = kViewRunInProgress;  // the runs shown so far went with the measurement
 }
 
 bool TdcrMeasurement::BeginSave() { return !RefusedWithoutDevice() && !running_; }

@@ -61,6 +61,9 @@ struct TdcrFormState {
   TdcrButtons buttons;  // all disabled until the first refresh
   std::string totalRealTime;
   int completedRuns = 0;
+  // The runs the instrument's memory holds for this measurement: the ones
+  // completed and, during a run, the one in progress. VIEW RUN offers these.
+  int measuredRuns = 0;
   // RUN REAL TIME, the RATE, RATIO and LIVE TIMERS groups.
   TdcrRateTexts readings;
   // PRESET TIME
@@ -116,6 +119,11 @@ class TdcrMeasurement {
   void RefreshCounters();
   // Both, what the device link runs after every spectrum-memory chunk.
   void RefreshViews();
+
+  // The link to the instrument is gone: STATUS says "Not Connected" instead
+  // of the last state the instrument reported, and the buttons wait for the
+  // next connection.
+  void ShowLinkLost();
 
   // VIEW RUN of either view: shows the chosen run and refreshes both views.
   void SelectViewRun(int index);
@@ -180,6 +188,7 @@ class TdcrMeasurement {
   TdcrControlWord Control() const;
   void Edit(const std::function<void(RegisterImage&)>& change);
   bool RefusedWithoutDevice();
+  int MeasuredRuns() const;
 
   void RefreshExtensions();
   void RefreshThresholds();
@@ -216,7 +225,7 @@ class TdcrMeasurement {
   // changed since.
   std::array<std::optional<std::uint16_t>, 3> lastThresholdCodes_;
   std::array<std::optional<std::uint16_t>, 2> lastExtensionRegisters_;
-  std::uint64_t lastStartTime_ = 0;
+  std::optional<std::uint64_t> lastStartTime_;
   // Time per run and gap time as the form holds them, in seconds.
   std::array<double, 2> presetSeconds_{1.0, 1.0};
 };

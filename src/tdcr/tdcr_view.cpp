@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <utility>
 
 #include "forms/numeric_edit.h"
@@ -65,9 +66,9 @@ CTDCRView::CTDCRView(TdcrMeasurement& measurement, QWidget* parent)
   ConnectControls();
 }
 
-// MEASUREMENT and LIVE TIMERS beside the RATE and RATIO groups; the
-// settings below them (COINCIDENCE under PRESET TIME, so the row is no
-// wider than the readings above it), the RECORD texts across the bottom.
+// The RECORD texts across the top; MEASUREMENT and LIVE TIMERS beside the
+// RATE and RATIO groups; the settings below them (COINCIDENCE under PRESET
+// TIME, so the row is no wider than the readings above it).
 void CTDCRView::LayOut(QWidget* form) {
   auto* readings = new QGridLayout;
   for (std::size_t c = 0; c < TdcrRates::kCombinations; ++c) {
@@ -94,10 +95,12 @@ void CTDCRView::LayOut(QWidget* form) {
   settings->addWidget(BuildDiscriminators(form), 0, Qt::AlignTop);
   settings->addStretch();
 
+  // RECORD goes first: what it holds is saved and archived with the
+  // measurement, so it must be in view before START whatever the pane's height.
   auto* layout = new QVBoxLayout(form);
+  layout->addWidget(BuildRecord(form));
   layout->addLayout(top);
   layout->addLayout(settings);
-  layout->addWidget(BuildRecord(form));
   layout->addStretch();
 }
 
@@ -292,7 +295,7 @@ void CTDCRView::ShowReadings(const TdcrFormState& state) {
 }
 
 void CTDCRView::ShowSelections(const TdcrFormState& state) {
-  ShowSelection(*viewRun_, measurement_.ViewRun());
+  ShowViewRun(*viewRun_, std::max(state.measuredRuns, measurement_.ViewRun()), measurement_.ViewRun());
   ShowSelection(*sequentialRuns_, state.sequentialRuns);
   ShowSelection(*stopTimer_, state.stopTimer);
   for (std::size_t window = 0; window < windows_.size(); ++window) {

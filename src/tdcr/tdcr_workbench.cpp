@@ -32,6 +32,8 @@ void TdcrWorkbench::OnRegistersRead(bool) { ++registerReads_; }
 
 bool TdcrWorkbench::AskYesNo(std::string_view question) { return prompt_.AskYesNo(question); }
 
+void TdcrWorkbench::Tell(std::string_view message) { prompt_.ShowMessage("TDCR", message); }
+
 void TdcrWorkbench::SaveMeasurement() { saver_.SaveMeasurement(); }
 
 }  // namespace korva

@@ -43,6 +43,7 @@ class TdcrWorkbench : private EngineObserver, private TdcrHost {
   void OnSpectrumChunk() override;
   void OnRegistersRead(bool phaMode) override;
   bool AskYesNo(std::string_view question) override;
+  void Tell(std::string_view message) override;
   void SaveMeasurement() override;
 
   CommandEngine& engine_;

@@ -118,7 +118,7 @@ void CTimeUTC::UpdateButtons() {
 
 void ChooseTimeReference(TimeReferenceState& reference, const TimeStampTools& tools, QWidget* parent) {
   CTimeUTC dialog(tools, parent);
-  dialog.exec();
+  if (dialog.exec() != QDialog::Accepted) return;
   reference.Choose(dialog.Choice(), dialog.LastOffset(), dialog.LastServer());
 }
 

@@ -15,7 +15,8 @@ namespace korva {
 
 // The "Measurement Time Stamp" dialog: queries an NTP server, can set the
 // computer's clock from it, and closes with the reference the start stamps
-// are to follow. Closing it by its close box or Escape chooses SYSTEM.
+// are to follow. Closing it by its close box or Escape chooses nothing, so
+// the start that asked for a choice does not happen.
 class CTimeUTC : public QDialog {
   Q_OBJECT
 
@@ -50,7 +51,8 @@ class CTimeUTC : public QDialog {
   QPushButton* useSystem_;
 };
 
-// Shows the dialog modally and stores its choice in `reference`.
+// Shows the dialog modally and stores its choice in `reference`; a dialog
+// closed without a choice leaves `reference` as it was.
 void ChooseTimeReference(TimeReferenceState& reference, const TimeStampTools& tools, QWidget* parent);
 
 }  // namespace korva

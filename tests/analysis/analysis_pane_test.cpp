@@ -15,11 +15,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest/QTest>
-#include <cmath>
 
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
@@ -28,6 +29,8 @@
 #include "../timesync/udp_responder.h"
 #include "analysis/analysis_plot.h"
 #include "analysis/analysis_view.h"
+#include "archive/archive_location.h"
+#include "archive/history_pane.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -94,9 +97,10 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   MainFrameServices& services = window.services;
   const test::RecordingPrompt& prompt = window.prompt;
   services.saveDialogs = &saveDialogs;
-  services.analysisFiles = [&folder](bool) {
-    return std::filesystem::path(folder.filePath("export.json").toStdString());
-  };
+  std::filesystem::path chosenFile = folder.filePath("export.json").toStdString();
+  services.analysisFiles = [&chosenFile](bool) { return chosenFile; };
+  window.settings.strings[test::MemorySettingsStore::Key(kArchiveSettingsPath, kArchiveUrlName)] =
+      folder.filePath("archive.sqlite").toStdString();
   CMainFrame frame(services);
   frame.resize(1600, 1000);
   frame.show();
@@ -154,10 +158,23 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   settings.deadTimeModes = {DeadTimeMode::kIndividual, DeadTimeMode::kIndividual};
   const Checked<MeasurementAnalysis> fromFile = AnalyzeMeasurement(*file.measurement, nullptr, settings);
   ASSERT_TRUE(fromFile) << fromFile.error;
-  EXPECT_TRUE(view->Summary().text().startsWith(QStringLiteral("A = %1 ± %2 Bq")
-                                                    .arg(fromFile->activity, 0, 'f', 2)
-                                                    .arg(fromFile->budget.combined, 0, 'f', 2)))
-      << view->Summary().text().toStdString();
+  // The result line states u to two significant digits and A to u's last place.
+  const QRegularExpressionMatch line =
+      QRegularExpression(QStringLiteral("^A = (\\d+)(\\.\\d+)? ± ([0-9.]+) Bq"))
+          .match(view->Summary().text());
+  ASSERT_TRUE(line.hasMatch()) << view->Summary().text().toStdString();
+  const QString u = line.captured(3);
+  const int decimals = u.contains('.') ? static_cast<int>(u.size() - u.indexOf('.') - 1) : 0;
+  EXPECT_EQ(line.captured(2).size() - (decimals > 0 ? 1 : 0), decimals) << "A and u end at the same place";
+  const QString digits = QString(u).remove('.').remove(QRegularExpression(QStringLiteral("^0+")));
+  EXPECT_LE(QString(digits).remove(QRegularExpression(QStringLiteral("0+$"))).size(), 2) << u.toStdString();
+  // Two significant digits of u put its last place at most u / 10, so u and
+  // A are each within half of that, 5 % of u, of the unrounded values.
+  const double u0 = fromFile->budget.combined;
+  EXPECT_NEAR(u.toDouble(), u0, 0.05 * u0);
+  EXPECT_NEAR((line.captured(1) + line.captured(2)).toDouble(), fromFile->activity, 0.05 * u0);
+  EXPECT_TRUE(view->Summary().font().bold());
+  EXPECT_GT(view->Summary().font().pointSizeF(), view->RunTable().font().pointSizeF());
   EXPECT_NEAR(fromFile->activity, 5000.0, fromFile->budget.expanded)
       << file.measurement->header.windowTexts[0];
   // Every window and extension's corrected rates, as the analysis of the file gives them.
@@ -208,6 +225,48 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   EXPECT_TRUE(reportText.contains(QRegularExpression("\nTime reference: UTC, NTP offset \\S+ s from " +
                                                      QRegularExpression::escape(ntpServer) + "\n")))
       << reportText.toStdString();
+  EXPECT_TRUE(prompt.errors.empty());
+
+  // The saved measurement comes back into the window after RESET, from
+  // File > "Open TDCR Measurement..." and from HISTORY, with the result it had.
+  const QString savedResult = view->Summary().text();
+  form.findChild<QPushButton*>(QStringLiteral("RESET"))->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Reset - Idle"; }, 5000)) << status().toStdString();
+  auto* pane = qobject_cast<QDockWidget*>(view->parentWidget());
+  for (QWidget* w = view; pane == nullptr && w != nullptr; w = w->parentWidget())
+    pane = qobject_cast<QDockWidget*>(w);
+  ASSERT_NE(pane, nullptr);
+  chosenFile = folder.filePath("vial.tdc").toStdString();
+  frame.Trigger(command::kOpenTdcrMeasurement);
+  EXPECT_EQ(view->Summary().text(), savedResult);
+  EXPECT_EQ(UsedRows(view->RunTable()), 3);
+  EXPECT_TRUE(pane->windowTitle().endsWith("vial.tdc")) << pane->windowTitle().toStdString();
+  QSignalSpy traffic(&frame.Session(), &LinkSession::SerialNotificationHandled);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return traffic.count() >= 20; }, 5000))
+      << "the reset instrument's chunks";
+  EXPECT_EQ(view->Summary().text(), savedResult) << "the live measurement took the pane back";
+
+  frame.Trigger(command::kFollowLiveAnalysis);
+  EXPECT_EQ(pane->windowTitle(), "TDCR ANALYSIS");
+  auto* history = frame.findChild<HistoryView*>();
+  ASSERT_NE(history, nullptr);
+  QTreeWidget& list = history->List();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list.topLevelItemCount() > 0; }, 5000));
+  QTreeWidgetItem* saved = nullptr;
+  for (int row = 0; row < list.topLevelItemCount(); ++row) {
+    if (list.topLevelItem(row)->toolTip(0).contains("vial.tdc")) saved = list.topLevelItem(row);
+  }
+  ASSERT_NE(saved, nullptr);
+  list.parentWidget()->window()->show();
+  for (QWidget* w = &list; w != nullptr; w = w->parentWidget()) {
+    if (auto* dock = qobject_cast<QDockWidget*>(w)) dock->raise();
+  }
+  list.scrollToItem(saved);
+  const QPoint at = list.visualItemRect(saved).center();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+  EXPECT_TRUE(pane->windowTitle().endsWith("vial.tdc")) << pane->windowTitle().toStdString();
+  EXPECT_EQ(view->Summary().text(), savedResult);
   EXPECT_TRUE(prompt.errors.empty());
   frame.close();
 }

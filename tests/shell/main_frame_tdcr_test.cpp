@@ -21,7 +21,9 @@
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 #include "tdcr/measurement_save_dialogs.h"
+#include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_panes.h"
+#include "tdcr/tdcr_settings.h"
 #include "tdcr/tdcr_view.h"
 #include "timesync/time_stamp_dialog.h"
 
@@ -65,6 +67,11 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Saved"; }, 5000))
       << status().toStdString();
 
+  form.findChild<QPushButton*>(QStringLiteral("START"))->click();
+  ASSERT_EQ(prompt.messages.size(), 1u) << "START on a held measurement says why nothing starts";
+  EXPECT_NE(prompt.messages[0].find("press RESET first"), std::string::npos) << prompt.messages[0];
+  EXPECT_EQ(status(), "Completed - Saved");
+
   QFile tdc(folder.filePath("two-runs.tdc"));
   ASSERT_TRUE(tdc.open(QIODevice::ReadOnly));
   const QByteArray text = tdc.readAll();
@@ -75,6 +82,34 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   EXPECT_TRUE(QFile::exists(folder.filePath("two-runs.xml")));
   EXPECT_TRUE(prompt.errors.empty());
   frame.close();
+}
+
+TEST(MainWindowMeasurement, ClosingTheTimeStampDialogStartsNothing) {
+  test::InstrumentWindow window;
+  window.answerTimeStamps = false;
+  CMainFrame& frame = window.Open();
+  frame.Trigger(command::kAutoConnect);
+  ASSERT_TRUE(frame.Session().Engine().IsConnected());
+  CTDCRView& form = *frame.findChild<CTDCRWnd*>()->TdcrView();
+  auto status = [&] { return form.findChild<QLineEdit*>(QStringLiteral("STATUS"))->text().trimmed(); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Reset - Idle"; }, 5000)) << status().toStdString();
+
+  int escaped = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<CTimeUTC*>(QApplication::activeModalWidget())) {
+      ++escaped;
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    }
+  });
+  poll.start(20);
+  form.findChild<QPushButton*>(QStringLiteral("START"))->click();
+  poll.stop();
+  EXPECT_EQ(escaped, 1);
+  const TdcrControlWord control(frame.Session().Engine().Image().registers[tdcr_register::kControlWord]);
+  EXPECT_FALSE(control.Running()) << "no START reached the image";
+  EXPECT_TRUE(control.Idle());
+  EXPECT_TRUE(window.prompt.errors.empty());
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLayout>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -90,6 +92,23 @@ class MainFrameTest : public ::testing::Test {
   test::MemorySettingsStore settings;
   std::vector<SerialPortRecord> ports;
 };
+
+TEST_F(MainFrameTest, CtrlCCopiesASelectedEventsLineAndOtherwiseConnects) {
+  auto frame = MakeFrame();
+  QApplication::setActiveWindow(frame.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  auto* list = frame->findChild<COutputWnd*>()->findChild<QListWidget*>();
+  list->setFocus();
+  list->setCurrentRow(0);
+  QApplication::clipboard()->clear();
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), list->item(0)->text());
+  EXPECT_TRUE(prompt.errors.empty()) << "Connect ran instead of the copy";
+
+  list->clearSelection();
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(prompt.errors.size(), 1u) << "without a selection Ctrl+C is Connect (no port chosen here)";
+}
 
 TEST_F(MainFrameTest, StartsWithAnEmptySettingsStore) {
   auto frame = MakeFrame();

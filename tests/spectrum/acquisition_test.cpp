@@ -278,8 +278,9 @@ struct AcquisitionRunFixture : ::testing::Test {
 
 TEST_F(AcquisitionRunFixture, StartWithoutAnInstrumentOnlySaysSo) {
   const RegisterImage before = image.registers;
-  const StartTexts texts = StartAcquisition(context);
-  EXPECT_EQ(texts.stamp, "Hardware Not Connected");
+  const std::optional<StartTexts> texts = StartAcquisition(context);
+  ASSERT_TRUE(texts);
+  EXPECT_EQ(texts->stamp, "Hardware Not Connected");
   EXPECT_EQ(choices, 1) << "the reference is chosen first";
   EXPECT_EQ(image.registers, before);
   EXPECT_TRUE(image.acceptReadBack);
@@ -288,9 +289,10 @@ TEST_F(AcquisitionRunFixture, StartWithoutAnInstrumentOnlySaysSo) {
 
 TEST_F(AcquisitionRunFixture, StartStampsAnEvenSecondAndEraseWhileRunningStampsAgain) {
   Connect();
-  const StartTexts texts = StartAcquisition(context);
-  EXPECT_EQ(texts.label, "START TIME: SYSTEM");
-  EXPECT_EQ(texts.stamp, "07/03/2024  14:05:10");
+  const std::optional<StartTexts> texts = StartAcquisition(context);
+  ASSERT_TRUE(texts);
+  EXPECT_EQ(texts->label, "START TIME: SYSTEM");
+  EXPECT_EQ(texts->stamp, "07/03/2024  14:05:10");
   EXPECT_EQ(image.registers[16] & 0x0C03, 0x0803);
   EXPECT_EQ(link.Last(), wire::SendSettingsRegistersFrame(image.registers));
   EXPECT_NE(log.Lines().back().find("Start Spectrum Acquisition"), std::string::npos);
@@ -313,6 +315,31 @@ TEST_F(AcquisitionRunFixture, StartStampsAnEvenSecondAndEraseWhileRunningStampsA
   EXPECT_FALSE(EraseAcquisition(context, AcquisitionSettings{}));
   EXPECT_EQ(image.registers[22], 0) << "shows WAITING FOR START after the next read-back";
   EXPECT_EQ(link.Last(), wire::SendSettingsRegistersFrame(image.registers));
+}
+
+TEST_F(AcquisitionRunFixture, StartAfterAStopKeepsTheFirstStampWhileRealTimeCounts) {
+  Connect();
+  ASSERT_TRUE(StartAcquisition(context));
+  Acknowledge();
+  StopAcquisition(context);
+  Acknowledge();
+  image.registers[56] = 7800;  // REAL 78.00 s counted since 14:05:10
+  clock.Advance(120'000);
+  const std::optional<StartTexts> resumed = StartAcquisition(context);
+  ASSERT_TRUE(resumed);
+  EXPECT_EQ(resumed->stamp, "07/03/2024  14:05:10") << "REAL still counts from the first start";
+  EXPECT_EQ(image.registers[16] & 0x0003, 0x0003);
+  EXPECT_EQ(link.Last(), wire::SendSettingsRegistersFrame(image.registers));
+}
+
+TEST_F(AcquisitionRunFixture, StartDoesNothingWhenTheTimeStampDialogIsClosedWithoutAChoice) {
+  Connect();
+  context.chooseReference = [&] { ++choices; };
+  const RegisterImage before = image.registers;
+  EXPECT_FALSE(StartAcquisition(context));
+  EXPECT_EQ(choices, 1);
+  EXPECT_EQ(image.registers, before);
+  EXPECT_TRUE(image.acceptReadBack) << "read-backs go on";
 }
 
 TEST_F(AcquisitionRunFixture, AutoUpdateSwitchesSpectrumPollingAndReadsTheRegisters) {

@@ -51,7 +51,31 @@ TEST(RoiAnalysis, FlatRoiShowsOnlyTheIntegral) {
   EXPECT_DOUBLE_EQ(analysis.gross, 904.0);
   const auto fields = PeakFieldTexts(analysis, {});
   EXPECT_EQ(fields[0], "  904");
-  for (std::size_t i = 1; i < fields.size(); ++i) EXPECT_EQ(fields[i], kDashes);
+  EXPECT_EQ(fields[2], "    no peak");
+  for (std::size_t i : {1u, 3u, 4u, 5u}) EXPECT_EQ(fields[i], kDashes);
+}
+
+// A continuum of about 1000 counts a channel (sigma 31.6) with channel
+// scatter of up to 30 counts and one channel 80 counts high: a chance
+// excursion, not a peak. A peak of 300 counts on the same continuum is one.
+TEST(RoiAnalysis, CountingNoiseOnAFlatContinuumIsNoPeak) {
+  Spectrum s;
+  for (int k = 90; k < 220; ++k) s.counts[static_cast<std::size_t>(k)] = 1000 + (k * 7919 % 61) - 30;
+  s.counts[150] = 1080;
+  s.Mark(100, 200);
+  const RoiAnalysis flat = s.Analyse(150);
+  EXPECT_EQ(flat.result, RoiAnalysis::Result::kRoiWithoutPeak);
+  EXPECT_FALSE(flat.fwhm);
+  EXPECT_EQ(PeakFieldTexts(flat, {})[5], kDashes) << "no resolution of a peak that is not there";
+
+  for (int k = 140; k <= 160; ++k) {
+    const double z = (k - 150) / 3.0;
+    s.counts[static_cast<std::size_t>(k)] +=
+        static_cast<std::uint32_t>(std::lround(300 * std::exp(-z * z / 2)));
+  }
+  const RoiAnalysis peak = s.Analyse(150);
+  ASSERT_EQ(peak.result, RoiAnalysis::Result::kPeak);
+  EXPECT_NEAR(*peak.centroid, 150.0, 0.5);
 }
 
 TEST(RoiAnalysis, EqualMaximaTakeTheLaterChannel) {

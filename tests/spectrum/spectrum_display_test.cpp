@@ -293,10 +293,13 @@ TEST_F(SpectrumDisplayTest, AxisLabelsAndPens) {
   calibration.enabled = 1;
   calibration.b = 2.0;
   calibration.c = 1.0;
+  calibration.units = 2;
   labels = display.Labels(calibration);
-  EXPECT_EQ(labels.left, "1.00      ");
-  EXPECT_EQ(labels.middle, "  4097.00 ");
-  EXPECT_EQ(labels.right, "  8191.00 ");
+  EXPECT_EQ(labels.left, "1.00 keV      ");
+  EXPECT_EQ(labels.middle, "  4097.00 keV ");
+  EXPECT_EQ(labels.right, "  8191.00 keV ");
+  calibration.units = 1;
+  EXPECT_EQ(display.Labels(calibration).right, "  8191.00 eV ") << "the unit list's blank is not shown";
 
   EXPECT_EQ(display.PenWidth(), 1);
   for (int i = 0; i < 3; ++i) display.KeyDown(SpectrumKey::kSpace);

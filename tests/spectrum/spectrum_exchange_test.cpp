@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "../support/scratch_files.h"
+#include "devicelink/hardware_identity.h"
 #include "devicelink/register_edit.h"
 #include "spectrum/acquisition_registers.h"
 #include "spectrum/exchange_file.h"
@@ -118,7 +119,8 @@ CSpectrum Bi207Spectrum() {
   registers[r::kLiveTimeLow] = 475;
   registers[r::kStartDate] = 9 + 32 * 12 + 512 * 26;
   registers[r::kStartTime] = 26 + 32 * 24 + 2048 * 7;
-  registers[r::kControl] = acquisition_bit::kUtcStart;
+  registers[r::kControl] = acquisition_bit::kUtcStart | acquisition_bit::kPulserOff;
+  registers[83] = 3;  // input PMT A+B+C
   registers[15] = 3 << 12;
   registers[63] = 31;
   spectrum.image.serialNumber = 42;
@@ -169,9 +171,13 @@ TEST_P(ExchangeRoundTrip, KtsToExchangeAndBackKeepsCountsTimesStartAndCalibratio
   EXPECT_EQ(after.startDateTime, "09/12/2026  07:24:52");
   EXPECT_EQ(after.startTimeLabel, before.startTimeLabel);
   EXPECT_EQ(imported.tag, "Bi-207 5 s");
-  if (GetParam().format == ExchangeFormat::kN42) {
-    EXPECT_EQ(imported.image.serialNumber, 42) << "SPE has no instrument block";
-  }
+  // The instrument from its block (N42) or this program's remark (SPE), the
+  // input the file names, and no pulser: the settings the file states.
+  EXPECT_EQ(ModelName(imported.image), "Veltra RQ3102");
+  EXPECT_EQ(SerialNumberText(imported.image), "00042");
+  EXPECT_EQ(FirmwareVersionText(imported.image), "2.15");
+  EXPECT_EQ(InputNameOf(imported), " PMT A+B+C-DPP");
+  EXPECT_NE(imported.image.registers[acquisition_register::kControl] & acquisition_bit::kPulserOff, 0);
 
   LoadCurrentCalibration(original);
   LoadCurrentCalibration(imported);
@@ -192,6 +198,18 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
                          ::testing::Values(RoundTrip{".n42", ExchangeFormat::kN42},
                                            RoundTrip{".spe", ExchangeFormat::kSpe}),
                          [](const auto& test) { return std::string(test.param.name + 1); });
+
+TEST(ExchangeImport, AnSpeFileThatNamesNoInstrumentShowsItAsUnknown) {
+  test::ScratchFolder folder;
+  const fs::path spe = folder.Path() / "foreign.spe";
+  test::WriteFile(spe, "$SPEC_ID:\r\nforeign\r\n$MEAS_TIM:\r\n10 12\r\n$DATA:\r\n0 3\r\n1 2 3 4\r\n");
+  CSpectrum imported;
+  ASSERT_EQ(LoadAnySpectrumFile(imported, spe), "");
+  EXPECT_EQ(ModelName(imported.image), "unknown");
+  EXPECT_EQ(SerialNumberText(imported.image), "unknown");
+  EXPECT_EQ(FirmwareVersionText(imported.image), "unknown");
+  EXPECT_EQ(imported.CurrentInput(), 0u);
+}
 
 TEST(ExchangeExport, SoftSizeChannelsAndOnlyEnergyCalibrationsAreExported) {
   CSpectrum spectrum = Bi207Spectrum();

@@ -87,6 +87,29 @@ class SpectrumWindow : public ::testing::Test {
   CSpectrumWnd* pane_ = nullptr;
 };
 
+TEST_F(SpectrumWindow, ConnectAsksBeforeItReplacesUnsavedCountsInTheBuffer) {
+  CSpectrum& buffer = frame_->Spectra().buffer;
+  FillHump(buffer, 1000);  // an acquisition's counts, kept after its link ended
+  const std::vector<std::uint32_t> counts = buffer.image.spectrum;
+
+  prompt_.answerYes = false;
+  frame_->Trigger(command::kConnect);
+  ASSERT_EQ(prompt_.questions.size(), 1u);
+  EXPECT_NE(prompt_.questions[0].find("not saved"), std::string::npos) << prompt_.questions[0];
+  EXPECT_TRUE(prompt_.errors.empty()) << "no port was opened";
+  EXPECT_EQ(buffer.image.spectrum, counts);
+  frame_->Trigger(command::kAutoConnect);
+  EXPECT_EQ(prompt_.questions.size(), 2u);
+  EXPECT_EQ(buffer.image.spectrum, counts);
+
+  dialogs_.saveTarget = (folder_ / "kept.kts").string();
+  frame_->Trigger(command::kSaveSpectrumAs);
+  ASSERT_TRUE(std::filesystem::exists(folder_ / "kept.kts"));
+  frame_->Trigger(command::kConnect);
+  EXPECT_EQ(prompt_.questions.size(), 2u) << "saved counts need no question";
+  EXPECT_FALSE(prompt_.errors.empty()) << "the connect was tried (no port here)";
+}
+
 TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   CSpectrum written;
   written.DeriveHalfSelector();  // the half its registers select, as a recorded spectrum has it

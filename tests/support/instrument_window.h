@@ -29,12 +29,13 @@ struct InstrumentWindow {
   ~InstrumentWindow() { Close(); }
 
   // Builds and shows the main window (at `size`, when given), answering
-  // every time-stamp question with the system clock.
+  // every time-stamp question with the system clock unless
+  // `answerTimeStamps` was cleared.
   CMainFrame& Open(QSize size = {}) {
     frame = std::make_unique<CMainFrame>(services);
     if (size.isValid()) frame->resize(size);
     frame->show();
-    AnswerTimeStampDialogs(frame.get());
+    if (answerTimeStamps) AnswerTimeStampDialogs(frame.get());
     return *frame;
   }
   void Close() {
@@ -48,6 +49,7 @@ struct InstrumentWindow {
     return value;
   }
 
+  bool answerTimeStamps = true;
   RecordingPrompt prompt;
   MemorySettingsStore settings;
   sim::PtyServer instrument;

@@ -30,10 +30,14 @@ struct IdleEngineHost : EngineHost {
 // The time reference as START sees it; records the order of its use.
 struct ScriptedStartTimes : StartTimeSource {
   bool needsChoice = false;
+  bool userChooses = true;  // false: the dialog is closed without a choice
   StartStamp stamp = MakeStartStamp(StartReference::kUtc, {2024, 3, 7, 14, 5, 9, 123});
   std::vector<std::string> calls;
   bool NeedsChoice() const override { return needsChoice; }
-  void ChooseReference() override { calls.push_back("choose"); }
+  void ChooseReference() override {
+    calls.push_back("choose");
+    if (userChooses) needsChoice = false;
+  }
   StartStamp TakeStartTime() override {
     calls.push_back("take");
     return stamp;
@@ -50,6 +54,8 @@ struct ScriptedHost : TdcrHost {
     return answerYes;
   }
   void SaveMeasurement() override { ++saves; }
+  std::vector<std::string> messages;
+  void Tell(std::string_view message) override { messages.emplace_back(message); }
 };
 
 // A TDCR measurement over a command engine on an in-memory port.

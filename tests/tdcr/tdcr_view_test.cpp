@@ -78,7 +78,7 @@ TEST_F(TdcrViewTest, FormShowsItsDefaultsThenTheMeasurementOfTheShownRun) {
   EXPECT_EQ(stopTimer.itemText(1), " LIVE A1");
   EXPECT_EQ(stopTimer.itemText(7), "LIVE AB1");
   EXPECT_EQ(stopTimer.itemText(16), "");
-  EXPECT_EQ(List("VIEW RUN").count(), 65);
+  EXPECT_EQ(List("VIEW RUN").count(), 1) << "no run measured yet";
   EXPECT_EQ(List("WINDOW M [ns]").itemText(15), "200");
 
   Connect();
@@ -181,6 +181,9 @@ TEST_F(TdcrViewTest, ViewRunOfEitherViewShowsTheRunInBoth) {
   Put(5, C::kAbN1, 555);
   Put(2, C::kRealTime, 2'000);
   Put(2, C::kAbN1, 222);
+  image.registers[91] = 5 << 8 | 9;  // six of ten runs, then STOP
+  ControlWord() = Word::kInterrupted;
+  tdcr.RefreshViews();
 
   CountersList("VIEW RUN").setCurrentIndex(5);
   EXPECT_EQ(List("VIEW RUN").currentIndex(), 5);
@@ -191,6 +194,30 @@ TEST_F(TdcrViewTest, ViewRunOfEitherViewShowsTheRunInBoth) {
   EXPECT_EQ(CountersList("VIEW RUN").currentIndex(), 2);
   EXPECT_EQ(Box("RUN REAL TIME [s]"), "     2.000");
   EXPECT_EQ(Counter("COUNTERS - N1/AB"), "222");
+}
+
+TEST_F(TdcrViewTest, ViewRunOffersOnlyTheRunsTheMeasurementHolds) {
+  Connect();
+  ControlWord() = Word::kRun;
+  image.registers[91] = 1 << 8 | 2;  // run 2 of 3 in progress
+  tdcr.RefreshViews();
+  EXPECT_EQ(List("VIEW RUN").count(), 3) << "In Progress, 1, 2";
+  EXPECT_EQ(CountersList("VIEW RUN").count(), 3);
+
+  ControlWord() = 0;  // completed
+  image.registers[91] = 2 << 8 | 2;
+  tdcr.RefreshViews();
+  ASSERT_EQ(List("VIEW RUN").count(), 4);
+  EXPECT_EQ(List("VIEW RUN").itemText(3), "3");
+  List("VIEW RUN").setCurrentIndex(3);
+  EXPECT_EQ(tdcr.ViewRun(), 3);
+
+  ControlWord() = Word::kSaved;
+  EXPECT_EQ(WritesAfter([&] { Button("RESET").click(); }), 1u);
+  image.registers[91] = 2;
+  tdcr.RefreshViews();
+  EXPECT_EQ(List("VIEW RUN").count(), 1);
+  EXPECT_EQ(tdcr.ViewRun(), 0) << "the shown run went with the measurement";
 }
 
 TEST_F(TdcrViewTest, SourceGoesIntoRegister97AndIsSent) {
@@ -284,6 +311,29 @@ TEST_F(TdcrViewTest, ButtonsRunTheMeasurementAndFollowItsState) {
   EXPECT_EQ(startTimes.calls.back(), "choose");
 }
 
+TEST_F(TdcrViewTest, AStartTimeNeverStampedShowsNoDate) {
+  Connect();
+  ControlWord() = Word::kIdle;
+  tdcr.RefreshViews();
+  EXPECT_EQ(Box("DD/MM/YYYY  HH:MM:SS.MS"), "-") << "a fresh instrument holds FILETIME 0";
+  EXPECT_EQ(WritesAfter([&] { Button("START").click(); }), 1u);
+  EXPECT_EQ(Box("DD/MM/YYYY  HH:MM:SS.MS"), "07/03/2024  14:05:09.12");
+  for (std::size_t r = 92; r <= 95; ++r) image.registers[r] = 0;  // a restarted instrument
+  ControlWord() = Word::kIdle;
+  tdcr.RefreshViews();
+  EXPECT_EQ(Box("DD/MM/YYYY  HH:MM:SS.MS"), "-");
+}
+
+TEST_F(TdcrViewTest, StartOnAHeldMeasurementSaysThatResetComesFirst) {
+  Connect();
+  ControlWord() = Word::kSaved;
+  tdcr.RefreshViews();
+  EXPECT_EQ(WritesAfter([&] { Button("START").click(); }), 0u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find("Completed - Saved"), std::string::npos) << host.messages[0];
+  EXPECT_NE(host.messages[0].find("RESET"), std::string::npos);
+}
+
 TEST_F(TdcrViewTest, ResetOfAnUnsavedMeasurementOffersToSaveIt) {
   Connect();
   ControlWord() = Word::kInterrupted;
@@ -300,6 +350,22 @@ TEST_F(TdcrViewTest, ResetOfAnUnsavedMeasurementOffersToSaveIt) {
   EXPECT_EQ(host.saves, 2);
   EXPECT_EQ(ControlWord(), Word::kInterrupted | Word::kIdle | Word::kResetSet);
   EXPECT_EQ(Box("DD/MM/YYYY  HH:MM:SS.MS"), "Waiting for START");
+}
+
+// At the pane's height in a 1366 x 768 window the RECORD fields are in view
+// without scrolling, so they are filled in before a measurement is saved.
+TEST_F(TdcrViewTest, RecordFieldsAreInViewInAShortPane) {
+  tdcrPane.resize(960, 470);
+  tdcrPane.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&tdcrPane));
+  CTDCRView& view = *tdcrPane.TdcrView();
+  const QRect shown = view.viewport()->rect();
+  for (const char* name : {"NUCLIDES", "LS COCTAIL", "PMT HV", "OPERATOR"}) {
+    auto* field = view.findChild<QLineEdit*>(QString::fromLatin1(name));
+    ASSERT_NE(field, nullptr) << name;
+    const QRect at(field->mapTo(view.viewport(), QPoint(0, 0)), field->size());
+    EXPECT_TRUE(shown.intersects(at) && at.bottom() <= shown.bottom()) << name << " is below the fold";
+  }
 }
 
 TEST_F(TdcrViewTest, RecordEditsKeepTheirTextsForTheFiles) {
