@@ -121,6 +121,9 @@ std::string NotASavedFile(SavedKind kind, const std::filesystem::path& path) {
     case SavedKind::kTraceExport:
       valid = !bytes.isEmpty();
       break;
+    case SavedKind::kMeasurementReport:
+      valid = bytes.startsWith("%PDF-");
+      break;
   }
   return valid ? std::string() : "not a " + std::string(SavedKindName(kind)) + " file this program reads";
 }
