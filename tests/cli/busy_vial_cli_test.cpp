@@ -39,8 +39,8 @@ TEST(BusyVial, AHundredKilobecquerelCarbonVialIsMeasuredAndFoundAgain) {
   ASSERT_EQ(measured.exitCode, 0) << measured.err.toStdString();
   EXPECT_FALSE(measured.err.contains("Time Out")) << measured.err.toStdString();
 
-  const test::Outcome analysed = test::RunTool(
-      {"analyze", base + ".tdc", "--nuclide", "C-14", "--window", "M", "--extension", "1", "--json"});
+  const test::Outcome analysed = test::RunTool({"analyze", base + ".tdc", "--nuclide", "C-14", "--window",
+                                                "M", "--extension", "1", "--mode1", "CDT", "--json"});
   ASSERT_EQ(analysed.exitCode, 0) << analysed.err.toStdString();
   const QJsonObject result = QJsonDocument::fromJson(analysed.out.toUtf8()).object()["result"].toObject();
   EXPECT_EQ(result["runsUsed"].toInt(), 3);
