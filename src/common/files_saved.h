@@ -7,12 +7,12 @@ namespace korva {
 
 // What a save wrote: the kind of save and every file it put in place.
 enum class SavedKind {
-  kTdcrMeasurement,  // .tdc, .csv and .xml of a TDCR measurement
-  kSpectrum,         // .kts
-  kSpectrumExport,   // CSV export of a spectrum
-  kRegisterFile,     // .rgv
-  kTraceExport,      // CSV of captured traces
-  kAnalysisExport,   // .txt report and .json of a TDCR analysis
+  kTdcrMeasurement,    // .tdc, .csv and .xml of a TDCR measurement
+  kSpectrum,           // .kts
+  kSpectrumExport,     // CSV export of a spectrum
+  kRegisterFile,       // .rgv
+  kTraceExport,        // CSV of captured traces
+  kAnalysisExport,     // .txt report and .json of a TDCR analysis
   kMeasurementReport,  // .pdf report of an analysis or an efficiency-variation study
 };
 

@@ -73,8 +73,8 @@ TEST(AnalysisCommands, NuclidesListsEveryNuclideWithItsDataFile) {
   output = Tool({"nuclides", "--json"});
   ASSERT_EQ(output.exitCode, 0) << output.err.toStdString();
   const QJsonArray nuclides = JsonOf(output)["nuclides"].toArray();
-  const auto pair =
-      std::ranges::find_if(nuclides, [](const QJsonValue& n) { return n.toObject()["name"] == "Sr-90+Y-90"; });
+  const auto pair = std::ranges::find_if(
+      nuclides, [](const QJsonValue& n) { return n.toObject()["name"] == "Sr-90+Y-90"; });
   ASSERT_NE(pair, nuclides.end());
   const QJsonObject found = pair->toObject();
   EXPECT_EQ(found["branches"].toArray().size(), 2);
