@@ -19,10 +19,10 @@
 
 #include "analysis/analysis_plot.h"
 #include "analysis/birks_quenching.h"
+#include "analysis/gum_rounding.h"
 #include "analysis/limits_report.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_listing.h"
-#include "analysis/rounded_result.h"
 
 namespace korva {
 
@@ -381,12 +381,12 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   ShowBudget(a.budget);
   ShowPlot(a);
   updateGeometry();  // the tables' widths may have changed
-  const RoundedResult rounded = RoundToUncertainty(a.activity, a.budget.combined);
+  const RoundedResult rounded = RoundedToUncertainty(a.activity, a.budget.combined);
   QString text =
       QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
           .arg(Text(rounded.value), Text(rounded.uncertainty),
-               Text(RoundUncertainty(100.0 * a.budget.Relative(a.budget.combined))),
-               Text(RoundUncertainty(a.budget.expanded)))
+               Text(SignificantText(100.0 * a.budget.Relative(a.budget.combined), 2)),
+               Text(SignificantText(a.budget.expanded, 2)))
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
           .arg(PairText(a.pairs));
