@@ -3,58 +3,30 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "analysis/decay_correction.h"
 #include "analysis/efficiency_model.h"
+#include "analysis/measurement_budget.h"
+#include "analysis/measurement_context.h"
 #include "analysis/measurement_limits.h"
 #include "analysis/nuclide_library.h"
-#include "analysis/nuclide_variants.h"
 #include "analysis/tdcr_solver.h"
 #include "analysis/window_consistency.h"
+#include "common/format_text.h"
 
 namespace korva {
 
 namespace {
 
 using Combination = TdcrRates::Combination;
-// The budget's entry for the correction a CDT gate needs when the mode is not known.
-constexpr const char* kBlockedTerm = "pulses blocked by a CDT gate";
 constexpr double kSecondsPerNs = 1e-9;
 constexpr double kSecondsPerFileTimeTick = 1e-7;
-
-Combination CombinationOf(std::size_t window, std::size_t extension) {
-  return static_cast<Combination>(window + 2 * extension);
-}
-std::size_t WindowOf(Combination c) { return c % 2; }
 
 double SecondsBetween(const StampTime& from, const StampTime& to) {
   return static_cast<double>(static_cast<std::int64_t>(FileTimeFromStampTime(to)) -
                              static_cast<std::int64_t>(FileTimeFromStampTime(from))) *
          kSecondsPerFileTimeTick;
 }
-
-std::string Printed(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
-// Background rates of one window and extension, and the variance of their D.
-struct Background {
-  CoincidenceRates rates;
-  double doublesVariance = 0.0;
-};
-
-// Everything a run's analysis needs besides the run.
-struct Context {
-  const Nuclide& nuclide;
-  const Scintillator& cocktail;
-  const TdcMeasurement& sample;
-  std::array<std::optional<DeadTimeMode>, 2> modes{};
-  std::array<Background, TdcrRates::kCombinations> background{};
-  StampTime reference;
-};
 
 bool HasLiveTimes(const TdcRun& run, std::size_t extension) {
   if (!(run.realTime > 0.0)) return false;
@@ -111,8 +83,9 @@ CoincidenceTiming TimingOf(const TdcMeasurement& m, const std::array<std::option
           modes[ExtensionOf(c)].value_or(DeadTimeMode::kIndividual)};
 }
 
-Checked<Background> BackgroundOf(const TdcMeasurement& measurement,
-                                 const std::array<std::optional<DeadTimeMode>, 2>& modes, Combination c) {
+Checked<BackgroundRates> BackgroundOf(const TdcMeasurement& measurement,
+                                      const std::array<std::optional<DeadTimeMode>, 2>& modes,
+                                      Combination c) {
   CountSums sums;
   int used = 0;
   for (const TdcRun& run : measurement.runs) {
@@ -120,10 +93,10 @@ Checked<Background> BackgroundOf(const TdcMeasurement& measurement,
     sums.Add(run, c);
     ++used;
   }
-  if (used == 0) return Checked<Background>::Failure("the background measurement has no completed run");
+  if (used == 0) return Checked<BackgroundRates>::Failure("the background measurement has no completed run");
   const CoincidenceRates rates =
       WithoutAccidentals(sums.Singles(), sums.Rates(), TimingOf(measurement, modes, c));
-  return Success(Background{rates, sums.DoublesVariance()});
+  return Success(BackgroundRates{rates, sums.DoublesVariance()});
 }
 
 // Solves the run's lambdas and efficiencies from `start` (the last run's
@@ -172,8 +145,9 @@ double CountingUncertainty(const RunAnalysis& r, const CoincidenceRates& gross, 
   return r.activityD * std::sqrt(relativeD2 + doublesPerRatio * doublesPerRatio * tdVariance);
 }
 
-RunAnalysis AnalyzeRun(const Context& ctx, const TdcRun& run, Combination c, const EfficiencyModel& model,
-                       DetectionModel detection, const std::array<double, 3>& start) {
+RunAnalysis AnalyzeRun(const MeasurementContext& ctx, const TdcRun& run, Combination c,
+                       const EfficiencyModel& model, DetectionModel detection,
+                       const std::array<double, 3>& start) {
   RunAnalysis r;
   r.run = run.number;
   r.realTime = run.realTime;
@@ -234,7 +208,7 @@ void Summarize(CombinationAnalysis& a) {
 
 // Sums of a combination's counts over its used runs, for checks
 // that compare counts of the same events.
-CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
+CountSums UsedCounts(const MeasurementContext& ctx, const CombinationAnalysis& a) {
   CountSums sums;
   for (std::size_t i = 0; i < a.runs.size(); ++i) {
     if (a.runs[i].used) sums.Add(ctx.sample.runs[i], a.combination);
@@ -243,7 +217,7 @@ CountSums UsedCounts(const Context& ctx, const CombinationAnalysis& a) {
 }
 
 // The combination's rates over its used runs and their corrections.
-CombinationRates RatesOf(const Context& ctx, const CombinationAnalysis& a) {
+CombinationRates RatesOf(const MeasurementContext& ctx, const CombinationAnalysis& a) {
   const CountSums sums = UsedCounts(ctx, a);
   CombinationRates rates;
   rates.windowNs = ctx.sample.header.windowsNs[WindowOf(a.combination)];
@@ -256,8 +230,8 @@ CombinationRates RatesOf(const Context& ctx, const CombinationAnalysis& a) {
   return rates;
 }
 
-CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const EfficiencyModel& model,
-                                       DetectionModel detection) {
+CombinationAnalysis AnalyzeCombination(const MeasurementContext& ctx, Combination c,
+                                       const EfficiencyModel& model, DetectionModel detection) {
   CombinationAnalysis a;
   a.combination = c;
   std::array<double, 3> start{};  // each run starts from the yields of the run before
@@ -270,157 +244,16 @@ CombinationAnalysis AnalyzeCombination(const Context& ctx, Combination c, const 
   return a;
 }
 
-// The weighted mean of the used runs with every activity recomputed for another half-life.
-double MeanWithHalfLife(const CombinationAnalysis& a, const Nuclide& nuclide, double halfLife) {
-  std::vector<double> values, uncertainties;
-  for (const RunAnalysis& r : a.runs) {
-    if (!r.used) continue;
-    const double before = DecayToReference(nuclide.halfLifeSeconds, r.secondsAfterReference) /
-                          DecayDuringRun(nuclide.halfLifeSeconds, r.realTime);
-    const double after =
-        DecayToReference(halfLife, r.secondsAfterReference) / DecayDuringRun(halfLife, r.realTime);
-    values.push_back(r.activityD / before * after);
-    uncertainties.push_back(r.activityDUncertainty);
-  }
-  return ComputeRunStatistics(values, uncertainties).weightedMean;
-}
-
 std::string CombinationName(Combination c) {
   constexpr std::array<const char*, TdcrRates::kCombinations> kNames = {"N1", "M1", "N2", "M2"};
   return kNames[c];
 }
 
-// The net rates of a combination's used runs, averaged over their real times.
-CoincidenceRates PooledRates(const CombinationAnalysis& a) {
-  CoincidenceRates sum;
-  double seconds = 0.0;
-  for (const RunAnalysis& r : a.runs) {
-    if (!r.used) continue;
-    sum = sum + r.realTime * r.rates;
-    seconds += r.realTime;
-  }
-  return (1.0 / seconds) * sum;
-}
-
-// eps_D of `model` solved from rates, or why it cannot be.
-Checked<double> DoublesEfficiencyAt(const EfficiencyModel& model, DetectionModel detection,
-                                    const CoincidenceRates& n) {
-  if (detection == DetectionModel::kSymmetric) {
-    const Checked<SymmetricSolution> s = SolveSymmetric(model, n.t / n.D());
-    if (!s) return Checked<double>::Failure(s.error);
-    return Success(s->efficiency.doubles);
-  }
-  const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac});
-  if (!s) return Checked<double>::Failure(s.error);
-  return Success(s->efficiency.Doubles());
-}
-
-// Builds the main result's budget term by term. A term whose alternative
-// could not be analysed is left out, with a warning.
-//
-// A term that changes the efficiency model takes the result's change from
-// the main combination's rates pooled over its runs: every run's activity
-// D_i / eps_D(x_i) moves by the factor eps_D(x) / eps_D'(x) at its own
-// ratios x_i, which differ from run to run by their counting spread only,
-// so the factor at the pooled ratios moves the weighted mean alike to
-// second order in that spread (far below 1e-3 of the term), for one
-// solution of each model instead of one per run.
-class BudgetTerms {
- public:
-  BudgetTerms(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
-              DetectionModel detection)
-      : ctx_(ctx),
-        result_(result),
-        value_(result.Main().doubles.weightedMean),
-        pooled_(PooledRates(result.Main())),
-        mainEfficiency_(DoublesEfficiencyAt(model, detection, pooled_)) {
-    terms_.push_back({"counting statistics", result.Main().doubles.Uncertainty()});
-  }
-
-  // The result against the same result got another way.
-  void Alternative(const std::string& name, const CombinationAnalysis& other) {
-    if (!other.Usable()) {
-      result_.warnings.push_back(name + " left out of the budget: " + other.error);
-      return;
-    }
-    terms_.push_back({name, FromAlternative(other.doubles.weightedMean - value_)});
-  }
-
-  // The result with another efficiency model or detection model.
-  void ModelAlternative(const std::string& name, const EfficiencyModel& model, DetectionModel detection) {
-    const Checked<double> other = ValueWith(model, detection);
-    if (!other) {
-      result_.warnings.push_back(name + " left out of the budget: " + other.error);
-      return;
-    }
-    terms_.push_back({name, FromAlternative(*other - value_)});
-  }
-
-  // The result at kB - u(kB) and kB + u(kB).
-  void Kb(double kb, DetectionModel detection) {
-    std::array<Checked<double>, 2> shifted;
-    for (std::size_t i = 0; i < 2; ++i) {
-      const double at = kb + (i == 0 ? -kKbStandardUncertainty : kKbStandardUncertainty);
-      shifted[i] = ValueWith(EfficiencyModel(ctx_.nuclide, at, ctx_.cocktail), detection);
-    }
-    if (!shifted[0] || !shifted[1]) {
-      result_.warnings.push_back("kB left out of the budget: " +
-                                 (shifted[0] ? shifted[1].error : shifted[0].error));
-      return;
-    }
-    terms_.push_back({"kB +-" + Printed("%.3f", kKbStandardUncertainty) + " cm/MeV",
-                      FromPlusMinus(*shifted[0], *shifted[1])});
-  }
-
-  // The decay corrections redone with the half-life less and more its uncertainty.
-  void HalfLife() {
-    const Nuclide& n = ctx_.nuclide;
-    const double u = n.halfLifeUncertaintySeconds;
-    terms_.push_back(
-        {"half-life", FromPlusMinus(MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds - u),
-                                    MeanWithHalfLife(result_.Main(), n, n.halfLifeSeconds + u))});
-  }
-
-  // The result against one analysed with a varied model: the whole
-  // difference as a standard uncertainty when the variant is the input
-  // moved by its standard uncertainty, else as a rectangular alternative.
-  void Variant(const std::string& name, bool plusMinus, const EfficiencyModel& model,
-               DetectionModel detection) {
-    if (!plusMinus) return ModelAlternative(name, model, detection);
-    const Checked<double> other = ValueWith(model, detection);
-    if (!other) {
-      result_.warnings.push_back(name + " left out of the budget: " + other.error);
-      return;
-    }
-    terms_.push_back({name, std::abs(*other - value_)});
-  }
-
-  void NotEvaluated(const std::string& name) { terms_.push_back(UncertaintyComponent::NotEvaluated(name)); }
-
-  UncertaintyBudget Combined() { return CombineUncertainties(value_, std::move(terms_)); }
-
- private:
-  // The result as `model` would give it.
-  Checked<double> ValueWith(const EfficiencyModel& model, DetectionModel detection) const {
-    if (!mainEfficiency_) return Checked<double>::Failure(mainEfficiency_.error);
-    const Checked<double> other = DoublesEfficiencyAt(model, detection, pooled_);
-    if (!other) return other;
-    return Success(value_ * *mainEfficiency_ / *other);
-  }
-
-  const Context& ctx_;
-  MeasurementAnalysis& result_;
-  double value_;
-  CoincidenceRates pooled_;
-  Checked<double> mainEfficiency_;
-  std::vector<UncertaintyComponent> terms_;
-};
-
 // The standard uncertainty of the difference of the activities from the
 // two windows, from the counts of their used runs (window_consistency.h);
 // the efficiency curve's slope at the wider window's T/D carries the T/D
 // part.
-double WindowDifferenceUncertainty(const Context& ctx, const EfficiencyModel& model,
+double WindowDifferenceUncertainty(const MeasurementContext& ctx, const EfficiencyModel& model,
                                    const CombinationAnalysis& narrow, const CombinationAnalysis& wide) {
   const CountSums n = UsedCounts(ctx, narrow);
   const CountSums m = UsedCounts(ctx, wide);
@@ -441,7 +274,8 @@ double WindowDifferenceUncertainty(const Context& ctx, const EfficiencyModel& mo
 //   var(r_AB - r_BC) = N_AB / t_AB^2 + N_BC / t_BC^2 - 2 N_T / (t_AB t_BC)
 // in counts N over live times t; the efficiency is the same for every pair
 // and drops out of the comparison.
-PairCheck CheckPairs(const Context& ctx, const CombinationAnalysis& main, const EfficiencyModel& model) {
+PairCheck CheckPairs(const MeasurementContext& ctx, const CombinationAnalysis& main,
+                     const EfficiencyModel& model) {
   PairCheck check;
   const CountSums sums = UsedCounts(ctx, main);
   const CoincidenceRates rates = sums.Rates();
@@ -468,11 +302,12 @@ PairCheck CheckPairs(const Context& ctx, const CombinationAnalysis& main, const 
   return check;
 }
 
-void WarnAboutWindows(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result) {
+void WarnAboutWindows(const MeasurementContext& ctx, const EfficiencyModel& model,
+                      MeasurementAnalysis& result) {
   const auto& windows = ctx.sample.header.windowsNs;
   const double used = windows[WindowOf(result.main)];
   if (used < kShortWindowNs) {
-    result.warnings.push_back("the window of the result, " + Printed("%g", used) +
+    result.warnings.push_back("the window of the result, " + FormatText("%g", used) +
                               " ns, is shorter than 40 ns: it loses coincidences of faint events and the "
                               "activity reads high; measure with a window of 40 ns or more");
   }
@@ -486,9 +321,9 @@ void WarnAboutWindows(const Context& ctx, const EfficiencyModel& model, Measurem
   const double u = WindowDifferenceUncertainty(ctx, model, nNarrower ? n : m, nNarrower ? m : n);
   if (std::abs(difference) > 2.0 * u) {
     result.warnings.push_back("the activities from windows N and M differ by " +
-                              Printed("%.2f %%", 100.0 * difference / m.doubles.weightedMean) +
+                              FormatText("%.2f %%", 100.0 * difference / m.doubles.weightedMean) +
                               ", more than twice the standard uncertainty of their difference (" +
-                              Printed("%.2f %%", 100.0 * u / m.doubles.weightedMean) +
+                              FormatText("%.2f %%", 100.0 * u / m.doubles.weightedMean) +
                               "): the shorter window loses coincidences");
   }
 }
@@ -506,70 +341,8 @@ void WarnAboutModes(const AnalysisSettings& settings, MeasurementAnalysis& resul
 void WarnAboutPairs(MeasurementAnalysis& result) {
   if (!result.pairs.evaluated || result.pairs.largestDifferenceSigmas <= 3.0) return;
   result.warnings.push_back("the activities from the tube pairs AB, BC and AC differ by up to " +
-                            Printed("%.1f", result.pairs.largestDifferenceSigmas) +
+                            FormatText("%.1f", result.pairs.largestDifferenceSigmas) +
                             " standard uncertainties: the tubes look unequal; try the asymmetric model");
-}
-
-// The budget term that compares the main result with the other window or
-// extension, or says it was not evaluated when both were set alike.
-void SettingTerm(BudgetTerms& terms, MeasurementAnalysis& result, const std::string& name, bool alike,
-                 const std::string& how, const CombinationAnalysis& other) {
-  if (!alike) {
-    terms.Alternative(name, other);
-    return;
-  }
-  terms.NotEvaluated(name);
-  result.warnings.push_back("\"" + name + "\" was not evaluated: " + how);
-}
-
-UncertaintyBudget Budget(const Context& ctx, const EfficiencyModel& model, MeasurementAnalysis& result,
-                         const AnalysisSettings& settings) {
-  BudgetTerms terms(ctx, model, result, settings.model);
-  terms.Kb(settings.kb, settings.model);
-  // The other published low-energy form of the stopping power, Joy and
-  // Luo's modified Bethe formula; the two differ mostly below 1 keV (by
-  // under 1 % above 2 keV), and what they change there reaches the
-  // quenched energies of every electron.
-  const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                      LowEnergyStopping::kJoyLuo);
-  terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
-  // The spectrum without the atomic exchange correction: the correction is
-  // the least certain part of the shape at low energies, where the
-  // efficiency is decided.
-  const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                        LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
-  terms.ModelAlternative("spectrum shape", withoutExchange, settings.model);
-  for (const NuclideVariant& v : NuclideModelVariants(ctx.nuclide)) {
-    if (!v.notEvaluated.empty()) {
-      terms.NotEvaluated(v.name);
-      result.warnings.push_back("\"" + v.name + "\" was not evaluated: " + v.notEvaluated);
-      continue;
-    }
-    const EfficiencyModel varied(v.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                 LowEnergyStopping::kVelocityProportional, AtomicExchange::kIncluded,
-                                 v.capture);
-    terms.Variant(v.name, v.plusMinus, varied, settings.model);
-  }
-  const std::size_t window = WindowOf(result.main);
-  const std::size_t extension = ExtensionOf(result.main);
-  const TdcHeader& header = ctx.sample.header;
-  SettingTerm(terms, result, "coincidence window N vs M", header.windowsNs[0] == header.windowsNs[1],
-              "windows N and M are equal; measure with two different windows (e.g. N 40 ns, M 200 ns)",
-              result.combinations[CombinationOf(1 - window, extension)]);
-  SettingTerm(terms, result, "dead-time extension 1 vs 2", header.extensionsUs[0] == header.extensionsUs[1],
-              "extensions 1 and 2 are equal; measure with two different dead-time extensions",
-              result.combinations[CombinationOf(window, 1 - extension)]);
-  if (!ctx.modes[extension]) {
-    terms.NotEvaluated(kBlockedTerm);
-    result.warnings.push_back("\"" + std::string(kBlockedTerm) +
-                              "\" was not evaluated: the dead-time mode of " + "extension " +
-                              std::to_string(extension + 1) + " is not known");
-  }
-  const DetectionModel other =
-      settings.model == DetectionModel::kSymmetric ? DetectionModel::kAsymmetric : DetectionModel::kSymmetric;
-  terms.ModelAlternative("symmetric vs asymmetric model", model, other);
-  terms.HalfLife();
-  return terms.Combined();
 }
 
 const Nuclide* NuclideOf(const AnalysisSettings& settings) {
@@ -629,10 +402,11 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   const Scintillator& cocktail = settings.cocktail.empty()
                                      ? CocktailOfRecord(sample.header.cocktail, cocktailWarning)
                                      : *FindCocktail(settings.cocktail);
-  Context ctx{*NuclideOf(settings),   cocktail, sample,
-              settings.deadTimeModes, {},       settings.referenceTime.value_or(sample.runs.front().start)};
+  MeasurementContext ctx{
+      *NuclideOf(settings),   cocktail, sample,
+      settings.deadTimeModes, {},       settings.referenceTime.value_or(sample.runs.front().start)};
   for (std::size_t c = 0; c < TdcrRates::kCombinations && background != nullptr; ++c) {
-    const Checked<Background> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
+    const Checked<BackgroundRates> b = BackgroundOf(*background, ctx.modes, static_cast<Combination>(c));
     if (!b) return Checked<MeasurementAnalysis>::Failure(b.error);
     ctx.background[c] = *b;
   }
@@ -671,7 +445,7 @@ Checked<MeasurementAnalysis> AnalyzeMeasurement(const TdcMeasurement& sample,
   WarnAboutModes(settings, result);
   result.pairs = CheckPairs(ctx, main, model);
   WarnAboutPairs(result);
-  result.budget = Budget(ctx, model, result, settings);
+  result.budget = MeasurementBudget(ctx, model, result, settings);
   if (background != nullptr) result.limits = LimitsOf(sample, *background, result, settings.limits);
   return Success(std::move(result));
 }
