@@ -1,20 +1,13 @@
 #include "analysis/variation_report.h"
 
 #include <QJsonArray>
-#include <cstdio>
 
 #include "analysis/analysis_inputs.h"
+#include "common/format_text.h"
 
 namespace korva {
 
 namespace {
-
-template <typename... Args>
-std::string Printed(const char* format, Args... args) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -22,20 +15,21 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 std::string VariationText(const VariationStudy& s, const AnalysisSettings& settings) {
   std::string text = std::string(kAnalysisProgram) + " - efficiency variation\n";
-  text += Printed("Nuclide: %s   kB: %.4f cm/MeV   model: %s\n", settings.nuclide.c_str(), settings.kb,
-                  std::string(DetectionModelName(settings.model)).c_str());
+  text += FormatText("Nuclide: %s   kB: %.4f cm/MeV   model: %s\n", settings.nuclide.c_str(), settings.kb,
+                     std::string(DetectionModelName(settings.model)).c_str());
   text += "Reference time: " + FormatReferenceTime(s.referenceTime) + "\n\n";
-  text += Printed("%-40s %8s %12s %12s %10s\n", "Measurement", "eps_D", "(1-eps)/eps", "A [Bq]", "u(A) [Bq]");
+  text +=
+      FormatText("%-40s %8s %12s %12s %10s\n", "Measurement", "eps_D", "(1-eps)/eps", "A [Bq]", "u(A) [Bq]");
   for (const VariationPoint& p : s.points) {
-    text += Printed("%-40s %8.5f %12.5f %12.2f %10.2f\n", p.label.c_str(), p.doublesEfficiency,
-                    p.Inefficiency(), p.activity, p.uncertainty);
+    text += FormatText("%-40s %8.5f %12.5f %12.2f %10.2f\n", p.label.c_str(), p.doublesEfficiency,
+                       p.Inefficiency(), p.activity, p.uncertainty);
   }
-  text += Printed("\nSlope: %.2f Bq +- %.2f Bq per unit of (1-eps_D)/eps_D (%.1f sigma)\n", s.slope,
-                  s.slopeUncertainty, s.slopeSigmas);
-  text += Printed("Activity at full efficiency (intercept): %.2f Bq +- %.2f Bq\n", s.intercept,
-                  s.interceptUncertainty);
-  text += Printed("Weighted mean: %.2f Bq +- %.2f Bq\n", s.mean.weightedMean, s.mean.Uncertainty());
-  text += Printed("Birge ratio of the line: %.3f\n", s.birgeRatio);
+  text += FormatText("\nSlope: %.2f Bq +- %.2f Bq per unit of (1-eps_D)/eps_D (%.1f sigma)\n", s.slope,
+                     s.slopeUncertainty, s.slopeSigmas);
+  text += FormatText("Activity at full efficiency (intercept): %.2f Bq +- %.2f Bq\n", s.intercept,
+                     s.interceptUncertainty);
+  text += FormatText("Weighted mean: %.2f Bq +- %.2f Bq\n", s.mean.weightedMean, s.mean.Uncertainty());
+  text += FormatText("Birge ratio of the line: %.3f\n", s.birgeRatio);
   for (const std::string& warning : s.warnings) text += "Warning: " + warning + "\n";
   return text;
 }

@@ -22,6 +22,7 @@
 #include "common/command_ids.h"
 #include "forms/numeric_edit.h"
 #include "scope/oscope_view.h"
+#include "screenshot_place.h"
 #include "shell/main_frame.h"
 #include "sim/beta_emitter.h"
 #include "sim/pty_server.h"
@@ -35,20 +36,12 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
-QString Folder() { return qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); }
-
-QSize WindowSize() {
-  const QStringList parts =
-      qEnvironmentVariable("KORVA_SCREENSHOT_SIZE", QStringLiteral("1920x1080")).split('x');
-  return parts.size() == 2 ? QSize(parts[0].toInt(), parts[1].toInt()) : QSize(1920, 1080);
-}
-
 struct ScreenshotTour : ::testing::Test, test::InstrumentWindow {
   explicit ScreenshotTour(const sim::ServerOptions& options) : test::InstrumentWindow(options) {}
 
   void SetUp() override {
-    if (Folder().isEmpty()) GTEST_SKIP() << "KORVA_SCREENSHOT_DIR names no folder";
-    Open(WindowSize());
+    if (test::ScreenshotFolder().isEmpty()) GTEST_SKIP() << "KORVA_SCREENSHOT_DIR names no folder";
+    Open(test::ScreenshotWindowSize());
     frame->Trigger(command::kAutoConnect);
     ASSERT_TRUE(frame->Session().Engine().IsConnected());
     QTest::qWait(500);
@@ -65,9 +58,8 @@ struct ScreenshotTour : ::testing::Test, test::InstrumentWindow {
     pane->show();
     pane->raise();
     QTest::qWait(400);
-    const QSize size = WindowSize();
-    const QString file =
-        QStringLiteral("%1/%2-%3x%4.png").arg(Folder(), name).arg(size.width()).arg(size.height());
+    const QSize size = test::ScreenshotWindowSize();
+    const QString file = test::ScreenshotFile(name);
     EXPECT_TRUE(frame->grab().save(file)) << file.toStdString();
     if (size.width() < 1920 || size.height() < 1080) return;
     for (const QAbstractScrollArea* area : pane->findChildren<QAbstractScrollArea*>()) {

@@ -23,6 +23,7 @@
 #include "../support/time_stamp_answers.h"
 #include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
+#include "screenshot_place.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
 #include "spectrum/exchange_file.h"
@@ -37,19 +38,6 @@ namespace {
 [[maybe_unused]] const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
-QString Folder() { return qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); }
-
-QSize WindowSize() {
-  const QStringList parts =
-      qEnvironmentVariable("KORVA_SCREENSHOT_SIZE", QStringLiteral("1920x1080")).split('x');
-  return parts.size() == 2 ? QSize(parts[0].toInt(), parts[1].toInt()) : QSize(1920, 1080);
-}
-
-QString ShotFile(const QString& name) {
-  const QSize size = WindowSize();
-  return QStringLiteral("%1/%2-%3x%4.png").arg(Folder(), name).arg(size.width()).arg(size.height());
-}
-
 struct OpenTarget : SpectrumFileDialogs {
   std::string file;
   std::optional<std::string> ChooseOpenTarget() override { return file; }
@@ -59,7 +47,7 @@ struct OpenTarget : SpectrumFileDialogs {
 };
 
 TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
-  if (Folder().isEmpty()) GTEST_SKIP() << "KORVA_SCREENSHOT_DIR names no folder";
+  if (test::ScreenshotFolder().isEmpty()) GTEST_SKIP() << "KORVA_SCREENSHOT_DIR names no folder";
   sim::ServerOptions options;
   options.baud = 0;
   options.tdcr.timeScale = 4.0;
@@ -73,7 +61,7 @@ TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
   services.spectrumDialogs = &dialogs;
   services.enumerate = test::VirtualInstrumentPorts(*instrument);
   CMainFrame frame(services);
-  frame.resize(WindowSize());
+  frame.resize(test::ScreenshotWindowSize());
   frame.show();
   test::AnswerTimeStampDialogs(&frame);
   frame.Trigger(command::kAutoConnect);
@@ -100,7 +88,7 @@ TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
     dock->show();
     dock->raise();
     QTest::qWait(400);
-    EXPECT_TRUE(frame.grab().save(ShotFile(QString::fromLatin1(name))));
+    EXPECT_TRUE(frame.grab().save(test::ScreenshotFile(QString::fromLatin1(name))));
   };
   shoot("TdcrPane", "workflow-TdcrRecord");
   shoot("TdcrAnalysisPane", "workflow-AnalysisResult");
@@ -114,7 +102,7 @@ TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
   QTest::qWait(4000);
   frame.findChild<QPushButton*>(QStringLiteral("MCA-STOP"))->click();
   QTest::qWait(1000);
-  const QString n42 = Folder() + QStringLiteral("/workflow-export.n42");
+  const QString n42 = test::ScreenshotFolder() + QStringLiteral("/workflow-export.n42");
   ASSERT_EQ(SaveExchangeFile(ExchangeSpectrumOf(frame.Spectra().buffer, {}), ExchangeFormat::kN42,
                              n42.toStdString()),
             SpectrumFileStatus::kDone);
@@ -130,7 +118,8 @@ TEST(WorkflowPictures, RecordAnalysisReopenedN42AndALinkLoss) {
       grab.stop();
       shown = true;
       QTest::qWait(300);
-      QGuiApplication::primaryScreen()->grabWindow(0).save(ShotFile(QStringLiteral("workflow-LinkLoss")));
+      QGuiApplication::primaryScreen()->grabWindow(0).save(
+          test::ScreenshotFile(QStringLiteral("workflow-LinkLoss")));
       box->accept();
     }
   });
