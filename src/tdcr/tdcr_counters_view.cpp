@@ -8,6 +8,7 @@
 
 #include "tdcr/tdcr_form_widgets.h"
 #include "tdcr/tdcr_settings.h"
+#include "tdcr/view_run_list.h"
 
 namespace korva {
 

@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "forms/form_list.h"
-#include "tdcr/tdcr_run_record.h"
 
 namespace korva {
 
@@ -98,10 +97,6 @@ void AddField(QGridLayout& grid, int row, int pair, const QString& caption, QWid
   grid.addWidget(field, row, 2 * pair + 1);
 }
 
-QStringList ViewRunEntries() {
-  return QStringList{QStringLiteral("In Progress")} + NumberEntries(kLastViewRun);
-}
-
 QStringList NumberEntries(int count) {
   QStringList entries;
   for (int number = 1; number <= count; ++number) entries << QString::number(number);
@@ -121,14 +116,6 @@ void ShowText(QLineEdit& box, const std::string& text) {
 
 void ShowSelection(QComboBox& list, int index) {
   const QSignalBlocker blocker(list);
-  list.setCurrentIndex(index);
-}
-
-void ShowViewRun(QComboBox& list, int runs, int index) {
-  const QSignalBlocker blocker(list);
-  const int entries = std::clamp(runs, 0, kLastViewRun) + 1;
-  while (list.count() > entries) list.removeItem(list.count() - 1);
-  while (list.count() < entries) list.addItem(QString::number(list.count()));
   list.setCurrentIndex(index);
 }
 

@@ -44,12 +44,6 @@ FormGroup NewGroup(const QString& title, QWidget* parent);
 // grid, as its `pair`-th pair from the left.
 void AddField(QGridLayout& grid, int row, int pair, const QString& caption, QWidget* field);
 
-// The VIEW RUN list of both views: "In Progress", then "1" .. "64".
-QStringList ViewRunEntries();
-// Cuts or extends a VIEW RUN list to "In Progress" and the runs "1" ..
-// "runs" (those the measurement holds, and the one shown), and selects
-// `index` among them, without reporting either as the user's choice.
-void ShowViewRun(QComboBox& list, int runs, int index);
 // "1" .. "count".
 QStringList NumberEntries(int count);
 // The entries of a list kept as texts of the measurement.

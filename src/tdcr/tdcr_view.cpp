@@ -14,6 +14,7 @@
 
 #include "forms/numeric_edit.h"
 #include "tdcr/tdcr_form_widgets.h"
+#include "tdcr/view_run_list.h"
 
 namespace korva {
 
