@@ -7,9 +7,11 @@
 // Next to it, the analysis's own spectrum-shape budget term at that point:
 // the efficiency with and without its exchange correction, |difference| /
 // sqrt(3). The efficiency difference moves the activity by as much. The
-// last column gives the efficiency difference once the virtual vial's
+// column "same X" gives the efficiency difference once the virtual vial's
 // exchange correction is swapped for the analysis's: what Fermi function,
-// finite size and screening alone make of it.
+// finite size and screening alone make of it; "K only" once it is swapped
+// for the closed form of the K shell alone, which the virtual vial used
+// before it evaluated every s shell.
 
 #include <cmath>
 #include <cstdio>
@@ -27,6 +29,7 @@
 #include "common/atomic_exchange.h"
 #include "sim/beta_spectrum.h"
 #include "sim/k_shell_exchange.h"
+#include "sim/shell_exchange.h"
 
 namespace {
 
@@ -107,8 +110,8 @@ double AnalysisDoubles(const korva::Nuclide& nuclide, korva::AtomicExchange exch
 int main() {
   using namespace korva;
   const StoppingPower stopping(Toluene());
-  std::printf("%-7s %9s %9s %10s %10s %9s %9s %9s %9s %9s\n", "nuclide", "mean sim", "mean ana", "dmean %",
-              "shape %", "epsD sim", "epsD ana", "deps %", "term %", "same X %");
+  std::printf("%-7s %9s %9s %10s %10s %9s %9s %9s %9s %9s %9s\n", "nuclide", "mean sim", "mean ana",
+              "dmean %", "shape %", "epsD sim", "epsD ana", "deps %", "term %", "same X %", "K only %");
   for (const Nuclide& nuclide : KnownNuclides()) {
     // The virtual vial holds the single-branch beta emitters only.
     const sim::BetaEmitter* emitter = sim::FindBetaEmitter(nuclide.name);
@@ -121,21 +124,24 @@ int main() {
     const std::vector<double> quenched = QuenchedEnergiesKeV(stopping, kDefaultKb, simSampled.energy);
     const double simDoubles = DoublesAtRatio(simSampled, quenched);
     const int emitterZ = branch.daughterZ - 1;
-    const Sampled sameExchange = Sample(
-        [&](double e) {
-          return simSpectrum.Density(e) / sim::KShellExchange(emitterZ, e) * ExchangeCorrection(emitterZ, e);
-        },
-        endpoint);
-    const double sameExchangeDoubles = DoublesAtRatio(sameExchange, quenched);
+    const sim::ShellExchange& simExchange = sim::ShellExchangeOf(emitterZ);
+    const auto withExchange = [&](const std::function<double(double)>& x) {
+      return DoublesAtRatio(
+          Sample([&](double e) { return simSpectrum.Density(e) / simExchange.At(e) * x(e); }, endpoint),
+          quenched);
+    };
+    const double sameExchangeDoubles =
+        withExchange([&](double e) { return ExchangeCorrection(emitterZ, e); });
+    const double kShellDoubles = withExchange([&](double e) { return sim::KShellExchange(emitterZ, e); });
     const double anaDoubles = DoublesAtRatio(anaSampled, quenched);
     const double with = AnalysisDoubles(nuclide, AtomicExchange::kIncluded);
     const double without = AnalysisDoubles(nuclide, AtomicExchange::kLeftOut);
-    std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f\n",
+    std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f %+9.4f\n",
                 std::string(nuclide.name).c_str(), Mean(simSampled), Mean(anaSampled),
                 100.0 * (Mean(simSampled) / Mean(anaSampled) - 1.0), 100.0 * HalfL1(simSampled, anaSampled),
                 simDoubles, anaDoubles, 100.0 * (simDoubles / anaDoubles - 1.0),
                 100.0 * std::abs(with - without) / with / std::sqrt(3.0),
-                100.0 * (sameExchangeDoubles / anaDoubles - 1.0));
+                100.0 * (sameExchangeDoubles / anaDoubles - 1.0), 100.0 * (kShellDoubles / anaDoubles - 1.0));
     std::fprintf(stderr, "%s: this functional's analysis eps_D %.6f, the analysis's own %.6f\n",
                  std::string(nuclide.name).c_str(), anaDoubles, with);
   }

@@ -5,8 +5,8 @@
 
 #include "sim/fast_draws.h"
 #include "sim/fermi_function.h"
-#include "sim/k_shell_exchange.h"
 #include "sim/physical_constants.h"
+#include "sim/shell_exchange.h"
 #include "sim/slater_atom.h"
 
 namespace korva::sim {
@@ -24,7 +24,8 @@ BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
     : endpointKeV_(emitter.endpointKeV),
       daughterZ_(emitter.daughterZ),
       radius_(NuclearRadius(emitter.massNumber)),
-      screeningPotential_(PotentialAtNucleus(emitter.daughterZ - 1)) {
+      screeningPotential_(PotentialAtNucleus(emitter.daughterZ - 1)),
+      exchange_(emitter.endpointKeV > 0.0 ? &ShellExchangeOf(emitter.daughterZ - 1) : nullptr) {
   if (!(endpointKeV_ > 0.0)) return;
   // Trapezoidal running integral of the density over the table's energies.
   cumulative_.resize(kTablePoints, 0.0);
@@ -58,7 +59,7 @@ double BetaSpectrum::Density(double energyKeV) const {
   const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
   // Beta minus: the emitter's atomic number is one below the daughter's.
   return screenedMomentum * screened * PointFermiFunction(daughterZ_, radius_, screened) *
-         FiniteSizeL0(daughterZ_, radius_, total) * left * left * KShellExchange(daughterZ_ - 1, energyKeV);
+         FiniteSizeL0(daughterZ_, radius_, total) * left * left * exchange_->At(energyKeV);
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {

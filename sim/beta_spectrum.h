@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sim/beta_emitter.h"
+#include "sim/shell_exchange.h"
 
 namespace korva::sim {
 
@@ -17,7 +18,8 @@ namespace korva::sim {
 // (fermi_function.h); screening by M. E. Rose's potential shift (Phys. Rev.
 // 49 (1936) 727): the electron leaves the nucleus with W~ = W - V0, V0 the
 // parent atom's electrons' potential at the nucleus (slater_atom.h), and
-// p~ its momentum; X the K-shell exchange correction (k_shell_exchange.h).
+// p~ its momentum; X the exchange correction of every occupied s shell
+// (shell_exchange.h).
 // Below W~ = 1 (kinetic energy under V0: 27 eV for H-3) the screened factor
 // p~ F0 is held at its finite limit. (C-14's slight forbidden-shape
 // correction is left out.) Energies are drawn by inverting the tabulated
@@ -37,8 +39,9 @@ class BetaSpectrum {
  private:
   double endpointKeV_;
   int daughterZ_;
-  double radius_;              // of the daughter nucleus, in hbar / (m c)
-  double screeningPotential_;  // V0, in electron masses
+  double radius_;                  // of the daughter nucleus, in hbar / (m c)
+  double screeningPotential_;      // V0, in electron masses
+  const ShellExchange* exchange_;  // none without a beta branch
   double meanKeV_ = 0.0;
   std::vector<double> cumulative_;  // at kTablePoints evenly spaced energies
   std::vector<std::size_t> guide_;  // where Draw starts its search, per 1 / kTablePoints of u

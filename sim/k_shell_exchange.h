@@ -26,7 +26,11 @@ namespace korva::sim {
 //   T = 8 (zeta Z')^(3/2) (Z' - zeta) exp(-2 (Z'/k) atan(k / zeta)) / (zeta^2 + k^2)^2.
 //
 // Outer shells are left out, so below about Z'^2 / 2 hartree the correction
-// comes out smaller than a self-consistent calculation's.
+// comes out smaller than a self-consistent calculation's; and T leaves out
+// the overlap 8 (zeta Z')^(3/2) / (zeta + Z')^3 of the two 1s orbitals by
+// which later treatments divide it. The virtual vial's spectra take X from
+// every s shell (shell_exchange.h); this closed form checks that evaluation
+// and shows what the outer shells add.
 double KShellExchange(int emitterZ, double kineticKeV);
 
 // T for charges `parentCharge` (zeta) and `daughterCharge` (Z') at wave

@@ -68,15 +68,22 @@ double Screening(const Group& self, const Group& other) {
 
 double KShellCharge(int nuclearZ, int electrons) { return nuclearZ - (electrons >= 2 ? 0.30 : 0.0); }
 
-double PotentialAtNucleus(int atomZ) {
-  const std::vector<Group> groups = GroupsOf(atomZ);
-  double hartrees = 0.0;
+std::vector<SlaterGroup> SlaterGroups(int nuclearZ, int electrons) {
+  const std::vector<Group> groups = GroupsOf(electrons);
+  std::vector<SlaterGroup> out;
   for (const Group& self : groups) {
     double screening = 0.0;
     for (const Group& other : groups) screening += Screening(self, other);
-    const double nStar = kEffectiveN[static_cast<std::size_t>(self.n - 1)];
-    hartrees += self.electrons * (atomZ - screening) / (nStar * nStar);
+    out.push_back({self.n, self.l, self.electrons, kEffectiveN[static_cast<std::size_t>(self.n - 1)],
+                   nuclearZ - screening});
   }
+  return out;
+}
+
+double PotentialAtNucleus(int atomZ) {
+  double hartrees = 0.0;
+  for (const SlaterGroup& g : SlaterGroups(atomZ, atomZ))
+    hartrees += g.electrons * g.zeff / (g.nStar * g.nStar);
   return kFineStructure * kFineStructure * hartrees;
 }
 

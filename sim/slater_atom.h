@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace korva::sim {
 
 // Atomic electrons by J. C. Slater's rules (Phys. Rev. 36 (1930) 57): each
@@ -16,6 +18,21 @@ namespace korva::sim {
 // by 0.85 for each electron of shell n - 1 and 1.00 for each deeper one; a d
 // or f electron by 1.00 for every electron of the groups before its own.
 // The effective principal numbers n* are 1, 2, 3, 3.7, 4.0, 4.2.
+
+// One of Slater's groups of an atom or ion: `electrons` electrons of shell
+// `n` and kind `l` (0 for the s,p group, 2 for d, 3 for f), each in the
+// orbital r^(nStar-1) exp(-zeff r / nStar) (r in bohr radii).
+struct SlaterGroup {
+  int n = 1;
+  int l = 0;
+  int electrons = 0;
+  double nStar = 1.0;
+  double zeff = 1.0;
+};
+
+// The groups of `electrons` electrons around a nucleus of charge `nuclearZ`
+// (an ion when the two differ), in the order they fill.
+std::vector<SlaterGroup> SlaterGroups(int nuclearZ, int electrons);
 
 // The effective charge of a 1s electron of a nucleus of charge `nuclearZ`
 // holding `electrons` electrons: Z when alone in 1s, Z - 0.30 with a partner.

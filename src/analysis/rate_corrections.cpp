@@ -37,7 +37,13 @@ CountingDistortion DistortionOfTrueRates(const SingleRates& r, const Coincidence
                                k.t * (k.ab + k.bc + k.ac - r.a - r.b - r.c);
   d.merged = w * CoincidenceRates{MergedPair(r.a, r.b, k.ab), MergedPair(r.b, r.c, k.bc),
                                   MergedPair(r.a, r.c, k.ac), mergedTriples};
-  d.merged.t += 3.0 * w * w * r.a * r.b * r.c;
+  // Three decays of one tube each, one per tube, within W of the first:
+  // only they make a triple that no pair of decays makes. Their rates are
+  // the decays with that tube alone, r_A = a - AB - AC + T.
+  const double onlyA = r.a - k.ab - k.ac + k.t;
+  const double onlyB = r.b - k.ab - k.bc + k.t;
+  const double onlyC = r.c - k.bc - k.ac + k.t;
+  d.merged.t += 3.0 * w * w * onlyA * onlyB * onlyC;
   if (timing.mode == DeadTimeMode::kCommon) {
     const double any = r.a + r.b + r.c - k.ab - k.bc - k.ac + k.t;
     d.blocked =

@@ -47,7 +47,8 @@ struct CoincidenceTiming {
 //     AB: 2 a b - (a + b) AB,
 //     T:  2 (AB c + BC a + AC b) - 2 (AB BC + BC AC + AC AB)
 //         + T (AB + BC + AC - a - b - c),
-//   and 3 W^2 a b c for three single pulses of three decays.
+//   and 3 W^2 r_A r_B r_C for three decays of one tube each (r_A = a - AB
+//   - AC + T, the decays with tube A alone: dark pulses and faint decays).
 // - blocked (CDT only): a second decay within G is taken into the gate's
 //   event, but its tubes already in the event are turned away, the live
 //   timers run on, and behind window N its own pulses that pass open an

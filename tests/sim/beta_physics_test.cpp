@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <random>
 
@@ -14,6 +15,7 @@
 #include "sim/gamma_modulus.h"
 #include "sim/k_shell_exchange.h"
 #include "sim/physical_constants.h"
+#include "sim/shell_exchange.h"
 #include "sim/slater_atom.h"
 
 namespace korva::sim {
@@ -122,9 +124,28 @@ TEST(FastDrawsTest, PoissonNumbersFollowTheirDistributionOnBothSidesOfTheInversi
   EXPECT_EQ(DrawPoisson(0.0, 1.0, random), 0);
 }
 
+// The mean energy of `spectrum` with its density divided by `divisor`, by
+// the midpoint rule on nodes E = E0 u^2 (fine where the spectrum is steep).
+double MeanOf(const BetaSpectrum& spectrum, const std::function<double(double)>& divisor) {
+  constexpr int kNodes = 20000;
+  double weight = 0.0;
+  double moment = 0.0;
+  for (int i = 0; i < kNodes; ++i) {
+    const double u = (i + 0.5) / kNodes;
+    const double e = spectrum.EndpointKeV() * u * u;
+    const double w = spectrum.Density(e) / divisor(e) * u;
+    weight += w;
+    moment += w * e;
+  }
+  return moment / weight;
+}
+
 TEST(BetaSpectrumTest, MeanEnergiesAgreeWithTheEvaluatedData) {
-  // Mean beta energies of the evaluated decay data (LNHB/DDEP tables): the
-  // spectra's physics must reproduce them within the evaluations' model spread.
+  // Mean beta energies of the evaluated decay data (LNHB/DDEP tables),
+  // computed with spectra that leave the atomic exchange effect out: the
+  // spectra's physics without it must reproduce them within the
+  // evaluations' model spread. The exchange of every s shell then lowers
+  // the mean, by under 3 % (2.7 % for Ni-63, whose spectrum lies lowest).
   struct Case {
     Nuclide nuclide;
     double meanKeV;
@@ -132,7 +153,14 @@ TEST(BetaSpectrumTest, MeanEnergiesAgreeWithTheEvaluatedData) {
   for (const Case c : {Case{Nuclide::kH3, 5.68}, Case{Nuclide::kNi63, 17.43}, Case{Nuclide::kS35, 48.76},
                        Case{Nuclide::kP33, 76.4}, Case{Nuclide::kP32, 695.0}, Case{Nuclide::kPm147, 61.96}}) {
     SCOPED_TRACE(std::string(NuclideName(c.nuclide)));
-    EXPECT_NEAR(BetaSpectrum(c.nuclide).MeanKeV() / c.meanKeV, 1.0, 0.015);
+    const BetaSpectrum spectrum(c.nuclide);
+    const ShellExchange& exchange = ShellExchangeOf(EmitterOf(c.nuclide).daughterZ - 1);
+    const double withoutExchange = MeanOf(spectrum, [&](double e) { return exchange.At(e); });
+    EXPECT_NEAR(withoutExchange / c.meanKeV, 1.0, 0.015);
+    const double withExchange = MeanOf(spectrum, [](double) { return 1.0; });
+    EXPECT_LT(withExchange, withoutExchange);
+    EXPECT_GT(withExchange / withoutExchange, 0.97);
+    EXPECT_NEAR(spectrum.MeanKeV() / withExchange, 1.0, 1e-3);
   }
 }
 
