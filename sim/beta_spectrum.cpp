@@ -18,11 +18,28 @@ constexpr std::size_t kTablePoints = 4096;
 // meV): where p~ F0 has reached its limit at p~ = 0 to 1e-9.
 constexpr double kLeastScreenedKinetic = 1e-9;
 
+// The shape factor C(W) of beta_emitter.h's BetaShape, W and W0 in electron masses.
+double ShapeFactor(BetaShape shape, double total, double endpointTotal) {
+  const double q2 = (endpointTotal - total) * (endpointTotal - total);
+  const double p2 = total * total - 1.0;
+  switch (shape) {
+    case BetaShape::kAllowed:
+      return 1.0;
+    case BetaShape::kFirstForbiddenUnique:
+    case BetaShape::kSecondForbiddenNonUnique:
+      return q2 + p2;
+    case BetaShape::kSecondForbiddenUnique:
+      return q2 * q2 + 10.0 / 3.0 * q2 * p2 + p2 * p2;
+  }
+  return 1.0;
+}
+
 }  // namespace
 
 BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
     : endpointKeV_(emitter.endpointKeV),
       daughterZ_(emitter.daughterZ),
+      shape_(emitter.shape),
       radius_(NuclearRadius(emitter.massNumber)),
       screeningPotential_(PotentialAtNucleus(emitter.daughterZ - 1)) {
   if (!(endpointKeV_ > 0.0)) return;
@@ -58,7 +75,8 @@ double BetaSpectrum::Density(double energyKeV) const {
   const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
   // Beta minus: the emitter's atomic number is one below the daughter's.
   return screenedMomentum * screened * PointFermiFunction(daughterZ_, radius_, screened) *
-         FiniteSizeL0(daughterZ_, radius_, total) * left * left * KShellExchange(daughterZ_ - 1, energyKeV);
+         FiniteSizeL0(daughterZ_, radius_, total) * left * left * KShellExchange(daughterZ_ - 1, energyKeV) *
+         ShapeFactor(shape_, total, 1.0 + endpointKeV_ / kElectronRestKeV);
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {
