@@ -31,16 +31,16 @@ enum class Nuclide {
 };
 
 // The shape factor of a beta transition, in the neutrino momentum q and the
-// electron momentum p (electron masses; E. J. Konopinski, "The Theory of
-// Beta Radioactivity", Oxford 1966, ch. 6, with the Coulomb functions
-// lambda_k taken as 1):
+// electron momentum p (electron masses) and the Coulomb functions lambda_k
+// (coulomb_lambda.h; E. J. Konopinski, "The Theory of Beta Radioactivity",
+// Oxford 1966, ch. 6):
 enum class BetaShape {
   kAllowed,               // 1
-  kFirstForbiddenUnique,  // q^2 + p^2
+  kFirstForbiddenUnique,  // q^2 + lambda_2 p^2
   // Second forbidden non-unique in its lowest order, the shape of a unique
-  // transition one order lower: q^2 + p^2.
+  // transition one order lower: q^2 + lambda_2 p^2.
   kSecondForbiddenNonUnique,
-  kSecondForbiddenUnique,  // q^4 + (10/3) q^2 p^2 + p^4
+  kSecondForbiddenUnique,  // q^4 + (10/3) lambda_2 q^2 p^2 + lambda_3 p^4
 };
 
 // A nuclide of the vial: the daughter's charge, the endpoint energy of its
