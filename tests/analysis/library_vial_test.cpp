@@ -15,9 +15,15 @@ namespace korva {
 namespace {
 
 constexpr int kRuns = 10;
-constexpr std::uint32_t kRunMs = 10000;
+constexpr std::uint32_t kRunMs = 5000;
 
+// The vial's quarter of a million decays take about a second in the
+// optimised tree and some forty times that under the address sanitizer,
+// whose tree runs the capture physics' own tests instead.
 TEST(LibraryVial, TheAnalysisFindsAnIronVialsActivityWithinItsExpandedUncertainty) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the vial is measured end to end in the optimised tree";
+#endif
   test::SnapshotSettings settings;
   settings.record = {"J. Doe", "Fe-55", "toluene", "1350 V"};  // the virtual vial's cocktail
   settings.timePerRun = kRunMs / 1000.0;
