@@ -79,8 +79,9 @@ constexpr CaptureAtom kMercury = {
 }  // namespace
 
 double DecayScheme::DecaysPerNamedDecay() const {
-  return std::accumulate(betas.begin(), betas.end(), captureProbability,
-                         [](double sum, const BetaBranch& b) { return sum + b.probability; });
+  const double sum = std::accumulate(betas.begin(), betas.end(), captureProbability,
+                                     [](double total, const BetaBranch& b) { return total + b.probability; });
+  return sum > 0.0 ? sum : 1.0;
 }
 
 DecayScheme DecaySchemeOf(const BetaEmitter& emitter) {

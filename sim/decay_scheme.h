@@ -24,6 +24,9 @@ struct DecayScheme {
   double captureProbability = 0.0;
   CaptureAtom captureAtom;
 
+  // The decays in the vial per decay of the nuclide named: the branches'
+  // probabilities summed; 1 for a scheme without branch (Bi-207, whose
+  // decays give only the conversion electrons of conversion_electrons.h).
   double DecaysPerNamedDecay() const;
 };
 

@@ -67,6 +67,7 @@ TEST(DecaySchemes, BranchesSumToTheDecaysInTheVialPerDecayOfTheNuclideNamed) {
   EXPECT_TRUE(DecaySchemeOf(*FindBetaEmitter("Fe-55")).betas.empty());
   EXPECT_DOUBLE_EQ(DecaySchemeOf(*FindBetaEmitter("H-3")).DecaysPerNamedDecay(), 1.0);
   EXPECT_TRUE(DecaySchemeOf(*FindBetaEmitter("Bi-207")).betas.empty());
+  EXPECT_DOUBLE_EQ(DecaySchemeOf(*FindBetaEmitter("Bi-207")).DecaysPerNamedDecay(), 1.0);
 }
 
 // Half the vial's decays are Sr-90's and half Y-90's: the mean energy of a
