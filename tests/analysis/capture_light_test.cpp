@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "analysis/birks_quenching.h"
+#include "analysis/efficiency_curve.h"
 #include "analysis/efficiency_model.h"
 #include "analysis/electron_capture.h"
 #include "analysis/nuclide_library.h"
@@ -47,6 +48,23 @@ TEST(CaptureLight, APhotoAbsorbedXrayGivesLessLightThanOneElectronOfItsEnergy) {
   EXPECT_LT(light(0.010), whole);
   EXPECT_GT(light(0.010), 0.9 * whole);  // carbon's cascade is a small part
   EXPECT_NEAR(light(0.0), 6.539, 1e-9);
+}
+
+// An independent stochastic model of the TDCR counter: the Fe-55 curve of
+// TDCRPy (BIPM; file EfficiencyCurves/Fe-55/Eff_Fe-55_1_1e-05_10.txt, kB
+// 0.010 cm/MeV, 10 mL; Monte Carlo standard uncertainty about 0.003), read
+// between its points at T/D 0.3917 (0.6395) and 0.4103 (0.6614), and at
+// 0.5773 (0.7953) and 0.6003 (0.8053): eps_D 0.6493 at T/D 0.4 and 0.8052
+// at T/D 0.6. The capture model stays within 2 % of it.
+TEST(CaptureLight, IronsEfficiencyCurveFollowsAnIndependentStochasticModel) {
+  for (const auto& [ratio, reference] : {std::pair{0.4, 0.6493}, std::pair{0.6, 0.8052}}) {
+    for (const char* cocktail : {"toluene", "Ultima Gold"}) {
+      const Checked<EfficiencyPoint> point =
+          EfficiencyCurvePoint("Fe-55", 0.010, CurveInput::kTdRatio, ratio, cocktail);
+      ASSERT_TRUE(point) << point.error;
+      EXPECT_NEAR(point->doubles / reference, 1.0, 0.02) << cocktail << " at T/D " << ratio;
+    }
+  }
 }
 
 }  // namespace
