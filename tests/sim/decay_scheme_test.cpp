@@ -70,6 +70,25 @@ TEST(DecaySchemes, BranchesSumToTheDecaysInTheVialPerDecayOfTheNuclideNamed) {
   EXPECT_DOUBLE_EQ(DecaySchemeOf(*FindBetaEmitter("Bi-207")).DecaysPerNamedDecay(), 1.0);
 }
 
+// Every nuclide of the vial gives deposits within its most energetic
+// electron, and light no more than its energy.
+TEST(DecaySchemes, EveryNuclideOfTheVialDrawsItsDecays) {
+  std::mt19937 random(2);
+  for (const BetaEmitter& emitter : BetaEmitters()) {
+    SCOPED_TRACE(std::string(emitter.name));
+    const BetaScintillation vial(emitter, 0.010);
+    double light = 0.0;
+    for (int i = 0; i < 2000; ++i) {
+      const BetaScintillation::Deposit d = vial.Draw(random);
+      ASSERT_GE(d.energyKeV, 0.0);
+      ASSERT_LE(d.quenchedKeV, d.energyKeV + 1e-9);
+      light += d.quenchedKeV;
+    }
+    EXPECT_GT(light, 0.0);
+    EXPECT_GT(vial.HighestKeV(), 0.0);
+  }
+}
+
 // Half the vial's decays are Sr-90's and half Y-90's: the mean energy of a
 // decay is the mean of the two spectra's, 195.8 and 933.7 keV (ICRP 107).
 TEST(DecaySchemes, StrontiumWithItsDaughterDrawsBothSpectraAlike) {
