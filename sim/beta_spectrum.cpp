@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/coulomb_lambda.h"
 #include "sim/fast_draws.h"
 #include "sim/fermi_function.h"
 #include "sim/physical_constants.h"
@@ -18,11 +19,28 @@ constexpr std::size_t kTablePoints = 4096;
 // meV): where p~ F0 has reached its limit at p~ = 0 to 1e-9.
 constexpr double kLeastScreenedKinetic = 1e-9;
 
+// The shape factor C(W) of beta_emitter.h's BetaShape. The electron's
+// terms, p^2 and the Coulomb functions lambda_k (coulomb_lambda.h), belong
+// to its wave at the nucleus and are taken at the screened energy W~ the
+// Fermi function takes (their product stays finite as p~ -> 0); the
+// neutrino's q = W0 - W at the total energy. In electron masses.
+double ShapeFactor(BetaShape shape, int daughterZ, double radius, double total, double screened,
+                   double endpointTotal) {
+  if (shape == BetaShape::kAllowed) return 1.0;
+  const double q2 = (endpointTotal - total) * (endpointTotal - total);
+  const double p2 = screened * screened - 1.0;
+  const double lambda2 = CoulombLambda(2, daughterZ, radius, screened);
+  if (shape != BetaShape::kSecondForbiddenUnique) return q2 + lambda2 * p2;
+  const double lambda3 = CoulombLambda(3, daughterZ, radius, screened);
+  return q2 * q2 + 10.0 / 3.0 * lambda2 * q2 * p2 + lambda3 * p2 * p2;
+}
+
 }  // namespace
 
 BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
     : endpointKeV_(emitter.endpointKeV),
       daughterZ_(emitter.daughterZ),
+      shape_(emitter.shape),
       radius_(NuclearRadius(emitter.massNumber)),
       screeningPotential_(PotentialAtNucleus(emitter.daughterZ - 1)),
       exchange_(emitter.endpointKeV > 0.0 ? &ShellExchangeOf(emitter.daughterZ - 1) : nullptr) {
@@ -59,7 +77,8 @@ double BetaSpectrum::Density(double energyKeV) const {
   const double left = (endpointKeV_ - energyKeV) / kElectronRestKeV;
   // Beta minus: the emitter's atomic number is one below the daughter's.
   return screenedMomentum * screened * PointFermiFunction(daughterZ_, radius_, screened) *
-         FiniteSizeL0(daughterZ_, radius_, total) * left * left * exchange_->At(energyKeV);
+         FiniteSizeL0(daughterZ_, radius_, total) * left * left * exchange_->At(energyKeV) *
+         ShapeFactor(shape_, daughterZ_, radius_, total, screened, 1.0 + endpointKeV_ / kElectronRestKeV);
 }
 
 double BetaSpectrum::Draw(std::mt19937& random) const {

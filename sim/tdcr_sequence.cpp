@@ -25,7 +25,11 @@ const BetaEmitter& EmitterNamed(const std::string& name) {
 }  // namespace
 
 TdcrSequence::TdcrSequence(const TdcrOptions& options, std::uint32_t seed)
-    : options_(options), light_(EmitterNamed(options.nuclide), options.kbCmPerMeV), random_(seed) {}
+    : options_(options), light_(EmitterNamed(options.nuclide), options.kbCmPerMeV), random_(seed) {
+  // The activity is that of the nuclide named; a daughter in equilibrium
+  // adds its own decays to the vial's.
+  options_.activityBq *= light_.DecaysPerNamedDecay();
+}
 
 void TdcrSequence::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
   if (written.Covers(tdcr_reg::kRuns) && phase_ != Phase::kIdle) ShowRunIndex(memory);

@@ -55,7 +55,8 @@ void EfficiencyModel::AddCapture(const CaptureBranch& branch, const StoppingPowe
   const Scintillator& medium = stopping.Medium();
   const double mu =
       capture.attenuationScale * medium.densityGPerCm3 * MassAttenuationCm2PerG(medium, branch.atom.kXrayKeV);
-  for (const CaptureOutcome& o : CaptureOutcomes(branch.atom, AbsorbedInVial(mu, capture.vial))) {
+  const std::vector<PhotoAbsorber> absorbers = PhotoAbsorbers(medium, branch.atom.kXrayKeV);
+  for (const CaptureOutcome& o : CaptureOutcomes(branch.atom, AbsorbedInVial(mu, capture.vial), absorbers)) {
     double quenched = 0.0;
     for (const double e : o.electronsKeV) quenched += QuenchedEnergyKeV(stopping, kb_, e);
     weight_.push_back(branch.probability * o.probability);

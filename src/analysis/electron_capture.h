@@ -1,8 +1,10 @@
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "analysis/nuclide.h"
+#include "analysis/photon_attenuation.h"
 
 namespace korva {
 
@@ -21,8 +23,13 @@ struct CaptureOutcome {
 //
 //   K capture (P_K), K X-ray emitted (omega_K): the L cascade that fills
 //     the vacancy the X-ray leaves, B_K - E_X, as one electron; the X-ray
-//     is absorbed in the vial with `xrayAbsorbed`, its energy then given to
-//     one photoelectron;
+//     is absorbed in the vial with `xrayAbsorbed`, by the cocktail's atoms
+//     in their shares of its attenuation (`absorbers`): a photoelectron of
+//     E_X - B and the absorbing atom's own cascade of its K binding energy
+//     B, each giving its light on its own, which gives less light than one
+//     electron of E_X (A. Grau Carles, E. Guenther and A. Grau Malonda,
+//     "The photoionization-reduced energy in LSC", Appl. Radiat. Isot. 64
+//     (2006) 43);
 //   K capture, K Auger electron (1 - omega_K): the Auger electron E_A and
 //     the cascade of the two L vacancies it leaves, B_K - E_A, as two
 //     electrons of half that energy;
@@ -33,6 +40,7 @@ struct CaptureOutcome {
 // the captured electron in each outcome (apart from an escaping X-ray's).
 // L-shell fluorescence (omega_L under 0.01 below Z = 30) is taken as Auger
 // emission: its photons are absorbed within micrometres.
-std::vector<CaptureOutcome> CaptureOutcomes(const CaptureAtom& atom, double xrayAbsorbed);
+std::vector<CaptureOutcome> CaptureOutcomes(const CaptureAtom& atom, double xrayAbsorbed,
+                                            std::span<const PhotoAbsorber> absorbers);
 
 }  // namespace korva

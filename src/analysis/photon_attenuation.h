@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "analysis/scintillator.h"
 
 namespace korva {
@@ -11,5 +13,17 @@ namespace korva {
 // tables) for H, C and O (an element without a table adds nothing). 0 for
 // an energy outside the table.
 double MassAttenuationCm2PerG(const Scintillator& cocktail, double energyKeV);
+
+// An element of the cocktail as the atom that photo-absorbs an X-ray: its
+// share of the cocktail's attenuation at that energy and the binding energy
+// of the K shell the photoelectron leaves (hydrogen's: its 13.6 eV).
+struct PhotoAbsorber {
+  double share = 0.0;
+  double kBindingKeV = 0.0;
+};
+
+// The cocktail's absorbers of a photon of `energyKeV`, shares summing to 1
+// (none when no element of the cocktail has a table).
+std::vector<PhotoAbsorber> PhotoAbsorbers(const Scintillator& cocktail, double energyKeV);
 
 }  // namespace korva

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <numeric>
 #include <random>
 #include <string>
 
@@ -176,13 +177,17 @@ TEST(BetaShapes, ABranchOfItsOwnDaughterAddsItsEfficiency) {
 TEST(ElectronCapture, OutcomesConserveTheBindingEnergyAndGiveTheEfficiency) {
   CaptureAtom atom{0.885, 0.1, 0.015, 0.0, 0.321, 0.0, 5.957, 5.19, 6.539, 0.65, 0.05};
   const double absorbed = 0.9;
-  const std::vector<CaptureOutcome> outcomes = CaptureOutcomes(atom, absorbed);
+  const std::vector<PhotoAbsorber> absorbers = {{0.9, 0.2842}, {0.1, 0.0136}};
+  const std::vector<CaptureOutcome> outcomes = CaptureOutcomes(atom, absorbed, absorbers);
   double probability = 0.0;
   for (const CaptureOutcome& o : outcomes) probability += o.probability;
   EXPECT_NEAR(probability, 1.0, 1e-12);
-  EXPECT_NEAR(outcomes[0].electronsKeV[0] + outcomes[0].electronsKeV[1], 6.539, 1e-12);
-  EXPECT_NEAR(outcomes[2].electronsKeV[0] + outcomes[2].electronsKeV[1] + outcomes[2].electronsKeV[2], 6.539,
-              1e-12);
+  const auto sum = [](const CaptureOutcome& o) {
+    return std::accumulate(o.electronsKeV.begin(), o.electronsKeV.end(), 0.0);
+  };
+  EXPECT_NEAR(sum(outcomes[1]), 6.539, 1e-12);  // K Auger
+  EXPECT_NEAR(sum(outcomes[4]), 6.539, 1e-12);  // X-ray absorbed by carbon
+  EXPECT_NEAR(sum(outcomes[5]), 6.539, 1e-12);  // by hydrogen
 
   Nuclide iron;
   iron.name = "Fe-55";

@@ -51,7 +51,7 @@ TEST(BetaSpectrumTest, EachNuclideHasItsEndpointAndMeanEnergy) {
     EXPECT_EQ(NuclideOfName(NuclideName(c.nuclide)), c.nuclide);
   }
   EXPECT_EQ(NuclideOfName("c-14"), Nuclide::kC14);
-  EXPECT_FALSE(NuclideOfName("Sr-90"));
+  EXPECT_FALSE(NuclideOfName("Co-60"));
   EXPECT_FALSE(NuclideOfName(""));
 }
 
