@@ -9,7 +9,9 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QtTest/QTest>
+#include <cstdlib>
 
 #include "../support/memory_settings_store.h"
 #include "../support/qt_application.h"
@@ -57,6 +59,7 @@ class SpectrumReadoutWindow : public ::testing::TestWithParam<QSize> {
     frame_->resize(GetParam());
     frame_->show();
     pane_ = frame_->findChild<CSpectrumWnd*>();
+    pane_->raise();
   }
   ~SpectrumReadoutWindow() override { frame_->close(); }
 
@@ -79,8 +82,11 @@ TEST_P(SpectrumReadoutWindow, CalibratedCursorLabelsAndAFlatRoi) {
   window.Apply(Repaint::kFull);
   QTest::keyClick(&window, Qt::Key_Right);
   // Channel 2049 at 0.5 keV a channel.
-  EXPECT_TRUE(Text("CursorPane").contains(QStringLiteral("= 1024.50 keV")))
-      << Text("CursorPane").toStdString();
+  const auto* cursorPane = frame_->findChild<QLabel*>(QStringLiteral("CursorPane"));
+  EXPECT_TRUE(cursorPane->text().contains(QStringLiteral("= 1024.50 keV")))
+      << cursorPane->text().toStdString();
+  EXPECT_GE(cursorPane->width(), cursorPane->fontMetrics().horizontalAdvance(cursorPane->text().trimmed()))
+      << "the status bar shows the whole cursor readout";
 
   // Every axis label, unit included, lies inside the plot's window.
   window.RenderNow();
@@ -103,6 +109,13 @@ TEST_P(SpectrumReadoutWindow, CalibratedCursorLabelsAndAFlatRoi) {
   EXPECT_EQ(Text("FWHM"), QStringLiteral("-----------"));
   EXPECT_EQ(Text("RESOLUTION %"), QStringLiteral("-----------"));
   EXPECT_NE(Text("INTEGRAL"), QStringLiteral("-----------")) << "the ROI's counts are still shown";
+  // KORVA_SCREENSHOT_DIR keeps a picture of the window to look at.
+  if (const char* folder = std::getenv("KORVA_SCREENSHOT_DIR")) {
+    frame_->grab().save(QStringLiteral("%1/calibrated-roi-%2x%3.png")
+                            .arg(QString::fromLocal8Bit(folder))
+                            .arg(GetParam().width())
+                            .arg(GetParam().height()));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SpectrumReadoutWindow, ::testing::Values(QSize(1920, 1080), QSize(800, 600)),
