@@ -75,6 +75,15 @@ std::vector<PlacedLabel> PlaceLabels(const AxisLabels& labels, const PlotGeometr
   if (clear(placed[0], placed[2])) shown.push_back(placed[2]);
   return shown;
 }
+
+// The labels of the display's visible window and calibration in a window
+// of `size`.
+std::vector<PlacedLabel> PlaceLabels(const SpectrumDisplay& display, const QSize& size) {
+  const CSpectrum& record = display.Spectrum();
+  const AxisLabels labels = display.Labels(record.DisplayCalibration(record.CurrentInput()));
+  return PlaceLabels(labels, display.Geometry(), QFontMetrics(LabelFont()), size);
+}
+
 // The strip cleared before changed columns are drawn again reaches this far
 // above the plot top, where a value mark at full height lies.
 constexpr int kMarkOverhang = 2;
@@ -217,13 +226,8 @@ void SpectrumPlotView::DrawFull() {
 }
 
 std::vector<QRect> SpectrumPlotView::LabelBounds() const {
-  const PlotGeometry& plot = display_.Geometry();
-  const CSpectrum& record = display_.Spectrum();
-  const AxisLabels labels = display_.Labels(record.DisplayCalibration(record.CurrentInput()));
   std::vector<QRect> bounds;
-  for (const PlacedLabel& label : PlaceLabels(labels, plot, QFontMetrics(LabelFont()), viewport()->size())) {
-    bounds.push_back(label.ink);
-  }
+  for (const PlacedLabel& label : PlaceLabels(display_, viewport()->size())) bounds.push_back(label.ink);
   return bounds;
 }
 
@@ -242,9 +246,7 @@ void SpectrumPlotView::DrawAxesAndLabels(QPainter& painter) {
   }
 
   painter.setFont(LabelFont());
-  const CSpectrum& record = Spectrum();
-  const AxisLabels labels = display_.Labels(record.DisplayCalibration(record.CurrentInput()));
-  for (const PlacedLabel& label : PlaceLabels(labels, plot, QFontMetrics(LabelFont()), viewport()->size())) {
+  for (const PlacedLabel& label : PlaceLabels(display_, viewport()->size())) {
     painter.drawText(label.origin, label.text);
   }
   const int halfWidth = std::max(plot.Width() / 2, 1);
