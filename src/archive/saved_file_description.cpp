@@ -43,6 +43,7 @@ std::optional<double> NumberIn(std::string_view text) {
 }
 
 std::string StampText(const StampTime& t) {
+  if (!IsStampedStart(t)) return kNoStartText;
   return FormatText("%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,
                     t.millisecond);
 }

@@ -54,11 +54,13 @@ QJsonObject CalibrationJson(const CSpectrum& spectrum, const LoadedCalibration& 
           {"fitted", loaded.fitted && loaded.fit.outcome == FitOutcome::kFitted}};
 }
 
-// A value the info form shows as "-----------" is left out.
+// A value the info form shows as "-----------" is left out; "peak" says
+// whether the ROI holds one (the info form's "no peak").
 QJsonObject RoiJson(const RoiAnalysis& roi, const EnergyCurve& curve) {
   QJsonObject json{{"first", roi.first}, {"last", roi.last}};
   if (roi.result == RoiAnalysis::Result::kNoRoi) return json;
   json["gross"] = roi.gross;
+  json["peak"] = roi.result == RoiAnalysis::Result::kPeak;
   if (roi.result == RoiAnalysis::Result::kRoiWithoutPeak) return json;
   json["area"] = roi.area;
   const PeakValues peak = PeakValuesOf(roi, curve);

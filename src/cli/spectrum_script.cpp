@@ -159,8 +159,7 @@ bool SpectrumScript::Save() {
   CSpectrum& buffer = session_.Buffer();
   const RegisterImage& registers = buffer.image.registers;
   if (options_.tag) buffer.tag = *options_.tag;
-  const AcquisitionReadout readout =
-      ReadAcquisition(registers, buffer.image.temperature, buffer.image.slowAdc);
+  const AcquisitionReadout readout = ReadAcquisition(buffer);
   const AcquisitionValues values{readout.times.realSeconds, readout.times.liveSeconds,
                                  readout.times.deadPercent, readout.startStamp, readout.startLabel};
   buffer.DeriveHalfSelector();

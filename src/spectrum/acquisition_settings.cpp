@@ -4,6 +4,7 @@
 
 #include "spectrum/acquisition_registers.h"
 #include "spectrum/acquisition_start_stamp.h"
+#include "spectrum/spectrum_start.h"
 
 namespace korva {
 
@@ -71,16 +72,17 @@ AcquisitionSettings ReadAcquisitionSettings(const RegisterImage& registers) {
   return settings;
 }
 
-AcquisitionReadout ReadAcquisition(const RegisterImage& registers, std::int16_t temperature, double slowAdc) {
+AcquisitionReadout ReadAcquisition(const CSpectrum& spectrum) {
+  const RegisterImage& registers = spectrum.image.registers;
   AcquisitionReadout readout;
   readout.times = DecodeRunTimes(registers);
   readout.realTime = RunTimeText(readout.times.realSeconds);
   readout.liveTime = RunTimeText(readout.times.liveSeconds);
   readout.deadPercent = DeadPercentText(readout.times.deadPercent);
   readout.startLabel = StartReferenceLabel(registers[r::kControl]);
-  readout.startStamp = StartStampText(registers);
-  readout.temperature = TemperatureText(temperature);
-  readout.slowAdc = SlowAdcText(slowAdc);
+  readout.startStamp = SpectrumStartText(spectrum);
+  readout.temperature = TemperatureText(spectrum.image.temperature);
+  readout.slowAdc = SlowAdcText(spectrum.image.slowAdc);
   readout.rates = DecodeCountingRates(registers);
 
   const AcquisitionSettings settings = ReadAcquisitionSettings(registers);

@@ -11,6 +11,8 @@
 
 namespace korva {
 
+class CSpectrum;
+
 // The Stop Timer list; the trailing blanks belong to the texts.
 inline constexpr std::array<const char*, 2> kStopTimerListTexts = {"REAL TIMER ", "LIVE TIMER "};
 
@@ -56,6 +58,6 @@ struct AcquisitionReadout {
   std::array<std::string, 5> microseconds;
 };
 
-AcquisitionReadout ReadAcquisition(const RegisterImage& registers, std::int16_t temperature, double slowAdc);
+AcquisitionReadout ReadAcquisition(const CSpectrum& spectrum);
 
 }  // namespace korva

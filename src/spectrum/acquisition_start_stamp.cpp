@@ -37,6 +37,27 @@ bool HasStartStamp(const RegisterImage& registers) {
   return registers[acquisition_register::kStartDate] >= kFirstStartedDate;
 }
 
+std::optional<CalendarTime> StartStampCalendar(const RegisterImage& registers) {
+  const unsigned date = registers[acquisition_register::kStartDate];
+  const unsigned time = registers[acquisition_register::kStartTime];
+  const unsigned day = date % 32;
+  const unsigned month = (date / 32) % 16;
+  if (!HasStartStamp(registers) || day == 0 || month == 0 || month > 12) return std::nullopt;
+  if (time / 2048 > 23 || (time / 32) % 64 > 59) return std::nullopt;
+  CalendarTime calendar = CivilFromDays(DaysFromCivil(date / 512 + kFirstYear, month, day));
+  if (calendar.day != day) return std::nullopt;
+  calendar.hour = static_cast<std::uint16_t>(time / 2048);
+  calendar.minute = static_cast<std::uint16_t>((time / 32) % 64);
+  calendar.second = static_cast<std::uint16_t>((time % 32) * 2);
+  return calendar;
+}
+
+std::string StartStampText(const CalendarTime& start) {
+  return FormatText("%02u/%02u/%04u  %02u:%02u:%02u", unsigned{start.day}, unsigned{start.month},
+                    unsigned{start.year}, unsigned{start.hour}, unsigned{start.minute},
+                    unsigned{start.second});
+}
+
 std::string StartStampText(const RegisterImage& registers) {
   const unsigned date = registers[acquisition_register::kStartDate];
   const unsigned time = registers[acquisition_register::kStartTime];

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "devicelink/register_edit.h"
@@ -24,9 +25,14 @@ inline constexpr const char* kHardwareNotConnectedText = "Hardware Not Connected
 
 // Register 22 holds a start date (it is 512 or more).
 bool HasStartStamp(const RegisterImage& registers);
+// The start registers 22 and 23 hold as a calendar time; none before a
+// start or when they hold no possible date.
+std::optional<CalendarTime> StartStampCalendar(const RegisterImage& registers);
 // The date-time field: "WAITING FOR START" while register 22 is below 512,
 // else "DD/MM/YYYY  HH:MM:SS" from registers 22 and 23.
 std::string StartStampText(const RegisterImage& registers);
+// "DD/MM/YYYY  HH:MM:SS", the date-time field's form of a start.
+std::string StartStampText(const CalendarTime& start);
 // The start-time label from register 16 bits 10 (UTC) and 11 (SYSTEM).
 std::string StartReferenceLabel(std::uint16_t control);
 // Register 16 with bits 10 and 11 telling the reference of the stamp.

@@ -301,7 +301,7 @@ void CAcquisitionView::UpdateAcquisitionFromRegisters() {
   refreshing_ = true;
   *settings_ = ReadAcquisitionSettings(registers);
   ShowSettings();
-  *readout_ = ReadAcquisition(registers, spectrum.image.temperature, spectrum.image.slowAdc);
+  *readout_ = ReadAcquisition(spectrum);
   const AcquisitionReadout& readout = *readout_;
   ShowText(*real_, readout.realTime);
   ShowText(*live_, readout.liveTime);

@@ -303,8 +303,10 @@ void ResetForLoad(CSpectrum& spectrum, const std::string& fileName) {
     record.useAll = 1;
     std::fill_n(record.use.begin(), CalibrationRecord::kMaxPoints, 0);
   }
-  // A spectrum file does not say what gain its calibration was fitted at.
+  // A spectrum file does not say what gain its calibration was fitted at,
+  // and its start is the registers' own.
   spectrum.calibrationGain = {};
+  spectrum.exactStart.reset();
 }
 
 }  // namespace

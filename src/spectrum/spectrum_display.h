@@ -52,6 +52,7 @@ class SpectrumDisplay {
   SpectrumDisplay(CSpectrum& spectrum, const RoiMode& roiMode);
 
   CSpectrum& Spectrum() { return spectrum_; }
+  const CSpectrum& Spectrum() const { return spectrum_; }
   const VisibleWindow& Window() const { return window_; }
   const VerticalScale& Scale() const { return scale_; }
   const PlotGeometry& Geometry() const { return geometry_; }

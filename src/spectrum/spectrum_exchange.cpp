@@ -13,6 +13,7 @@
 #include "spectrum/plain_number.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_file_context.h"
+#include "spectrum/spectrum_start.h"
 
 namespace korva {
 
@@ -77,25 +78,8 @@ int LocalOffsetMinutes(const CalendarTime& wall) {
   return static_cast<int>(resolved.tm_gmtoff / 60);
 }
 
-// The start stamp of registers 22 and 23; none before a start or when the
-// registers hold no possible date.
-std::optional<CalendarTime> StartCalendarOf(const RegisterImage& registers) {
-  const unsigned date = registers[acquisition_register::kStartDate];
-  const unsigned time = registers[acquisition_register::kStartTime];
-  const unsigned day = date % 32;
-  const unsigned month = (date / 32) % 16;
-  if (date < 512 || day == 0 || month == 0 || month > 12) return std::nullopt;
-  if (time / 2048 > 23 || (time / 32) % 64 > 59) return std::nullopt;
-  CalendarTime calendar = CivilFromDays(DaysFromCivil(date / 512 + 2000, month, day));
-  if (calendar.day != day) return std::nullopt;
-  calendar.hour = static_cast<std::uint16_t>(time / 2048);
-  calendar.minute = static_cast<std::uint16_t>((time / 32) % 64);
-  calendar.second = static_cast<std::uint16_t>((time % 32) * 2);
-  return calendar;
-}
-
 std::optional<ZonedTime> StartOf(const CSpectrum& spectrum) {
-  const std::optional<CalendarTime> wall = StartCalendarOf(spectrum.image.registers);
+  const std::optional<CalendarTime> wall = SpectrumStart(spectrum);
   if (!wall) return std::nullopt;
   const bool local = ReferenceName(spectrum.image.registers[acquisition_register::kControl]) == "LOCAL";
   return ZonedTime{*wall, local ? LocalOffsetMinutes(*wall) : 0};
@@ -155,7 +139,10 @@ CalendarTime StampedWallTime(const ZonedTime& start, TimeReferenceKind reference
   return CalendarFromFileTime(*start.utcOffsetMinutes > 0 ? wall - std::min(wall, shift) : wall + shift);
 }
 
-void WriteStart(RegisterImage& registers, const ExchangeSpectrum& imported) {
+// The registers take the start in their 2 s steps; the record keeps the
+// file's own second beside them.
+void WriteStart(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
+  RegisterImage& registers = spectrum.image.registers;
   const TimeReferenceKind reference = ReferenceKindOf(imported);
   registers[acquisition_register::kControl] =
       WithStartReference(registers[acquisition_register::kControl], reference);
@@ -163,6 +150,7 @@ void WriteStart(RegisterImage& registers, const ExchangeSpectrum& imported) {
   const CalendarTime stamp = StampedWallTime(*imported.start, reference);
   registers[acquisition_register::kStartDate] = StartDateRegister(stamp);
   registers[acquisition_register::kStartTime] = StartTimeRegister(stamp);
+  spectrum.exactStart = stamp;
 }
 
 void WriteIdentity(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
@@ -265,7 +253,7 @@ std::string LoadExchangeSpectrum(CSpectrum& spectrum, const ExchangeSpectrum& im
   namespace r = acquisition_register;
   WriteRunTime(loaded.image.registers, r::kRealTimeLow, r::kRealTimeFine, imported.realSeconds);
   WriteRunTime(loaded.image.registers, r::kLiveTimeLow, r::kLiveTimeFine, imported.liveSeconds);
-  WriteStart(loaded.image.registers, imported);
+  WriteStart(loaded, imported);
   WriteAcquisitionState(loaded.image.registers, imported);
   loaded.DeriveHalfSelector();
   std::copy(imported.counts.begin(), imported.counts.end(),

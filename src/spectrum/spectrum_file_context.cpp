@@ -3,6 +3,7 @@
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/acquisition_times.h"
 #include "spectrum/analyser_input.h"
+#include "spectrum/spectrum_start.h"
 
 namespace korva {
 
@@ -13,7 +14,7 @@ AcquisitionValues AcquisitionValuesOf(const CSpectrum& spectrum) {
   values.realTime = times.realSeconds;
   values.liveTime = times.liveSeconds;
   values.deadPercent = times.deadPercent;
-  values.startDateTime = StartStampText(registers);
+  values.startDateTime = SpectrumStartText(spectrum);
   values.startTimeLabel = StartReferenceLabel(registers[16]);
   return values;
 }

@@ -30,11 +30,17 @@ SpectrumFileDialogs& DialogsOrOwn(SpectrumFileDialogs* given, std::unique_ptr<Sp
   return *own;
 }
 
-QLabel* StatusPane(QMainWindow& window, const QString& name) {
+// A status-bar pane as wide as `characters` of its fixed-pitch font: the
+// cursor pane holds "CURSOR: 2049   = 1024.50 keV    COUNTS: 1000" (51
+// characters with a calibration on), the ROI pane "ROI: ... W: ..." (36).
+constexpr int kCursorPaneCharacters = 51;
+constexpr int kRoiPaneCharacters = 36;
+
+QLabel* StatusPane(QMainWindow& window, const QString& name, int characters) {
   auto* label = new QLabel(QStringLiteral(" "), &window);
   label->setObjectName(name);
   label->setFont(QFont(QStringLiteral("Monospace")));
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 36);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * characters);
   window.statusBar()->addPermanentWidget(label);
   return label;
 }
@@ -58,8 +64,8 @@ SpectrumFramePart::SpectrumFramePart(const FrameContext& context, SpectrumFileDi
             return instrument.Engine().IsConnected() ? instrument.Link().PortName() : std::string();
           },
           context.window)),
-      cursorPane_(StatusPane(context.window, QStringLiteral("CursorPane"))),
-      roiPane_(StatusPane(context.window, QStringLiteral("RoiPane"))) {
+      cursorPane_(StatusPane(context.window, QStringLiteral("CursorPane"), kCursorPaneCharacters)),
+      roiPane_(StatusPane(context.window, QStringLiteral("RoiPane"), kRoiPaneCharacters)) {
   context_.instrument.Engine().AddObserver(this);
   connect(pane_.get(), &CSpectrumWnd::ReadoutsChanged, this, &SpectrumFramePart::ShowReadouts);
   LinkSession& link = context_.instrument.Link();

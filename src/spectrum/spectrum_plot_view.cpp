@@ -1,11 +1,13 @@
 #include "spectrum/spectrum_plot_view.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <array>
 
 #include "spectrum/spectrum_readouts.h"
 
@@ -23,6 +25,65 @@ QFont LabelFont() {
 
 constexpr int kAxisTick = 8;
 constexpr int kLabelGap = 9;
+
+// One label under the axis: its text, the point its baseline starts at and
+// the rectangle its glyphs cover.
+struct PlacedLabel {
+  QString text;
+  QPoint origin;
+  QRect ink;
+};
+
+PlacedLabel LabelAt(const QString& text, const QFontMetrics& metrics, int baseline) {
+  const QRect tight = metrics.tightBoundingRect(text);
+  return {text, QPoint(-tight.left(), baseline), tight.translated(-tight.left(), baseline)};
+}
+
+void MoveInk(PlacedLabel& label, int dx) {
+  label.origin.rx() += dx;
+  label.ink.translate(dx, 0);
+}
+
+// The three labels with their glyphs' tops kLabelGap below the axis (higher
+// when the window's bottom would cut them): the first starting 10 pixels
+// left of the plot, the middle one centred, the last ending 6 pixels right
+// of the plot, all within the window. A label that would touch its
+// neighbour is left out, the middle one first.
+std::vector<PlacedLabel> PlaceLabels(const AxisLabels& labels, const PlotGeometry& plot,
+                                     const QFontMetrics& metrics, const QSize& window) {
+  std::array<PlacedLabel, 3> placed;
+  const std::array<std::string, 3> texts = {labels.left, labels.middle, labels.right};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    placed[i] = LabelAt(QString::fromStdString(texts[i]).trimmed(), metrics, 0);
+  }
+  const int inkBelow = std::max({placed[0].ink.bottom(), placed[1].ink.bottom(), placed[2].ink.bottom()});
+  const int inkAbove = std::max({-placed[0].ink.top(), -placed[1].ink.top(), -placed[2].ink.top()});
+  const int baseline = std::min(plot.Baseline() + kLabelGap + inkAbove, window.height() - 1 - inkBelow);
+  const int lastX = std::min(plot.Right() + 6, window.width() - 1);
+  for (PlacedLabel& label : placed) {
+    label.origin.setY(baseline);
+    label.ink.translate(0, baseline);
+  }
+  MoveInk(placed[0], std::max(plot.Left() - 10, 0));
+  MoveInk(placed[1], plot.Left() + plot.Width() / 2 - placed[1].ink.width() / 2);
+  MoveInk(placed[2], lastX - placed[2].ink.right());
+  std::vector<PlacedLabel> shown = {placed[0]};
+  const auto clear = [](const PlacedLabel& a, const PlacedLabel& b) {
+    return a.ink.right() + 4 < b.ink.left();
+  };
+  if (clear(placed[0], placed[1]) && clear(placed[1], placed[2])) shown.push_back(placed[1]);
+  if (clear(placed[0], placed[2])) shown.push_back(placed[2]);
+  return shown;
+}
+
+// The labels of the display's visible window and calibration in a window
+// of `size`.
+std::vector<PlacedLabel> PlaceLabels(const SpectrumDisplay& display, const QSize& size) {
+  const CSpectrum& record = display.Spectrum();
+  const AxisLabels labels = display.Labels(record.DisplayCalibration(record.CurrentInput()));
+  return PlaceLabels(labels, display.Geometry(), QFontMetrics(LabelFont()), size);
+}
+
 // The strip cleared before changed columns are drawn again reaches this far
 // above the plot top, where a value mark at full height lies.
 constexpr int kMarkOverhang = 2;
@@ -164,6 +225,12 @@ void SpectrumPlotView::DrawFull() {
   if (!columns.empty()) DrawRun(painter, columns, 0, columns.size() - 1);
 }
 
+std::vector<QRect> SpectrumPlotView::LabelBounds() const {
+  std::vector<QRect> bounds;
+  for (const PlacedLabel& label : PlaceLabels(display_, viewport()->size())) bounds.push_back(label.ink);
+  return bounds;
+}
+
 void SpectrumPlotView::DrawAxesAndLabels(QPainter& painter) {
   const PlotGeometry& plot = display_.Geometry();
   const QColor ink = ToQColor(colours_.spectrum);
@@ -179,18 +246,10 @@ void SpectrumPlotView::DrawAxesAndLabels(QPainter& painter) {
   }
 
   painter.setFont(LabelFont());
-  const CSpectrum& record = Spectrum();
-  const AxisLabels labels = display_.Labels(record.DisplayCalibration(record.CurrentInput()));
-  const int labelTop = plot.Baseline() + kLabelGap;
-  const int labelHeight = std::max(viewport()->height() - labelTop, 1);
-  const int middle = plot.Left() + plot.Width() / 2;
+  for (const PlacedLabel& label : PlaceLabels(display_, viewport()->size())) {
+    painter.drawText(label.origin, label.text);
+  }
   const int halfWidth = std::max(plot.Width() / 2, 1);
-  painter.drawText(QRect(plot.Left() - 10, labelTop, halfWidth, labelHeight), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromStdString(labels.left));
-  painter.drawText(QRect(middle - halfWidth / 2, labelTop, halfWidth, labelHeight),
-                   Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(labels.middle));
-  painter.drawText(QRect(plot.Right() + 6 - halfWidth, labelTop, halfWidth, labelHeight),
-                   Qt::AlignRight | Qt::AlignTop, QString::fromStdString(labels.right));
   painter.drawText(QRect(plot.Left() + 2, 0, halfWidth, plot.Top()), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromStdString(display_.ScaleLabel()));
 }

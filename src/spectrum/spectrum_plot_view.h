@@ -4,6 +4,7 @@
 #include <QImage>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "spectrum/spectrum_colours.h"
 #include "spectrum/spectrum_display.h"
@@ -41,6 +42,10 @@ class SpectrumPlotView : public QAbstractScrollArea {
   // Brings the cached plot up to date now instead of at the next paint.
   void RenderNow();
   const QImage& PlotImage() const { return image_; }
+  // Where the channel (or energy) labels under the axis are drawn, left to
+  // right: the rectangles their glyphs cover. A label that would run into
+  // its neighbour is left out.
+  std::vector<QRect> LabelBounds() const;
 
   std::string CursorText();
   std::string RoiText();

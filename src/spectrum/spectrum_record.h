@@ -3,12 +3,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "devicelink/device_image.h"
 #include "spectrum/amplifier_spectrum_fields.h"
 #include "spectrum/calibration_gain.h"
 #include "spectrum/calibration_record.h"
+#include "timesync/calendar_time.h"
 
 namespace korva {
 
@@ -79,6 +81,9 @@ class CSpectrum {
   // One per displayed channel, derived from roiMarks and the compression
   // factor.
   std::array<std::uint8_t, kChannels> displayRoiMarks{};
+  // The start an imported file gave, to its own second: registers 22 and
+  // 23 hold seconds only in steps of 2. See SpectrumStart.
+  std::optional<CalendarTime> exactStart;
   // The amplifier's view of this record's input: remembered coarse gains,
   // input class and label, and the shadow of register 18.
   AmplifierSpectrumFields amplifier;

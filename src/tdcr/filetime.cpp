@@ -23,6 +23,8 @@ StampTime StampTimeFromFileTime(std::uint64_t fileTime) {
   return StampTime{c.year, c.month, c.day, c.hour, c.minute, c.second, c.millisecond};
 }
 
+bool IsStampedStart(const StampTime& time) { return time != StampTime{}; }
+
 std::string FormatStartTime(const StampTime& time) {
   char text[64];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d  %02d:%02d:%02d.%02d", time.day, time.month, time.year,
@@ -31,7 +33,7 @@ std::string FormatStartTime(const StampTime& time) {
 }
 
 std::string StartTimeText(std::uint64_t fileTime) {
-  if (fileTime == 0) return "-";
+  if (fileTime == 0) return kNoStartText;
   return FormatStartTime(StampTimeFromFileTime(fileTime));
 }
 

@@ -27,10 +27,16 @@ struct StampTime {
 std::uint64_t FileTimeFromStampTime(const StampTime& time);
 StampTime StampTimeFromFileTime(std::uint64_t fileTime);
 
+// What a start time that was never stamped shows, in views and files.
+inline constexpr const char* kNoStartText = "-";
+// Whether `time` is a stamped start: the FILETIME origin, 1601-01-01
+// 00:00:00.000, is the zero a fresh instrument holds, not a start.
+bool IsStampedStart(const StampTime& time);
+
 // The start time as the TDCR view shows it: "DD/MM/YYYY  HH:MM:SS.CC" with
 // hundredths of a second (milliseconds / 10).
 std::string FormatStartTime(const StampTime& time);
-// A start time held as a FILETIME: "-" for zero, which is the clock's
+// A start time held as a FILETIME: kNoStartText for zero, which is the clock's
 // origin in 1601 and means no start was ever stamped, else FormatStartTime.
 std::string StartTimeText(std::uint64_t fileTime);
 

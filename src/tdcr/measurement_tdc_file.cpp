@@ -72,8 +72,7 @@ void WriteCoincidences(RunLines& out, const MeasurementRun& run, TdcrRates::Comb
 
 void WriteRun(LineText& text, const MeasurementSettings& settings, const MeasurementRun& run) {
   RunLines out(text, run.number);
-  out.Line(settings.startReferenceLabel + "," + MeasurementDate(run.start) + "  " +
-           MeasurementTime(run.start));
+  out.Line(settings.startReferenceLabel + "," + MeasurementDateTime(run.start));
   out.Line("Real Time [s]," + run.readings.realTime);
   WriteSingleLiveTimes(out, run.counters);
   WriteSingleCounts(out, run.counters);

@@ -200,8 +200,10 @@ int WholeOf(const Field& field, std::string_view key, int low, int high) {
 std::uint64_t Count(Cursor& in, std::string_view key) { return CountOf(KeyedField(in, key), key); }
 double Real(Cursor& in, std::string_view key) { return RealOf(KeyedField(in, key), key); }
 
-// "%02d/%02d/%04d  %02d:%02d:%02d.%03d": day, month, year, then the time.
+// "%02d/%02d/%04d  %02d:%02d:%02d.%03d": day, month, year, then the time;
+// kNoStartText for a measurement saved before any start was stamped.
 std::optional<StampTime> ParseStart(std::string_view text) {
+  if (Trim(text) == kNoStartText) return StampTime{};
   int fields[7] = {};
   constexpr std::array<char, 6> kSeparators = {'/', '/', ' ', ':', ':', '.'};
   constexpr std::array<int, 7> kLow = {1, 1, 1601, 0, 0, 0, 0};

@@ -10,16 +10,23 @@ void LineText::Line(std::string_view text) {
 }
 
 std::string MeasurementDate(const StampTime& time) {
+  if (!IsStampedStart(time)) return kNoStartText;
   char text[32];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", time.day, time.month, time.year);
   return text;
 }
 
 std::string MeasurementTime(const StampTime& time) {
+  if (!IsStampedStart(time)) return kNoStartText;
   char text[32];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", time.hour, time.minute, time.second,
                 time.millisecond);
   return text;
+}
+
+std::string MeasurementDateTime(const StampTime& time) {
+  if (!IsStampedStart(time)) return kNoStartText;
+  return MeasurementDate(time) + "  " + MeasurementTime(time);
 }
 
 void WriteHardwareLines(LineText& out, const MeasurementSettings& settings) {

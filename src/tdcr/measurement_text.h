@@ -23,10 +23,13 @@ class LineText {
   std::string text_;
 };
 
-// "%02d/%02d/%04d": day, month, year.
+// "%02d/%02d/%04d": day, month, year; kNoStartText for a start that was
+// never stamped (IsStampedStart), as for the two below.
 std::string MeasurementDate(const StampTime& time);
 // "%02d:%02d:%02d.%03d": hour, minute, second, millisecond.
 std::string MeasurementTime(const StampTime& time);
+// MeasurementDate and MeasurementTime with two blanks between them.
+std::string MeasurementDateTime(const StampTime& time);
 
 // Names of the coincidence kinds, indexed by TdcrRates::Kind.
 inline constexpr std::array<const char*, TdcrRates::kKinds> kKindNames = {"AB", "BC", "AC", "T", "D"};

@@ -35,8 +35,10 @@ MeasurementRun ReadRun(const DeviceImage& image, int number) {
 }
 
 StampTime RunStartTime(const RegisterImage& registers, double startOffset) {
+  const std::uint64_t start = ReadStartTime(registers);
+  if (start == 0) return StampTime{};
   const auto offsetTicks = static_cast<std::uint64_t>(startOffset * kTicksPerSecond);
-  return StampTimeFromFileTime(ReadStartTime(registers) + offsetTicks);
+  return StampTimeFromFileTime(start + offsetTicks);
 }
 
 }  // namespace korva

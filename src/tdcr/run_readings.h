@@ -13,7 +13,7 @@ class DeviceImage;
 MeasurementRun ReadRun(const DeviceImage& image, int number);
 
 // The run's start, StartOffset seconds after the measurement start held in
-// registers 92-95.
+// registers 92-95; the FILETIME origin (not stamped) while those hold 0.
 StampTime RunStartTime(const RegisterImage& registers, double startOffset);
 
 }  // namespace korva

@@ -88,10 +88,13 @@ TEST_F(AnalyzeSpectrumTool, FitsTheFilesCalibrationAndReportsEveryRoiInEnergies)
   EXPECT_EQ(flat["last"].toInt(), 134);
   EXPECT_DOUBLE_EQ(flat["gross"].toDouble(), 2000.0) << "ten bins of four channels of 50";
   EXPECT_FALSE(flat.contains("area")) << "no peak in a flat ROI";
+  EXPECT_FALSE(flat.contains("fwhm"));
+  EXPECT_EQ(flat["peak"], QJsonValue(false));
 
   const QJsonObject peak = rois[1].toObject();
   EXPECT_EQ(peak["first"].toInt(), 475);
   EXPECT_EQ(peak["last"].toInt(), 524) << "bin 525 is only partly marked";
+  EXPECT_EQ(peak["peak"], QJsonValue(true));
   // Sigma 20 channels at channel 2000, where one channel is 0.34 keV.
   EXPECT_NEAR(peak["centroid"].toDouble(), Energy(2000.0 - 1.5), 1.0);
   EXPECT_NEAR(peak["fwhm"].toDouble(), 2.3548 * 20 * 0.34, 0.6);

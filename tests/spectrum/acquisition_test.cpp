@@ -16,6 +16,7 @@
 #include "spectrum/acquisition_settings.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/acquisition_times.h"
+#include "spectrum/spectrum_record.h"
 
 namespace korva {
 namespace {
@@ -120,13 +121,17 @@ TEST(AcquisitionSettingsCodec, ControlsRoundTripThroughTheRegistersAndLeaveTheRe
 }
 
 TEST(AcquisitionReadoutTest, TimesDeadShareStampAndLabelsDecode) {
-  RegisterImage registers{};
+  CSpectrum spectrum;
+  spectrum.image.temperature = -3;
+  spectrum.image.slowAdc = 2.5;
+  RegisterImage& registers = spectrum.image.registers;
+  registers = {};
   registers[56] = 1000;   // 10 s
   registers[58] = 750;    // 7.5 s
   registers[60] = 50000;  // + 6.4 ms
   registers[61] = 0;
   registers[68] = 125;
-  AcquisitionReadout readout = ReadAcquisition(registers, -3, 2.5);
+  AcquisitionReadout readout = ReadAcquisition(spectrum);
   EXPECT_NEAR(readout.times.realSeconds, 10.0064, 1e-9);
   EXPECT_EQ(readout.realTime, "     10.01");
   EXPECT_EQ(readout.liveTime, "      7.50");
@@ -138,10 +143,10 @@ TEST(AcquisitionReadoutTest, TimesDeadShareStampAndLabelsDecode) {
   EXPECT_EQ(readout.startLabel, "START TIME: LOCAL");
 
   registers = {};
-  EXPECT_EQ(ReadAcquisition(registers, 0, 0).deadPercent, "0.0") << "real time 0";
+  EXPECT_EQ(ReadAcquisition(spectrum).deadPercent, "0.0") << "real time 0";
   registers[56] = 100;
   registers[58] = 200;
-  EXPECT_EQ(ReadAcquisition(registers, 0, 0).deadPercent, "0.0") << "live above real";
+  EXPECT_EQ(ReadAcquisition(spectrum).deadPercent, "0.0") << "live above real";
 
   registers[22] = 511;
   EXPECT_EQ(StartStampText(registers), "WAITING FOR START");
