@@ -9,27 +9,8 @@ namespace korva::sim {
 
 namespace {
 
-namespace r {
-constexpr std::size_t kSlowRise = 2;
-constexpr std::size_t kSlowFlatTop = 3;
-constexpr std::size_t kFastRise = 4;
-constexpr std::size_t kPileUp = 13;
-constexpr std::size_t kFineGain = 17;
-constexpr std::size_t kNormalisationLow = 20;
-constexpr std::size_t kNormalisationHigh = 21;
-constexpr std::size_t kSlowThresholdLow = 34;
-constexpr std::size_t kFastThresholdLow = 36;
-constexpr std::size_t kMargins = 71;
-constexpr std::size_t kPhaThresholdLow = 72;
-constexpr std::size_t kInput = 83;
-}  // namespace r
-
-constexpr std::uint16_t kLowerHalf = 1u << 15;
-constexpr std::uint16_t kPhaMode = 1u << 14;
 constexpr double kPhaScale = 12.0;
 constexpr double kTickNs = 8.0;
-constexpr std::uint16_t kPileUpOff = 1u << 15;
-constexpr std::uint16_t kPulserOff = 1u << 9;
 // The peak detector's conversion in PHA mode.
 constexpr std::int64_t kPhaConversionNs = 4000;
 
@@ -40,13 +21,13 @@ constexpr double kFastNoiseChannels = 4.0;
 constexpr double kFastNoiseRise = 20.0;
 
 double Gain(const RegisterBank& registers) {
-  const double coarse = std::pow(std::sqrt(2.0), registers[reg::kAmplifierInput] & 0x3);
-  const int fine = 4095 - registers[r::kFineGain] / 16;
+  const double coarse = std::pow(std::sqrt(2.0), registers[reg::kAmplifier] & reg::amplifier::kCoarseMask);
+  const int fine = 4095 - registers[reg::kFineGain] / static_cast<int>(reg::kFineScale);
   return coarse * (1.0 + 0.2 * fine / 4095.0);
 }
 
 double Margin(std::uint16_t margins, int shift) {
-  const int code = (margins >> shift) & 0x1F;
+  const int code = (margins >> shift) & reg::margins::kCodeMask;
   return std::max(code, 4) / 4.0;
 }
 
@@ -69,19 +50,20 @@ double AnalyserSettings::Signal(const PmtPulses& pulses) const {
 
 AnalyserSettings ReadAnalyserSettings(const RegisterBank& registers) {
   AnalyserSettings s;
-  s.input = registers[r::kInput] & 0x3;
-  s.firstEntry = registers.Test(reg::kAmplifierInput, kLowerHalf) ? 0 : kSpectrumHalfEntries;
-  s.pha = registers.Test(reg::kAmplifierInput, kPhaMode);
+  s.input = registers[reg::kTdcrControl] & reg::tdcr_control::kMcaInputMask;
+  s.firstEntry = registers.Test(reg::kAmplifier, reg::amplifier::kInputE) ? 0 : kSpectrumHalfEntries;
+  s.pha = registers.Test(reg::kAmplifier, reg::amplifier::kPhaMode);
   s.gain = Gain(registers);
-  s.pulser = !registers.Test(reg::kControl, kPulserOff);
+  s.pulser = !registers.Test(reg::kControl, reg::control::kPulserOff);
 
   const std::uint32_t factor = std::max<std::uint32_t>(
-      1, registers[r::kNormalisationLow] | (registers[r::kNormalisationHigh] & 0x3FFFu) << 16);
-  const std::uint16_t slowRise = registers[r::kSlowRise];
+      1, registers[reg::kNormalisationLow] |
+             (registers[reg::kNormalisationHigh] & reg::normalisation::kHighMask) << 16);
+  const std::uint16_t slowRise = registers[reg::kSlowRise];
   const double fastFactor =
       slowRise == 0
           ? 1.0
-          : std::max(1.0, std::trunc(static_cast<double>(registers[r::kFastRise]) * factor / slowRise));
+          : std::max(1.0, std::trunc(static_cast<double>(registers[reg::kFastRise]) * factor / slowRise));
   s.slowScale = s.pha ? kPhaScale : 4.0 * static_cast<double>(factor);
   s.fastScale = 4.0 * fastFactor;
 
@@ -89,21 +71,21 @@ AnalyserSettings ReadAnalyserSettings(const RegisterBank& registers) {
   // power-on shaper.
   s.slowNoise = Noise(kSlowNoiseChannels, kSlowNoiseRise,
                       s.pha ? static_cast<std::uint16_t>(kSlowNoiseRise) : slowRise, s.gain);
-  const double fastNoise = Noise(kFastNoiseChannels, kFastNoiseRise, registers[r::kFastRise], s.gain);
-  s.estimatedSlowThreshold = Margin(registers[r::kMargins], 0) * s.slowNoise;
-  s.estimatedFastThreshold = Margin(registers[r::kMargins], 5) * fastNoise;
-  s.slowThreshold = Threshold(registers, s.pha ? r::kPhaThresholdLow : r::kSlowThresholdLow, s.slowScale,
+  const double fastNoise = Noise(kFastNoiseChannels, kFastNoiseRise, registers[reg::kFastRise], s.gain);
+  s.estimatedSlowThreshold = Margin(registers[reg::kMargins], reg::margins::kSlowAt) * s.slowNoise;
+  s.estimatedFastThreshold = Margin(registers[reg::kMargins], reg::margins::kFastAt) * fastNoise;
+  s.slowThreshold = Threshold(registers, s.pha ? reg::kPhaThresholdLow : reg::kSlowThresholdLow, s.slowScale,
                               s.estimatedSlowThreshold);
-  s.fastThreshold = Threshold(registers, r::kFastThresholdLow, s.fastScale, s.estimatedFastThreshold);
+  s.fastThreshold = Threshold(registers, reg::kFastThresholdLow, s.fastScale, s.estimatedFastThreshold);
 
   if (s.pha) {
     s.fastThreshold = 0.0;
     s.deadTimeNs = kPhaConversionNs;
     return s;
   }
-  const int pulseTicks = 2 * std::max<int>(slowRise, 1) + std::max<int>(registers[r::kSlowFlatTop], 1);
+  const int pulseTicks = 2 * std::max<int>(slowRise, 1) + std::max<int>(registers[reg::kSlowFlatTop], 1);
   s.deadTimeNs = static_cast<std::int64_t>(pulseTicks * kTickNs);
-  s.pileUpRejection = !registers.Test(r::kPileUp, kPileUpOff);
+  s.pileUpRejection = !registers.Test(reg::kPileUp, reg::pile_up::kOff);
   return s;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "devicelink/register_map.h"
+
 namespace korva::sim {
 
 // The two models of the instrument; register 15 bits 12-15 tell them apart.
@@ -18,7 +20,9 @@ struct InstrumentIdentity {
 };
 
 // Model code of register 15 bits 12-15.
-constexpr std::uint16_t ModelCode(Model model) { return model == Model::kRQ3102 ? 3 : 0; }
+constexpr std::uint16_t ModelCode(Model model) {
+  return model == Model::kRQ3102 ? reg::model::kSecondModelCode : 0;
+}
 
 constexpr std::string_view ModelName(Model model) { return model == Model::kRQ3102 ? "RQ3102" : "RQ3101"; }
 

@@ -22,25 +22,25 @@ void RegisterBank::Set32(std::size_t lowIndex, std::uint32_t value) {
 void RegisterBank::HostWrite(std::size_t index, std::uint16_t value) {
   const std::uint16_t mask = HostWritableMask(index);
   words_[index] = static_cast<std::uint16_t>((words_[index] & ~mask) | (value & mask));
-  if (index == reg::kControl && (value & control_bit::kTraceReady) == 0) {
-    ClearBits(reg::kControl, control_bit::kTraceReady);
+  if (index == reg::kControl && (value & reg::control::kTraceReady) == 0) {
+    ClearBits(reg::kControl, reg::control::kTraceReady);
   }
 }
 
 std::uint16_t RegisterBank::HostWritableMask(std::size_t index) {
   switch (index) {
     case reg::kModel:
-      return 0x0FFF;
+      return static_cast<std::uint16_t>(~reg::model::kMask);
     case reg::kControl:
-      return static_cast<std::uint16_t>(~control_bit::kTraceReady);
-    case 44:  // rate counters and their gates
-    case 45:
-    case 46:
-    case 47:
-    case 48:  // estimated slow threshold
-    case 49:
-    case 52:  // estimated fast threshold
-    case 53:
+      return static_cast<std::uint16_t>(~reg::control::kTraceReady);
+    case reg::kRateCount1:
+    case reg::kRateCount2:
+    case reg::kRateGate1:
+    case reg::kRateGate2:
+    case reg::kSlowEstimateLow:
+    case reg::kSlowEstimateLow + 1:
+    case reg::kFastEstimateLow:
+    case reg::kFastEstimateLow + 1:
     case reg::kRealTimeLow:
     case reg::kRealTimeLow + 1:
     case reg::kLiveTimeLow:

@@ -19,16 +19,7 @@ constexpr std::uint32_t kMaxFine = 0xFFFF;
 constexpr std::uint32_t kMaxRateCount = 0xFFFF;
 constexpr double kChannels = static_cast<double>(kSpectrumHalfEntries);
 
-namespace r {
-constexpr std::size_t kRateCount1 = 44;
-constexpr std::size_t kRateCount2 = 45;
-constexpr std::size_t kRateGate1 = 46;
-constexpr std::size_t kRateGate2 = 47;
-constexpr std::size_t kSlowEstimateLow = 48;
-constexpr std::size_t kFastEstimateLow = 52;
-}  // namespace r
-
-constexpr std::uint16_t kRunBits = control_bit::kRun | control_bit::kRunCompanion;
+constexpr std::uint16_t kRunBits = reg::control::kRun | reg::control::kRunCompanion;
 
 std::uint32_t Coarse(Nanoseconds time) { return static_cast<std::uint32_t>(time / kTimeUnitNs); }
 
@@ -42,7 +33,7 @@ std::uint32_t EstimateRegister(double channels, double scale) {
 }
 
 bool Running(const InstrumentMemory& memory) {
-  return memory.registers.Test(reg::kControl, control_bit::kRun);
+  return memory.registers.Test(reg::kControl, reg::control::kRun);
 }
 
 }  // namespace
@@ -53,7 +44,7 @@ SpectrumAcquisition::SpectrumAcquisition(std::uint32_t seed, const SpectrumSourc
 }
 
 void SpectrumAcquisition::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
-  if (written.Covers(reg::kControl) && memory.registers.Test(reg::kControl, control_bit::kEraseRequest)) {
+  if (written.Covers(reg::kControl) && memory.registers.Test(reg::kControl, reg::control::kEraseRequest)) {
     Erase(memory);
   }
   PublishEstimates(memory, ReadAnalyserSettings(memory.registers));
@@ -88,8 +79,8 @@ void SpectrumAcquisition::Erase(InstrumentMemory& memory) {
   realTime_ = 0;
   liveTime_ = 0;
   PublishTimes(memory);
-  memory.registers.ClearBits(reg::kControl, control_bit::kEraseRequest | control_bit::kEraseArmed);
-  memory.registers.SetBits(reg::kControl, control_bit::kEraseDone);
+  memory.registers.ClearBits(reg::kControl, reg::control::kEraseRequest | reg::control::kEraseArmed);
+  memory.registers.SetBits(reg::kControl, reg::control::kEraseDone);
 }
 
 // The clocks stop where a shaped pulse ends, so it is counted in its own
@@ -113,8 +104,8 @@ void SpectrumAcquisition::CountRunTime(InstrumentMemory& memory, Nanoseconds unt
   Nanoseconds realStep = span;
   Nanoseconds liveStep = span - busy;
   bool stop = false;
-  const Nanoseconds preset = Nanoseconds{memory.registers.Get32(reg::kPresetTimeLow)} * kTimeUnitNs;
-  if (preset > 0 && memory.registers.Test(reg::kControl, control_bit::kLiveTimer)) {
+  const Nanoseconds preset = Nanoseconds{memory.registers.Get32(reg::kPresetLow)} * kTimeUnitNs;
+  if (preset > 0 && memory.registers.Test(reg::kControl, reg::control::kLiveTimer)) {
     const Nanoseconds left = std::max<Nanoseconds>(preset - liveTime_, 0);
     if (left <= liveStep) {
       realStep = left == 0 ? 0 : busy + left;
@@ -136,10 +127,10 @@ void SpectrumAcquisition::CountRunTime(InstrumentMemory& memory, Nanoseconds unt
 
 void SpectrumAcquisition::CloseRateGate(InstrumentMemory& memory) {
   RegisterBank& registers = memory.registers;
-  registers.Set(r::kRateCount1, static_cast<std::uint16_t>(std::min(throughputCounts_, kMaxRateCount)));
-  registers.Set(r::kRateCount2, static_cast<std::uint16_t>(std::min(incomingCounts_, kMaxRateCount)));
-  registers.Set(r::kRateGate1, kRateGateUnits);
-  registers.Set(r::kRateGate2, kRateGateUnits);
+  registers.Set(reg::kRateCount1, static_cast<std::uint16_t>(std::min(throughputCounts_, kMaxRateCount)));
+  registers.Set(reg::kRateCount2, static_cast<std::uint16_t>(std::min(incomingCounts_, kMaxRateCount)));
+  registers.Set(reg::kRateGate1, kRateGateUnits);
+  registers.Set(reg::kRateGate2, kRateGateUnits);
   throughputCounts_ = 0;
   incomingCounts_ = 0;
   gateEnd_ += kRateGateNs;
@@ -191,9 +182,9 @@ void SpectrumAcquisition::PublishTimes(InstrumentMemory& memory) const {
 }
 
 void SpectrumAcquisition::PublishEstimates(InstrumentMemory& memory, const AnalyserSettings& settings) const {
-  memory.registers.Set32(r::kSlowEstimateLow,
+  memory.registers.Set32(reg::kSlowEstimateLow,
                          EstimateRegister(settings.estimatedSlowThreshold, settings.slowScale));
-  memory.registers.Set32(r::kFastEstimateLow,
+  memory.registers.Set32(reg::kFastEstimateLow,
                          EstimateRegister(settings.estimatedFastThreshold, settings.fastScale));
 }
 

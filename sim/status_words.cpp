@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "devicelink/register_map.h"
+
 namespace korva::sim {
 
 namespace {
@@ -18,7 +20,8 @@ struct PmtCalibration {
 };
 
 constexpr std::uint16_t CalibrationDate(unsigned day, unsigned month, unsigned year) {
-  return static_cast<std::uint16_t>((month << 12) | (day << 7) | (year - 2000));
+  namespace field = reg::calibration_date;
+  return static_cast<std::uint16_t>((month << field::kMonthAt) | (day << field::kDayAt) | (year - 2000));
 }
 
 }  // namespace

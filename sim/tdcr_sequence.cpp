@@ -32,19 +32,19 @@ TdcrSequence::TdcrSequence(const TdcrOptions& options, std::uint32_t seed)
 }
 
 void TdcrSequence::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
-  if (written.Covers(tdcr_reg::kRuns) && phase_ != Phase::kIdle) ShowRunIndex(memory);
-  if (!written.Covers(tdcr_reg::kControl)) return;
+  if (written.Covers(reg::kRuns) && phase_ != Phase::kIdle) ShowRunIndex(memory);
+  if (!written.Covers(reg::kTdcrControl)) return;
 
   RegisterBank& registers = memory.registers;
-  if (registers.Test(tdcr_reg::kControl, tdcr_bit::kResetRequest)) Reset(memory);
-  const bool runBit = registers.Test(tdcr_reg::kControl, tdcr_bit::kRun);
+  if (registers.Test(reg::kTdcrControl, reg::tdcr_control::kResetRequest)) Reset(memory);
+  const bool runBit = registers.Test(reg::kTdcrControl, reg::tdcr_control::kRun);
   if (Running() && !runBit) {
     Stop(memory);
   } else if (!Running() && runBit) {
     if (phase_ == Phase::kIdle) {
       BeginRun(memory, 0);
     } else {
-      registers.ClearBits(tdcr_reg::kControl, tdcr_bit::kRun);
+      registers.ClearBits(reg::kTdcrControl, reg::tdcr_control::kRun);
     }
   }
 }
@@ -64,8 +64,8 @@ void TdcrSequence::Reset(InstrumentMemory& memory) {
   runIndex_ = 0;
   ShowRunIndex(memory);
   ClearTdcrRunRecords(memory);
-  memory.registers.ClearBits(tdcr_reg::kControl, tdcr_bit::kResetRequest);
-  memory.registers.SetBits(tdcr_reg::kControl, tdcr_bit::kResetDone);
+  memory.registers.ClearBits(reg::kTdcrControl, reg::tdcr_control::kResetRequest);
+  memory.registers.SetBits(reg::kTdcrControl, reg::tdcr_control::kResetDone);
 }
 
 void TdcrSequence::Stop(InstrumentMemory& memory) {
@@ -94,7 +94,7 @@ void TdcrSequence::EndRun(InstrumentMemory& memory) {
   const TdcrSettings settings = DecodeTdcrSettings(memory.registers);
   if (runIndex_ + 1 >= settings.runs) {
     phase_ = Phase::kEnded;
-    memory.registers.ClearBits(tdcr_reg::kControl, tdcr_bit::kRun);
+    memory.registers.ClearBits(reg::kTdcrControl, reg::tdcr_control::kRun);
   } else if (settings.gapMs == 0) {
     BeginRun(memory, runIndex_ + 1);
   } else {
@@ -140,10 +140,9 @@ void TdcrSequence::Publish(InstrumentMemory& memory) const {
 }
 
 void TdcrSequence::ShowRunIndex(InstrumentMemory& memory) const {
-  const auto others =
-      static_cast<std::uint16_t>(memory.registers[tdcr_reg::kRuns] & ~tdcr_bit::kRunIndexMask);
-  memory.registers.Set(tdcr_reg::kRuns,
-                       static_cast<std::uint16_t>(others | runIndex_ << tdcr_bit::kRunIndexShift));
+  const auto others = static_cast<std::uint16_t>(memory.registers[reg::kRuns] & ~reg::runs::kCurrentMask);
+  memory.registers.Set(reg::kRuns,
+                       static_cast<std::uint16_t>(others | runIndex_ << reg::runs::kCurrentShift));
 }
 
 }  // namespace korva::sim

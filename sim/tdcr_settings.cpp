@@ -20,7 +20,7 @@ constexpr int kMaxPhotoelectronsNeeded = 16;
 // The STOP TIMER list in control word bits 12-15: REAL, then LIVE A1, A2,
 // B1, B2, C1, C2, AB1, AC1, BC1, T1, AB2, AC2, BC2, T2, and REAL again.
 std::optional<LiveTimer> StopTimer(std::uint16_t control) {
-  const int index = control >> 12;
+  const int index = control >> reg::tdcr_control::kStopTimerShift;
   if (index == 0 || index == 15) return std::nullopt;
   if (index <= 6) {
     constexpr std::array<ChannelSet, 3> kSingles = {ChannelSet::kA, ChannelSet::kB, ChannelSet::kC};
@@ -32,8 +32,8 @@ std::optional<LiveTimer> StopTimer(std::uint16_t control) {
 }
 
 double ExtensionNs(std::uint16_t code) {
-  const std::uint32_t position =
-      std::clamp<std::uint32_t>(code + 2u, kMinExtensionPosition, kMaxExtensionPosition);
+  const std::uint32_t position = std::clamp<std::uint32_t>(code + unsigned{reg::kExtensionOffset},
+                                                           kMinExtensionPosition, kMaxExtensionPosition);
   return position * kSamplePeriodNs;
 }
 
@@ -48,21 +48,24 @@ int PhotoelectronsNeeded(std::uint16_t code, bool secondModel) {
 
 TdcrSettings DecodeTdcrSettings(const RegisterBank& registers) {
   TdcrSettings settings;
-  const std::uint16_t windows = registers[tdcr_reg::kWindows];
-  settings.windowNs = {kWindowNs[windows & 0xF], kWindowNs[(windows >> 4) & 0xF]};
+  const std::uint16_t windows = registers[reg::kWindows];
+  namespace field = reg::windows;
+  settings.windowNs = {kWindowNs[(windows >> field::kNAt) & field::kIndexMask],
+                       kWindowNs[(windows >> field::kMAt) & field::kIndexMask]};
+  constexpr std::array<std::uint16_t, 2> kCdtBits = {field::kCdtExtension1, field::kCdtExtension2};
   for (std::size_t e = 0; e < 2; ++e) {
-    settings.extensionNs[e] = ExtensionNs(registers[tdcr_reg::kExtension1 + e]);
-    settings.deadTimeMode[e] = (windows >> (14 + e)) & 1 ? DeadTimeMode::kCommon : DeadTimeMode::kIndividual;
+    settings.extensionNs[e] = ExtensionNs(registers[reg::kExtension1 + e]);
+    settings.deadTimeMode[e] =
+        (windows & kCdtBits[e]) != 0 ? DeadTimeMode::kCommon : DeadTimeMode::kIndividual;
   }
-  const bool secondModel = (registers[reg::kModel] >> 12) == ModelCode(Model::kRQ3102);
+  const bool secondModel = (registers[reg::kModel] >> reg::model::kShift) == ModelCode(Model::kRQ3102);
   for (std::size_t c = 0; c < 3; ++c) {
-    settings.photoelectronsNeeded[c] =
-        PhotoelectronsNeeded(registers[tdcr_reg::kThresholdA + c], secondModel);
+    settings.photoelectronsNeeded[c] = PhotoelectronsNeeded(registers[reg::kThresholdA + c], secondModel);
   }
-  settings.runs = (registers[tdcr_reg::kRuns] & 0x3F) + 1;
-  settings.presetMs = registers.Get32(tdcr_reg::kPresetTimeLow);
-  settings.gapMs = registers.Get32(tdcr_reg::kGapTimeLow);
-  settings.stopTimer = StopTimer(registers[tdcr_reg::kControl]);
+  settings.runs = (registers[reg::kRuns] & reg::runs::kPresetMask) + 1;
+  settings.presetMs = registers.Get32(reg::kTimePerRunLow);
+  settings.gapMs = registers.Get32(reg::kGapTimeLow);
+  settings.stopTimer = StopTimer(registers[reg::kTdcrControl]);
   return settings;
 }
 

@@ -9,25 +9,6 @@
 
 namespace korva::sim {
 
-// Registers of the TDCR measurement.
-namespace tdcr_reg {
-inline constexpr std::size_t kThresholdA = 80;     // 80, 81, 82: discriminator codes of A, B, C
-inline constexpr std::size_t kControl = 83;        // bits in tdcr_bit
-inline constexpr std::size_t kExtension1 = 84;     // 84, 85: extension position - 2, in 8 ns steps
-inline constexpr std::size_t kPresetTimeLow = 88;  // 88/89: time per run in ms
-inline constexpr std::size_t kWindows = 90;        // bits 0-3 N, 4-7 M, 14/15 CDT of extension 1/2
-inline constexpr std::size_t kRuns = 91;           // bits 0-5 runs - 1, bits 8-13 current run index
-inline constexpr std::size_t kGapTimeLow = 98;     // 98/99: gap between runs in ms
-}  // namespace tdcr_reg
-
-namespace tdcr_bit {
-inline constexpr std::uint16_t kRun = 1u << 2;
-inline constexpr std::uint16_t kResetDone = 1u << 4;
-inline constexpr std::uint16_t kResetRequest = 1u << 5;
-inline constexpr std::uint16_t kRunIndexMask = 0x3F00;  // in register 91
-inline constexpr int kRunIndexShift = 8;
-}  // namespace tdcr_bit
-
 enum class DeadTimeMode { kIndividual, kCommon };  // IDT, CDT
 
 // Which channels a coincidence type or live timer looks at.

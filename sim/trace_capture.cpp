@@ -11,14 +11,12 @@ namespace korva::sim {
 namespace {
 
 constexpr double kTickSeconds = 8e-9;
-constexpr std::uint16_t kRandomTrigger = 1u << 7;
-constexpr std::uint16_t kInvertTrigger = 1u << 6;
 // Pulses this long before a window still reach into it (the preamplifier's
 // tail on the ADC input).
 constexpr double kLeadTicks = 24000.0;
 
 bool RandomTrigger(const RegisterBank& registers) {
-  return (registers[reg::kTraceSetup] & kRandomTrigger) != 0;
+  return (registers[reg::kTraceSetup] & reg::trace_setup::kRandomTrigger) != 0;
 }
 
 double WindowTicks(const RegisterBank& registers) {
@@ -32,7 +30,7 @@ TraceCapture::TraceCapture(std::uint32_t seed, const SpectrumSourceOptions& sour
 
 void TraceCapture::OnRegistersWritten(InstrumentMemory& memory, RegisterRange written) {
   if (written.Overlaps(reg::kTraceDecimation, reg::kRoiScaHigh)) {
-    memory.registers.ClearBits(reg::kControl, control_bit::kTraceReady);
+    memory.registers.ClearBits(reg::kControl, reg::control::kTraceReady);
     Rearm();
   }
 }
@@ -94,9 +92,11 @@ std::optional<TraceCapture::Capture> TraceCapture::TryTrigger(const RegisterBank
   capture.lines = TraceLineIntervals(capture.pulses, shapes);
 
   const std::uint16_t setup = registers[reg::kTraceSetup];
-  const auto line = static_cast<std::size_t>((setup >> 3) & 7u);
+  const auto line =
+      static_cast<std::size_t>((setup >> reg::trace_setup::kTriggerShift) & reg::trace_setup::kTriggerMask);
   const double reach = shapes.SlowLength() + kStoreTicks + 1.0;
-  const auto edge = TriggerEdge(capture.lines[line], (setup & kInvertTrigger) != 0, 0.0, reach);
+  const auto edge =
+      TriggerEdge(capture.lines[line], (setup & reg::trace_setup::kInvertTrigger) != 0, 0.0, reach);
   if (!edge) return std::nullopt;
   capture.windowStart = *edge - before;
   return capture;
@@ -113,7 +113,7 @@ TraceCapture::Capture TraceCapture::RandomWindow(const RegisterBank& registers,
 void TraceCapture::Store(InstrumentMemory& memory, const Capture& capture) {
   memory.trace =
       SynthesizeTrace(memory.registers, capture.pulses, capture.lines, capture.windowStart, random_);
-  memory.registers.SetBits(reg::kControl, control_bit::kTraceReady);
+  memory.registers.SetBits(reg::kControl, reg::control::kTraceReady);
   waiting_ = false;
 }
 
@@ -121,7 +121,7 @@ void TraceCapture::Store(InstrumentMemory& memory, const Capture& capture) {
 // is a candidate, with the random one the capture comes after its wait.
 void TraceCapture::Advance(InstrumentMemory& memory, std::chrono::microseconds elapsed) {
   const RegisterBank& registers = memory.registers;
-  if (registers.Test(reg::kControl, control_bit::kTraceReady)) return;
+  if (registers.Test(reg::kControl, reg::control::kTraceReady)) return;
   const bool random = RandomTrigger(registers);
   if (!waiting_) {
     waitTicks_ =

@@ -39,10 +39,10 @@ void Merge(std::vector<LineInterval>& line) {
 
 TraceShapes ReadTraceShapes(const RegisterBank& registers, const AnalyserSettings& analyser) {
   TraceShapes shapes;
-  shapes.slowRise = Ticks(registers[2]);
-  shapes.slowFlat = registers[3];
-  shapes.fastRise = Ticks(registers[4]);
-  shapes.fastFlat = registers[5];
+  shapes.slowRise = Ticks(registers[reg::kSlowRise]);
+  shapes.slowFlat = registers[reg::kSlowFlatTop];
+  shapes.fastRise = Ticks(registers[reg::kFastRise]);
+  shapes.fastFlat = registers[reg::kFastFlatTop];
   shapes.slowThreshold = std::max(analyser.slowThreshold, 0.0);
   shapes.fastThreshold = std::max(analyser.fastThreshold, 0.0);
   shapes.roiLow = registers[reg::kRoiScaLow];

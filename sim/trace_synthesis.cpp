@@ -11,7 +11,6 @@ constexpr double kPreamplifierDecayTicks = 2000.0;
 constexpr double kAdcBaseline = 200.0;
 constexpr double kAdcNoiseSigma = 6.0;
 constexpr double kShaperNoiseSigma = 2.0;
-constexpr std::uint16_t kInputE = 1u << 15;
 
 enum AnalogInput { kSlow = 0, kFast = 1, kAdc = 2, kAux = 3 };
 
@@ -43,22 +42,28 @@ struct PulseShape {
 
 PulseShape ShapeOf(const RegisterBank& registers) {
   const std::uint16_t setup = registers[reg::kTraceSetup];
-  const auto input = static_cast<AnalogInput>(setup & 3u);
-  const int extra = (registers[reg::kAmplifierInput] & kInputE) != 0 ? 0 : 2;
-  const auto scale = [&](double rise, int shift) { return 2.0 * rise / std::ldexp(1.0, shift + extra); };
-  const double slowRise = Ticks(registers[2]);
-  const double fastRise = Ticks(registers[4]);
+  namespace field = reg::trace_setup;
+  const auto input = static_cast<AnalogInput>(setup & field::kInputMask);
+  const int extra = (registers[reg::kAmplifier] & reg::amplifier::kInputE) != 0 ? 0 : 2;
+  const auto scale = [&](double rise, int shiftAt) {
+    return 2.0 * rise / std::ldexp(1.0, ((setup >> shiftAt) & field::kShiftMask) + extra);
+  };
+  const double slowRise = Ticks(registers[reg::kSlowRise]);
+  const double fastRise = Ticks(registers[reg::kFastRise]);
   switch (input) {
     case kFast:
-      return {kFast, fastRise, static_cast<double>(registers[5]), scale(fastRise, (setup >> 12) & 0xF)};
+      return {kFast, fastRise, static_cast<double>(registers[reg::kFastFlatTop]),
+              scale(fastRise, field::kFastShiftAt)};
     case kAdc:
       return {kAdc, 0.0, 0.0, 1.0};
     case kAux:
-      return {kAux, slowRise, static_cast<double>(registers[3]), scale(slowRise, (setup >> 8) & 0xF) / 4.0};
+      return {kAux, slowRise, static_cast<double>(registers[reg::kSlowFlatTop]),
+              scale(slowRise, field::kSlowShiftAt) / 4.0};
     case kSlow:
       break;
   }
-  return {kSlow, slowRise, static_cast<double>(registers[3]), scale(slowRise, (setup >> 8) & 0xF)};
+  return {kSlow, slowRise, static_cast<double>(registers[reg::kSlowFlatTop]),
+          scale(slowRise, field::kSlowShiftAt)};
 }
 
 }  // namespace

@@ -22,30 +22,28 @@ struct PowerOnValue {
 // captures sensible traces, acquires into the lower spectrum half and waits
 // for START of a TDCR sequence of 1 s runs.
 constexpr PowerOnValue kPowerOnValues[] = {
-    {2, 240},      // slow shaper rise time
-    {3, 40},       // slow shaper flat top
-    {4, 20},       // fast shaper rise time
-    {5, 4},        // fast shaper flat top
-    {8, 16},       // unfolding short time constant, inputs A/B/C
-    {9, 2000},     // unfolding long time constant, inputs A/B/C
-    {10, 32},      // unfolding short time constant, input E
-    {11, 4000},    // unfolding long time constant, input E
-    {13, 0x8000},  // pile-up rejector off
-    {17, 0xFFF0},  // fine gain 1.0
-    {18, 0x8000},  // input E, lower spectrum half
-    {20, 150},     // gain normalisation of a 240-sample rise time
-    {21, 0x8000},  // normalisation AUTO
-    {24, 9},       // trace decimation 10
-    {25, 48},      // trace trigger delay
-    {71, 396},     // slow and fast threshold margins 3
-    {83, 0x0210},  // TDCR reset done, idle
-    {84, 78},      // dead-time extension 1: 0.640 us
-    {85, 78},      // dead-time extension 2: 0.640 us
-    {88, 1000},    // 1000 ms per run
-    {98, 1000},    // 1000 ms between runs
+    {reg::kSlowRise, 240},
+    {reg::kSlowFlatTop, 40},
+    {reg::kFastRise, 20},
+    {reg::kFastFlatTop, 4},
+    {reg::kShortTcAbc, 16},
+    {reg::kLongTcAbc, 2000},
+    {reg::kShortTcE, 32},
+    {reg::kLongTcE, 4000},
+    {reg::kPileUp, reg::pile_up::kOff},
+    {reg::kFineGain, 4095 * reg::kFineScale},    // fine gain 1.0
+    {reg::kAmplifier, reg::amplifier::kInputE},  // input E, lower spectrum half
+    {reg::kNormalisationLow, 150},               // gain normalisation of a 240-sample rise time
+    {reg::kNormalisationHigh, reg::normalisation::kAutomatic},
+    {reg::kTraceDecimation, 9},  // trace decimation 10
+    {reg::kTraceDelay, 48},
+    {reg::kMargins, 396},  // slow and fast threshold margins 3
+    {reg::kTdcrControl, reg::tdcr_control::kResetDone | reg::tdcr_control::kIdle},
+    {reg::kExtension1, 78},       // 0.640 us
+    {reg::kExtension1 + 1, 78},   // 0.640 us
+    {reg::kTimePerRunLow, 1000},  // 1000 ms per run
+    {reg::kGapTimeLow, 1000},     // 1000 ms between runs
 };
-
-constexpr std::uint16_t kPulserOff = 1u << 9;
 
 Frame ReplyHeader(const Request& request, std::size_t length, std::uint8_t command) {
   Frame reply(length, 0);
@@ -67,8 +65,8 @@ VirtualInstrument::VirtualInstrument(const InstrumentIdentity& identity, std::ui
     : flash_(flashBytes), status_(identity) {
   RegisterBank& registers = memory_.registers;
   for (const auto& [index, value] : kPowerOnValues) registers.Set(index, value);
-  registers.Set(reg::kModel, static_cast<std::uint16_t>(ModelCode(identity.model) << 12));
-  registers.Set(reg::kControl, control_bit::kEraseDone | kPulserOff);
+  registers.Set(reg::kModel, static_cast<std::uint16_t>(ModelCode(identity.model) << reg::model::kShift));
+  registers.Set(reg::kControl, reg::control::kEraseDone | reg::control::kPulserOff);
   registers.Set(reg::kFpgaVersion, identity.fpgaVersionX10);
 
   // Each process draws from its own stream, so adding one leaves the others' unchanged.
@@ -131,7 +129,7 @@ void VirtualInstrument::PutReadData(const Request& request, std::span<std::uint8
     case RequestKind::kTraceRead:
       std::copy_n(memory_.trace.begin(), data.size(), data.begin());
       // Reading the record re-arms the trace unit.
-      memory_.registers.ClearBits(reg::kControl, control_bit::kTraceReady);
+      memory_.registers.ClearBits(reg::kControl, reg::control::kTraceReady);
       break;
     case RequestKind::kRegisterWrite:  // acknowledged without data
     case RequestKind::kFpga:           // answered by the flash

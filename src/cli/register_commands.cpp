@@ -5,8 +5,8 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "devicelink/register_edit.h"
+#include "devicelink/register_map.h"
 #include "setup/register_file.h"
-#include "spectrum/acquisition_registers.h"
 
 namespace korva {
 
@@ -16,8 +16,6 @@ constexpr const char* kRegistersUsage =
     "registers save FILE.rgv --port DEVICE [--baud N] [--overwrite]\n"
     "       korva-tdcr-cli registers write FILE --port DEVICE [--baud N] [--force]";
 constexpr int kExchangeWaitMs = 30000;
-// Register 0 is written with the whole set but never read back.
-constexpr std::size_t kFirstReadBack = 1;
 
 // The bits of register `index` the instrument keeps for itself, so that a
 // read-back may differ there from what was written: the model code (15,
@@ -26,27 +24,28 @@ constexpr std::size_t kFirstReadBack = 1;
 // gates (44-47), the estimated thresholds (48, 49, 52, 53), the acquisition
 // times (56-61) and the FPGA version (63).
 std::uint16_t InstrumentKeptBits(std::size_t index) {
+  constexpr std::uint16_t kWhole = 0xFFFF;
   switch (index) {
-    case 15:
-      return 0xF000;
-    case 16:
-      return acquisition_bit::kEraseDone | acquisition_bit::kEraseArmed | 0x8000;
-    case 44:
-    case 45:
-    case 46:
-    case 47:
-    case 48:
-    case 49:
-    case 52:
-    case 53:
-    case 56:
-    case 57:
-    case 58:
-    case 59:
-    case 60:
-    case 61:
-    case 63:
-      return 0xFFFF;
+    case reg::kModel:
+      return reg::model::kMask;
+    case reg::kControl:
+      return reg::control::kEraseDone | reg::control::kEraseArmed | reg::control::kTraceReady;
+    case reg::kRateCount1:
+    case reg::kRateCount2:
+    case reg::kRateGate1:
+    case reg::kRateGate2:
+    case reg::kSlowEstimateLow:
+    case reg::kSlowEstimateLow + 1:
+    case reg::kFastEstimateLow:
+    case reg::kFastEstimateLow + 1:
+    case reg::kRealTimeLow:
+    case reg::kRealTimeLow + 1:
+    case reg::kLiveTimeLow:
+    case reg::kLiveTimeLow + 1:
+    case reg::kRealTimeFine:
+    case reg::kLiveTimeFine:
+    case reg::kFpgaVersion:
+      return kWhole;
     default:
       return 0;
   }
@@ -182,7 +181,7 @@ int WriteRegisters(const CommandLine& line, const std::string& file) {
   }
   const RegisterTable readBack = ImageTable(engine);
   std::size_t differences = 0;
-  for (std::size_t i = kFirstReadBack; i < readBack.size(); ++i) {
+  for (std::size_t i = reg::kFirstReadBack; i < readBack.size(); ++i) {
     if (readBack[i] == written[i]) continue;
     const bool kept = ((readBack[i] ^ written[i]) & ~InstrumentKeptBits(i)) == 0;
     std::printf("Register %zu: written %u, read back %u%s\n", i, static_cast<unsigned>(written[i]),

@@ -13,18 +13,15 @@
 
 #include "cli/output_files.h"
 #include "common/safe_file_writer.h"
+#include "devicelink/register_map.h"
 #include "setup/amplifier_input.h"
 #include "setup/amplifier_send.h"
-#include "spectrum/acquisition_registers.h"
 #include "spectrum/kts_writer.h"
 #include "spectrum/spectrum_csv.h"
 
 namespace korva {
 
 namespace {
-
-// The model code sits in register 15 bits 12-15.
-constexpr std::size_t kModelRegister = 15;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -46,7 +43,7 @@ void SpectrumScript::Interrupt() { interrupted = 1; }
 bool SpectrumScript::Interrupted() { return interrupted != 0; }
 
 bool SpectrumScript::Running() {
-  return (session_.Buffer().image.registers[acquisition_register::kControl] & acquisition_bit::kRun) != 0;
+  return (session_.Buffer().image.registers[reg::kControl] & reg::control::kRun) != 0;
 }
 
 bool SpectrumScript::CheckOutputFiles() {
@@ -163,7 +160,7 @@ bool SpectrumScript::Save() {
   const AcquisitionValues values{readout.times.realSeconds, readout.times.liveSeconds,
                                  readout.times.deadPercent, readout.startStamp, readout.startLabel};
   buffer.DeriveHalfSelector();
-  const KtsWriteContext kts{static_cast<std::uint16_t>(registers[kModelRegister] >> 12), values};
+  const KtsWriteContext kts{static_cast<std::uint16_t>(registers[reg::kModel] >> reg::model::kShift), values};
   if (const SpectrumFileStatus status = SaveSpectrumFile(buffer, options_.out, kts);
       status != SpectrumFileStatus::kDone) {
     return ReportFailure(std::string(SpectrumFileMessage(status)) + " " + options_.out);

@@ -37,7 +37,7 @@ bool TdcrScript::Interrupted() { return interrupted != 0; }
 int TdcrScript::InterruptingSignal() { return interrupted; }
 
 bool TdcrScript::Running() {
-  return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Running();
+  return TdcrControlWord{session_.Buffer().image.registers[reg::kTdcrControl]}.Running();
 }
 
 bool TdcrScript::CheckOutputFiles() {
@@ -72,7 +72,7 @@ bool TdcrScript::ConnectAndRead() {
 }
 
 bool TdcrScript::ReturnToIdle() {
-  const TdcrControlWord control{session_.Buffer().image.registers[tdcr_register::kControlWord]};
+  const TdcrControlWord control{session_.Buffer().image.registers[reg::kTdcrControl]};
   if (control.Running())
     return ReportFailure("A measurement is in progress on the instrument; it was left running.");
   if (!control.Saved() && !control.Idle() && !options_.discardUnsaved) {
@@ -83,9 +83,7 @@ bool TdcrScript::ReturnToIdle() {
   Measurement().ResetMeasurement();
   return Settle() &&
          session_.WaitUntil(
-             [this] {
-               return TdcrControlWord{session_.Buffer().image.registers[tdcr_register::kControlWord]}.Idle();
-             },
+             [this] { return TdcrControlWord{session_.Buffer().image.registers[reg::kTdcrControl]}.Idle(); },
              kReplyWaitMs);
 }
 
@@ -167,7 +165,7 @@ bool TdcrScript::FollowRuns() {
   const bool ended = session_.WaitUntil(
       [&] {
         if (Interrupted() && Running()) Measurement().StopMeasurement();
-        const int run = CurrentRunIndex(session_.Buffer().image.registers[tdcr_register::kRuns]) + 1;
+        const int run = CurrentRunIndex(session_.Buffer().image.registers[reg::kRuns]) + 1;
         if (Running() && (run != lastRun || elapsed.elapsed() - lastPrint >= kProgressPeriodMs)) {
           PrintProgress(run, static_cast<double>(elapsed.elapsed()) / 1000.0);
           lastRun = run;

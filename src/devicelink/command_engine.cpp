@@ -4,12 +4,14 @@
 
 #include "common/event_log.h"
 #include "common/prompt.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
 namespace {
 
-constexpr std::uint16_t kTraceReadyBit = 1u << 15;
+constexpr auto kFirstReadBack = static_cast<std::uint32_t>(reg::kFirstReadBack);
+constexpr auto kReadBackCount = static_cast<std::uint32_t>(wire::kRegisterCount - reg::kFirstReadBack);
 
 }  // namespace
 
@@ -89,19 +91,19 @@ CommandEngine::ReadBackHold::~ReadBackHold() {
 
 void CommandEngine::RequestProbeRead() {
   updateImageOnRegisterRead_ = false;
-  RequestRegisters(1, 127);
+  RequestRegisters(kFirstReadBack, kReadBackCount);
 }
 
 void CommandEngine::RequestAllRegisters() {
   if (!connected_) return;
   updateImageOnRegisterRead_ = true;
-  RequestRegisters(1, 127);
+  RequestRegisters(kFirstReadBack, kReadBackCount);
 }
 
 void CommandEngine::SendSettingsRegisters() {
   if (!deviceAnswered_) return prompt_.ShowError("5-Hardware not connected!");
   if (!Begin(kSendSettingsSlot)) return;
-  StartWrite(12);
+  StartWrite(static_cast<std::uint32_t>(reg::kFirstSettings));
 }
 
 void CommandEngine::SendAllRegisters() {
@@ -304,7 +306,8 @@ void CommandEngine::DispatchRegisterRead() {
     image_.IntakeRegisters(first, ReplyData());
     if (TraceViewerWantsReads()) FollowTraceViewerAfterRegisters();
     AlignRoiSca();
-    const bool phaMode = (image_.registers[18] & (1u << 14)) != 0 && (image_.registers[62] & 0x00F0u) == 0;
+    const bool phaMode = (image_.registers[reg::kAmplifier] & reg::amplifier::kPhaMode) != 0 &&
+                         (image_.registers[reg::kPaneMode] & reg::kPaneModeMask) == 0;
     TellObservers([phaMode](EngineObserver& observer) { observer.OnRegistersRead(phaMode); });
     AcknowledgeControlWord();
   }
@@ -314,9 +317,9 @@ void CommandEngine::DispatchRegisterRead() {
 // A captured trace is read as soon as the instrument flags it; otherwise
 // the registers are polled again to watch for the flag.
 void CommandEngine::FollowTraceViewerAfterRegisters() {
-  std::uint16_t& control = image_.registers[16];
-  if ((control & kTraceReadyBit) != 0) {
-    control = static_cast<std::uint16_t>(control & ~kTraceReadyBit);
+  std::uint16_t& control = image_.registers[reg::kControl];
+  if ((control & reg::control::kTraceReady) != 0) {
+    control = static_cast<std::uint16_t>(control & ~reg::control::kTraceReady);
     RequestTrace();
   } else {
     RequestAllRegisters();
@@ -326,8 +329,8 @@ void CommandEngine::FollowTraceViewerAfterRegisters() {
 void CommandEngine::AlignRoiSca() {
   const std::uint32_t factor = std::max<std::uint32_t>(image_.compressionFactor, 1);
   traceViewer_->SetSettingsValid(false);
-  const std::uint16_t low = image_.registers[27];
-  const std::uint16_t high = image_.registers[28];
+  const std::uint16_t low = image_.registers[reg::kRoiScaLow];
+  const std::uint16_t high = image_.registers[reg::kRoiScaHigh];
   if (static_cast<std::uint16_t>(traceViewer_->RoiScaLow() * factor) != low)
     traceViewer_->SetRoiScaLow(low / factor);
   if (static_cast<std::uint16_t>(traceViewer_->RoiScaHigh() * factor) != high) {
@@ -341,8 +344,9 @@ void CommandEngine::PollingStep() {
 }
 
 void CommandEngine::AcknowledgeControlWord() {
-  std::uint16_t& control = image_.registers[16];
-  control = static_cast<std::uint16_t>((control & ~((1u << 2) | (1u << 5))) | (1u << 4));
+  std::uint16_t& control = image_.registers[reg::kControl];
+  control = static_cast<std::uint16_t>(
+      (control & ~(reg::control::kEraseRequest | reg::control::kEraseArmed)) | reg::control::kEraseDone);
 }
 
 bool CommandEngine::TraceViewerWantsReads() const {

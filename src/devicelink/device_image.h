@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "devicelink/register_map.h"
 #include "devicelink/wire_frame.h"
 
 namespace korva {
@@ -36,7 +37,7 @@ class DeviceImage {
  public:
   static constexpr std::size_t kHalfEntries = 4096;
   static constexpr std::uint32_t kCalibrationRefreshReplies = 17;
-  static constexpr std::uint16_t kModelCodeRQ3102 = 3;
+  static constexpr std::uint16_t kModelCodeRQ3102 = reg::model::kSecondModelCode;
 
   DeviceImage();
 
@@ -52,7 +53,9 @@ class DeviceImage {
   // TDCR thresholds to be rebuilt, accept read-backs again.
   void OnConnect();
 
-  std::uint16_t ModelCode() const { return static_cast<std::uint16_t>(registers[15] >> 12); }
+  std::uint16_t ModelCode() const {
+    return static_cast<std::uint16_t>(registers[reg::kModel] >> reg::model::kShift);
+  }
   bool IsSecondModel() const { return ModelCode() == kModelCodeRQ3102; }
   double NominalThresholdSlope() const;
 

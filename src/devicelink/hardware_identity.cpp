@@ -34,7 +34,7 @@ std::string FirmwareVersionText(const DeviceImage& image) {
 
 std::string FpgaVersionText(const DeviceImage& image) {
   if (!image.identityKnown) return kUnknownIdentityText;
-  return Format("%5.1f", image.registers[63] / 10.0);
+  return Format("%5.1f", image.registers[reg::kFpgaVersion] / 10.0);
 }
 
 std::string CalibrationStateText(const DeviceImage& image) {
@@ -42,11 +42,13 @@ std::string CalibrationStateText(const DeviceImage& image) {
 }
 
 CalibrationDate DecodeCalibrationDate(std::uint16_t word) {
-  return CalibrationDate{(word >> 7) & 0x1Fu, (word >> 12) & 0xFu, word & 0x7Fu};
+  namespace date = reg::calibration_date;
+  return CalibrationDate{(word >> date::kDayAt) & date::kDayMask, (word >> date::kMonthAt) & date::kMonthMask,
+                         word & date::kYearMask};
 }
 
 std::string CalibrationDateText(const DeviceImage& image) {
-  const CalibrationDate date = DecodeCalibrationDate(image.aux[7]);
+  const CalibrationDate date = DecodeCalibrationDate(image.aux[reg::calibration_date::kSlot]);
   return Format("%02u-%s-20%02u", date.day, std::string(MonthAbbreviation(date.month)).c_str(),
                 date.yearInCentury);
 }

@@ -6,6 +6,7 @@
 #include "common/command_ids.h"
 #include "devicelink/instrument_session.h"
 #include "devicelink/link_session.h"
+#include "devicelink/register_map.h"
 #include "forms/clipboard_picture.h"
 #include "scope/oscope_view.h"
 #include "scope/qt_trace_export_dialogs.h"
@@ -19,8 +20,6 @@ namespace {
 
 const QString kFileMenu = QStringLiteral("&File");
 const QString kEditMenu = QStringLiteral("&Edit");
-constexpr std::size_t kControlRegister = 16;
-constexpr std::size_t kCoincidenceInputRegister = 96;
 // "DISABLED" and "MCA" come before the TDCR-EXT modes in the source list.
 constexpr int kFirstTdcrExtSource = 2;
 
@@ -117,7 +116,7 @@ std::optional<ChannelWindow> ScopeFramePart::RoiAtCursor() const {
 
 bool ScopeFramePart::TdcrExtStorage() const {
   const auto& registers = context_.spectra.buffer.image.registers;
-  return CoincidenceSource(registers[kControlRegister], registers[kCoincidenceInputRegister]) >=
+  return CoincidenceSource(registers[reg::kControl], registers[reg::kCoincidenceInput]) >=
          kFirstTdcrExtSource;
 }
 

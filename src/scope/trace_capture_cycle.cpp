@@ -4,22 +4,9 @@
 #include <utility>
 
 #include "devicelink/command_engine.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
-
-namespace {
-
-namespace r {
-constexpr std::size_t kSlowRise = 2;
-constexpr std::size_t kFastRise = 4;
-constexpr std::size_t kLongTimeConstantE = 11;
-constexpr std::size_t kAmplifierInput = 18;
-}  // namespace r
-
-constexpr std::uint16_t kInputE = 1u << 15;
-constexpr std::uint16_t kPhaMode = 1u << 14;
-
-}  // namespace
 
 TraceCaptureCycle::TraceCaptureCycle(CommandEngine& engine, TraceCycleHooks hooks)
     : engine_(engine), hooks_(std::move(hooks)) {}
@@ -28,11 +15,11 @@ TraceCaptureCycle::~TraceCaptureCycle() = default;
 
 TraceShaping TraceCaptureCycle::ShapingOf(const RegisterImage& registers) const {
   TraceShaping shaping;
-  shaping.longTimeConstant = registers[r::kLongTimeConstantE];
-  shaping.phaMode = (registers[r::kAmplifierInput] & kPhaMode) != 0;
-  shaping.inputE = (registers[r::kAmplifierInput] & kInputE) != 0;
-  shaping.slowRise = registers[r::kSlowRise];
-  shaping.fastRise = registers[r::kFastRise];
+  shaping.longTimeConstant = registers[reg::kLongTcE];
+  shaping.phaMode = (registers[reg::kAmplifier] & reg::amplifier::kPhaMode) != 0;
+  shaping.inputE = (registers[reg::kAmplifier] & reg::amplifier::kInputE) != 0;
+  shaping.slowRise = registers[reg::kSlowRise];
+  shaping.fastRise = registers[reg::kFastRise];
   shaping.compression = std::max<std::uint32_t>(engine_.Image().compressionFactor, 1);
   return shaping;
 }
@@ -154,8 +141,8 @@ TraceExportSource TraceCaptureCycle::ExportSource() const {
   source.delay = composed_.delay;
   source.slowShift = composed_.slowShift;
   source.fastShift = composed_.fastShift;
-  source.slowRise = registers[r::kSlowRise];
-  source.fastRise = registers[r::kFastRise];
+  source.slowRise = registers[reg::kSlowRise];
+  source.fastRise = registers[reg::kFastRise];
   return source;
 }
 
@@ -163,11 +150,11 @@ TraceDisplay TraceCaptureCycle::Display(int verticalIndex, int offset) const {
   const RegisterImage& registers = engine_.Image().registers;
   TraceDisplay display;
   display.input = controls_.input;
-  display.phaMode = (registers[r::kAmplifierInput] & kPhaMode) != 0;
+  display.phaMode = (registers[reg::kAmplifier] & reg::amplifier::kPhaMode) != 0;
   display.slowShift = composed_.slowShift;
   display.fastShift = composed_.fastShift;
-  display.slowRise = registers[r::kSlowRise];
-  display.fastRise = registers[r::kFastRise];
+  display.slowRise = registers[reg::kSlowRise];
+  display.fastRise = registers[reg::kFastRise];
   display.verticalIndex = verticalIndex;
   display.offset = offset;
   display.clipLimit = TraceClipLimit(controls_.mode);

@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 
+#include "devicelink/register_map.h"
+
 namespace korva {
 
 namespace {
@@ -124,13 +126,15 @@ TraceRegisters ComposeTrace(const TraceControls& controls, const TraceShaping& s
   out.slowShift = shaping.phaMode ? 3 : DisplayShift(shaping.slowRise, shaping.longTimeConstant, 15);
   out.fastShift = DisplayShift(shaping.fastRise, shaping.longTimeConstant, 10);
 
-  unsigned control = static_cast<unsigned>(std::clamp(controls.input, 0, 3));
-  if (controls.coincidenceDisplay) control |= 1u << 2;
-  control |= static_cast<unsigned>(std::clamp(controls.triggerSource, 0, kTraceLines - 1)) << 3;
-  if (controls.invert) control |= 1u << 6;
-  if (controls.mode == TraceMode::kRnd) control |= 1u << 7;
-  control |= static_cast<unsigned>(SentShift(out.slowShift, shaping.inputE)) << 8;
-  control |= static_cast<unsigned>(SentShift(out.fastShift, shaping.inputE)) << 12;
+  namespace setup = reg::trace_setup;
+  unsigned control = static_cast<unsigned>(std::clamp(controls.input, 0, int{setup::kInputMask}));
+  if (controls.coincidenceDisplay) control |= setup::kCoincidenceDisplay;
+  control |= static_cast<unsigned>(std::clamp(controls.triggerSource, 0, kTraceLines - 1))
+             << setup::kTriggerShift;
+  if (controls.invert) control |= setup::kInvertTrigger;
+  if (controls.mode == TraceMode::kRnd) control |= setup::kRandomTrigger;
+  control |= static_cast<unsigned>(SentShift(out.slowShift, shaping.inputE)) << setup::kSlowShiftAt;
+  control |= static_cast<unsigned>(SentShift(out.fastShift, shaping.inputE)) << setup::kFastShiftAt;
   out.control = static_cast<std::uint16_t>(control);
 
   const int code = TimeBaseCode(controls.timeBaseIndex);
@@ -147,13 +151,12 @@ TraceRegisters ComposeTrace(const TraceControls& controls, const TraceShaping& s
 }
 
 void StoreTraceRegisters(const TraceRegisters& composed, std::span<std::uint16_t> registers) {
-  if (registers.size() < kTraceFirstRegister + kTraceRegisterCount) return;
-  auto* first = registers.data() + kTraceFirstRegister;
-  first[0] = composed.decimation;
-  first[1] = composed.delay;
-  first[2] = composed.control;
-  first[3] = composed.roiScaLow;
-  first[4] = composed.roiScaHigh;
+  if (registers.size() <= reg::kRoiScaHigh) return;
+  registers[reg::kTraceDecimation] = composed.decimation;
+  registers[reg::kTraceDelay] = composed.delay;
+  registers[reg::kTraceSetup] = composed.control;
+  registers[reg::kRoiScaLow] = composed.roiScaLow;
+  registers[reg::kRoiScaHigh] = composed.roiScaHigh;
 }
 
 }  // namespace korva

@@ -81,9 +81,6 @@ struct TraceShaping {
   std::uint32_t compression = 1;
 };
 
-inline constexpr int kTraceFirstRegister = 24;
-inline constexpr int kTraceRegisterCount = 5;
-
 // Registers 24..28 and what the viewer keeps of the compose.
 struct TraceRegisters {
   std::uint16_t decimation = 0;  // 24

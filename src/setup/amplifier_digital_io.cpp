@@ -1,5 +1,7 @@
 #include "setup/amplifier_digital_io.h"
 
+#include "devicelink/register_map.h"
+
 namespace korva {
 
 namespace {
@@ -10,15 +12,11 @@ struct DriveBits {
   std::uint16_t invert;
 };
 
-constexpr DriveBits kRoutBits{1u << 14, 1u << 7, 1u << 10};
-constexpr DriveBits kSBits{1u << 13, 1u << 6, 1u << 9};
-constexpr DriveBits kTBits{1u << 12, 1u << 5, 1u << 8};
+namespace io = reg::digital_io;
 
-constexpr std::uint16_t kRinEnable = 1u << 15;
-constexpr std::uint16_t kRinCoincidence = 1u << 4;
-constexpr std::uint16_t kRinInvert = 1u << 11;
-
-constexpr unsigned kFunctionMask = 0x3;
+constexpr DriveBits kRoutBits{io::kRoutEnable, io::kRoutOpenDrain, io::kRoutInvert};
+constexpr DriveBits kSBits{io::kSEnable, io::kSOpenDrain, io::kSInvert};
+constexpr DriveBits kTBits{io::kTEnable, io::kTOpenDrain, io::kTInvert};
 
 const DriveBits& BitsOf(OutputLine line) {
   switch (line) {
@@ -35,13 +33,13 @@ const DriveBits& BitsOf(OutputLine line) {
 int FunctionShift(OutputLine line) {
   switch (line) {
     case OutputLine::kS:
-      return 2;
+      return io::kSFunctionAt;
     case OutputLine::kT:
-      return 0;
+      return io::kTFunctionAt;
     case OutputLine::kRout:
       break;
   }
-  return 4;
+  return io::kRoutFunctionAt;
 }
 
 bool Has(std::uint16_t flags, std::uint16_t bit) { return (flags & bit) != 0; }
@@ -59,7 +57,7 @@ int WithinList(int position, std::size_t length) {
 }  // namespace
 
 std::uint16_t ComposeRegister75(std::uint16_t flags) {
-  return static_cast<std::uint16_t>(flags & kDigitalIoFlagMask);
+  return static_cast<std::uint16_t>(flags & io::kFlagMask);
 }
 
 int DrivePosition(std::uint16_t flags, OutputLine line) {
@@ -80,26 +78,26 @@ std::uint16_t WithDrivePosition(std::uint16_t flags, OutputLine line, int positi
 }
 
 int RinPosition(std::uint16_t flags) {
-  if (!Has(flags, kRinEnable)) return 0;
-  if (!Has(flags, kRinCoincidence)) return 1;
-  return WithinList(2 + int{Has(flags, kRinInvert)}, kRinFunctionTexts.size());
+  if (!Has(flags, io::kRinEnable)) return 0;
+  if (!Has(flags, io::kRinCoincidence)) return 1;
+  return WithinList(2 + int{Has(flags, io::kRinInvert)}, kRinFunctionTexts.size());
 }
 
 std::uint16_t WithRinPosition(std::uint16_t flags, int position) {
   if (position < 0 || position >= static_cast<int>(kRinFunctionTexts.size())) position = 0;
-  flags = With(flags, kRinEnable, position >= 1);
-  flags = With(flags, kRinCoincidence, position >= 2);
-  return With(flags, kRinInvert, position == 3);
+  flags = With(flags, io::kRinEnable, position >= 1);
+  flags = With(flags, io::kRinCoincidence, position >= 2);
+  return With(flags, io::kRinInvert, position == 3);
 }
 
 int FunctionPosition(std::uint16_t register76, OutputLine line) {
-  return static_cast<int>((register76 >> FunctionShift(line)) & kFunctionMask);
+  return static_cast<int>((register76 >> FunctionShift(line)) & io::kFunctionMask);
 }
 
 std::uint16_t ComposeRegister76(const std::array<int, 3>& functions) {
   unsigned value = 0;
   for (std::size_t i = 0; i < kOutputLines.size(); ++i) {
-    value |= (static_cast<unsigned>(functions[i]) & kFunctionMask) << FunctionShift(kOutputLines[i]);
+    value |= (static_cast<unsigned>(functions[i]) & io::kFunctionMask) << FunctionShift(kOutputLines[i]);
   }
   return static_cast<std::uint16_t>(value);
 }

@@ -24,10 +24,9 @@ inline constexpr std::array<const char*, 4> kTFunctionTexts = {"PMT_C", "PMT_C_E
 enum class OutputLine { kRout, kS, kT };
 inline constexpr std::array<OutputLine, 3> kOutputLines = {OutputLine::kRout, OutputLine::kS, OutputLine::kT};
 
-// The thirteen flag bits of register 75 the amplifier keeps: the three
-// flags of each line (bits 15..4) and bit 3, which the form does not show
-// and carries over from the last read-back. Bits 2..0 are always written 0.
-inline constexpr std::uint16_t kDigitalIoFlagMask = 0xFFF8;
+// Register 75 as the amplifier writes it: the thirteen flag bits it keeps
+// (the three flags of each line, bits 15..4, and bit 3, which the form does
+// not show and carries over from the last read-back); bits 2..0 are 0.
 std::uint16_t ComposeRegister75(std::uint16_t flags);
 
 // DRIVE list of an output. Position 0 (DISABLED) clears only the enable bit,

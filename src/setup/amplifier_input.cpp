@@ -1,9 +1,12 @@
 #include "setup/amplifier_input.h"
 
+#include "devicelink/register_map.h"
+
 namespace korva {
 
 namespace {
-constexpr unsigned kInputNumberMask = 0x3;
+// The list holds four inputs per class, in the order of the register field.
+constexpr unsigned kInputNumberMask = reg::tdcr_control::kMcaInputMask;
 }  // namespace
 
 McaInput McaInputOfListIndex(int listIndex) {

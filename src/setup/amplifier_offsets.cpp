@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-namespace korva {
+#include "devicelink/register_map.h"
 
-namespace {
-constexpr std::uint16_t kAutoOffsetBit = 1u << 8;
-}  // namespace
+namespace korva {
 
 int ClampAdcOffset(int offset) { return std::clamp(offset, 0, kMaxAdcOffset); }
 
@@ -27,10 +25,11 @@ int AmplifierOffsetOfRegister(std::uint16_t register12, bool inputE) {
 }
 
 std::uint16_t WithAutoOffset(std::uint16_t register16, bool on) {
-  return static_cast<std::uint16_t>(on ? register16 | kAutoOffsetBit : register16 & ~kAutoOffsetBit);
+  return static_cast<std::uint16_t>(on ? register16 | reg::control::kAutoOffset
+                                       : register16 & ~reg::control::kAutoOffset);
 }
 
-bool AutoOffset(std::uint16_t register16) { return (register16 & kAutoOffsetBit) != 0; }
+bool AutoOffset(std::uint16_t register16) { return (register16 & reg::control::kAutoOffset) != 0; }
 
 int SuccessiveApproximation::Start() {
   step_ = kFirstStep;

@@ -1,26 +1,11 @@
 #include "setup/amplifier_setup.h"
 
+#include "devicelink/register_map.h"
 #include "setup/amplifier_input.h"
 
 namespace korva {
 
 namespace {
-
-namespace reg {
-constexpr std::size_t kAdcOffset = 1;
-constexpr std::size_t kAmplifierOffset = 12;
-constexpr std::size_t kControl = 16;
-constexpr std::size_t kFineGain = 17;
-constexpr std::size_t kCoarseGain = 18;
-constexpr std::size_t kAmplifierCleared = 19;
-constexpr std::size_t kDigitalIoFlags = 75;
-constexpr std::size_t kDigitalIoFunctions = 76;
-constexpr std::size_t kMcaInput = 83;
-}  // namespace reg
-
-constexpr std::uint16_t kInputEBit = 0x8000;
-constexpr std::uint16_t kPhaBit = 0x4000;
-constexpr std::uint16_t kRegister19Kept = 0xF000;
 
 constexpr int kFirstUpdateAdcOffset = 2000;
 constexpr int kFirstUpdateAmplifierOffset = 10000;
@@ -58,7 +43,7 @@ void AmplifierSetup::FillCoarseList(const AmplifierSpectrumFields& active) {
 
 bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFields& active) {
   const int previousInput = inputNumber_;
-  inputNumber_ = McaInputNumber(registers[reg::kMcaInput]);
+  inputNumber_ = McaInputNumber(registers[reg::kTdcrControl]);
   // The first read-back after a first update takes every field, even one
   // that happens to equal a copy left from before (a reconnect).
   const bool takeAll = !inputDecoded_;
@@ -68,13 +53,14 @@ bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFi
     ShowFine(FineOfRegister(register17Copy_), true);
   }
 
-  const std::uint16_t register18 = registers[reg::kCoarseGain];
+  const std::uint16_t register18 = registers[reg::kAmplifier];
   const bool inputChanged =
       !inputDecoded_ || register18 != active.register18Shadow || inputNumber_ != previousInput;
   if (inputChanged) {
     inputDecoded_ = true;
     active.register18Shadow = register18;
-    TakeInputClass((register18 & kInputEBit) != 0, (register18 & kPhaBit) != 0, active);
+    TakeInputClass((register18 & reg::amplifier::kInputE) != 0, (register18 & reg::amplifier::kPhaMode) != 0,
+                   active);
     active.coarseSteps = kCoarseGainSteps;
     active.RememberedCoarse(pha_) = CoarseIndexOfRegister(coarseTable_, register18, active.coarseSteps);
     FillCoarseList(active);
@@ -91,7 +77,7 @@ bool AmplifierSetup::Refresh(const RegisterImage& registers, AmplifierSpectrumFi
 
   if (takeAll || registers[reg::kDigitalIoFlags] != register75Copy_) {
     register75Copy_ = registers[reg::kDigitalIoFlags];
-    digitalIoFlags_ = static_cast<std::uint16_t>(register75Copy_ & kDigitalIoFlagMask);
+    digitalIoFlags_ = static_cast<std::uint16_t>(register75Copy_ & reg::digital_io::kFlagMask);
   }
   if (takeAll || registers[reg::kDigitalIoFunctions] != register76Copy_) {
     register76Copy_ = registers[reg::kDigitalIoFunctions];
@@ -110,12 +96,12 @@ void AmplifierSetup::Compose(RegisterImage& registers, AmplifierSpectrumFields& 
 
   const std::size_t coarse = static_cast<std::size_t>(controls_.coarse);
   const std::uint16_t code = coarse < coarseTable_.size() ? coarseTable_[coarse].code : 0;
-  registers[reg::kCoarseGain] =
-      ComposeRegister18(registers[reg::kCoarseGain], code, buffer.coarseSteps, inputE_, buffer.pha);
-  registers[reg::kMcaInput] = WithMcaInputNumber(registers[reg::kMcaInput], inputNumber_);
+  registers[reg::kAmplifier] =
+      ComposeRegister18(registers[reg::kAmplifier], code, buffer.coarseSteps, inputE_, buffer.pha);
+  registers[reg::kTdcrControl] = WithMcaInputNumber(registers[reg::kTdcrControl], inputNumber_);
   registers[reg::kFineGain] = FineRegister(controls_.fine);
   registers[reg::kAmplifierCleared] =
-      static_cast<std::uint16_t>(registers[reg::kAmplifierCleared] & kRegister19Kept);
+      static_cast<std::uint16_t>(registers[reg::kAmplifierCleared] & reg::kAmplifierClearedKept);
   registers[reg::kAdcOffset] = static_cast<std::uint16_t>(ClampAdcOffset(controls_.adcOffset));
   registers[reg::kControl] = WithAutoOffset(registers[reg::kControl], controls_.autoOffset);
 
@@ -126,7 +112,7 @@ void AmplifierSetup::Compose(RegisterImage& registers, AmplifierSpectrumFields& 
   register75Copy_ = ComposeRegister75(digitalIoFlags_);
   registers[reg::kDigitalIoFlags] = register75Copy_;
 
-  buffer.register18Shadow = registers[reg::kCoarseGain];
+  buffer.register18Shadow = registers[reg::kAmplifier];
   // The shaper scales its normalisation to the gain just composed.
   if (hooks.normalisationCompose) hooks.normalisationCompose(registers);
 }

@@ -16,6 +16,7 @@
 #include "common/prompt.h"
 #include "devicelink/command_engine.h"
 #include "devicelink/register_edit.h"
+#include "devicelink/register_map.h"
 #include "spectrum/spectrum_documents.h"
 
 namespace korva {
@@ -24,8 +25,6 @@ namespace {
 
 constexpr int kHexLength = 4;
 constexpr int kDecLength = 5;
-// Registers below the settings block travel only with the whole register set.
-constexpr std::size_t kFirstSettingsRegister = 12;
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -195,7 +194,7 @@ void CDebugView::OnWrite() {
   const std::uint16_t value = table_.SelectedValue();
   EditRegisters(
       engine_, [index, value](RegisterImage& registers) { registers[index] = value; },
-      index < kFirstSettingsRegister ? RegisterBlock::kAll : RegisterBlock::kSettings);
+      index < reg::kFirstSettings ? RegisterBlock::kAll : RegisterBlock::kSettings);
 }
 
 void CDebugView::OnSaveFile() {

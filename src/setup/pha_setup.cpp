@@ -8,15 +8,6 @@ namespace korva {
 
 namespace {
 
-constexpr std::size_t kControl = 16;
-constexpr std::size_t kAmplifierMode = 18;
-constexpr std::size_t kLldLow = 72;
-constexpr std::size_t kLldMargin = 74;
-constexpr std::uint16_t kTdcrTriggeredBit = 1u << 12;
-constexpr std::uint16_t kExternalBlrBit = 1u << 12;
-constexpr std::uint16_t kSymBit = 0x8000;
-constexpr std::uint16_t kAccBit = 0x4000;
-constexpr std::uint16_t kMarginBits = 0x001F;
 constexpr std::uint32_t kLldScale = 12;
 constexpr int kPhaSlowMaximum = 1023;
 constexpr int kThresholdMaximum = 2048;
@@ -38,33 +29,37 @@ void PhaSetup::MarkThreshold() { thresholdCache_ = -100; }
 
 void PhaSetup::Decode(const RegisterImage& registers, std::uint32_t compression) {
   compression = std::max<std::uint32_t>(compression, 1);
-  if (!marginOpen_) controls_.margin = MarginPosition(registers[kLldMargin] & kMarginBits);
-  const std::uint16_t blr = registers[shaper_reg::kBlrSlow];
-  controls_.phaSlow = blr & 0x3FFF;
-  controls_.sym = (blr & kSymBit) != 0;
-  acc_ = (blr & kAccBit) != 0;
-  const int threshold = DecodeThreshold(RegisterPair(registers, kLldLow), kLldScale);
+  if (!marginOpen_) controls_.margin = MarginPosition(registers[reg::kPhaMargin] & reg::margins::kCodeMask);
+  const std::uint16_t blr = registers[reg::kBlrSlow];
+  controls_.phaSlow = blr & reg::blr::kSlowMask;
+  controls_.sym = (blr & reg::blr::kSym) != 0;
+  acc_ = (blr & reg::blr::kAcc) != 0;
+  const int threshold = DecodeThreshold(RegisterPair(registers, reg::kPhaThresholdLow), kLldScale);
   if (threshold != thresholdCache_) {
     thresholdCache_ = threshold;
     controls_.threshold = ThresholdField(threshold, compression);
     controls_.thresholdAuto = threshold < 0;
   }
-  controls_.estimatedLld = std::to_string(RegisterPair(registers, shaper_reg::kSlowEstimateLow) /
+  controls_.estimatedLld = std::to_string(RegisterPair(registers, reg::kSlowEstimateLow) /
                                           (std::uint64_t{compression} * kLldScale));
-  controls_.useInternalBlr = (registers[kAmplifierMode] & kExternalBlrBit) == 0;
-  controls_.tdcrTriggered = (registers[kControl] & kTdcrTriggeredBit) != 0;
+  controls_.useInternalBlr = (registers[reg::kAmplifier] & reg::amplifier::kExternalBlr) == 0;
+  controls_.tdcrTriggered = (registers[reg::kControl] & reg::control::kTdcrTriggered) != 0;
   controls_.blrControlsEnabled = controls_.useInternalBlr;
 }
 
 void PhaSetup::Encode(RegisterImage& registers, std::uint32_t compression) const {
   compression = std::max<std::uint32_t>(compression, 1);
-  registers[kAmplifierMode] = WithBit(registers[kAmplifierMode], kExternalBlrBit, !controls_.useInternalBlr);
-  registers[kControl] = WithBit(registers[kControl], kTdcrTriggeredBit, controls_.tdcrTriggered);
-  registers[shaper_reg::kBlrSlow] = static_cast<std::uint16_t>(
-      (controls_.phaSlow & 0x3FFF) | (controls_.sym ? kSymBit : 0) | (acc_ ? kAccBit : 0));
-  SetRegisterPair(registers, kLldLow, EncodeThreshold(controls_.threshold, compression, kLldScale));
-  registers[kLldMargin] =
-      static_cast<std::uint16_t>((registers[kLldMargin] & ~kMarginBits) | MarginCode(controls_.margin));
+  registers[reg::kAmplifier] =
+      WithBit(registers[reg::kAmplifier], reg::amplifier::kExternalBlr, !controls_.useInternalBlr);
+  registers[reg::kControl] =
+      WithBit(registers[reg::kControl], reg::control::kTdcrTriggered, controls_.tdcrTriggered);
+  registers[reg::kBlrSlow] =
+      static_cast<std::uint16_t>((controls_.phaSlow & reg::blr::kSlowMask) |
+                                 (controls_.sym ? reg::blr::kSym : 0) | (acc_ ? reg::blr::kAcc : 0));
+  SetRegisterPair(registers, reg::kPhaThresholdLow,
+                  EncodeThreshold(controls_.threshold, compression, kLldScale));
+  registers[reg::kPhaMargin] = static_cast<std::uint16_t>(
+      (registers[reg::kPhaMargin] & ~reg::margins::kCodeMask) | MarginCode(controls_.margin));
 }
 
 bool PhaSetup::SetUseInternalBlr(bool checked) {

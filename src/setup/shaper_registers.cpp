@@ -8,13 +8,6 @@ namespace korva {
 
 namespace {
 
-constexpr std::size_t kSlowLength = 32;
-constexpr std::size_t kSlowDelay = 33;
-constexpr std::size_t kSlowWindow = 38;
-constexpr std::size_t kSlowGuard = 39;
-constexpr std::size_t kFastGuard = 40;
-constexpr std::size_t kPileUpInterval = 41;
-
 constexpr int kThresholdLimit = 2048;
 constexpr std::uint32_t kAutomatic = 0xFFFFFFFFu;
 constexpr std::uint64_t kThresholdTop = std::numeric_limits<std::int32_t>::max();
@@ -44,16 +37,16 @@ double BdcValue(int position) { return 1.0 + 0.125 * std::clamp(position, 0, kBd
 
 void ComposeDerivedShaperRegisters(RegisterImage& registers) {
   using U = std::uint16_t;
-  const U sr = registers[shaper_reg::kSlowRise];
-  const U sft = registers[shaper_reg::kSlowFlatTop];
-  const U fr = registers[shaper_reg::kFastRise];
-  const U fft = registers[shaper_reg::kFastFlatTop];
-  registers[kSlowLength] = static_cast<U>(sr / 32 + sft + sr);
-  registers[kSlowDelay] = static_cast<U>(sr - 4);
-  registers[kSlowWindow] = static_cast<U>(sr * 2);
-  registers[kSlowGuard] = static_cast<U>(sr / 10 + 4);
-  registers[kFastGuard] = static_cast<U>(fr / 10 + 4);
-  registers[kPileUpInterval] = static_cast<U>(2 * (sft - fr + sr) + sr / 16 - fft);
+  const U sr = registers[reg::kSlowRise];
+  const U sft = registers[reg::kSlowFlatTop];
+  const U fr = registers[reg::kFastRise];
+  const U fft = registers[reg::kFastFlatTop];
+  registers[reg::kSlowLength] = static_cast<U>(sr / 32 + sft + sr);
+  registers[reg::kSlowDelay] = static_cast<U>(sr - 4);
+  registers[reg::kSlowWindow] = static_cast<U>(sr * 2);
+  registers[reg::kSlowGuard] = static_cast<U>(sr / 10 + 4);
+  registers[reg::kFastGuard] = static_cast<U>(fr / 10 + 4);
+  registers[reg::kPileUpInterval] = static_cast<U>(2 * (sft - fr + sr) + sr / 16 - fft);
 }
 
 std::uint32_t RegisterPair(const RegisterImage& registers, std::size_t low) {

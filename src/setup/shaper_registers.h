@@ -5,31 +5,9 @@
 #include <string>
 
 #include "devicelink/register_edit.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
-
-// Where the shaper's settings lie in the register image, and the codes the
-// shaper and the PHA form share.
-namespace shaper_reg {
-inline constexpr std::size_t kSlowRise = 2;
-inline constexpr std::size_t kSlowFlatTop = 3;
-inline constexpr std::size_t kFastRise = 4;
-inline constexpr std::size_t kFastFlatTop = 5;
-inline constexpr std::size_t kShortTcAbc = 8;
-inline constexpr std::size_t kLongTcAbc = 9;
-inline constexpr std::size_t kShortTcE = 10;
-inline constexpr std::size_t kLongTcE = 11;
-inline constexpr std::size_t kPileUp = 13;
-inline constexpr std::size_t kNormalisationLow = 20;
-inline constexpr std::size_t kNormalisationHigh = 21;
-inline constexpr std::size_t kBlrSlow = 30;
-inline constexpr std::size_t kBlrFast = 31;
-inline constexpr std::size_t kSlowThresholdLow = 34;
-inline constexpr std::size_t kFastThresholdLow = 36;
-inline constexpr std::size_t kSlowEstimateLow = 48;
-inline constexpr std::size_t kFastEstimateLow = 52;
-inline constexpr std::size_t kMargins = 71;
-}  // namespace shaper_reg
 
 // One digitiser sample, the unit of every shaper time.
 inline constexpr double kSampleMicroseconds = 0.008;

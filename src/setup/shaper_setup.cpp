@@ -9,18 +9,6 @@ namespace korva {
 
 namespace {
 
-namespace reg = shaper_reg;
-
-constexpr std::size_t kInputClass = 18;
-constexpr std::uint16_t kInputEBit = 0x8000;
-constexpr std::uint16_t kPileUpOffBit = 0x8000;
-constexpr std::uint16_t kEnhancedBit = 0x4000;
-constexpr std::uint16_t kAutoBit = 0x8000;
-constexpr std::uint16_t kFineBit = 0x4000;
-constexpr std::uint16_t kSymBit = 0x8000;
-constexpr std::uint16_t kAccBit = 0x4000;
-constexpr std::uint16_t kMarginKept = 0x8000;
-constexpr std::uint32_t kFactorBits = 0x3FFFFFFF;  // registers 20 and 21 bits 13..0
 constexpr int kUnshownThreshold = -100;
 
 // Indexed by ShaperField.
@@ -94,8 +82,8 @@ void ShaperSetup::Refresh(const RegisterImage& registers, std::uint32_t compress
   if (!initialised_) return;
   compression = std::max<std::uint32_t>(compression, 1);
   RefreshTimes(registers);
-  CheckRef(ShaperCheck::kPileUpOn) = (registers[reg::kPileUp] & kPileUpOffBit) == 0;
-  CheckRef(ShaperCheck::kEnhanced) = (registers[reg::kPileUp] & kEnhancedBit) != 0;
+  CheckRef(ShaperCheck::kPileUpOn) = (registers[reg::kPileUp] & reg::pile_up::kOff) == 0;
+  CheckRef(ShaperCheck::kEnhanced) = (registers[reg::kPileUp] & reg::pile_up::kEnhanced) != 0;
   RefreshNormalisation(registers);
   RefreshThreshold(registers, true, compression);
   RefreshThreshold(registers, false, compression);
@@ -119,13 +107,14 @@ void ShaperSetup::RefreshTimes(const RegisterImage& registers) {
 
 void ShaperSetup::RefreshNormalisation(const RegisterImage& registers) {
   const std::uint16_t high = registers[reg::kNormalisationHigh];
-  std::uint32_t factor = registers[reg::kNormalisationLow] | static_cast<std::uint32_t>(high & 0x3FFF) << 16;
+  std::uint32_t factor = registers[reg::kNormalisationLow] |
+                         static_cast<std::uint32_t>(high & reg::normalisation::kHighMask) << 16;
   if (!dropDownOpen_[static_cast<std::size_t>(ShaperList::kBdc)]) {
-    controls_.lists[static_cast<std::size_t>(ShaperList::kBdc)] =
-        std::min((registers[reg::kMargins] >> 10) & 0x1F, kBdcEntries - 1);
+    controls_.lists[static_cast<std::size_t>(ShaperList::kBdc)] = std::min(
+        (registers[reg::kMargins] >> reg::margins::kBdcAt) & reg::margins::kCodeMask, kBdcEntries - 1);
   }
-  CheckRef(ShaperCheck::kAuto) = (high & kAutoBit) != 0;
-  CheckRef(ShaperCheck::kFine) = (high & kFineBit) != 0;
+  CheckRef(ShaperCheck::kAuto) = (high & reg::normalisation::kAutomatic) != 0;
+  CheckRef(ShaperCheck::kFine) = (high & reg::normalisation::kFine) != 0;
   EnableNormalisation();
   factor = std::max<std::uint32_t>(factor, 1);
   FieldRef(ShaperField::kFactor) = static_cast<int>(factor);
@@ -141,7 +130,8 @@ void ShaperSetup::TakeMultipliers(const RegisterImage& registers, std::uint32_t 
     // fast factor beyond what the multiplier holds: it stops at the
     // largest factor.
     const double fast = std::trunc(static_cast<double>(registers[reg::kFastRise]) * factor / slowRise);
-    fastFactor_ = std::max<std::uint32_t>(static_cast<std::uint32_t>(std::min(fast, double{kFactorBits})), 1);
+    fastFactor_ = std::max<std::uint32_t>(
+        static_cast<std::uint32_t>(std::min(fast, double{reg::normalisation::kFactorMask})), 1);
   }
   fastFactor_ = std::max<std::uint32_t>(fastFactor_, 1);
   ns_ = 4 * factor;
@@ -161,22 +151,23 @@ void ShaperSetup::RefreshThreshold(const RegisterImage& registers, bool slow, st
 
 void ShaperSetup::RefreshMarginsAndBlr(const RegisterImage& registers) {
   const std::uint16_t margins = registers[reg::kMargins];
-  for (const auto& [list, shift] :
-       {std::pair{ShaperList::kSlowMargin, 0}, std::pair{ShaperList::kFastMargin, 5}}) {
+  for (const auto& [list, shift] : {std::pair{ShaperList::kSlowMargin, reg::margins::kSlowAt},
+                                    std::pair{ShaperList::kFastMargin, reg::margins::kFastAt}}) {
     const auto slot = static_cast<std::size_t>(list);
-    if (!dropDownOpen_[slot]) controls_.lists[slot] = MarginPosition((margins >> shift) & 0x1F);
+    if (!dropDownOpen_[slot])
+      controls_.lists[slot] = MarginPosition((margins >> shift) & reg::margins::kCodeMask);
   }
   const std::uint16_t slowBlr = registers[reg::kBlrSlow];
   const std::uint16_t fastBlr = registers[reg::kBlrFast];
-  if (fullRefresh_ || (slowBlr & 0x3FFF) != (copies_[reg::kBlrSlow] & 0x3FFF))
-    FieldRef(ShaperField::kBlrSlow) = slowBlr & 0x3FFF;
-  if (fullRefresh_ || (fastBlr & 0x7FFF) != (copies_[reg::kBlrFast] & 0x7FFF))
-    FieldRef(ShaperField::kBlrFast) = fastBlr & 0x7FFF;
+  if (fullRefresh_ || (slowBlr & reg::blr::kSlowMask) != (copies_[reg::kBlrSlow] & reg::blr::kSlowMask))
+    FieldRef(ShaperField::kBlrSlow) = slowBlr & reg::blr::kSlowMask;
+  if (fullRefresh_ || (fastBlr & reg::blr::kFastMask) != (copies_[reg::kBlrFast] & reg::blr::kFastMask))
+    FieldRef(ShaperField::kBlrFast) = fastBlr & reg::blr::kFastMask;
   copies_[reg::kBlrSlow] = slowBlr;
   copies_[reg::kBlrFast] = fastBlr;
-  CheckRef(ShaperCheck::kSlowSym) = (slowBlr & kSymBit) != 0;
-  CheckRef(ShaperCheck::kAcc) = (slowBlr & kAccBit) != 0;
-  CheckRef(ShaperCheck::kFastSym) = (fastBlr & kSymBit) != 0;
+  CheckRef(ShaperCheck::kSlowSym) = (slowBlr & reg::blr::kSym) != 0;
+  CheckRef(ShaperCheck::kAcc) = (slowBlr & reg::blr::kAcc) != 0;
+  CheckRef(ShaperCheck::kFastSym) = (fastBlr & reg::blr::kSym) != 0;
 }
 
 void ShaperSetup::Compose(RegisterImage& registers, std::uint32_t compression,
@@ -189,9 +180,9 @@ void ShaperSetup::Compose(RegisterImage& registers, std::uint32_t compression,
   }
   ComposeNormalisation(registers);
   registers[reg::kPileUp] =
-      static_cast<std::uint16_t>((registers[reg::kPileUp] & ~(kPileUpOffBit | kEnhancedBit)) |
-                                 Bit(!controls_.Check(ShaperCheck::kPileUpOn), kPileUpOffBit) |
-                                 Bit(controls_.Check(ShaperCheck::kEnhanced), kEnhancedBit));
+      static_cast<std::uint16_t>((registers[reg::kPileUp] & ~(reg::pile_up::kOff | reg::pile_up::kEnhanced)) |
+                                 Bit(!controls_.Check(ShaperCheck::kPileUpOn), reg::pile_up::kOff) |
+                                 Bit(controls_.Check(ShaperCheck::kEnhanced), reg::pile_up::kEnhanced));
   if (traceCompose) traceCompose(registers);
   ComposeDerivedShaperRegisters(registers);
   SetRegisterPair(registers, reg::kSlowThresholdLow,
@@ -199,19 +190,22 @@ void ShaperSetup::Compose(RegisterImage& registers, std::uint32_t compression,
   SetRegisterPair(registers, reg::kFastThresholdLow,
                   EncodeThreshold(controls_.Field(ShaperField::kFastThreshold), compression, nf_));
   registers[reg::kMargins] = static_cast<std::uint16_t>(
-      (registers[reg::kMargins] & kMarginKept) | MarginCode(controls_.List(ShaperList::kSlowMargin)) |
-      MarginCode(controls_.List(ShaperList::kFastMargin)) << 5 | controls_.List(ShaperList::kBdc) << 10);
-  registers[reg::kBlrSlow] = static_cast<std::uint16_t>((controls_.Field(ShaperField::kBlrSlow) & 0x3FFF) |
-                                                        Bit(controls_.Check(ShaperCheck::kSlowSym), kSymBit) |
-                                                        Bit(controls_.Check(ShaperCheck::kAcc), kAccBit));
-  registers[reg::kBlrFast] = static_cast<std::uint16_t>((controls_.Field(ShaperField::kBlrFast) & 0x7FFF) |
-                                                        Bit(controls_.Check(ShaperCheck::kFastSym), kSymBit));
+      (registers[reg::kMargins] & reg::margins::kKept) | MarginCode(controls_.List(ShaperList::kSlowMargin)) |
+      MarginCode(controls_.List(ShaperList::kFastMargin)) << reg::margins::kFastAt |
+      controls_.List(ShaperList::kBdc) << reg::margins::kBdcAt);
+  registers[reg::kBlrSlow] =
+      static_cast<std::uint16_t>((controls_.Field(ShaperField::kBlrSlow) & reg::blr::kSlowMask) |
+                                 Bit(controls_.Check(ShaperCheck::kSlowSym), reg::blr::kSym) |
+                                 Bit(controls_.Check(ShaperCheck::kAcc), reg::blr::kAcc));
+  registers[reg::kBlrFast] =
+      static_cast<std::uint16_t>((controls_.Field(ShaperField::kBlrFast) & reg::blr::kFastMask) |
+                                 Bit(controls_.Check(ShaperCheck::kFastSym), reg::blr::kSym));
   copies_[reg::kBlrSlow] = registers[reg::kBlrSlow];
   copies_[reg::kBlrFast] = registers[reg::kBlrFast];
 }
 
 void ShaperSetup::ComposeNormalisation(RegisterImage& registers) {
-  const bool inputE = (registers[kInputClass] & kInputEBit) != 0;
+  const bool inputE = (registers[reg::kAmplifier] & reg::amplifier::kInputE) != 0;
   const bool automatic = controls_.Check(ShaperCheck::kAuto);
   const bool fine = controls_.Check(ShaperCheck::kFine);
   double factor = controls_.Field(ShaperField::kFactor);
@@ -223,11 +217,13 @@ void ShaperSetup::ComposeNormalisation(RegisterImage& registers) {
     if (bdc < 0 || bdc >= kBdcEntries) bdc = 0;
     factor = std::trunc(BdcValue(bdc) * b);
   }
-  const auto f = std::clamp<std::uint32_t>(static_cast<std::uint32_t>(std::max(factor, 0.0)), 1, kFactorBits);
+  const auto f = std::clamp<std::uint32_t>(static_cast<std::uint32_t>(std::max(factor, 0.0)), 1,
+                                           reg::normalisation::kFactorMask);
   if (automatic) FieldRef(ShaperField::kFactor) = static_cast<int>(f);
   registers[reg::kNormalisationLow] = static_cast<std::uint16_t>(f & 0xFFFF);
-  registers[reg::kNormalisationHigh] =
-      static_cast<std::uint16_t>((f >> 16 & 0x3FFF) | Bit(automatic, kAutoBit) | Bit(fine, kFineBit));
+  registers[reg::kNormalisationHigh] = static_cast<std::uint16_t>(
+      (f >> 16 & reg::normalisation::kHighMask) | Bit(automatic, reg::normalisation::kAutomatic) |
+      Bit(fine, reg::normalisation::kFine));
   TakeMultipliers(registers, f);
 }
 

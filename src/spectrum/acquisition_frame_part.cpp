@@ -5,7 +5,7 @@
 
 #include "common/command_ids.h"
 #include "devicelink/instrument_session.h"
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_run.h"
 #include "spectrum/acquisition_view.h"
 #include "spectrum/spectrum_documents.h"
@@ -62,9 +62,7 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
       if (CAcquisitionView* view = View()) (view->*command)();
     };
   };
-  const auto control = [this] {
-    return context_.spectra.buffer.image.registers[acquisition_register::kControl];
-  };
+  const auto control = [this] { return context_.spectra.buffer.image.registers[reg::kControl]; };
   const auto canStart = [this, control] {
     return CanStartAcquisition(context_.instrument.Engine().IsConnected(), control(),
                                context_.spectra.BufferActive());

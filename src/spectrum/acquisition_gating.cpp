@@ -3,14 +3,12 @@
 #include <algorithm>
 
 #include "common/format_text.h"
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
 namespace {
 
-constexpr std::uint16_t kExternal1Off = 1u << 9;
-constexpr std::uint16_t kExternal2Off = 1u << 10;
 constexpr int kFirstPartUpTo = 8205;
 constexpr std::uint16_t kFirstPartLow = 79;
 
@@ -42,9 +40,9 @@ const std::array<const char*, 4>& SecondSourceTexts(int coincidenceSource) {
 }
 
 int CoincidenceSource(std::uint16_t control, std::uint16_t coincidenceInput) {
-  const bool off1 = (coincidenceInput & kExternal1Off) != 0;
-  const bool off2 = (coincidenceInput & kExternal2Off) != 0;
-  if ((control & acquisition_bit::kCoincidenceNotMca) == 0) return off1 && off2 ? kMca : kDisabled;
+  const bool off1 = (coincidenceInput & reg::coincidence_input::kExternal1Off) != 0;
+  const bool off2 = (coincidenceInput & reg::coincidence_input::kExternal2Off) != 0;
+  if ((control & reg::control::kCoincidenceNotMca) == 0) return off1 && off2 ? kMca : kDisabled;
   if (off1 && off2) return kDisabled;
   if (off2) return kExternal1;
   if (off1) return kExternal2;
@@ -52,12 +50,13 @@ int CoincidenceSource(std::uint16_t control, std::uint16_t coincidenceInput) {
 }
 
 void WriteCoincidenceSource(RegisterImage& registers, int source) {
-  namespace r = acquisition_register;
   if (source < 0 || source >= static_cast<int>(kSourceBits.size())) source = kDisabled;
   const SourceBits& bits = kSourceBits[static_cast<std::size_t>(source)];
-  registers[r::kControl] = With(registers[r::kControl], acquisition_bit::kCoincidenceNotMca, bits.notMca);
-  registers[r::kCoincidenceInput] = With(registers[r::kCoincidenceInput], kExternal1Off, bits.external1Off);
-  registers[r::kCoincidenceInput] = With(registers[r::kCoincidenceInput], kExternal2Off, bits.external2Off);
+  registers[reg::kControl] = With(registers[reg::kControl], reg::control::kCoincidenceNotMca, bits.notMca);
+  registers[reg::kCoincidenceInput] =
+      With(registers[reg::kCoincidenceInput], reg::coincidence_input::kExternal1Off, bits.external1Off);
+  registers[reg::kCoincidenceInput] =
+      With(registers[reg::kCoincidenceInput], reg::coincidence_input::kExternal2Off, bits.external2Off);
 }
 
 int ClampTicks(int ticks, int maximum) { return std::clamp(ticks, 1, maximum); }

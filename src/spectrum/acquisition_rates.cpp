@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
@@ -21,10 +21,9 @@ double Rate(std::uint16_t counts, std::uint16_t gate) {
 // a fraction above it when rate 1 is the larger; the bar cannot show that,
 // so the share is kept within 0..100.
 CountingRates DecodeCountingRates(const RegisterImage& registers) {
-  namespace r = acquisition_register;
   CountingRates rates;
-  rates.rate1 = Rate(registers[r::kRateCount1], registers[r::kRateGate1]);
-  rates.rate2 = Rate(registers[r::kRateCount2], registers[r::kRateGate2]);
+  rates.rate1 = Rate(registers[reg::kRateCount1], registers[reg::kRateGate1]);
+  rates.rate2 = Rate(registers[reg::kRateCount2], registers[reg::kRateGate2]);
   const double highest = std::max(rates.rate1, rates.rate2);
   rates.throughput = static_cast<long>(rates.rate1);
   rates.incoming = static_cast<long>(highest);

@@ -1,36 +1,35 @@
 #include "spectrum/acquisition_run.h"
 
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 
 namespace korva {
 
 namespace {
 
-namespace r = acquisition_register;
-constexpr std::uint16_t kRunBits = acquisition_bit::kRun | acquisition_bit::kRunCompanion;
+constexpr std::uint16_t kRunBits = reg::control::kRun | reg::control::kRunCompanion;
 
-bool Running(std::uint16_t control) { return (control & acquisition_bit::kRun) != 0; }
+bool Running(std::uint16_t control) { return (control & reg::control::kRun) != 0; }
 
 bool Connected(const CommandEngine& engine) { return engine.DeviceAnswered(); }
 
 }  // namespace
 
 void ApplyStartStamp(RegisterImage& registers, const StartTime& stamp) {
-  registers[r::kControl] =
-      static_cast<std::uint16_t>(WithStartReference(registers[r::kControl], stamp.reference) | kRunBits);
-  registers[r::kStartDate] = StartDateRegister(stamp.calendar);
-  registers[r::kStartTime] = StartTimeRegister(stamp.calendar);
+  registers[reg::kControl] =
+      static_cast<std::uint16_t>(WithStartReference(registers[reg::kControl], stamp.reference) | kRunBits);
+  registers[reg::kStartDate] = StartDateRegister(stamp.calendar);
+  registers[reg::kStartTime] = StartTimeRegister(stamp.calendar);
 }
 
 void ApplyStop(RegisterImage& registers) {
-  registers[r::kControl] = static_cast<std::uint16_t>(registers[r::kControl] & ~kRunBits);
+  registers[reg::kControl] = static_cast<std::uint16_t>(registers[reg::kControl] & ~kRunBits);
 }
 
 void ApplyEraseRequest(RegisterImage& registers) {
-  const unsigned set = acquisition_bit::kEraseRequest | acquisition_bit::kEraseArmed;
-  registers[r::kControl] =
-      static_cast<std::uint16_t>((registers[r::kControl] | set) & ~unsigned{acquisition_bit::kEraseDone});
+  const unsigned set = reg::control::kEraseRequest | reg::control::kEraseArmed;
+  registers[reg::kControl] =
+      static_cast<std::uint16_t>((registers[reg::kControl] | set) & ~unsigned{reg::control::kEraseDone});
 }
 
 bool CanStartAcquisition(bool connected, std::uint16_t bufferControl, bool bufferActive) {
@@ -51,13 +50,13 @@ std::optional<StartTexts> StampedStart(AcquisitionRunContext& context) {
   if (context.reference.NeedsTimeReferenceChoice()) context.chooseReference();
   if (context.reference.NeedsTimeReferenceChoice()) return std::nullopt;
   if (!Connected(context.engine)) {
-    return StartTexts{StartReferenceLabel(image.registers[r::kControl]), kHardwareNotConnectedText};
+    return StartTexts{StartReferenceLabel(image.registers[reg::kControl]), kHardwareNotConnectedText};
   }
   const StartTime stamp = AwaitStampSecond([&] { return context.reference.StartTimeNow(); }, context.sleep);
   ApplyStartStamp(image.registers, stamp);
   context.engine.SendSettingsRegisters();
   context.log.AddLine("Start Spectrum Acquisition");
-  return StartTexts{StartReferenceLabel(image.registers[r::kControl]), StartStampText(image.registers)};
+  return StartTexts{StartReferenceLabel(image.registers[reg::kControl]), StartStampText(image.registers)};
 }
 
 // A stopped acquisition that kept its spectrum goes on counting REAL from
@@ -65,14 +64,14 @@ std::optional<StartTexts> StampedStart(AcquisitionRunContext& context) {
 std::optional<StartTexts> ResumedStart(AcquisitionRunContext& context) {
   DeviceImage& image = context.engine.Image();
   const CommandEngine::ReadBackHold hold(context.engine);
-  image.registers[r::kControl] = static_cast<std::uint16_t>(image.registers[r::kControl] | kRunBits);
+  image.registers[reg::kControl] = static_cast<std::uint16_t>(image.registers[reg::kControl] | kRunBits);
   context.engine.SendSettingsRegisters();
   context.log.AddLine("Start Spectrum Acquisition");
-  return StartTexts{StartReferenceLabel(image.registers[r::kControl]), StartStampText(image.registers)};
+  return StartTexts{StartReferenceLabel(image.registers[reg::kControl]), StartStampText(image.registers)};
 }
 
 bool HoldsEarlierRun(const RegisterImage& registers) {
-  const bool counted = registers[r::kRealTimeLow] != 0 || registers[r::kRealTimeLow + 1] != 0;
+  const bool counted = registers[reg::kRealTimeLow] != 0 || registers[reg::kRealTimeLow + 1] != 0;
   return HasStartStamp(registers) && counted;
 }
 
@@ -101,8 +100,8 @@ std::optional<StartTexts> EraseAcquisition(AcquisitionRunContext& context,
   ApplyEraseRequest(image.registers);
   WriteAcquisitionSettings(settings, image.registers);
   if (!Connected(context.engine)) return std::nullopt;
-  if (Running(image.registers[r::kControl])) return StampedStart(context);
-  image.registers[r::kStartDate] = 0;
+  if (Running(image.registers[reg::kControl])) return StampedStart(context);
+  image.registers[reg::kStartDate] = 0;
   context.engine.SendSettingsRegisters();
   return std::nullopt;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/spectrum_start.h"
 
@@ -10,12 +10,7 @@ namespace korva {
 
 namespace {
 
-namespace r = acquisition_register;
-
-constexpr std::uint16_t kWidthMask = 0x3FFF;
-constexpr std::uint16_t kAnticoincidence = 1u << 14;
-constexpr std::uint16_t kWindowed = 1u << 15;
-constexpr std::uint16_t kSecondSourceMask = 0x0003;
+namespace window_bits = reg::coincidence_window;
 
 std::uint16_t With(std::uint16_t value, std::uint16_t bit, bool on) {
   return static_cast<std::uint16_t>(on ? value | bit : value & ~bit);
@@ -32,43 +27,44 @@ void WriteTdcrDelay(RegisterImage& registers, std::size_t first, std::size_t sec
 }  // namespace
 
 void WriteAcquisitionSettings(const AcquisitionSettings& settings, RegisterImage& registers) {
-  std::uint16_t control = registers[r::kControl];
-  control = With(control, acquisition_bit::kLiveTimer, settings.stopTimer == 1);
-  control = With(control, acquisition_bit::kPulserOff, !settings.digitalPulser);
-  registers[r::kControl] = control;
+  std::uint16_t control = registers[reg::kControl];
+  control = With(control, reg::control::kLiveTimer, settings.stopTimer == 1);
+  control = With(control, reg::control::kPulserOff, !settings.digitalPulser);
+  registers[reg::kControl] = control;
   WritePresetSeconds(registers, settings.presetSeconds);
 
-  registers[r::kCoincidenceDelay] = Ticks(settings.delay, kMaxCoincidenceDelay);
-  registers[r::kStrobeDelay] = Ticks(settings.strobeDelay, kMaxStrobeDelay);
+  registers[reg::kCoincidenceDelay] = Ticks(settings.delay, kMaxCoincidenceDelay);
+  registers[reg::kStrobeDelay] = Ticks(settings.strobeDelay, kMaxStrobeDelay);
   std::uint16_t window = Ticks(settings.windowWidth, kMaxWindowWidth);
-  window = With(window, kAnticoincidence, settings.mode == 1);
-  registers[r::kCoincidenceWindow] = With(window, kWindowed, settings.window == 1);
+  window = With(window, window_bits::kAnticoincidence, settings.mode == 1);
+  registers[reg::kCoincidenceWindow] = With(window, window_bits::kWindowed, settings.window == 1);
 
-  WriteTdcrDelay(registers, r::kTdcrDelay1First, r::kTdcrDelay1Second, settings.tdcrDelay[0]);
-  WriteTdcrDelay(registers, r::kTdcrDelay2First, r::kTdcrDelay2Second, settings.tdcrDelay[1]);
+  WriteTdcrDelay(registers, reg::kTdcrDelay1First, reg::kTdcrDelay1Second, settings.tdcrDelay[0]);
+  WriteTdcrDelay(registers, reg::kTdcrDelay2First, reg::kTdcrDelay2Second, settings.tdcrDelay[1]);
 
   const auto secondSource = static_cast<unsigned>(std::clamp(settings.secondSource, 0, 3));
-  registers[r::kCoincidenceInput] = static_cast<std::uint16_t>(
-      (registers[r::kCoincidenceInput] & ~unsigned{kSecondSourceMask}) | secondSource);
+  registers[reg::kCoincidenceInput] = static_cast<std::uint16_t>(
+      (registers[reg::kCoincidenceInput] & ~unsigned{reg::coincidence_input::kSecondSourceMask}) |
+      secondSource);
   WriteCoincidenceSource(registers, settings.coincidenceSource);
 }
 
 AcquisitionSettings ReadAcquisitionSettings(const RegisterImage& registers) {
-  const std::uint16_t control = registers[r::kControl];
-  const std::uint16_t window = registers[r::kCoincidenceWindow];
+  const std::uint16_t control = registers[reg::kControl];
+  const std::uint16_t window = registers[reg::kCoincidenceWindow];
   AcquisitionSettings settings;
-  settings.stopTimer = (control & acquisition_bit::kLiveTimer) != 0 ? 1 : 0;
+  settings.stopTimer = (control & reg::control::kLiveTimer) != 0 ? 1 : 0;
   settings.presetSeconds = PresetSeconds(registers);
-  settings.digitalPulser = (control & acquisition_bit::kPulserOff) == 0;
-  settings.coincidenceSource = CoincidenceSource(control, registers[r::kCoincidenceInput]);
-  settings.secondSource = registers[r::kCoincidenceInput] & kSecondSourceMask;
-  settings.window = (window & kWindowed) != 0 ? 1 : 0;
-  settings.mode = (window & kAnticoincidence) != 0 ? 1 : 0;
-  settings.delay = registers[r::kCoincidenceDelay];
-  settings.strobeDelay = registers[r::kStrobeDelay];
-  settings.windowWidth = window & kWidthMask;
-  settings.tdcrDelay[0] = TdcrDelay(registers[r::kTdcrDelay1First], registers[r::kTdcrDelay1Second]);
-  settings.tdcrDelay[1] = TdcrDelay(registers[r::kTdcrDelay2First], registers[r::kTdcrDelay2Second]);
+  settings.digitalPulser = (control & reg::control::kPulserOff) == 0;
+  settings.coincidenceSource = CoincidenceSource(control, registers[reg::kCoincidenceInput]);
+  settings.secondSource = registers[reg::kCoincidenceInput] & reg::coincidence_input::kSecondSourceMask;
+  settings.window = (window & window_bits::kWindowed) != 0 ? 1 : 0;
+  settings.mode = (window & window_bits::kAnticoincidence) != 0 ? 1 : 0;
+  settings.delay = registers[reg::kCoincidenceDelay];
+  settings.strobeDelay = registers[reg::kStrobeDelay];
+  settings.windowWidth = window & window_bits::kWidthMask;
+  settings.tdcrDelay[0] = TdcrDelay(registers[reg::kTdcrDelay1First], registers[reg::kTdcrDelay1Second]);
+  settings.tdcrDelay[1] = TdcrDelay(registers[reg::kTdcrDelay2First], registers[reg::kTdcrDelay2Second]);
   return settings;
 }
 
@@ -79,7 +75,7 @@ AcquisitionReadout ReadAcquisition(const CSpectrum& spectrum) {
   readout.realTime = RunTimeText(readout.times.realSeconds);
   readout.liveTime = RunTimeText(readout.times.liveSeconds);
   readout.deadPercent = DeadPercentText(readout.times.deadPercent);
-  readout.startLabel = StartReferenceLabel(registers[r::kControl]);
+  readout.startLabel = StartReferenceLabel(registers[reg::kControl]);
   readout.startStamp = SpectrumStartText(spectrum);
   readout.temperature = TemperatureText(spectrum.image.temperature);
   readout.slowAdc = SlowAdcText(spectrum.image.slowAdc);

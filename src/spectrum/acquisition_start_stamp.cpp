@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/format_text.h"
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
@@ -33,13 +33,11 @@ std::uint16_t StartTimeRegister(const CalendarTime& time) {
   return static_cast<std::uint16_t>(time.second / 2 + 32 * time.minute + 2048 * time.hour);
 }
 
-bool HasStartStamp(const RegisterImage& registers) {
-  return registers[acquisition_register::kStartDate] >= kFirstStartedDate;
-}
+bool HasStartStamp(const RegisterImage& registers) { return registers[reg::kStartDate] >= kFirstStartedDate; }
 
 std::optional<CalendarTime> StartStampCalendar(const RegisterImage& registers) {
-  const unsigned date = registers[acquisition_register::kStartDate];
-  const unsigned time = registers[acquisition_register::kStartTime];
+  const unsigned date = registers[reg::kStartDate];
+  const unsigned time = registers[reg::kStartTime];
   const unsigned day = date % 32;
   const unsigned month = (date / 32) % 16;
   if (!HasStartStamp(registers) || day == 0 || month == 0 || month > 12) return std::nullopt;
@@ -59,23 +57,23 @@ std::string StartStampText(const CalendarTime& start) {
 }
 
 std::string StartStampText(const RegisterImage& registers) {
-  const unsigned date = registers[acquisition_register::kStartDate];
-  const unsigned time = registers[acquisition_register::kStartTime];
+  const unsigned date = registers[reg::kStartDate];
+  const unsigned time = registers[reg::kStartTime];
   if (!HasStartStamp(registers)) return kWaitingForStartText;
   return FormatText("%02u/%02u/%04u  %02u:%02u:%02u", date % 32, (date / 32) % 16, date / 512 + kFirstYear,
                     time / 2048, (time / 32) % 64, (time % 32) * 2);
 }
 
 std::string StartReferenceLabel(std::uint16_t control) {
-  if (control & acquisition_bit::kUtcStart) return "START TIME: UTC";
-  if (control & acquisition_bit::kSystemStart) return "START TIME: SYSTEM";
+  if (control & reg::control::kUtcStart) return "START TIME: UTC";
+  if (control & reg::control::kSystemStart) return "START TIME: SYSTEM";
   return "START TIME: LOCAL";
 }
 
 std::uint16_t WithStartReference(std::uint16_t control, TimeReferenceKind reference) {
-  unsigned value = control & ~unsigned{acquisition_bit::kUtcStart | acquisition_bit::kSystemStart};
-  if (reference == TimeReferenceKind::kUtc) value |= acquisition_bit::kUtcStart;
-  if (reference == TimeReferenceKind::kSystem) value |= acquisition_bit::kSystemStart;
+  unsigned value = control & ~unsigned{reg::control::kUtcStart | reg::control::kSystemStart};
+  if (reference == TimeReferenceKind::kUtc) value |= reg::control::kUtcStart;
+  if (reference == TimeReferenceKind::kSystem) value |= reg::control::kSystemStart;
   return static_cast<std::uint16_t>(value);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/format_text.h"
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
@@ -24,10 +24,9 @@ double Seconds(const RegisterImage& registers, std::size_t coarseLow, std::size_
 }  // namespace
 
 RunTimes DecodeRunTimes(const RegisterImage& registers) {
-  namespace r = acquisition_register;
   RunTimes times;
-  times.realSeconds = Seconds(registers, r::kRealTimeLow, r::kRealTimeFine);
-  times.liveSeconds = Seconds(registers, r::kLiveTimeLow, r::kLiveTimeFine);
+  times.realSeconds = Seconds(registers, reg::kRealTimeLow, reg::kRealTimeFine);
+  times.liveSeconds = Seconds(registers, reg::kLiveTimeLow, reg::kLiveTimeFine);
   times.deadPercent = DeadPercent(times.realSeconds, times.liveSeconds);
   return times;
 }
@@ -42,14 +41,14 @@ std::string RunTimeText(double seconds) { return FormatText("%10.2f", seconds); 
 std::string DeadPercentText(double percent) { return FormatText("%3.1f", percent); }
 
 int PresetSeconds(const RegisterImage& registers) {
-  return static_cast<int>(Pair(registers, acquisition_register::kPresetLow) / kPresetScale);
+  return static_cast<int>(Pair(registers, reg::kPresetLow) / kPresetScale);
 }
 
 void WritePresetSeconds(RegisterImage& registers, int seconds) {
   const auto value =
       static_cast<std::uint32_t>(std::clamp(seconds, 0, kMaxAcquisitionPresetSeconds)) * kPresetScale;
-  registers[acquisition_register::kPresetLow] = static_cast<std::uint16_t>(value & 0xFFFF);
-  registers[acquisition_register::kPresetLow + 1] = static_cast<std::uint16_t>(value >> 16);
+  registers[reg::kPresetLow] = static_cast<std::uint16_t>(value & 0xFFFF);
+  registers[reg::kPresetLow + 1] = static_cast<std::uint16_t>(value >> 16);
 }
 
 std::string TemperatureText(std::int16_t temperature) { return std::to_string(temperature); }

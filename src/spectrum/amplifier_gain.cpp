@@ -5,6 +5,7 @@
 
 #include "common/format_text.h"
 #include "common/numeric_entry.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
 
@@ -12,10 +13,6 @@ namespace {
 
 constexpr double kFineSpan = 0.2;
 constexpr double kHighestTypedFactor = 1.2000001;
-constexpr unsigned kFineRegisterScale = 16;
-constexpr std::uint16_t kRegister18ComposeMask = 0xFF1F;
-constexpr std::uint16_t kInputEBit = 0x8000;
-constexpr std::uint16_t kPhaBit = 0x4000;
 
 }  // namespace
 
@@ -40,14 +37,14 @@ int CoarseIndexOfRegister(const std::vector<CoarseGainEntry>& table, std::uint16
   return found;
 }
 
-// The mask (-steps) AND 0xFF1F clears the code bits of a power-of-two step
+// The mask (-steps) AND the compose mask clears the code bits of a power-of-two step
 // count together with bits 5-7.
 std::uint16_t ComposeRegister18(std::uint16_t register18, std::uint16_t coarseCode, int steps, bool inputE,
                                 bool pha) {
-  const unsigned mask = static_cast<unsigned>(-steps) & kRegister18ComposeMask;
+  const unsigned mask = static_cast<unsigned>(-steps) & reg::amplifier::kComposeMask;
   unsigned value = (register18 & mask) | (coarseCode & static_cast<unsigned>(steps - 1));
-  value = inputE ? value | kInputEBit : value & ~unsigned{kInputEBit};
-  value = pha ? value | kPhaBit : value & ~unsigned{kPhaBit};
+  value = inputE ? value | reg::amplifier::kInputE : value & ~unsigned{reg::amplifier::kInputE};
+  value = pha ? value | reg::amplifier::kPhaMode : value & ~unsigned{reg::amplifier::kPhaMode};
   return static_cast<std::uint16_t>(value);
 }
 
@@ -56,11 +53,11 @@ int ClampFine(int fine) { return std::clamp(fine, 0, kMaxFine); }
 double FineFactor(int fine) { return ClampFine(fine) * kFineSpan / kMaxFine + 1.0; }
 
 std::uint16_t FineRegister(int fine) {
-  return static_cast<std::uint16_t>(static_cast<unsigned>(kMaxFine - ClampFine(fine)) * kFineRegisterScale);
+  return static_cast<std::uint16_t>(static_cast<unsigned>(kMaxFine - ClampFine(fine)) * reg::kFineScale);
 }
 
 int FineOfRegister(std::uint16_t register17) {
-  return kMaxFine - register17 / static_cast<int>(kFineRegisterScale);
+  return kMaxFine - register17 / static_cast<int>(reg::kFineScale);
 }
 
 std::string GainText(double factor) { return FormatText("%5.5f", factor); }

@@ -1,35 +1,35 @@
 #include "spectrum/analyser_input.h"
 
+#include "devicelink/register_map.h"
+
 namespace korva {
 
 namespace {
 
-constexpr std::size_t kAmplifierRegister = 18;
-constexpr std::size_t kMcaInputRegister = 83;
-constexpr std::uint16_t kInputEBit = 1u << 15;
-constexpr std::uint16_t kPhaModeBit = 1u << 14;
 constexpr std::size_t kInputE = 8;
 constexpr std::size_t kFirstPhaInput = 4;
 
 }  // namespace
 
 std::size_t AnalyserInputIndex(const std::array<std::uint16_t, wire::kRegisterCount>& registers) {
-  if ((registers[kAmplifierRegister] & kInputEBit) != 0) return kInputE;
-  const std::size_t pmt = registers[kMcaInputRegister] & 3u;
-  return (registers[kAmplifierRegister] & kPhaModeBit) != 0 ? kFirstPhaInput + pmt : pmt;
+  if ((registers[reg::kAmplifier] & reg::amplifier::kInputE) != 0) return kInputE;
+  const std::size_t pmt = registers[reg::kTdcrControl] & reg::tdcr_control::kMcaInputMask;
+  return (registers[reg::kAmplifier] & reg::amplifier::kPhaMode) != 0 ? kFirstPhaInput + pmt : pmt;
 }
 
 void SelectAnalyserInput(std::array<std::uint16_t, wire::kRegisterCount>& registers, std::size_t index) {
   if (index >= kMcaInputTexts.size()) return;
-  std::uint16_t& amplifier = registers[kAmplifierRegister];
-  amplifier = static_cast<std::uint16_t>(amplifier & ~unsigned{kInputEBit | kPhaModeBit});
+  std::uint16_t& amplifier = registers[reg::kAmplifier];
+  amplifier =
+      static_cast<std::uint16_t>(amplifier & ~unsigned{reg::amplifier::kInputE | reg::amplifier::kPhaMode});
   if (index == kInputE) {
-    amplifier = static_cast<std::uint16_t>(amplifier | kInputEBit);
+    amplifier = static_cast<std::uint16_t>(amplifier | reg::amplifier::kInputE);
     return;
   }
-  if (index >= kFirstPhaInput) amplifier = static_cast<std::uint16_t>(amplifier | kPhaModeBit);
-  std::uint16_t& input = registers[kMcaInputRegister];
-  input = static_cast<std::uint16_t>((input & ~3u) | (index % kFirstPhaInput));
+  if (index >= kFirstPhaInput) amplifier = static_cast<std::uint16_t>(amplifier | reg::amplifier::kPhaMode);
+  std::uint16_t& input = registers[reg::kTdcrControl];
+  input = static_cast<std::uint16_t>((input & ~unsigned{reg::tdcr_control::kMcaInputMask}) |
+                                     (index % kFirstPhaInput));
 }
 
 std::optional<std::size_t> AnalyserInputNamed(std::string_view name) {
@@ -44,7 +44,7 @@ std::optional<std::size_t> AnalyserInputNamed(std::string_view name) {
 }
 
 bool SelectsLowerHalf(const std::array<std::uint16_t, wire::kRegisterCount>& registers) {
-  return (registers[kAmplifierRegister] & kInputEBit) != 0;
+  return (registers[reg::kAmplifier] & reg::amplifier::kInputE) != 0;
 }
 
 }  // namespace korva

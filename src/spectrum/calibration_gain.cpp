@@ -5,6 +5,7 @@
 
 #include "common/format_text.h"
 #include "common/settings_store.h"
+#include "devicelink/register_map.h"
 #include "spectrum/amplifier_gain.h"
 #include "spectrum/analyser_input.h"
 #include "spectrum/calibration_value.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr std::string_view kCalibrationValueName = "Calibration";
 constexpr std::string_view kGainValueName = "CalibrationGain";
-constexpr std::size_t kFineRegister = 17;
-constexpr std::size_t kCoarseRegister = 18;
 
 double CoarseFactor(std::int32_t coarse) {
   const std::vector<CoarseGainEntry> table = BuildCoarseGainTable();
@@ -75,8 +74,8 @@ CalibrationGain CurrentGain(const CSpectrum& spectrum) {
   const auto& registers = spectrum.image.registers;
   const int steps = spectrum.amplifier.coarseSteps > 0 ? spectrum.amplifier.coarseSteps : kCoarseGainSteps;
   CalibrationGain gain;
-  gain.coarse = CoarseIndexOfRegister(BuildCoarseGainTable(), registers[kCoarseRegister], steps);
-  gain.fine = ClampFine(FineOfRegister(registers[kFineRegister]));
+  gain.coarse = CoarseIndexOfRegister(BuildCoarseGainTable(), registers[reg::kAmplifier], steps);
+  gain.fine = ClampFine(FineOfRegister(registers[reg::kFineGain]));
   gain.input = static_cast<std::int32_t>(spectrum.CurrentInput());
   gain.softSize = spectrum.softSize;
   return gain;

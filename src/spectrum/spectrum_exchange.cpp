@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "devicelink/hardware_identity.h"
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/analyser_input.h"
 #include "spectrum/calibration_fit.h"
@@ -56,8 +56,8 @@ std::optional<KeVPolynomial> KeVCalibrationOf(CSpectrum& copy) {
 }
 
 std::string ReferenceName(std::uint16_t control) {
-  if (control & acquisition_bit::kUtcStart) return "UTC";
-  if (control & acquisition_bit::kSystemStart) return "SYSTEM";
+  if (control & reg::control::kUtcStart) return "UTC";
+  if (control & reg::control::kSystemStart) return "SYSTEM";
   return "LOCAL";
 }
 
@@ -81,7 +81,7 @@ int LocalOffsetMinutes(const CalendarTime& wall) {
 std::optional<ZonedTime> StartOf(const CSpectrum& spectrum) {
   const std::optional<CalendarTime> wall = SpectrumStart(spectrum);
   if (!wall) return std::nullopt;
-  const bool local = ReferenceName(spectrum.image.registers[acquisition_register::kControl]) == "LOCAL";
+  const bool local = ReferenceName(spectrum.image.registers[reg::kControl]) == "LOCAL";
   return ZonedTime{*wall, local ? LocalOffsetMinutes(*wall) : 0};
 }
 
@@ -144,12 +144,11 @@ CalendarTime StampedWallTime(const ZonedTime& start, TimeReferenceKind reference
 void WriteStart(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
   RegisterImage& registers = spectrum.image.registers;
   const TimeReferenceKind reference = ReferenceKindOf(imported);
-  registers[acquisition_register::kControl] =
-      WithStartReference(registers[acquisition_register::kControl], reference);
+  registers[reg::kControl] = WithStartReference(registers[reg::kControl], reference);
   if (!imported.start) return;
   const CalendarTime stamp = StampedWallTime(*imported.start, reference);
-  registers[acquisition_register::kStartDate] = StartDateRegister(stamp);
-  registers[acquisition_register::kStartTime] = StartTimeRegister(stamp);
+  registers[reg::kStartDate] = StartDateRegister(stamp);
+  registers[reg::kStartTime] = StartTimeRegister(stamp);
   spectrum.exactStart = stamp;
 }
 
@@ -157,22 +156,24 @@ void WriteIdentity(CSpectrum& spectrum, const ExchangeSpectrum& imported) {
   DeviceImage& image = spectrum.image;
   image.identityKnown = !imported.model.empty() || !imported.serialNumber.empty();
   if (imported.model.find("RQ3102") != std::string::npos) {
-    image.registers[15] =
-        static_cast<std::uint16_t>((image.registers[15] & 0x0FFF) | DeviceImage::kModelCodeRQ3102 << 12);
+    image.registers[reg::kModel] =
+        static_cast<std::uint16_t>((image.registers[reg::kModel] & ~reg::model::kMask) |
+                                   DeviceImage::kModelCodeRQ3102 << reg::model::kShift);
   }
   image.serialNumber =
       static_cast<std::uint16_t>(std::min<std::uint32_t>(LeadingUnsigned(imported.serialNumber), 0xFFFF));
   const double firmware = std::clamp(LeadingReal(imported.firmwareVersion) * 100.0, -32768.0, 32767.0);
   image.firmwareVersion = static_cast<std::int16_t>(std::isfinite(firmware) ? std::lround(firmware) : 0);
   const double fpga = std::clamp(LeadingReal(imported.fpgaVersion) * 10.0, 0.0, 65535.0);
-  image.registers[63] = static_cast<std::uint16_t>(std::isfinite(fpga) ? std::lround(fpga) : 0);
+  image.registers[reg::kFpgaVersion] =
+      static_cast<std::uint16_t>(std::isfinite(fpga) ? std::lround(fpga) : 0);
 }
 
 // The input the file names (the first one when it names none of ours),
 // and the pulser off: the counts are a measured spectrum.
 void WriteAcquisitionState(RegisterImage& registers, const ExchangeSpectrum& imported) {
   SelectAnalyserInput(registers, AnalyserInputNamed(imported.inputName).value_or(0));
-  registers[acquisition_register::kControl] |= acquisition_bit::kPulserOff;
+  registers[reg::kControl] |= reg::control::kPulserOff;
 }
 
 // "<maker> <model>, serial number <s>, firmware <f>, FPGA <g>": the
@@ -234,7 +235,7 @@ ExchangeSpectrum ExchangeSpectrumOf(const CSpectrum& spectrum, const ExchangeCon
   exported.realSeconds = acquisition.realTime;
   exported.liveSeconds = acquisition.liveTime;
   exported.start = StartOf(spectrum);
-  exported.timeReference = ReferenceName(spectrum.image.registers[acquisition_register::kControl]);
+  exported.timeReference = ReferenceName(spectrum.image.registers[reg::kControl]);
   if (exported.timeReference == "UTC") exported.ntpOffsetSeconds = context.ntpOffsetSeconds;
   exported.calibration = KeVCalibrationOf(copy);
   return exported;
@@ -250,9 +251,8 @@ std::string LoadExchangeSpectrum(CSpectrum& spectrum, const ExchangeSpectrum& im
   CSpectrum loaded;
   loaded.image.shown = spectrum.image.shown;
   WriteIdentity(loaded, imported);
-  namespace r = acquisition_register;
-  WriteRunTime(loaded.image.registers, r::kRealTimeLow, r::kRealTimeFine, imported.realSeconds);
-  WriteRunTime(loaded.image.registers, r::kLiveTimeLow, r::kLiveTimeFine, imported.liveSeconds);
+  WriteRunTime(loaded.image.registers, reg::kRealTimeLow, reg::kRealTimeFine, imported.realSeconds);
+  WriteRunTime(loaded.image.registers, reg::kLiveTimeLow, reg::kLiveTimeFine, imported.liveSeconds);
   WriteStart(loaded, imported);
   WriteAcquisitionState(loaded.image.registers, imported);
   loaded.DeriveHalfSelector();

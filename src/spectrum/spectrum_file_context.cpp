@@ -1,5 +1,6 @@
 #include "spectrum/spectrum_file_context.h"
 
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/acquisition_times.h"
 #include "spectrum/analyser_input.h"
@@ -15,7 +16,7 @@ AcquisitionValues AcquisitionValuesOf(const CSpectrum& spectrum) {
   values.liveTime = times.liveSeconds;
   values.deadPercent = times.deadPercent;
   values.startDateTime = SpectrumStartText(spectrum);
-  values.startTimeLabel = StartReferenceLabel(registers[16]);
+  values.startTimeLabel = StartReferenceLabel(registers[reg::kControl]);
   return values;
 }
 

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "devicelink/register_map.h"
 #include "spectrum/analyser_input.h"
 
 namespace korva {
 
-CSpectrum::CSpectrum() { image.registers[15] = kInitialRegister15; }
+CSpectrum::CSpectrum() { image.registers[reg::kModel] = kInitialRegister15; }
 
 std::uint32_t CSpectrum::CompressionFactor() const {
   return std::max<std::uint32_t>(image.compressionFactor, 1);

@@ -1,6 +1,6 @@
 #include "spectrum/spectrum_start.h"
 
-#include "spectrum/acquisition_registers.h"
+#include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 
 namespace korva {
@@ -12,8 +12,8 @@ namespace {
 std::optional<CalendarTime> HeldExactStart(const CSpectrum& spectrum) {
   if (!spectrum.exactStart) return std::nullopt;
   const RegisterImage& registers = spectrum.image.registers;
-  const bool held = registers[acquisition_register::kStartDate] == StartDateRegister(*spectrum.exactStart) &&
-                    registers[acquisition_register::kStartTime] == StartTimeRegister(*spectrum.exactStart);
+  const bool held = registers[reg::kStartDate] == StartDateRegister(*spectrum.exactStart) &&
+                    registers[reg::kStartTime] == StartTimeRegister(*spectrum.exactStart);
   if (!held || !StartStampCalendar(registers)) return std::nullopt;
   return spectrum.exactStart;
 }

@@ -5,7 +5,7 @@
 namespace korva {
 
 int TdcrDelayExtension(const RegisterImage& registers, std::size_t signal) {
-  return ExtensionPosition(registers[tdcr_register::kExtension1 + (signal == 0 ? 0 : 1)]);
+  return ExtensionPosition(registers[reg::kExtension1 + (signal == 0 ? 0 : 1)]);
 }
 
 }  // namespace korva

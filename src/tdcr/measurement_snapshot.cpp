@@ -10,8 +10,6 @@ namespace korva {
 
 namespace {
 
-namespace reg = tdcr_register;
-
 std::string DeviceName(const DeviceImage& image) { return image.IsSecondModel() ? "RQ3102" : "RQ3101"; }
 
 // The seconds the form holds for a preset time follow its registers at
@@ -40,8 +38,8 @@ MeasurementSettings ReadMeasurementSettings(const TdcrMeasurement& tdcr, const D
   settings.cdt = form.cdt;
   settings.windows = {WindowText(form.windows[0]), WindowText(form.windows[1])};
   settings.sequentialRuns = std::to_string(form.sequentialRuns + 1);
-  settings.timePerRun = PresetTimeText(image.registers, reg::kTimePerRun);
-  settings.gapTime = PresetTimeText(image.registers, reg::kGapTime);
+  settings.timePerRun = PresetTimeText(image.registers, reg::kTimePerRunLow);
+  settings.gapTime = PresetTimeText(image.registers, reg::kGapTimeLow);
   settings.stopTimer = kStopTimerTexts[static_cast<std::size_t>(form.stopTimer)];
   settings.completedRuns = form.completedRuns;
   settings.registers = image.registers;

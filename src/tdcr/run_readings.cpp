@@ -18,7 +18,7 @@ constexpr double kTicksPerSecond = 1e7;
 
 MeasurementRun ReadRun(const DeviceImage& image, int number) {
   const std::size_t index = static_cast<std::size_t>(std::clamp(number, 1, static_cast<int>(kRunCount)) - 1);
-  const std::uint16_t sourceAndPolarity = image.registers[tdcr_register::kSourceAndPolarity];
+  const std::uint16_t sourceAndPolarity = image.registers[reg::kSourceAndPolarity];
   TdcrCounterReadout counters;
   counters.ShowSource(sourceAndPolarity);
   const DisplayedRun run(TdcrRunRecord::Read(image.spectrum, index));

@@ -14,7 +14,7 @@ constexpr double kZeroGapSeconds = 0.0001;
 }  // namespace
 
 double GapSecondsForOffsets(const std::array<std::uint16_t, 128>& registers) {
-  const double stored = PresetSeconds(registers, tdcr_register::kGapTime);
+  const double stored = PresetSeconds(registers, reg::kGapTimeLow);
   return stored == 0 ? kZeroGapSeconds : stored;
 }
 

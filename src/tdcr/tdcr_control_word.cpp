@@ -32,7 +32,8 @@ TdcrControlWord TdcrControlWord::Stopped() const { return With(kInterrupted, kRu
 TdcrControlWord TdcrControlWord::Reset() const { return With(kResetSet | kIdle, kResetCleared | kSaved); }
 
 TdcrControlWord TdcrControlWord::WithStopTimer(int listIndex) const {
-  return With(static_cast<std::uint16_t>((listIndex << 12) & kStopTimerMask), kStopTimerMask);
+  return With(static_cast<std::uint16_t>((listIndex << reg::tdcr_control::kStopTimerShift) & kStopTimerMask),
+              kStopTimerMask);
 }
 
 std::string TdcrControlWord::StatusText(int currentRunIndex) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "devicelink/register_map.h"
 #include "tdcr/start_time_source.h"
 
 namespace korva {
@@ -13,15 +14,15 @@ namespace korva {
 // set-up and pass through every change made here.
 class TdcrControlWord {
  public:
-  static constexpr std::uint16_t kRun = 0x0004;           // a measurement is in progress
-  static constexpr std::uint16_t kResetCleared = 0x0010;  // cleared by RESET
-  static constexpr std::uint16_t kResetSet = 0x0020;      // set by RESET
-  static constexpr std::uint16_t kSaved = 0x0080;
-  static constexpr std::uint16_t kInterrupted = 0x0100;  // ended by STOP
-  static constexpr std::uint16_t kIdle = 0x0200;         // reset, ready for START
-  static constexpr std::uint16_t kUtcStamp = 0x0400;
-  static constexpr std::uint16_t kSystemStamp = 0x0800;
-  static constexpr std::uint16_t kStopTimerMask = 0xF000;
+  static constexpr std::uint16_t kRun = reg::tdcr_control::kRun;
+  static constexpr std::uint16_t kResetCleared = reg::tdcr_control::kResetDone;  // cleared by RESET
+  static constexpr std::uint16_t kResetSet = reg::tdcr_control::kResetRequest;   // set by RESET
+  static constexpr std::uint16_t kSaved = reg::tdcr_control::kSaved;
+  static constexpr std::uint16_t kInterrupted = reg::tdcr_control::kInterrupted;
+  static constexpr std::uint16_t kIdle = reg::tdcr_control::kIdle;
+  static constexpr std::uint16_t kUtcStamp = reg::tdcr_control::kUtcStamp;
+  static constexpr std::uint16_t kSystemStamp = reg::tdcr_control::kSystemStamp;
+  static constexpr std::uint16_t kStopTimerMask = reg::tdcr_control::kStopTimerMask;
 
   explicit TdcrControlWord(std::uint16_t value) : value_(value) {}
   std::uint16_t Value() const { return value_; }
@@ -42,7 +43,7 @@ class TdcrControlWord {
 
   // The STOP TIMER list index in bits 12-15. Only four bits are kept, so
   // the list's blank 17th entry stores 0 (REAL).
-  int StopTimer() const { return value_ >> 12; }
+  int StopTimer() const { return value_ >> reg::tdcr_control::kStopTimerShift; }
   TdcrControlWord WithStopTimer(int listIndex) const;
 
   // "Reset - Idle", "In Progress - RUN n", or how the last sequence ended.

@@ -12,8 +12,6 @@ namespace korva {
 
 namespace {
 
-namespace reg = tdcr_register;
-
 constexpr const char* kHardwareNotConnected = "Hardware Not Connected";
 constexpr const char* kWaitingForStart = "Waiting for START";
 constexpr const char* kSaveQuestion = "Measurement not saved. Would you like to save it?";
@@ -28,7 +26,7 @@ std::size_t InputOf(TdcrEdit edit) { return IndexOf(edit) - IndexOf(TdcrEdit::kT
 std::size_t ExtensionIndexOf(TdcrEdit edit) { return IndexOf(edit) - IndexOf(TdcrEdit::kExtension1); }
 std::size_t PresetOf(TdcrEdit edit) { return IndexOf(edit) - IndexOf(TdcrEdit::kTimePerRun); }
 std::size_t PresetRegister(TdcrEdit edit) {
-  return edit == TdcrEdit::kTimePerRun ? reg::kTimePerRun : reg::kGapTime;
+  return edit == TdcrEdit::kTimePerRun ? reg::kTimePerRunLow : reg::kGapTimeLow;
 }
 TdcrEdit ThresholdEdit(std::size_t input) {
   return static_cast<TdcrEdit>(IndexOf(TdcrEdit::kThresholdA) + input);
@@ -56,7 +54,7 @@ TdcrMeasurement::TdcrMeasurement(CommandEngine& engine, StartTimeSource& startTi
   EditText(TdcrEdit::kGapTime) = kInitialPresetTimeText;
 }
 
-TdcrControlWord TdcrMeasurement::Control() const { return TdcrControlWord(Registers()[reg::kControlWord]); }
+TdcrControlWord TdcrMeasurement::Control() const { return TdcrControlWord(Registers()[reg::kTdcrControl]); }
 
 void TdcrMeasurement::Edit(const std::function<void(RegisterImage&)>& change) {
   EditRegisters(engine_, change);
@@ -198,8 +196,8 @@ void TdcrMeasurement::StartMeasurement() {
   if (startTimes_.NeedsChoice()) return;  // the time stamp dialog was closed without a choice
   const StartStamp stamp = startTimes_.TakeStartTime();
   Edit([&stamp](RegisterImage& registers) {
-    registers[reg::kControlWord] =
-        TdcrControlWord(registers[reg::kControlWord]).Started(stamp.reference).Value();
+    registers[reg::kTdcrControl] =
+        TdcrControlWord(registers[reg::kTdcrControl]).Started(stamp.reference).Value();
     WriteStartTime(registers, stamp.fileTime);
   });
   lastStartTime_ = stamp.fileTime;
@@ -210,7 +208,7 @@ void TdcrMeasurement::StartMeasurement() {
 void TdcrMeasurement::StopMeasurement() {
   if (RefusedWithoutDevice()) return;
   Edit([](RegisterImage& registers) {
-    registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).Stopped().Value();
+    registers[reg::kTdcrControl] = TdcrControlWord(registers[reg::kTdcrControl]).Stopped().Value();
   });
 }
 
@@ -222,7 +220,7 @@ void TdcrMeasurement::ResetMeasurement() {
   const TdcrControlWord control = Control();
   if (control.Running()) {
     const CommandEngine::ReadBackHold hold(engine_);
-    Image().registers[reg::kControlWord] = control.Reset().Value();
+    Image().registers[reg::kTdcrControl] = control.Reset().Value();
     StartMeasurement();
     return;
   }
@@ -231,7 +229,7 @@ void TdcrMeasurement::ResetMeasurement() {
     return;
   }
   Edit([](RegisterImage& registers) {
-    registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).Reset().Value();
+    registers[reg::kTdcrControl] = TdcrControlWord(registers[reg::kTdcrControl]).Reset().Value();
   });
   form_.startTime = kWaitingForStart;
   viewRun_ = kViewRunInProgress;  // the runs shown so far went with the measurement
@@ -241,7 +239,7 @@ bool TdcrMeasurement::BeginSave() { return !RefusedWithoutDevice() && !running_;
 
 void TdcrMeasurement::CompleteSave() {
   Edit([](RegisterImage& registers) {
-    registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).MarkedSaved().Value();
+    registers[reg::kTdcrControl] = TdcrControlWord(registers[reg::kTdcrControl]).MarkedSaved().Value();
   });
 }
 
@@ -349,7 +347,7 @@ void TdcrMeasurement::SelectSequentialRuns(int index) {
 void TdcrMeasurement::SelectStopTimer(int index) {
   form_.stopTimer = index;
   Edit([index](RegisterImage& registers) {
-    registers[reg::kControlWord] = TdcrControlWord(registers[reg::kControlWord]).WithStopTimer(index).Value();
+    registers[reg::kTdcrControl] = TdcrControlWord(registers[reg::kTdcrControl]).WithStopTimer(index).Value();
   });
 }
 

@@ -10,27 +10,19 @@ namespace korva {
 namespace {
 
 constexpr double kSamplePeriodUs = 0.008;
-constexpr int kExtensionRegisterOffset = 2;
 constexpr double kMillisecondsPerSecond = 1000.0;
 
 constexpr int kMaxWindowIndex = 15;
-constexpr std::uint16_t kCdtBitExtension1 = 1u << 14;
-constexpr std::uint16_t kCdtBitExtension2 = 1u << 15;
-
 constexpr int kMaxRunsIndex = 63;
-constexpr std::uint16_t kPresetRunsMask = 0x003F;
-constexpr std::uint16_t kCurrentRunMask = 0x3F00;
-constexpr int kCurrentRunShift = 8;
 
-constexpr int kFirstPolarityBit = 8;
-constexpr std::uint16_t kReferenceSourceMask = 0x0003;
-
-int WindowShift(CoincidenceWindow window) { return window == CoincidenceWindow::kN ? 0 : 4; }
+int WindowShift(CoincidenceWindow window) {
+  return window == CoincidenceWindow::kN ? reg::windows::kNAt : reg::windows::kMAt;
+}
 std::uint16_t CdtBit(CoincidenceWindow window) {
-  return window == CoincidenceWindow::kN ? kCdtBitExtension1 : kCdtBitExtension2;
+  return window == CoincidenceWindow::kN ? reg::windows::kCdtExtension1 : reg::windows::kCdtExtension2;
 }
 std::uint16_t PolarityBit(std::size_t input) {
-  return static_cast<std::uint16_t>(1u << (kFirstPolarityBit + input));
+  return static_cast<std::uint16_t>(1u << (reg::source_polarity::kFirstPolarityBit + input));
 }
 
 }  // namespace
@@ -45,19 +37,19 @@ void WriteRegisterPair(RegisterImage& registers, std::size_t low, std::uint32_t 
 }
 
 std::uint64_t ReadStartTime(const RegisterImage& registers) {
-  return static_cast<std::uint64_t>(ReadRegisterPair(registers, tdcr_register::kStartTime + 2)) << 32 |
-         ReadRegisterPair(registers, tdcr_register::kStartTime);
+  return static_cast<std::uint64_t>(ReadRegisterPair(registers, reg::kTdcrStartTime + 2)) << 32 |
+         ReadRegisterPair(registers, reg::kTdcrStartTime);
 }
 
 void WriteStartTime(RegisterImage& registers, std::uint64_t fileTime) {
-  WriteRegisterPair(registers, tdcr_register::kStartTime, static_cast<std::uint32_t>(fileTime & 0xFFFFFFFF));
-  WriteRegisterPair(registers, tdcr_register::kStartTime + 2, static_cast<std::uint32_t>(fileTime >> 32));
+  WriteRegisterPair(registers, reg::kTdcrStartTime, static_cast<std::uint32_t>(fileTime & 0xFFFFFFFF));
+  WriteRegisterPair(registers, reg::kTdcrStartTime + 2, static_cast<std::uint32_t>(fileTime >> 32));
 }
 
-int ExtensionPosition(std::uint16_t registerValue) { return registerValue + kExtensionRegisterOffset; }
+int ExtensionPosition(std::uint16_t registerValue) { return registerValue + reg::kExtensionOffset; }
 
 std::uint16_t ExtensionRegister(int position) {
-  return static_cast<std::uint16_t>(position - kExtensionRegisterOffset);
+  return static_cast<std::uint16_t>(position - reg::kExtensionOffset);
 }
 
 int ExtensionPositionFromMicroseconds(double microseconds) {
@@ -82,7 +74,7 @@ double PresetSeconds(const RegisterImage& registers, std::size_t low) {
 }
 
 int WindowIndex(std::uint16_t windows, CoincidenceWindow window) {
-  return (windows >> WindowShift(window)) & 0xF;
+  return (windows >> WindowShift(window)) & reg::windows::kIndexMask;
 }
 
 bool IsCdt(std::uint16_t windows, CoincidenceWindow window) { return (windows & CdtBit(window)) != 0; }
@@ -90,7 +82,8 @@ bool IsCdt(std::uint16_t windows, CoincidenceWindow window) { return (windows & 
 std::uint16_t WithWindow(std::uint16_t windows, CoincidenceWindow window, int index, bool cdt) {
   const int shift = WindowShift(window);
   const unsigned indexBits = static_cast<unsigned>(std::clamp(index, 0, kMaxWindowIndex)) << shift;
-  unsigned value = (windows & ~(0xFu << shift) & ~unsigned{CdtBit(window)}) | indexBits;
+  unsigned value =
+      (windows & ~(unsigned{reg::windows::kIndexMask} << shift) & ~unsigned{CdtBit(window)}) | indexBits;
   if (cdt) value |= CdtBit(window);
   return static_cast<std::uint16_t>(value);
 }
@@ -100,18 +93,20 @@ std::string WindowText(int index) {
       kCoincidenceWindowsNs[static_cast<std::size_t>(std::clamp(index, 0, kMaxWindowIndex))]);
 }
 
-int PresetRunsIndex(std::uint16_t runs) { return runs & kPresetRunsMask; }
+int PresetRunsIndex(std::uint16_t runs) { return runs & reg::runs::kPresetMask; }
 
-int CurrentRunIndex(std::uint16_t runs) { return (runs & kCurrentRunMask) >> kCurrentRunShift; }
+int CurrentRunIndex(std::uint16_t runs) {
+  return (runs & reg::runs::kCurrentMask) >> reg::runs::kCurrentShift;
+}
 
 double SequenceSeconds(const RegisterImage& registers) {
-  const int runs = PresetRunsIndex(registers[tdcr_register::kRuns]) + 1;
-  return runs * PresetSeconds(registers, tdcr_register::kTimePerRun) +
-         (runs - 1) * PresetSeconds(registers, tdcr_register::kGapTime);
+  const int runs = PresetRunsIndex(registers[reg::kRuns]) + 1;
+  return runs * PresetSeconds(registers, reg::kTimePerRunLow) +
+         (runs - 1) * PresetSeconds(registers, reg::kGapTimeLow);
 }
 
 std::uint16_t WithPresetRuns(std::uint16_t runs, int index) {
-  return static_cast<std::uint16_t>((runs & kCurrentRunMask) | std::clamp(index, 0, kMaxRunsIndex));
+  return static_cast<std::uint16_t>((runs & reg::runs::kCurrentMask) | std::clamp(index, 0, kMaxRunsIndex));
 }
 
 bool IsPositive(std::uint16_t sourceAndPolarity, std::size_t input, std::uint16_t modelCode) {
@@ -125,11 +120,14 @@ std::uint16_t WithPolarity(std::uint16_t sourceAndPolarity, std::size_t input, b
   return static_cast<std::uint16_t>(cleared | PolarityBit(input));
 }
 
-int ReferenceSource(std::uint16_t sourceAndPolarity) { return sourceAndPolarity & kReferenceSourceMask; }
+int ReferenceSource(std::uint16_t sourceAndPolarity) {
+  return sourceAndPolarity & reg::source_polarity::kReferenceSourceMask;
+}
 
 std::uint16_t WithReferenceSource(std::uint16_t sourceAndPolarity, int index) {
-  return static_cast<std::uint16_t>((sourceAndPolarity & ~kReferenceSourceMask) |
-                                    (static_cast<unsigned>(index) & kReferenceSourceMask));
+  return static_cast<std::uint16_t>(
+      (sourceAndPolarity & ~reg::source_polarity::kReferenceSourceMask) |
+      (static_cast<unsigned>(index) & reg::source_polarity::kReferenceSourceMask));
 }
 
 }  // namespace korva

@@ -6,22 +6,9 @@
 #include <string>
 
 #include "devicelink/register_edit.h"
+#include "devicelink/register_map.h"
 
 namespace korva {
-
-// Where the TDCR measurement keeps its settings in the register image. The
-// image is the only place they live; the form shows and edits them.
-namespace tdcr_register {
-inline constexpr std::size_t kThresholdA = 80;   // 80, 81, 82: inputs A, B, C
-inline constexpr std::size_t kControlWord = 83;  // TdcrControlWord
-inline constexpr std::size_t kExtension1 = 84;   // 84, 85: extensions 1, 2
-inline constexpr std::size_t kTimePerRun = 88;   // 88 low, 89 high: milliseconds
-inline constexpr std::size_t kWindows = 90;      // windows N, M and dead-time modes
-inline constexpr std::size_t kRuns = 91;         // preset runs - 1, current run index
-inline constexpr std::size_t kStartTime = 92;    // 92-95: FILETIME, lowest 16 bits first
-inline constexpr std::size_t kSourceAndPolarity = 97;
-inline constexpr std::size_t kGapTime = 98;  // 98 low, 99 high: milliseconds
-}  // namespace tdcr_register
 
 // Unsigned 32-bit values kept in two registers, low half first.
 std::uint32_t ReadRegisterPair(const RegisterImage& registers, std::size_t low);

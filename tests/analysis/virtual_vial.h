@@ -20,8 +20,8 @@ inline std::vector<TdcrRunRecord> MeasureVial(const sim::TdcrOptions& vial, int 
   using namespace korva::sim::testing;
   sim::VirtualInstrument instrument(sim::InstrumentIdentity{}, seed, vial);
   SetUpSequence(instrument, runs, runMs, 0);
-  WriteRegisters(instrument, sim::tdcr_reg::kExtension1, {kExtension1At640ns, kExtension2At8us});
-  WriteRegisters(instrument, sim::tdcr_reg::kWindows, {windows});
+  WriteRegisters(instrument, 84, {kExtension1At640ns, kExtension2At8us});
+  WriteRegisters(instrument, 90, {windows});
   WriteControl(instrument, kStartWord);
   AdvanceBy(instrument, std::chrono::milliseconds(runs * runMs + 100), std::chrono::milliseconds(50));
   std::vector<TdcrRunRecord> records;

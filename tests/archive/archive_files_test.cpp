@@ -10,7 +10,6 @@
 #include "analysis/analysis_export.h"
 #include "scope/trace_export.h"
 #include "setup/register_file.h"
-#include "spectrum/acquisition_registers.h"
 #include "spectrum/kts_writer.h"
 #include "spectrum/spectrum_csv.h"
 
@@ -121,8 +120,8 @@ TEST(HistoryToolTest, ExchangeExportsAreArchivedAndForeignFilesRefusedOnImport) 
   CSpectrum spectrum;
   spectrum.DeriveHalfSelector();
   spectrum.image.spectrum[4096 + 3] = 40;
-  spectrum.image.registers[acquisition_register::kRealTimeLow] = 6000;
-  spectrum.image.registers[acquisition_register::kLiveTimeLow] = 5950;
+  spectrum.image.registers[56] = 6000;
+  spectrum.image.registers[58] = 5950;
   const QString kts = QString::fromStdString((folder / "h3 upper.kts").string());
   ASSERT_EQ(SaveSpectrumFile(spectrum, kts.toStdString(), {}), SpectrumFileStatus::kDone);
   for (const char* format : {"n42", "spe"}) {

@@ -9,7 +9,6 @@
 
 #include "analysis/provenance_json.h"
 #include "cli_tool.h"
-#include "spectrum/acquisition_registers.h"
 #include "spectrum/kts_writer.h"
 
 namespace korva {
@@ -29,11 +28,11 @@ TEST(HeadlessSpectrumExchange, ExportedFilesReadBackWithProvenance) {
   CSpectrum written;
   written.DeriveHalfSelector();  // input PMT A: the upper half
   written.image.spectrum[4096 + 7] = 26111;
-  written.image.registers[acquisition_register::kRealTimeLow] = 500;
-  written.image.registers[acquisition_register::kLiveTimeLow] = 490;
-  written.image.registers[acquisition_register::kStartDate] = 9 + 32 * 12 + 512 * 26;
-  written.image.registers[acquisition_register::kStartTime] = 10 + 32 * 5 + 2048 * 8;
-  written.image.registers[acquisition_register::kControl] = acquisition_bit::kSystemStart;
+  written.image.registers[56] = 500;
+  written.image.registers[58] = 490;
+  written.image.registers[22] = 9 + 32 * 12 + 512 * 26;
+  written.image.registers[23] = 10 + 32 * 5 + 2048 * 8;
+  written.image.registers[16] = 1u << 11;
   written.image.serialNumber = 42;
   written.image.firmwareVersion = 123;
   CalibrationRecord& calibration = written.FileCalibration(written.CurrentInput());

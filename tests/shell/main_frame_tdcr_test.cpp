@@ -106,7 +106,7 @@ TEST(MainWindowMeasurement, ClosingTheTimeStampDialogStartsNothing) {
   form.findChild<QPushButton*>(QStringLiteral("START"))->click();
   poll.stop();
   EXPECT_EQ(escaped, 1);
-  const TdcrControlWord control(frame.Session().Engine().Image().registers[tdcr_register::kControlWord]);
+  const TdcrControlWord control(frame.Session().Engine().Image().registers[83]);
   EXPECT_FALSE(control.Running()) << "no START reached the image";
   EXPECT_TRUE(control.Idle());
   EXPECT_TRUE(window.prompt.errors.empty());

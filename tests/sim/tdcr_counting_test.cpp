@@ -40,9 +40,9 @@ TdcrRunRecord MeasureOnce(const TdcrOptions& options, std::uint32_t presetMs, st
                           std::uint16_t extension2 = 78, std::uint16_t threshold = 0) {
   VirtualInstrument instrument(InstrumentIdentity{}, 9, options);
   SetUpSequence(instrument, 1, presetMs, 0);
-  WriteRegisters(instrument, tdcr_reg::kThresholdA, {threshold, threshold, threshold});
-  WriteRegisters(instrument, tdcr_reg::kExtension1 + 1, {extension2});
-  WriteRegisters(instrument, tdcr_reg::kWindows, {windows});
+  WriteRegisters(instrument, 80, {threshold, threshold, threshold});
+  WriteRegisters(instrument, 85, {extension2});
+  WriteRegisters(instrument, 90, {windows});
   WriteControl(instrument, kStartWord);
   AdvanceBy(instrument, milliseconds(presetMs + 10), milliseconds(50));
   EXPECT_FALSE(Running(instrument));

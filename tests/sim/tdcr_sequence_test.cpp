@@ -27,7 +27,7 @@ bool IsZero(const TdcrRunRecord& record) {
 TEST(TdcrSequence, StartRunsEveryPresetRunAndEndsCompletedNotSaved) {
   VirtualInstrument instrument(InstrumentIdentity{}, 3, TdcrOptions{.timeScale = 10.0});
   SetUpSequence(instrument, 3, 1000, 500);
-  ASSERT_EQ(ReadRegister(instrument, tdcr_reg::kControl), 0x0210) << "powers on reset and idle";
+  ASSERT_EQ(ReadRegister(instrument, 83), 0x0210) << "powers on reset and idle";
   WriteControl(instrument, kStartWord);
 
   // Instrument time runs ten times faster: run 1 0-1 s, gap, run 2 1.5-2.5 s, gap, run 3 3-4 s.
@@ -53,7 +53,7 @@ TEST(TdcrSequence, StartRunsEveryPresetRunAndEndsCompletedNotSaved) {
   EXPECT_EQ(RunIndex(instrument), 2);
 
   AdvanceBy(instrument, milliseconds(20));
-  EXPECT_EQ(ReadRegister(instrument, tdcr_reg::kControl), 0x0010) << "run cleared; 8 and 9 stay clear";
+  EXPECT_EQ(ReadRegister(instrument, 83), 0x0010) << "run cleared; 8 and 9 stay clear";
   EXPECT_EQ(RunIndex(instrument), 2);
   for (int run = 1; run <= 3; ++run) {
     EXPECT_EQ(RecordOf(instrument, run)[counter::kRealTime], 1000u) << "run " << run;
@@ -77,7 +77,7 @@ TEST_F(TdcrSequenceCommands, StopEndsTheSequenceInTheCurrentRun) {
   const TdcrRunRecord stopped = RecordOf(instrument, 2);
   AdvanceBy(instrument, milliseconds(3000), milliseconds(100));
 
-  EXPECT_EQ(ReadRegister(instrument, tdcr_reg::kControl), kStopWord);
+  EXPECT_EQ(ReadRegister(instrument, 83), kStopWord);
   EXPECT_EQ(RunIndex(instrument), 1);
   EXPECT_EQ(stopped[counter::kRealTime], 500u);
   EXPECT_EQ(RecordOf(instrument, 2), stopped) << "final as far as it got";
@@ -92,7 +92,7 @@ TEST_F(TdcrSequenceCommands, ResetClearsTheRecordsAndAStartAfterItCountsAfresh) 
   EXPECT_EQ(RecordOf(instrument, 1)[counter::kRealTime], 1000u);
 
   WriteControl(instrument, kResetWord);
-  EXPECT_EQ(ReadRegister(instrument, tdcr_reg::kControl), 0x0310) << "reset request answered with bit 4";
+  EXPECT_EQ(ReadRegister(instrument, 83), 0x0310) << "reset request answered with bit 4";
   EXPECT_EQ(RunIndex(instrument), 0);
   EXPECT_TRUE(IsZero(RecordOf(instrument, 1)));
   EXPECT_TRUE(IsZero(RecordOf(instrument, 2)));
@@ -105,7 +105,7 @@ TEST_F(TdcrSequenceCommands, ResetClearsTheRecordsAndAStartAfterItCountsAfresh) 
 
 TEST_F(TdcrSequenceCommands, ResetAndStartInOneWriteBeginANewSequence) {
   WriteControl(instrument, kResetAndStartWord);
-  EXPECT_EQ(ReadRegister(instrument, tdcr_reg::kControl), 0x0014);
+  EXPECT_EQ(ReadRegister(instrument, 83), 0x0014);
   EXPECT_EQ(RunIndex(instrument), 0);
   EXPECT_TRUE(IsZero(RecordOf(instrument, 2)));
 
@@ -115,13 +115,13 @@ TEST_F(TdcrSequenceCommands, ResetAndStartInOneWriteBeginANewSequence) {
 }
 
 TEST_F(TdcrSequenceCommands, HostWritesKeepTheInstrumentsRunIndex) {
-  WriteRegisters(instrument, tdcr_reg::kRuns, {0x3F02});
-  EXPECT_EQ(ReadRegister(instrument, tdcr_reg::kRuns), 0x0102) << "runs taken, run index kept";
+  WriteRegisters(instrument, 91, {0x3F02});
+  EXPECT_EQ(ReadRegister(instrument, 91), 0x0102) << "runs taken, run index kept";
 
   // The program's settings write from an image read before run 2 began.
   std::array<std::uint16_t, wire::kRegisterCount> image{};
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = instrument.Memory().registers[i];
-  image[tdcr_reg::kRuns] = 0x0002;
+  image[91] = 0x0002;
   ValidReply(instrument, wire::SendSettingsRegistersFrame(image), wire::kWriteReplyLength);
   EXPECT_EQ(RunIndex(instrument), 1);
 
@@ -132,8 +132,8 @@ TEST_F(TdcrSequenceCommands, HostWritesKeepTheInstrumentsRunIndex) {
 TEST(TdcrSequence, LiveStopTimerRunsUntilItsLiveTimeReachesThePreset) {
   VirtualInstrument instrument(InstrumentIdentity{}, 5);
   SetUpSequence(instrument, 1, 200, 0);
-  WriteRegisters(instrument, tdcr_reg::kExtension1 + 1, {12498});  // 100 us
-  WriteControl(instrument, 0xE000 | kStartWord);                   // STOP TIMER: LIVE T2
+  WriteRegisters(instrument, 85, {12498});        // 100 us
+  WriteControl(instrument, 0xE000 | kStartWord);  // STOP TIMER: LIVE T2
   AdvanceBy(instrument, milliseconds(1000));
 
   const TdcrRunRecord record = RecordOf(instrument, 1);

@@ -16,17 +16,17 @@ inline constexpr std::uint16_t kResetWord = 0x0320;          // after STOP: idle
 inline constexpr std::uint16_t kResetAndStartWord = 0x0024;  // RESET during a run, then START at once
 
 inline void WriteControl(VirtualInstrument& instrument, std::uint16_t control) {
-  WriteRegisters(instrument, tdcr_reg::kControl, {control});
+  WriteRegisters(instrument, 83, {control});
 }
 
 // Runs, time per run and gap, the other settings as the instrument has them.
 inline void SetUpSequence(VirtualInstrument& instrument, int runs, std::uint32_t presetMs,
                           std::uint32_t gapMs) {
-  WriteRegisters(instrument, tdcr_reg::kPresetTimeLow,
+  WriteRegisters(instrument, 88,
                  {static_cast<std::uint16_t>(presetMs), static_cast<std::uint16_t>(presetMs >> 16)});
-  WriteRegisters(instrument, tdcr_reg::kGapTimeLow,
+  WriteRegisters(instrument, 98,
                  {static_cast<std::uint16_t>(gapMs), static_cast<std::uint16_t>(gapMs >> 16)});
-  WriteRegisters(instrument, tdcr_reg::kRuns, {static_cast<std::uint16_t>(runs - 1)});
+  WriteRegisters(instrument, 91, {static_cast<std::uint16_t>(runs - 1)});
 }
 
 // Lets `total` pass in steps, as the pseudo-terminal server does.
@@ -46,12 +46,8 @@ inline TdcrRunRecord RecordOf(VirtualInstrument& instrument, int run) {
   return record;
 }
 
-inline int RunIndex(VirtualInstrument& instrument) {
-  return (ReadRegister(instrument, tdcr_reg::kRuns) >> 8) & 0x3F;
-}
+inline int RunIndex(VirtualInstrument& instrument) { return (ReadRegister(instrument, 91) >> 8) & 0x3F; }
 
-inline bool Running(VirtualInstrument& instrument) {
-  return ReadRegister(instrument, tdcr_reg::kControl) & tdcr_bit::kRun;
-}
+inline bool Running(VirtualInstrument& instrument) { return ReadRegister(instrument, 83) & (1u << 2); }
 
 }  // namespace korva::sim::testing

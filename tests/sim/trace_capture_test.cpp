@@ -97,12 +97,12 @@ RegisterBank Registers(std::uint16_t decimation, std::uint16_t delay, std::uint1
   bank.Set(20, 150);
   bank.Set(21, 0x8000);
   bank.Set(71, 396);
-  bank.Set(reg::kControl, 1u << 9);                            // the pulser off, as the instrument powers up
+  bank.Set(16, 1u << 9);                                       // the pulser off, as the instrument powers up
   for (std::size_t r = 34; r <= 37; ++r) bank.Set(r, 0xFFFF);  // estimated thresholds
-  bank.Set(reg::kTraceDecimation, decimation);
-  bank.Set(reg::kTraceDelay, delay);
-  bank.Set(reg::kTraceSetup, setup);
-  bank.Set(reg::kRoiScaHigh, 4095);
+  bank.Set(24, decimation);
+  bank.Set(25, delay);
+  bank.Set(26, setup);
+  bank.Set(28, 4095);
   return bank;
 }
 
@@ -141,19 +141,19 @@ TEST(TraceTrigger, AnArmedUnitCapturesOnItsTriggerOrAtRandomAndWaitsOnASilentLin
   TraceCapture capture(5);
   InstrumentMemory memory;
   for (std::size_t i = 0; i < 128; ++i) memory.registers.Set(i, Registers(9, 48, 0)[i]);
-  const auto ready = [&] { return memory.registers.Test(reg::kControl, control_bit::kTraceReady); };
+  const auto ready = [&] { return memory.registers.Test(16, 1u << 15); };
   capture.Advance(memory, std::chrono::milliseconds(20));
   EXPECT_TRUE(ready()) << "F LLD fires on the vial's pulses";
   const auto first = memory.trace;
 
   // INPUT R never rises: the unit stays armed; the random trigger captures.
-  memory.registers.Set(reg::kTraceSetup, 6u << 3);
-  capture.OnRegistersWritten(memory, {reg::kTraceSetup, 1});
+  memory.registers.Set(26, 6u << 3);
+  capture.OnRegistersWritten(memory, {26, 1});
   EXPECT_FALSE(ready()) << "new settings re-arm";
   capture.Advance(memory, std::chrono::milliseconds(50));
   EXPECT_FALSE(ready());
-  memory.registers.Set(reg::kTraceSetup, (6u << 3) | (1u << 7));
-  capture.OnRegistersWritten(memory, {reg::kTraceSetup, 1});
+  memory.registers.Set(26, (6u << 3) | (1u << 7));
+  capture.OnRegistersWritten(memory, {26, 1});
   capture.Advance(memory, std::chrono::milliseconds(50));
   EXPECT_TRUE(ready());
   EXPECT_NE(memory.trace, first);
@@ -166,8 +166,8 @@ TEST(TraceTrigger, ThePulsersPulsesShowEvenlySpacedAtTheirHeight) {
   RegisterBank bank = Registers(3999, 48, 1u << 7);  // 4000 ticks a sample: about 8 ms
   EXPECT_TRUE(capture.RandomWindow(bank, ReadAnalyserSettings(bank)).pulses.empty()) << "pulser off";
 
-  bank.Set(reg::kControl, 0);
-  bank.Set(reg::kAmplifierInput, 0x8001);  // coarse gain sqrt(2)
+  bank.Set(16, 0);
+  bank.Set(18, 0x8001);  // coarse gain sqrt(2)
   const auto pulses = capture.RandomWindow(bank, ReadAnalyserSettings(bank)).pulses;
   ASSERT_GE(pulses.size(), 8u);
   for (std::size_t i = 0; i < pulses.size(); ++i) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "../support/scratch_files.h"
-#include "spectrum/acquisition_registers.h"
 #include "spectrum/acquisition_settings.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/exchange_file.h"
@@ -14,7 +13,6 @@ namespace korva {
 namespace {
 
 namespace fs = std::filesystem;
-namespace r = acquisition_register;
 
 ExchangeSpectrum OddSecondSpectrum(const char* start, const char* reference) {
   ExchangeSpectrum spectrum;
@@ -52,7 +50,7 @@ TEST_P(ExchangeStart, AnOddSecondSurvivesExportAndReopening) {
   EXPECT_EQ(AcquisitionValuesOf(opened).startDateTime, c.shown);
   EXPECT_EQ(ReadAcquisition(opened).startStamp, c.shown);
   // 07:24:53 in the registers: 53 / 2 = 26, + 32 x 24, + 2048 x 7.
-  EXPECT_EQ(opened.image.registers[r::kStartTime], 26 + 32 * 24 + 2048 * 7);
+  EXPECT_EQ(opened.image.registers[23], 26 + 32 * 24 + 2048 * 7);
   EXPECT_FALSE(ReadAcquisitionSettings(opened.image.registers).digitalPulser) << "a measured spectrum";
 
   ASSERT_EQ(SaveExchangeFile(ExchangeSpectrumOf(opened, {}), c.format, second), SpectrumFileStatus::kDone);
@@ -93,9 +91,9 @@ TEST(ExchangeStartKept, TheRegistersWinOnceTheyHoldAnotherStart) {
   ASSERT_EQ(LoadAnySpectrumFile(fromKts, kts), "");
   EXPECT_EQ(AcquisitionValuesOf(fromKts).startDateTime, "09/12/2026  07:24:52") << "the registers' 2 s step";
 
-  spectrum.image.registers[r::kStartTime] = 0 + 32 * 25 + 2048 * 7;
+  spectrum.image.registers[23] = 0 + 32 * 25 + 2048 * 7;
   EXPECT_EQ(AcquisitionValuesOf(spectrum).startDateTime, "09/12/2026  07:25:00");
-  spectrum.image.registers[r::kStartDate] = 0;
+  spectrum.image.registers[22] = 0;
   EXPECT_EQ(AcquisitionValuesOf(spectrum).startDateTime, "WAITING FOR START");
   EXPECT_FALSE(ExchangeSpectrumOf(spectrum, {}).start);
 }

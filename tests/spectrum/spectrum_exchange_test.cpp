@@ -6,7 +6,6 @@
 #include "../support/scratch_files.h"
 #include "devicelink/hardware_identity.h"
 #include "devicelink/register_edit.h"
-#include "spectrum/acquisition_registers.h"
 #include "spectrum/exchange_file.h"
 #include "spectrum/kts_writer.h"
 #include "spectrum/n42_reader.h"
@@ -112,14 +111,13 @@ CSpectrum Bi207Spectrum() {
   for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) {
     spectrum.image.spectrum[CSpectrum::kChannels + i] = static_cast<std::uint32_t>((i * 7919) % 1000);
   }
-  namespace r = acquisition_register;
   RegisterImage& registers = spectrum.image.registers;
-  registers[r::kRealTimeLow] = 500;
-  registers[r::kRealTimeFine] = 100;
-  registers[r::kLiveTimeLow] = 475;
-  registers[r::kStartDate] = 9 + 32 * 12 + 512 * 26;
-  registers[r::kStartTime] = 26 + 32 * 24 + 2048 * 7;
-  registers[r::kControl] = acquisition_bit::kUtcStart | acquisition_bit::kPulserOff;
+  registers[56] = 500;
+  registers[60] = 100;
+  registers[58] = 475;
+  registers[22] = 9 + 32 * 12 + 512 * 26;
+  registers[23] = 26 + 32 * 24 + 2048 * 7;
+  registers[16] = (1u << 10) | (1u << 9);
   registers[83] = 3;  // input PMT A+B+C
   registers[15] = 3 << 12;
   registers[63] = 31;
@@ -177,7 +175,7 @@ TEST_P(ExchangeRoundTrip, KtsToExchangeAndBackKeepsCountsTimesStartAndCalibratio
   EXPECT_EQ(SerialNumberText(imported.image), "00042");
   EXPECT_EQ(FirmwareVersionText(imported.image), "2.15");
   EXPECT_EQ(InputNameOf(imported), " PMT A+B+C-DPP");
-  EXPECT_NE(imported.image.registers[acquisition_register::kControl] & acquisition_bit::kPulserOff, 0);
+  EXPECT_NE(imported.image.registers[16] & (1u << 9), 0u);
 
   LoadCurrentCalibration(original);
   LoadCurrentCalibration(imported);
@@ -231,9 +229,9 @@ TEST(ExchangeExport, SoftSizeChannelsAndOnlyEnergyCalibrationsAreExported) {
   spectrum.FileCalibration(spectrum.CurrentInput()).enabled = 0;
   EXPECT_FALSE(ExchangeSpectrumOf(spectrum, {}).calibration);
 
-  spectrum.image.registers[acquisition_register::kControl] = acquisition_bit::kSystemStart;
+  spectrum.image.registers[16] = 1u << 11;
   EXPECT_FALSE(ExchangeSpectrumOf(spectrum, {0.5}).ntpOffsetSeconds) << "only a UTC start was corrected";
-  spectrum.image.registers[acquisition_register::kStartDate] = 0;
+  spectrum.image.registers[22] = 0;
   EXPECT_FALSE(ExchangeSpectrumOf(spectrum, {}).start) << "never started";
 }
 
