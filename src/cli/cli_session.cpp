@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <iostream>
 
+#include "common/qt_settings_store.h"
+#include "devicelink/link_timings.h"
 #include "timesync/time_stamp_session.h"
 
 namespace korva {
@@ -21,6 +23,8 @@ bool ReportFailure(const std::string& message) {
 }
 
 CliSession::CliSession() : instrument_(buffer_.image, prompt_), console_(instrument_.Log()) {
+  QtSettingsStore settings;
+  Link().SetTimings(ReadLinkTimings(settings));
   QObject::connect(&Link(), &LinkSession::LineHungUp, [this] { lineHungUp_ = true; });
   instrument_.StartTicking();
 }

@@ -80,13 +80,18 @@ void CommandEngine::RequestRegisters(std::uint32_t first, std::uint32_t count) {
             static_cast<std::uint16_t>(2 * count));
 }
 
-CommandEngine::ReadBackHold::ReadBackHold(CommandEngine& engine)
-    : engine_(engine), previous_(engine.image_.acceptReadBack) {
-  engine_.image_.acceptReadBack = false;
+CommandEngine::ReadBackHold::ReadBackHold(CommandEngine& engine) : engine_(engine) {
+  ++engine_.readBackHolds_;
+  engine_.UpdateReadBackAcceptance();
 }
 
 CommandEngine::ReadBackHold::~ReadBackHold() {
-  if (!engine_.WritePending()) engine_.image_.acceptReadBack = previous_;
+  --engine_.readBackHolds_;
+  engine_.UpdateReadBackAcceptance();
+}
+
+void CommandEngine::UpdateReadBackAcceptance() {
+  image_.acceptReadBack = readBackHolds_ == 0 && !WritePending();
 }
 
 void CommandEngine::RequestProbeRead() {
@@ -129,14 +134,16 @@ void CommandEngine::StartWrite(std::uint32_t firstRegister) {
   repeatCount_ = 1;
   receivedCount_ = 0;
   Transmit();
-  // The user's edit is on its way: read-backs may update the image again.
-  image_.acceptReadBack = true;
+  // The user's edit is on its way: read-backs may update the image again,
+  // unless another edit is still being made or waits for the line.
+  UpdateReadBackAcceptance();
 }
 
 // The write result is not examined: a frame that did not go out shows up as
 // a missing reply, which the time-out handles.
 void CommandEngine::Transmit() {
-  requestTimeoutTicks_ = ReplyTimeoutTicks(transmitFrame_.size(), expectedReplyLength_, baudRate_);
+  requestTimeoutTicks_ =
+      ReplyTimeoutTicks(transmitFrame_.size(), expectedReplyLength_, baudRate_, timings_.minimumReplyTicks);
   timeoutTicks_ = requestTimeoutTicks_;
   busy_ = true;
   ignoreIncoming_ = false;
@@ -203,7 +210,7 @@ CommandEngine::ReplyResult CommandEngine::RepeatOrGiveUp(bool isRead) {
   // The pause lets a confused instrument finish whatever it was sending.
   // Busy stays set, so no other request goes out meanwhile.
   repeatPending_ = true;
-  host_.ScheduleAfter(kRepeatPauseMs, [this] { SendRepeat(); });
+  host_.ScheduleAfter(timings_.repeatPauseMs, [this] { SendRepeat(); });
   return ReplyResult::kRepeated;
 }
 

@@ -6,6 +6,7 @@
 
 #include "devicelink/device_image.h"
 #include "devicelink/engine_links.h"
+#include "devicelink/link_timings.h"
 #include "devicelink/reply_timeout.h"
 #include "devicelink/serial_link.h"
 #include "devicelink/wire_frame.h"
@@ -36,15 +37,16 @@ class CommandEngine {
   static constexpr std::uint16_t kTimeoutTicks = kMinimumReplyTimeoutTicks;
   static constexpr std::uint32_t kGiveUpRepeatCount = 5;
   static constexpr std::uint32_t kWriteTimeoutMs = 2000;
-  static constexpr int kRepeatPauseMs = 1000;
   static constexpr std::size_t kReceiveBufferSize = 65536;
 
   CommandEngine(SerialLink& port, DeviceImage& image, EventLog& log, Prompt& prompt, EngineHost& host);
 
   // While the program changes the register image, a register read already
-  // under way must not undo the change: a hold refuses read-backs for its
-  // lifetime. A register write requested meanwhile accepts them again once
-  // it is on the line; otherwise the hold's end restores what was before.
+  // under way must not undo the change: read-backs are refused while any
+  // hold lives and while a register write is waiting for the line, and
+  // accepted again once neither is the case. Holds nest, and a hold may
+  // span a dialog during which earlier writes go out: those writes do not
+  // end the refusal while the hold's own change is still being made.
   class ReadBackHold {
    public:
     explicit ReadBackHold(CommandEngine& engine);
@@ -54,7 +56,6 @@ class CommandEngine {
 
    private:
     CommandEngine& engine_;
-    bool previous_;
   };
 
   // Observers are told in the order they were added: the subsystems add
@@ -65,6 +66,8 @@ class CommandEngine {
   // The line's baud rate: a request's time-out covers the wire time of the
   // request and its reply at this rate.
   void SetBaudRate(std::uint32_t baudRate) { baudRate_ = baudRate; }
+  // The least reply time-out and the pause before a repeat.
+  void SetTimings(const LinkTimings& timings) { timings_ = timings; }
 
   // Request operations. None returns data: results land in the image.
   void RequestTrace();
@@ -136,6 +139,7 @@ class CommandEngine {
   void PollingStep();
   void ServePending();
   void AcknowledgeControlWord();
+  void UpdateReadBackAcceptance();
   bool TraceViewerWantsReads() const;
   std::span<const std::uint8_t> ReplyData() const;
 
@@ -160,6 +164,7 @@ class CommandEngine {
   std::uint16_t timeoutTicks_ = 0;
   std::uint16_t requestTimeoutTicks_ = kTimeoutTicks;
   std::uint32_t baudRate_ = 0;
+  LinkTimings timings_;
   std::size_t expectedReplyLength_ = 0;
   std::size_t receivedCount_ = 0;
   bool busy_ = false;
@@ -176,6 +181,7 @@ class CommandEngine {
   std::uint32_t registerReadFirst_ = 1;
   std::uint32_t registerReadCount_ = 127;
   std::array<bool, kSlotCount> pending_{};
+  int readBackHolds_ = 0;
   int lastServedSlot_ = 0;
   std::uint16_t pollCounter_ = 0;
 };

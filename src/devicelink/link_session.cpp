@@ -59,6 +59,11 @@ bool LinkSession::Connect() {
 
 // The reason and, for a permission error, the fix go to the event log as
 // well, where they stay after the message is gone.
+void LinkSession::SetTimings(const LinkTimings& timings) {
+  timings_ = timings;
+  engine_.SetTimings(timings);
+}
+
 void LinkSession::ReportOpenFailure() {
   const std::vector<std::string> lines = OpenFailureLines(portName_, port_.LastError());
   std::string message;

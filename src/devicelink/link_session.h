@@ -7,6 +7,7 @@
 
 #include "devicelink/command_engine.h"
 #include "devicelink/engine_links.h"
+#include "devicelink/link_timings.h"
 #include "devicelink/serial_port_window.h"
 
 namespace korva {
@@ -36,6 +37,9 @@ class LinkSession : public QObject, public EngineHost {
   const std::string& PortName() const { return portName_; }
   void SetBaudRate(std::uint32_t baudRate) { baudRate_ = baudRate; }
   std::uint32_t BaudRate() const { return baudRate_; }
+  // The link's time-outs and pauses, the engine's and the Port Finder's.
+  void SetTimings(const LinkTimings& timings);
+  const LinkTimings& Timings() const { return timings_; }
 
   // Opens the chosen port and starts polling; false (after "Unable to open
   // COM-port") when the port does not open.
@@ -87,6 +91,7 @@ class LinkSession : public QObject, public EngineHost {
   CommandEngine engine_;
   std::string portName_;
   std::uint32_t baudRate_ = kAutoConnectBaudRate;
+  LinkTimings timings_;
   bool portOpen_ = false;
   bool serialEventsSuppressed_ = false;
   bool searching_ = false;

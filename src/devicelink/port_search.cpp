@@ -22,7 +22,7 @@ PortSearch::PortSearch(LinkSession& session, EventLog& log, Enumerator enumerate
 std::vector<PortSearch::Found> PortSearch::Run() {
   QTimer ticker;
   connect(&ticker, &QTimer::timeout, this, [this] { ++tickCounter_; });
-  ticker.start(kTickMs);
+  ticker.start(session_.Timings().probeTickMs);
   log_.AddLine("Find Timer Started");
   searching_ = true;
 
@@ -71,7 +71,7 @@ bool PortSearch::ProbePort(const SerialPortRecord& record, Found& found) {
   port.Purge();
   DrainLink(port);
 
-  WaitMs(kSettleMs);
+  WaitMs(session_.Timings().portSettleMs);
   engine.RequestProbeRead();
   WaitTicks(kProbeTicks);
 

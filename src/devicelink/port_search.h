@@ -27,8 +27,6 @@ class PortSearch : public QObject {
     std::string entryText;  // friendly name and " -> SN: %05u"
   };
 
-  static constexpr int kSettleMs = 2000;
-  static constexpr int kTickMs = 300;
   static constexpr int kProbeTicks = 4;
   static constexpr std::size_t kProbeQueueSize = 10;
 

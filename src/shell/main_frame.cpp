@@ -18,6 +18,7 @@
 #include "common/prompt.h"
 #include "common/qt_settings_store.h"
 #include "common/settings_store.h"
+#include "devicelink/link_timings.h"
 #include "forms/dock_pane.h"
 #include "shell/application_look.h"
 #include "shell/copy_shortcut_guard.h"
@@ -68,6 +69,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
           settings_->ReadDword(settings_path::kApp, "AppLook").value_or(kDefaultApplicationLook))) {
   setWindowTitle(QStringLiteral("Korva-TDCR"));
   setObjectName(QStringLiteral("MainFrame"));
+  Session().SetTimings(ReadLinkTimings(*settings_));
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks | QMainWindow::AllowNestedDocks);
   // The set-up forms on the right run the window's full height.
   setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);

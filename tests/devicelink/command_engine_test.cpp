@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "../support/fake_serial_link.h"
+#include "../support/memory_settings_store.h"
 #include "../support/recording_prompt.h"
 #include "common/event_log.h"
 #include "common/prompt.h"
+#include "devicelink/link_timings.h"
 #include "devicelink/register_edit.h"
 
 namespace korva {
@@ -283,6 +285,44 @@ TEST_F(CommandEngineTest, AChunkAtLowBaudWaitsForItsWireTimeBeforeRepeating) {
   EXPECT_EQ(LogMessages().back(), "Repeat Read Command");
 }
 
+// The link's timings come from the settings store; what is not there (or
+// zero) keeps the program's own: 22 ticks, 1 s before a repeat, 2 s of
+// settling and 300 ms probe ticks in the Port Finder.
+TEST(LinkTimingsTest, TheSettingsShortenTheTimingsAndAbsentValuesKeepTheDefaults) {
+  test::MemorySettingsStore store;
+  store.dwords.clear();  // a user's store, without the test machine's timings
+  LinkTimings timings = ReadLinkTimings(store);
+  EXPECT_EQ(timings.minimumReplyTicks, 22);
+  EXPECT_EQ(timings.repeatPauseMs, 1000);
+  EXPECT_EQ(timings.portSettleMs, 2000);
+  EXPECT_EQ(timings.probeTickMs, 300);
+
+  store.WriteDword("\\Korva-TDCR\\Link", "ReplyTimeoutTicks", 3);
+  store.WriteDword("\\Korva-TDCR\\Link", "RepeatPauseMs", 0);
+  store.WriteDword("\\Korva-TDCR\\Link", "PortSettleMs", 100);
+  timings = ReadLinkTimings(store);
+  EXPECT_EQ(timings.minimumReplyTicks, 3);
+  EXPECT_EQ(timings.repeatPauseMs, 1000) << "zero keeps the default";
+  EXPECT_EQ(timings.portSettleMs, 100);
+  EXPECT_EQ(timings.probeTickMs, 300);
+  store.WriteDword("\\Korva-TDCR\\Link", "ReplyTimeoutTicks", 70000);
+  EXPECT_EQ(ReadLinkTimings(store).minimumReplyTicks, 65535) << "held to what the tick counter holds";
+}
+
+// Shortened timings: a lost reply is repeated after 3 ticks and a 50 ms
+// pause, while a long reply at a low baud rate still gets its wire time.
+TEST_F(CommandEngineTest, ShortenedTimingsRepeatSoonerButStillCoverTheWireTime) {
+  engine.SetTimings({.minimumReplyTicks = 3, .repeatPauseMs = 50});
+  ConnectAndAnswer();
+  engine.RequestRegisters(1, 4);
+  for (int tick = 0; tick < 3; ++tick) engine.OnTick();
+  EXPECT_TRUE(host.scheduled.empty());
+  engine.OnTick();
+  EXPECT_EQ(LogMessages().back(), "Repeat Read Command");
+  EXPECT_EQ(host.delays.back(), 50);
+  EXPECT_EQ(ReplyTimeoutTicks(12, 8225, 9600, 3), 86);
+}
+
 // A hold ends by restoring what was before it, unless the write it led to
 // still waits for the line: that write accepts read-backs when it goes out.
 TEST_F(CommandEngineTest, AReadBackHoldEndsWithItsWriteOnTheLine) {
@@ -302,6 +342,52 @@ TEST_F(CommandEngineTest, AReadBackHoldEndsWithItsWriteOnTheLine) {
   EXPECT_EQ(link.Last()[0], wire::kWriteCommand);
   EXPECT_TRUE(image.acceptReadBack);
   { const CommandEngine::ReadBackHold unused(engine); }
+  EXPECT_TRUE(image.acceptReadBack);
+}
+
+// A start composed under a hold that spans a dialog: an earlier edit's
+// write goes out while the dialog is open, a register read follows it, and
+// the start's own write must wait for that read. The read carries the
+// instrument before the start and must not take the run bit back out of
+// the image, or the start never reaches the instrument.
+TEST_F(CommandEngineTest, AnEarlierWriteGoingOutDuringAHoldDoesNotLetAStaleReadUndoTheHoldsChange) {
+  ConnectAndAnswer();
+  engine.RequestRegisters(1, 127);                                                    // in flight
+  EditRegisters(engine, [](RegisterImage& registers) { registers[16] |= 1u << 2; });  // an erase waits
+  {
+    const CommandEngine::ReadBackHold start(engine);
+    AnswerLast();  // the read; the erase write goes out
+    ASSERT_EQ(link.Last()[0], wire::kWriteCommand);
+    EXPECT_FALSE(image.acceptReadBack) << "the start is still being composed";
+    AnswerLast();                  // the erase is acknowledged
+    engine.RequestAllRegisters();  // in flight, from before the start
+    image.registers[16] |= 1u;
+    engine.SendSettingsRegisters();
+    EXPECT_TRUE(engine.WritePending());
+  }
+  EXPECT_FALSE(image.acceptReadBack);
+  Reply(FilledReadReplyTo(link.Last(), 0));  // the stale read: run bit clear
+  EXPECT_EQ(image.registers[16] & 1u, 1u) << "the start survives the stale read";
+  ASSERT_EQ(link.Last()[0], wire::kWriteCommand);
+  EXPECT_EQ(wire::ReadU16(link.Last(), 8 + 2 * (16 - 12)) & 1u, 1u) << "the start goes out";
+  EXPECT_TRUE(image.acceptReadBack);
+}
+
+// A hold that begins while an earlier write waits and whose own write goes
+// straight out leaves read-backs accepted: the image follows the
+// instrument again.
+TEST_F(CommandEngineTest, AHoldBegunWhileAWriteWaitedEndsWithReadBacksAccepted) {
+  ConnectAndAnswer();
+  engine.RequestRegisters(1, 4);  // in flight
+  EditRegisters(engine, [](RegisterImage& registers) { registers[80] = 5; });
+  {
+    const CommandEngine::ReadBackHold start(engine);
+    AnswerLast();  // the read; the waiting write goes out
+    AnswerLast();  // and is acknowledged: the engine is idle
+    ASSERT_FALSE(engine.IsBusy());
+    image.registers[16] |= 1u;
+    engine.SendSettingsRegisters();  // straight onto the line
+  }
   EXPECT_TRUE(image.acceptReadBack);
 }
 

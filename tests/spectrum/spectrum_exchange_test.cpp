@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <regex>
 
 #include "../support/scratch_files.h"
@@ -69,23 +68,6 @@ TEST(ExchangeGolden, N42TextIsTheHandWrittenDocument) {
   EXPECT_EQ(written, expected);
   EXPECT_EQ(N42FileText(GoldenExchange(), "Korva-TDCR 7.0"), written)
       << "the document id follows the content";
-}
-
-// Validates a written document against the published N42.42 schema when
-// xmllint and the schema are on this machine; no Debian package ships the
-// schema, so the path comes from KORVA_N42_XSD.
-TEST(ExchangeGolden, N42DocumentFollowsThePublishedSchema) {
-  const char* schema = std::getenv("KORVA_N42_XSD");
-  if (std::system("xmllint --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint is not installed";
-  if (schema == nullptr || !fs::exists(schema)) {
-    GTEST_SKIP() << "the N42.42 schema (n42.xsd) is not on this machine: set KORVA_N42_XSD to its path";
-  }
-  test::ScratchFolder folder;
-  const fs::path document = folder.Path() / "bi207.n42";
-  WriteFile(document, N42FileText(GoldenExchange(), "Korva-TDCR 7.0"));
-  const std::string command =
-      std::string("xmllint --noout --schema '") + schema + "' '" + document.string() + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 TEST(ExchangeGolden, SpeTextIsTheHandWrittenFile) {
