@@ -5,9 +5,10 @@
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 RELEASE_DIR ?= build-release
+TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-sanitize build-release bench test run format format-check clean fuzz
+.PHONY: all deps build build-sanitize build-tsan build-release bench test run format format-check tidy clean fuzz
 
 all: build
 
@@ -18,11 +19,18 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The Qt-free core and the virtual instrument under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# The Qt-free core, the virtual instrument and the serial port's Qt adapters
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 build-sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVA_CORE_ONLY=ON -DKORVA_SANITIZE=ON -DKORVA_WERROR=ON
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+# The serial port's listener thread, the virtual instrument's pseudo-terminal
+# server and the link between them under ThreadSanitizer, with only the
+# sources their tests use (tests/threaded).
+build-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVA_TSAN=ON -DKORVA_WERROR=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target korva_tsan_port_tests
 
 # Benchmarks measure the optimised program.
 build-release: deps
@@ -38,11 +46,19 @@ test:
 	  "install packages" "$(MAKE) --no-print-directory deps" \
 	  "main build" "$(MAKE) --no-print-directory build" \
 	  "sanitizer build" "$(MAKE) --no-print-directory build-sanitize" \
+	  "tsan build" "$(MAKE) --no-print-directory build-tsan" \
 	  "main tests" "ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)" \
-	  "sanitizer tests" "ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)"
+	  "sanitizer tests" "ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)" \
+	  "tsan tests" "ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)"
 
 format-check:
 	@scripts/check-format
+
+# clang-tidy over src/ and sim/ with the checks in .clang-tidy. It needs the
+# main tree's compile commands only: the tree is configured, not built.
+tidy: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON
+	JOBS=$(JOBS) scripts/run-clang-tidy $(BUILD_DIR)
 
 # Every libFuzzer target under Clang with the sanitizers, FUZZ_SECONDS each.
 FUZZ_DIR ?= build-fuzz
@@ -57,7 +73,7 @@ format:
 	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(RELEASE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(RELEASE_DIR)
 
 # The Debian package a lab installs (build/korva-tdcr_VERSION_ARCH.deb), made
 # from the build tree with stripped copies of its binaries.

@@ -42,7 +42,7 @@ PtyServer::~PtyServer() { Stop(); }
 
 void PtyServer::Start() {
   if (thread_.joinable()) return;
-  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+  thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
 }
 
 void PtyServer::Stop() {
@@ -66,7 +66,7 @@ void PtyServer::Inspect(const std::function<void(VirtualInstrument&)>& access) {
   access(instrument_);
 }
 
-void PtyServer::Run(std::stop_token stop) {
+void PtyServer::Run(const std::stop_token& stop) {
   std::array<std::uint8_t, 4096> buffer{};
   auto last = Clock::now();
   auto requestsArrived = last;  // when the requests read so far are through the line

@@ -69,7 +69,7 @@ class PtyServer {
     std::chrono::milliseconds delay;
   };
 
-  void Run(std::stop_token stop);
+  void Run(const std::stop_token& stop);
   std::size_t ReadRequests(std::span<std::uint8_t> buffer, int waitMs);
   std::vector<Outgoing> StepInstrument(std::span<const std::uint8_t> received,
                                        std::chrono::steady_clock::duration& owed);

@@ -74,7 +74,7 @@ std::filesystem::path NuclideDataDirectory() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   if (!error) {
-    const std::filesystem::path installed = program.parent_path().parent_path() / "share/korva-tdcr/nuclides";
+    std::filesystem::path installed = program.parent_path().parent_path() / "share/korva-tdcr/nuclides";
     if (std::filesystem::is_directory(installed, error)) return installed;
   }
   return KORVA_NUCLIDE_SOURCE_DIR;

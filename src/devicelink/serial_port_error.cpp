@@ -4,8 +4,11 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "devicelink/serial_link.h"
 
@@ -61,14 +64,24 @@ int ErrnoOf(long code) {
   }
 }
 
+// The reentrant lookups, so that no other thread's lookup can overwrite the
+// entry; a name that does not fit the buffer is given as its number.
+constexpr std::size_t kLookupBytes = 16384;
+
 std::string GroupName(gid_t gid) {
-  const group* entry = ::getgrgid(gid);
-  return entry != nullptr ? entry->gr_name : std::to_string(gid);
+  group entry{};
+  group* found = nullptr;
+  std::vector<char> buffer(kLookupBytes);
+  ::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found);
+  return found != nullptr ? found->gr_name : std::to_string(gid);
 }
 
 std::string UserName(uid_t uid) {
-  const passwd* entry = ::getpwuid(uid);
-  return entry != nullptr ? entry->pw_name : std::to_string(uid);
+  passwd entry{};
+  passwd* found = nullptr;
+  std::vector<char> buffer(kLookupBytes);
+  ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
+  return found != nullptr ? found->pw_name : std::to_string(uid);
 }
 
 // Members of the owning group may open the device once they log in again;
@@ -92,7 +105,12 @@ std::string PermissionFix(const std::string& device) {
 
 }  // namespace
 
-std::string SerialErrorText(long code) { return std::strerror(ErrnoOf(code)); }
+// The system's text for the error, as strerror() gives it, from any thread
+// (GNU strerror_r returns the text, in the buffer or a static one).
+std::string SerialErrorText(long code) {
+  std::array<char, 256> buffer{};
+  return ::strerror_r(ErrnoOf(code), buffer.data(), buffer.size());
+}
 
 std::vector<std::string> OpenFailureLines(const std::string& device, long code) {
   std::vector<std::string> lines = {

@@ -54,7 +54,7 @@ QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
+CMainFrame::CMainFrame(const MainFrameServices& services, QWidget* parent)
     : QMainWindow(parent),
       ownPrompt_(services.prompt == nullptr ? std::make_unique<MessageBoxPrompt>(this) : nullptr),
       ownSettings_(services.settings == nullptr ? std::make_unique<QtSettingsStore>() : nullptr),

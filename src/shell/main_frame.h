@@ -56,7 +56,7 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(MainFrameServices services = {}, QWidget* parent = nullptr);
+  explicit CMainFrame(const MainFrameServices& services = {}, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   EventLog& Log() { return instrument_.Log(); }
