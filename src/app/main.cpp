@@ -1,9 +1,11 @@
 #include <iostream>
 #include <string_view>
 
+#include "app/first_paint_report.h"
 #include "common/program_version.h"
 #include "korva_build_commit.h"
 #include "shell/korva_tdcr_app.h"
+#include "shell/main_frame.h"
 
 namespace {
 
@@ -28,5 +30,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   korva::CKorvaTDCRApp app(argc, argv);
+  korva::ReportFirstPaintWhenAsked(app, app.MainFrame());
   return app.exec();
 }
