@@ -146,7 +146,7 @@ class BudgetTerms {
   // The result as `model` would give it.
   Checked<double> ValueWith(const EfficiencyModel& model, DetectionModel detection) const {
     if (!mainEfficiency_) return Checked<double>::Failure(mainEfficiency_.error);
-    const Checked<double> other = DoublesEfficiencyAt(model, detection, pooled_);
+    Checked<double> other = DoublesEfficiencyAt(model, detection, pooled_);
     if (!other) return other;
     return Success(value_ * *mainEfficiency_ / *other);
   }

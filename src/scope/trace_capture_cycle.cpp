@@ -41,25 +41,24 @@ void TraceCaptureCycle::Send() {
 void TraceCaptureCycle::ClickRun() {
   averager_.Reset();
   dropNextTrace_ = false;
-  if (!engine_.IsConnected()) {
-    running_ = false;
-    SetCaption(RunCaption::kRun);
-  } else if (controls_.mode == TraceMode::kSgl) {
+  const bool connected = engine_.IsConnected();
+  if (connected && controls_.mode == TraceMode::kSgl) {
     running_ = false;
     singleShots_ = 2;
     SetCaption(RunCaption::kAcq);
     Send();
     engine_.RequestAllRegisters();
-  } else if (running_) {
-    running_ = false;
-    SetCaption(RunCaption::kRun);
-  } else {
+  } else if (connected && !running_) {
     running_ = true;
     dropNextTrace_ = true;
     SetCaption(RunCaption::kStop);
     Send();
     engine_.RequestTrace();
     engine_.RequestAllRegisters();
+  } else {
+    // Without a link, or a second click during a continuous run: stop.
+    running_ = false;
+    SetCaption(RunCaption::kRun);
   }
   PollSpectrumUnlessRunning();
 }

@@ -58,7 +58,7 @@ std::string StaleCalibrationText(const CSpectrum& spectrum);
 // The binary settings value "CalibrationGain", kept beside "Calibration":
 // nine entries of five little-endian 4-byte integers each (known flag,
 // coarse, fine, input, soft size).
-inline constexpr std::size_t kCalibrationGainEntryBytes = 5 * sizeof(std::int32_t);
+inline constexpr std::size_t kCalibrationGainEntryBytes = std::size_t{5} * 4;
 inline constexpr std::size_t kCalibrationGainValueBytes = kAnalyserInputs * kCalibrationGainEntryBytes;
 
 std::vector<std::uint8_t> EncodeCalibrationGainValue(const CalibrationGains& gains);

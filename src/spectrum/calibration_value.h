@@ -15,7 +15,8 @@ namespace korva {
 // records one after the other, each field in record order, reals as 8-byte
 // IEEE doubles and integers as 4-byte values, all little-endian.
 inline constexpr std::size_t kCalibrationRecordBytes =
-    3 * 8 + 2 * CalibrationRecord::kPointSlots * 8 + CalibrationRecord::kPointSlots * 4 + 4 * 4;
+    std::size_t{3} * 8 + 2 * CalibrationRecord::kPointSlots * 8 + CalibrationRecord::kPointSlots * 4 +
+    std::size_t{4} * 4;
 inline constexpr std::size_t kCalibrationValueBytes = kAnalyserInputs * kCalibrationRecordBytes;
 static_assert(kCalibrationValueBytes == 3240);
 

@@ -46,8 +46,8 @@ CalendarTime CivilFromDays(std::int64_t days) {
 
 std::uint64_t ToFileTime(const CalendarTime& calendar) {
   const std::int64_t days = DaysFromCivil(calendar.year, calendar.month, calendar.day) - kFileTimeEpochDays;
-  const std::int64_t seconds =
-      days * kSecondsPerDay + calendar.hour * 3600 + calendar.minute * 60 + calendar.second;
+  const std::int64_t seconds = days * kSecondsPerDay + std::int64_t{calendar.hour} * 3600 +
+                               std::int64_t{calendar.minute} * 60 + calendar.second;
   return static_cast<std::uint64_t>(seconds) * kFileTimeTicksPerSecond +
          static_cast<std::uint64_t>(calendar.millisecond) * kTicksPerMillisecond;
 }

@@ -27,7 +27,7 @@ CalendarTime FromQDateTime(const QDateTime& moment) {
 
 }  // namespace
 
-QtTimeZone::QtTimeZone(QTimeZone zone) : zone_(std::move(zone)) {}
+QtTimeZone::QtTimeZone(const QTimeZone& zone) : zone_(zone) {}
 
 CalendarTime QtTimeZone::ToLocal(const CalendarTime& utc) const {
   return FromQDateTime(ToQDateTime(utc).toTimeZone(zone_));

@@ -9,7 +9,7 @@ namespace korva {
 // A zone from the system's time-zone database, rules included.
 class QtTimeZone : public TimeZone {
  public:
-  explicit QtTimeZone(QTimeZone zone);
+  explicit QtTimeZone(const QTimeZone& zone);
   CalendarTime ToLocal(const CalendarTime& utc) const override;
   std::string Description() const override;
 
