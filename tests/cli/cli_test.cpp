@@ -59,7 +59,10 @@ TEST(HeadlessTool, InfoGivesUpOnASilentInstrument) {
   options.faults.silent = true;
   sim::PtyServer instrument(options);
   instrument.Start();
-  const Outcome outcome = RunTool({"info", "--port", QString::fromStdString(instrument.DevicePath())}, 60000);
+  QTemporaryDir settings;
+  test::WriteQuickLinkTimings(settings.path());
+  const Outcome outcome = test::RunToolWithSettings(
+      settings.path(), {"info", "--port", QString::fromStdString(instrument.DevicePath())});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(outcome.err.contains(">> Max Number of Repeat Read Reached\n"));
   EXPECT_TRUE(outcome.err.contains(">> Communication Time Out- Timer\n"));
@@ -67,11 +70,15 @@ TEST(HeadlessTool, InfoGivesUpOnASilentInstrument) {
 }
 
 // find runs in a runtime folder that holds only the announcements a test
-// writes, so the virtual instruments of other tests are not found.
+// writes, so the virtual instruments of other tests are not found, and
+// with quick port probes.
 Outcome FindIn(const QString& runtime) {
+  QTemporaryDir settings;
+  test::WriteQuickLinkTimings(settings.path());
   QProcess tool;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_RUNTIME_DIR", runtime);
+  environment.insert("XDG_CONFIG_HOME", settings.path());
   tool.setProcessEnvironment(environment);
   tool.start(QStringLiteral(KORVA_CLI_PATH), {"find"});
   return Finished(tool, 60000);

@@ -93,8 +93,10 @@ TEST(HeadlessTrace, ALinkGivenUpIsReportedAsSuch) {
   sim::PtyServer instrument(options);
   instrument.Start();
   QTemporaryDir folder;
-  const Outcome outcome = RunTool({"trace", "--port", QString::fromStdString(instrument.DevicePath()),
-                                   "--out", folder.filePath("lost.csv")});
+  test::WriteQuickLinkTimings(folder.path());
+  const Outcome outcome = test::RunToolWithSettings(
+      folder.path(), {"trace", "--port", QString::fromStdString(instrument.DevicePath()), "--out",
+                      folder.filePath("lost.csv")});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_TRUE(outcome.err.contains("No trace arrived: the link to the instrument was given up."))
       << outcome.err.toStdString();

@@ -1,8 +1,7 @@
 // The trace viewer in the main window against a virtual instrument: RUN
 // shows traces and hands the spectrum polling back, SGL shows one trace
 // and returns to RUN, the INPUT R radio toggles the coincidence display,
-// and the RND mode reaches register 26 and the export. With
-// KORVA_SCREENSHOT_DIR set, pictures of the pane are kept there.
+// and the RND mode reaches register 26 and the export.
 
 #include "scope/oscope_view.h"
 
@@ -21,9 +20,11 @@
 #include <QSpinBox>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <memory>
 
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
+#include "../support/register_read_counter.h"
 #include "../support/scratch_files.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
@@ -62,6 +63,7 @@ struct TraceViewer : ::testing::Test, test::InstrumentWindow {
     view = frame->findChild<COscopeView*>();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->Cycle().SettingsValid(); }, 5000));
+    reads = std::make_unique<test::RegisterReadCounter>(frame->Session().Engine());
   }
   template <typename T>
   T* Control(const char* name) {
@@ -102,19 +104,10 @@ struct TraceViewer : ::testing::Test, test::InstrumentWindow {
     Button("RUN")->click();
     ASSERT_EQ(RunCaptionShown(), "RUN");
   }
-  void KeepPicture(const char* name) {
-    const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR");
-    if (shots.isEmpty()) return;
-    auto* pane = frame->findChild<QDockWidget*>(QStringLiteral("TraceViewerPane"));
-    pane->setFloating(true);
-    pane->resize(900, 640);
-    pane->raise();
-    QTest::qWait(300);
-    EXPECT_TRUE(pane->grab().save(shots + QLatin1Char('/') + QLatin1String(name)));
-  }
 
   ScriptedExportDialogs dialogs;
   COscopeView* view = nullptr;
+  std::unique_ptr<test::RegisterReadCounter> reads;
 };
 
 // A large square shows the 512-point plot scaled: the centre lines in the
@@ -140,13 +133,11 @@ TEST_F(TraceViewer, ThePlotGrowsWithThePane) {
   auto* pane = frame->findChild<QDockWidget*>(QStringLiteral("TraceViewerPane"));
   pane->setFloating(true);
   pane->resize(1400, 900);
-  QTest::qWait(200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->Plot().Side() >= 700; }, 5000)) << view->Plot().Side();
   const int large = view->Plot().Side();
-  EXPECT_GE(large, 700);
   EXPECT_EQ(large % 16, 0);
   pane->resize(700, 400);
-  QTest::qWait(200);
-  EXPECT_LT(view->Plot().Side(), large);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->Plot().Side() < large; }, 5000)) << view->Plot().Side();
 }
 
 TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
@@ -162,9 +153,9 @@ TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
   EXPECT_EQ(RunCaptionShown(), "RUN");
   EXPECT_FALSE(Button("RUN")->isChecked());
   EXPECT_TRUE(AutoUpdateTicked());
-  QTest::qWait(300);
+  ASSERT_TRUE(reads->AwaitMore(2)) << "a trace read under way has landed";
   const int taken = view->Cycle().TracesTaken();
-  QTest::qWait(300);
+  ASSERT_TRUE(reads->AwaitMore(2));
   EXPECT_EQ(view->Cycle().TracesTaken(), taken) << "stopped";
 
   ClickMode(TraceMode::kSgl);
@@ -175,7 +166,7 @@ TEST_F(TraceViewer, RunShowsTracesAndSglShowsTheSecondTraceThenReturnsToRun) {
   EXPECT_FALSE(Button("RUN")->isChecked());
   EXPECT_EQ(view->Cycle().SingleShotCount(), 0);
   EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1) << "the first trace after arming is discarded";
-  QTest::qWait(300);
+  ASSERT_TRUE(reads->AwaitMore(2));
   EXPECT_EQ(view->Cycle().TracesTaken(), taken + 1);
 
   // A run ends with its link.
@@ -243,15 +234,19 @@ TEST_F(TraceViewer, InputRTwiceTogglesTheCoincidenceLegendAndRndReachesRegisterA
   EXPECT_TRUE(prompt.errors.empty());
 }
 
-// The two pictures the manual shows: the slow shaper triggered by S LLD,
-// and the raw ADC with the random trigger over a longer time base.
-TEST_F(TraceViewer, PicturesOfRealPulses) {
+// The slow shaper triggered by S LLD shows a whole pulse.
+TEST_F(TraceViewer, TheSlowShaperTriggeredByItsThresholdShowsAPulse) {
   Connect();
   Control<QRadioButton>("S LLD")->click();
   StepVerticalTo(9);
   RunUntilPulse(120);
-  KeepPicture("trace_slow_slld.png");
+  EXPECT_TRUE(prompt.errors.empty());
+}
 
+// The raw ADC with the random trigger over a longer time base shows several
+// pulses about its baseline, the baseline on the centre line.
+TEST_F(TraceViewer, TheRawAdcOnARandomTriggerShowsSeveralPulses) {
+  Connect();
   Control<QRadioButton>("ADC")->click();
   ClickMode(TraceMode::kRnd);
   StepTimeBaseTo(12);
@@ -259,7 +254,6 @@ TEST_F(TraceViewer, PicturesOfRealPulses) {
   Control<QSlider>("OFFSET")->setValue(25);  // the ADC baseline of 200 on the centre line
   EXPECT_EQ(view->Offset(), 400);
   RunUntilPulse(60, 3);
-  KeepPicture("trace_adc_random.png");
   EXPECT_TRUE(prompt.errors.empty());
 }
 

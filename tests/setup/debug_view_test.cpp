@@ -18,6 +18,7 @@
 
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
+#include "../support/register_read_counter.h"
 #include "devicelink/instrument_session.h"
 #include "sim/pty_server.h"
 #include "spectrum/spectrum_documents.h"
@@ -30,12 +31,6 @@ std::string ReadAll(const QString& path) {
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
-}
-
-// Saves a picture of `widget` when KORVA_SCREENSHOT_DIR names a folder.
-void Screenshot(QWidget& widget, const QString& name) {
-  const QString folder = qEnvironmentVariable("KORVA_SCREENSHOT_DIR");
-  if (!folder.isEmpty()) widget.grab().save(QDir(folder).filePath(name));
 }
 
 class DebugViewTest : public ::testing::Test {
@@ -130,7 +125,6 @@ TEST_F(DebugViewTest, ShowsTheInstrumentsRegistersAndWritesOneBack) {
   EXPECT_EQ(Dec(), "333");
   pane_->resize(320, 300);
   pane_->show();
-  Screenshot(*pane_, "registers_view.png");
   EXPECT_TRUE(QTest::qWaitFor([this] { return InstrumentRegister(5) == 333; }, 5000));
 
   // Typed values beyond the field's range are stored clamped and shown so.
@@ -180,9 +174,9 @@ TEST_F(DebugViewTest, LoadedFileStaysInViewUntilReadAndSavedFileRestoresEveryEnt
   Click("LOAD FILE");
   EXPECT_EQ(Dec(), "4");
   EXPECT_FALSE(Find<QCheckBox>("AUTO READ").isChecked());
-  const int readsBefore = 3;
-  for (int i = 0; i < readsBefore; ++i) session_.Engine().RequestAllRegisters();
-  QTest::qWait(300);
+  test::RegisterReadCounter reads(session_.Engine());
+  session_.Engine().RequestAllRegisters();
+  ASSERT_TRUE(reads.AwaitMore(1));
   EXPECT_EQ(Dec(), "4");
   EXPECT_EQ(view_->Table().Values()[4], fromInstrument[4]);
 

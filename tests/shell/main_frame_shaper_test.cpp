@@ -64,12 +64,6 @@ struct ShaperWindow : ::testing::Test, test::InstrumentWindow {
   std::uint16_t Register(std::size_t index) const { return frame->BufferSpectrum().image.registers[index]; }
   int PhaThreshold() const { return pha->Setup().Controls().threshold; }
   int ShaperThreshold() const { return shaper->Setup().Controls().Field(ShaperField::kSlowThreshold); }
-  void Picture(const QString& name) {
-    if (const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); !shots.isEmpty()) {
-      QTest::qWait(300);
-      EXPECT_TRUE(frame->grab().save(shots + name));
-    }
-  }
 
   CShaperView* shaper = nullptr;
   CPHAView* pha = nullptr;
@@ -116,7 +110,6 @@ TEST_F(ShaperWindow, AShaperChangeReachesTheInstrumentAndTheModeSwitchesTheForms
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return InstrumentRegister(36) == 0xFFFF && InstrumentRegister(37) == 0xFFFF; }, 5000));
   shaperPane->raise();
-  Picture(QStringLiteral("/shaper_pane.png"));
 
   // A PHA input puts the instrument in pulse-height analysis: the PHA form
   // decodes and the shaper takes its LLD threshold.
@@ -138,7 +131,6 @@ TEST_F(ShaperWindow, AShaperChangeReachesTheInstrumentAndTheModeSwitchesTheForms
   ASSERT_TRUE(QTest::qWaitFor([&] { return (InstrumentRegister(18) & 0x1000) != 0; }, 5000));
   internalBlr->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return (InstrumentRegister(18) & 0x1000) == 0; }, 5000));
-  Picture(QStringLiteral("/pha_pane.png"));
 
   // Back to the shaper; the A/B/C unfolding set is shown now.
   Control<QComboBox>(amplifier, QStringLiteral("MCA INPUT"))->setCurrentIndex(kDppInputA);

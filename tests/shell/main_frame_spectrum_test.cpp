@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,9 +13,14 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <vector>
 
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
+#include "../support/register_read_counter.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -46,6 +50,7 @@ struct SpectrumWindow : ::testing::Test, test::InstrumentWindow {
     ASSERT_NE(acquisition, nullptr);
     ASSERT_NE(amplifier, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return acquisition->Initialised(); }, 5000));
+    reads = std::make_unique<test::RegisterReadCounter>(frame->Session().Engine());
   }
   template <typename T>
   T* Control(QWidget* view, const char* name) {
@@ -58,39 +63,48 @@ struct SpectrumWindow : ::testing::Test, test::InstrumentWindow {
     for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) total += frame->BufferSpectrum().Channel(i);
     return total;
   }
-  // The mean channel of the counts: where the spectrum's bulk lies.
-  double MeanChannel() const {
+  // The counts of the shown half, channel by channel.
+  std::vector<double> Shown() const {
+    std::vector<double> counts(CSpectrum::kChannels);
+    for (std::size_t i = 0; i < counts.size(); ++i) counts[i] = frame->BufferSpectrum().Channel(i);
+    return counts;
+  }
+  // The mean channel of `counts`: where the spectrum's bulk lies.
+  static double MeanChannel(const std::vector<double>& counts) {
     double sum = 0, weighted = 0;
-    for (std::size_t i = 0; i < CSpectrum::kChannels; ++i) {
-      sum += frame->BufferSpectrum().Channel(i);
-      weighted += static_cast<double>(i) * frame->BufferSpectrum().Channel(i);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      sum += counts[i];
+      weighted += static_cast<double>(i) * counts[i];
     }
     return sum > 0 ? weighted / sum : 0.0;
   }
-  // Erases, acquires for `seconds` of real time and waits until the whole
-  // memory was read after the run stopped: until a walk through the memory
-  // (about a second, longer on a busy machine) has changed nothing.
-  void Acquire(int seconds) {
-    NumericEdit* preset = Control<NumericEdit>(acquisition, "Preset Time [s]");
-    preset->setFocus();
-    QTest::keyClick(preset, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(preset, QString::number(seconds));
-    Control<QPushButton>(acquisition, "MCA-RESET")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Counts() == 0; }, 5000));
+  // The instrument's run bit, as the instrument itself holds it.
+  bool InstrumentRunning() { return (InstrumentRegister(16) & 1) != 0; }
+  // The program holds the instrument's two spectrum halves word for word.
+  bool SpectrumReadBack() {
+    const std::vector<std::uint32_t> memory = InstrumentData(2 * CSpectrum::kChannels);
+    const std::vector<std::uint32_t>& image = frame->BufferSpectrum().image.spectrum;
+    return std::equal(memory.begin(), memory.end(), image.begin());
+  }
+  std::uint64_t InstrumentCounts() {
+    const std::vector<std::uint32_t> memory = InstrumentData(2 * CSpectrum::kChannels);
+    return std::accumulate(memory.begin(), memory.end(), std::uint64_t{0});
+  }
+  // MCA-START, then MCA-STOP once the instrument has counted `events` more,
+  // and a wait until the program holds the instrument's whole memory.
+  void Count(std::uint64_t events) {
+    const std::uint64_t before = InstrumentCounts();
     Control<QPushButton>(acquisition, "MCA-START")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Running(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Running(); }, (seconds + 5) * 1000));
-    std::uint64_t read = 0;
-    for (int walk = 0; walk < 20; ++walk) {
-      QTest::qWait(1500);
-      if (Counts() > 0 && Counts() == read) return;
-      read = Counts();
-    }
-    FAIL() << "the counts never settled";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return InstrumentCounts() >= before + events; }, 10000))
+        << "the start reached the instrument";
+    Control<QPushButton>(acquisition, "MCA-STOP")->click();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !InstrumentRunning() && !Running() && SpectrumReadBack(); }, 10000));
   }
 
   CAcquisitionView* acquisition = nullptr;
   CAmplifierView* amplifier = nullptr;
+  std::unique_ptr<test::RegisterReadCounter> reads;
 };
 
 TEST_F(SpectrumWindow, StartStopAndEraseReachTheInstrumentAndTheFormFollowsIt) {
@@ -108,10 +122,11 @@ TEST_F(SpectrumWindow, StartStopAndEraseReachTheInstrumentAndTheFormFollowsIt) {
       text("START STAMP").contains(QRegularExpression("^\\d\\d/\\d\\d/\\d{4}  \\d\\d:\\d\\d:\\d\\d$")));
 
   frame->Trigger(command::kStopAcquisition);
-  QTest::qWait(600);  // the write and a read-back after it
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !InstrumentRunning(); }, 5000));
+  ASSERT_TRUE(reads->AwaitMore(2)) << "a read-back after the stop";
   EXPECT_FALSE(Running());
   const QString stoppedAt = text("REAL [s]");
-  QTest::qWait(600);
+  ASSERT_TRUE(reads->AwaitMore(2));
   EXPECT_EQ(text("REAL [s]"), stoppedAt) << "the instrument's clock stopped";
 
   frame->Trigger(command::kEraseSpectrum);
@@ -130,9 +145,14 @@ TEST_F(SpectrumWindow, AutoUpdateSwitchesSpectrumPolling) {
   EXPECT_TRUE(engine.SpectrumPolling());
   autoUpdate->click();
   EXPECT_FALSE(engine.SpectrumPolling());
-  // Without polling no acquisition reaches the window's counts.
+  // Without polling no acquisition reaches the window's counts: the
+  // instrument counts, the engine falls idle and the window stays empty.
   Control<QPushButton>(acquisition, "MCA-START")->click();
-  QTest::qWait(1000);
+  const auto counted = [&] {
+    const std::vector<std::uint32_t> memory = InstrumentData(2 * CSpectrum::kChannels);
+    return std::any_of(memory.begin(), memory.end(), [](std::uint32_t word) { return word > 0; });
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return counted() && !engine.IsBusy() && !engine.WritePending(); }, 5000));
   EXPECT_EQ(Counts(), 0u);
   autoUpdate->click();
   EXPECT_TRUE(engine.SpectrumPolling());
@@ -146,24 +166,24 @@ TEST_F(SpectrumWindow, DoublingTheCoarseGainDoublesWhereTheTritiumSpectrumLies) 
   auto* coarse = Control<QComboBox>(amplifier, "COARSE");
   coarse->setCurrentIndex(0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return (Register(18) & 3) == 0; }, 5000));
-  Acquire(2);
-  const double single = MeanChannel();
+  // Erased and started at once, as a user clicks: the start must not be
+  // lost to the erase still on its way.
+  Control<QPushButton>(acquisition, "MCA-RESET")->click();
+  Count(1000);
+  const std::vector<double> first = Shown();
+  const double single = MeanChannel(first);
   ASSERT_GT(single, 5.0);
 
   coarse->setCurrentIndex(2);
   EXPECT_EQ(Control<QLineEdit>(amplifier, "TOTAL")->text(), "2.00000");
   ASSERT_TRUE(QTest::qWaitFor([&] { return (Register(18) & 3) == 2; }, 5000))
       << "read back from the instrument";
-  Acquire(2);
-  EXPECT_NEAR(MeanChannel() / single, 2.0, 0.25) << single << " -> " << MeanChannel();
-  // With KORVA_SCREENSHOT_DIR set the window is kept there as a picture,
-  // the spectrum pane in front.
-  if (const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); !shots.isEmpty()) {
-    frame->findChild<QDockWidget*>(QStringLiteral("SpectrumPane"))->raise();
-    frame->resize(1600, 1000);
-    QTest::qWait(500);
-    EXPECT_TRUE(frame->grab().save(shots + QStringLiteral("/sim_spectrum_gain2.png")));
-  }
+  // The same run goes on at the doubled gain: the start resumes it, so what
+  // it adds now is the doubled gain's spectrum.
+  Count(1000);
+  std::vector<double> added = Shown();
+  for (std::size_t i = 0; i < added.size(); ++i) added[i] -= first[i];
+  EXPECT_NEAR(MeanChannel(added) / single, 2.0, 0.25) << single << " -> " << MeanChannel(added);
 
   // The fine gain's spin reaches register 17 the same way.
   auto* fine = Control<NumericEdit>(amplifier, "FINE");
@@ -198,14 +218,15 @@ TEST_F(SpectrumWindow, GatingAndDelaysReachTheRegistersAsTypedAndAFileSpectrumCa
 
   SpectrumDocuments& spectra = frame->Spectra();
   spectra.Activate(spectra.file);
-  QTest::qWait(300);  // a tick updates the commands
-  EXPECT_FALSE(frame->Action(command::kStartAcquisition)->isEnabled()) << "FILE tab shown";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Action(command::kStartAcquisition)->isEnabled(); }, 5000))
+      << "FILE tab shown: a tick updates the commands";
   EXPECT_FALSE(acquisition->isEnabled());
   EXPECT_FALSE(amplifier->isEnabled());
   const std::uint16_t coarse = Register(18);
   Control<QComboBox>(amplifier, "COARSE")->setCurrentIndex((coarse & 3) == 3 ? 0 : 3);
-  QTest::qWait(500);
+  ASSERT_TRUE(reads->AwaitMore(2));
   EXPECT_EQ(Register(18), coarse) << "nothing composed into the buffer spectrum";
+  EXPECT_EQ(InstrumentRegister(18), coarse) << "nothing sent to the instrument";
   spectra.Activate(spectra.buffer);
   EXPECT_TRUE(acquisition->isEnabled());
 }

@@ -62,7 +62,10 @@ TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   form.findChild<QPushButton*>(QStringLiteral("START"))->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000))
       << status().toStdString();
-  QTest::qWait(1000);  // one more walk through the memory brings the last record
+  // The last record reaches the window with a later walk through the memory.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return window.InstrumentData(wire::kSpectrumEntries) == frame.BufferSpectrum().image.spectrum; },
+      5000));
   form.findChild<QPushButton*>(QStringLiteral("SAVE"))->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Saved"; }, 5000))
       << status().toStdString();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -119,8 +121,7 @@ TEST_F(MainFrameTest, StartsWithAnEmptySettingsStore) {
   EXPECT_TRUE(frame->Action(32895)->isEnabled());   // Connect
   EXPECT_FALSE(frame->Action(32893)->isEnabled());  // Disconnect
   EXPECT_FALSE(frame->Action(32860)->isEnabled());  // About Hardware
-  QTest::qWait(300);
-  EXPECT_TRUE(frame->TimerRunning());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return frame->TimerRunning(); }, 5000));
 }
 
 TEST_F(MainFrameTest, ConnectWithoutAPortFailsCleanly) {
@@ -253,10 +254,27 @@ int RightDockWidth(CMainFrame& frame) {
   return pane != nullptr ? pane->width() : -1;
 }
 
+// Lets the window handle what it queued for itself (geometry changes from
+// the platform, the layout requests that follow them), then waits until
+// `holds` is true; false when it is not within 5 s.
+bool Settles(const std::function<bool()>& holds) {
+  QApplication::processEvents();
+  QApplication::sendPostedEvents();
+  QApplication::processEvents();
+  return QTest::qWaitFor(holds, 5000);
+}
+
+// Resizes the window and waits until the platform has given it that size.
+void ResizeTo(CMainFrame& frame, QSize size) {
+  frame.resize(size);
+  ASSERT_TRUE(Settles([&] { return frame.size() == size; })) << size.width() << " x " << size.height();
+}
+
 void SendMouse(CMainFrame& frame, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
   QMouseEvent event(type, at, frame.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
   QApplication::sendEvent(&frame, &event);
-  QTest::qWait(20);
+  // The window moves a dragged separator on a zero timer.
+  QApplication::processEvents();
 }
 
 // Drags the separator on the left of the right dock with the mouse until
@@ -270,7 +288,6 @@ void DragRightDockTo(CMainFrame& frame, int width) {
   SendMouse(frame, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
   SendMouse(frame, QEvent::MouseMove, to, Qt::LeftButton);
   SendMouse(frame, QEvent::MouseButtonRelease, to, Qt::NoButton);
-  QTest::qWait(50);
 }
 
 // The forms on the right keep the width the user dragged them to, whichever
@@ -281,18 +298,18 @@ TEST_F(MainFrameTest, TheRightDockKeepsTheWidthTheUserGaveIt) {
   for (const auto& [size, wanted] : {std::pair{QSize(1920, 1080), 560}, std::pair{QSize(1366, 768), 300}}) {
     SCOPED_TRACE(::testing::Message() << size.width() << " x " << size.height());
     auto frame = MakeFrame();
-    frame->resize(size);
-    QTest::qWait(100);
+    ResizeTo(*frame, size);
+    ASSERT_TRUE(Settles([&] { return FrontOfRightDock(*frame) != nullptr; }));
     DragRightDockTo(*frame, wanted);
-    ASSERT_EQ(RightDockWidth(*frame), wanted);
+    ASSERT_TRUE(Settles([&] { return RightDockWidth(*frame) == wanted; })) << RightDockWidth(*frame);
 
     for (const char* front :
          {"SpectrumPane", "TdcrAnalysisPane", "TdcrPane", "HistoryPane", "TraceViewerPane", "DebugPane",
           "SpectrumPane", "EventsPane", "CalibrationPane", "ShaperPane", "AcquisitionPane",
           "TdcrCountersPane", "SpectrumPane", "TdcrPane"}) {
       frame->findChild<QDockWidget*>(QString::fromLatin1(front))->raise();
-      QTest::qWait(50);
-      EXPECT_EQ(RightDockWidth(*frame), wanted) << front << " in front";
+      EXPECT_TRUE(Settles([&] { return RightDockWidth(*frame) == wanted; }))
+          << front << " in front: " << RightDockWidth(*frame);
     }
     for (int pass = 0; pass < 20; ++pass) {
       frame->layout()->invalidate();
@@ -302,21 +319,45 @@ TEST_F(MainFrameTest, TheRightDockKeepsTheWidthTheUserGaveIt) {
 
     // Too narrow for the dock beside the panes on top; a click on the
     // window (not a drag) there does not make the squeezed width the one kept.
-    frame->resize(600, size.height());
-    QTest::qWait(50);
-    EXPECT_LT(RightDockWidth(*frame), wanted);
+    ResizeTo(*frame, QSize(600, size.height()));
+    EXPECT_TRUE(Settles([&] { return RightDockWidth(*frame) < wanted; })) << RightDockWidth(*frame);
     const QPoint aside(frame->width() / 2, frame->height() - 2);
     SendMouse(*frame, QEvent::MouseButtonPress, aside, Qt::LeftButton);
     SendMouse(*frame, QEvent::MouseButtonRelease, aside, Qt::NoButton);
-    frame->resize(size);
-    QTest::qWait(50);
-    EXPECT_EQ(RightDockWidth(*frame), wanted) << "once the window is wide again";
+    ResizeTo(*frame, size);
+    EXPECT_TRUE(Settles([&] { return RightDockWidth(*frame) == wanted; }))
+        << "once the window is wide again: " << RightDockWidth(*frame);
 
     // "Default Layout" gives the forms a first start's share of the width.
     frame->OnDefaultLayout();
-    QTest::qWait(50);
-    EXPECT_GE(RightDockWidth(*frame), size.width() * 26 / 100);
-    EXPECT_LE(RightDockWidth(*frame), size.width() * 30 / 100);
+    EXPECT_TRUE(Settles([&] {
+      const int width = RightDockWidth(*frame);
+      return width >= size.width() * 26 / 100 && width <= size.width() * 30 / 100;
+    })) << RightDockWidth(*frame);
+  }
+}
+
+// In a full HD window every pane shows all of its controls without
+// scrolling, whichever pane is in front; lists, texts and the spectrum plot
+// scroll by design.
+TEST_F(MainFrameTest, EveryPaneFitsAFullHdWindowWithoutScrolling) {
+  auto frame = MakeFrame();
+  ResizeTo(*frame, QSize(1920, 1080));
+  frame->OnDefaultLayout();  // the layout of a first start at this size
+  for (QDockWidget* pane : frame->findChildren<QDockWidget*>()) {
+    if (!pane->toggleViewAction()->isChecked()) continue;
+    pane->raise();
+    ASSERT_TRUE(Settles([&] { return !pane->visibleRegion().isEmpty(); }))
+        << pane->objectName().toStdString();
+    for (const QAbstractScrollArea* area : pane->findChildren<QAbstractScrollArea*>()) {
+      if (!area->isVisible() || area->inherits("QTextEdit") || area->inherits("QPlainTextEdit") ||
+          area->inherits("QAbstractItemView") || area->inherits("korva::SpectrumPlotView"))
+        continue;
+      EXPECT_FALSE(area->horizontalScrollBar()->isVisible())
+          << pane->objectName().toStdString() << " scrolls sideways";
+      EXPECT_FALSE(area->verticalScrollBar()->isVisible())
+          << pane->objectName().toStdString() << " scrolls down";
+    }
   }
 }
 

@@ -39,6 +39,12 @@ class HostPort {
     ASSERT_EQ(::write(fd_, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
   }
 
+  // Waits until bytes are queued for the host; false after `timeout`.
+  bool AwaitBytes(milliseconds timeout) {
+    pollfd descriptor{fd_, POLLIN, 0};
+    return ::poll(&descriptor, 1, static_cast<int>(timeout.count())) == 1;
+  }
+
   // Collects bytes until `count` have come or `timeout` passes without them.
   Frame Receive(std::size_t count, milliseconds timeout) {
     Frame received;
@@ -81,11 +87,12 @@ TEST(PtyServer, AnswersRequestsOnThePseudoTerminal) {
     EXPECT_EQ(instrument.Memory().registers[81], 4321);
   });
 
-  // A full chunk is more than the pseudo-terminal holds; the host reads late
-  // so the server has to wait for room part way through.
+  // A full chunk is more than the pseudo-terminal holds; the host starts
+  // reading only once the reply is under way, so the server has to wait for
+  // room part way through.
   const Frame chunk = RequestSpectrumChunkFrame(0);
   port.Send(chunk);
-  std::this_thread::sleep_for(milliseconds(50));
+  ASSERT_TRUE(port.AwaitBytes(milliseconds(2000)));
   EXPECT_TRUE(CheckReply(chunk, 8225, port.Receive(8225, milliseconds(2000))).Valid());
 }
 

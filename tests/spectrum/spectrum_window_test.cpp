@@ -133,11 +133,6 @@ TEST_F(SpectrumWindow, OpenSpectrumShowsTheFileTabAtFullSoftSize) {
   EXPECT_EQ(StatusText("CursorPane"), QStringLiteral("CURSOR: 2048    COUNTS: %1").arg(underCursor, -10));
   EXPECT_TRUE(frame_->Action(command::kSoftSize4096)->isChecked());
 
-  // With KORVA_SCREENSHOT_DIR set the window is kept as a picture there.
-  if (const QString shots = qEnvironmentVariable("KORVA_SCREENSHOT_DIR"); !shots.isEmpty()) {
-    QTest::qWait(100);
-    frame_->grab().save(shots + QStringLiteral("/spectrum_file_tab.png"));
-  }
   pane_->Tabs().setCurrentIndex(CSpectrumWnd::kBufferTab);
   EXPECT_TRUE(frame_->Spectra().BufferActive());
   EXPECT_EQ(frame_->windowTitle(), "PMT A - DPP");

@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <memory>
+#include <vector>
 
 #include "memory_settings_store.h"
 #include "recording_prompt.h"
@@ -47,6 +48,15 @@ struct InstrumentWindow {
     std::uint16_t value = 0;
     instrument.Inspect([&](sim::VirtualInstrument& device) { value = device.Memory().registers[index]; });
     return value;
+  }
+  // The instrument's first `entries` data words (its spectrum halves are the
+  // first 8192).
+  std::vector<std::uint32_t> InstrumentData(std::size_t entries) {
+    std::vector<std::uint32_t> words;
+    instrument.Inspect([&](sim::VirtualInstrument& device) {
+      words.assign(device.Memory().data.begin(), device.Memory().data.begin() + entries);
+    });
+    return words;
   }
 
   bool answerTimeStamps = true;
