@@ -47,8 +47,8 @@ HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open,
   if (HistoryView* view = View()) {
     connect(view, &HistoryView::FilterChanged, this, &HistoryFramePart::Refresh);
     connect(view, &HistoryView::EntryOpened, this, &HistoryFramePart::OpenEntry);
+    view->ShowProblem(QStringLiteral("Reading the archive %1 ...").arg(recorder_->Location().Describe()));
   }
-  Refresh();
 }
 
 HistoryFramePart::~HistoryFramePart() = default;
@@ -99,6 +99,8 @@ HistoryView* HistoryFramePart::View() const { return qobject_cast<HistoryView*>(
 std::vector<FramePane> HistoryFramePart::Panes() {
   return {{pane_.get(), Qt::BottomDockWidgetArea, nullptr}};
 }
+
+void HistoryFramePart::AfterFirstPaint() { Refresh(); }
 
 void HistoryFramePart::Refresh() {
   HistoryView* view = View();

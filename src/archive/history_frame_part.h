@@ -34,6 +34,8 @@ class HistoryFramePart : public QObject, public FramePart {
 
   std::vector<FrameCommand> Commands() override;
   std::vector<FramePane> Panes() override;
+  // Opens the archive and fills the pane.
+  void AfterFirstPaint() override;
 
   DockPane& Pane() { return *pane_; }
   HistoryView* View() const;

@@ -59,6 +59,10 @@ class FramePart {
   // Start-up, after the window's layout was restored, and close.
   virtual void RestoreSettings() {}
   virtual void SaveSettings() {}
+  // The window's first frame is on the screen: start-up work that frame
+  // does not show (reading files, filling hidden panes) runs here, so the
+  // window appears without waiting for it.
+  virtual void AfterFirstPaint() {}
 };
 
 }  // namespace korva

@@ -25,10 +25,7 @@ constexpr const char* kReplaceUnsavedQuestion =
 }  // namespace
 
 HardwareFramePart::HardwareFramePart(const FrameContext& context, Enumerator enumerate)
-    : context_(context),
-      enumerate_(std::move(enumerate)),
-      portDialog_(new CComPortDlg(enumerate_, &context.window)),
-      linkState_(new QLabel(&context.window)) {
+    : context_(context), enumerate_(std::move(enumerate)), linkState_(new QLabel(&context.window)) {
   // A permanent pane: a menu's status tip replaces the temporary message,
   // never the link state.
   linkState_->setObjectName(QStringLiteral("linkState"));
@@ -76,6 +73,7 @@ void HardwareFramePart::ShowLinkState() {
 }
 
 void HardwareFramePart::OnPort() {
+  if (portDialog_ == nullptr) portDialog_ = new CComPortDlg(enumerate_, &context_.window);
   if (portDialog_->exec() != QDialog::Accepted) return;
   LinkSession& link = context_.instrument.Link();
   link.SetPortName(portDialog_->PortName());

@@ -27,8 +27,6 @@ class HardwareFramePart : public QObject, public FramePart {
   std::vector<FrameCommand> Commands() override;
   void OnSuspend() override;
 
-  CComPortDlg& PortDialog() { return *portDialog_; }
-
  private:
   void OnPort();
   void OnAutoConnect();
@@ -43,7 +41,9 @@ class HardwareFramePart : public QObject, public FramePart {
 
   FrameContext context_;
   Enumerator enumerate_;
-  CComPortDlg* portDialog_;
+  // Made when "Port" is first chosen: the window's first frame does not
+  // wait for it. A child of the window, kept for the choices it shows.
+  CComPortDlg* portDialog_ = nullptr;
   QLabel* linkState_;
 };
 

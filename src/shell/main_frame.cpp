@@ -307,6 +307,18 @@ void CMainFrame::SaveSettings() {
   for (const auto& part : parts_) part->SaveSettings();
 }
 
+// The parts' deferred start-up work runs in the event loop's turn after the
+// window's own first paint, once that frame has been flushed to the screen.
+bool CMainFrame::event(QEvent* event) {
+  if (event->type() == QEvent::Paint && firstPaintPending_) {
+    firstPaintPending_ = false;
+    QTimer::singleShot(0, this, [this] {
+      for (const auto& part : parts_) part->AfterFirstPaint();
+    });
+  }
+  return QMainWindow::event(event);
+}
+
 void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!timerPending_) return;

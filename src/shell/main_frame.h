@@ -76,6 +76,7 @@ class CMainFrame : public QMainWindow {
   void OnDefaultLayout();
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -127,6 +128,7 @@ class CMainFrame : public QMainWindow {
   DockWidthKeeper* dockWidths_;
   CopyShortcutGuard* copyGuard_;
   bool timerPending_ = true;
+  bool firstPaintPending_ = true;
   bool layoutRestored_ = false;
   int applicationLook_;
   QByteArray factoryLayout_;
