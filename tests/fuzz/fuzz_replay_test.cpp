@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,10 +33,17 @@ std::size_t MutationsFor(const std::vector<std::uint8_t>& seed) {
 }
 constexpr std::size_t kMaxInput = 16384;
 
+// The seed folder of the harness this program was linked with, which the
+// test run names in the environment.
+std::filesystem::path Corpus() {
+  const char* corpus = std::getenv("KORVA_FUZZ_CORPUS");
+  return corpus == nullptr ? std::filesystem::path() : std::filesystem::path(corpus);
+}
+
 std::vector<Bytes> Seeds() {
   std::vector<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::directory_iterator(KORVA_FUZZ_CORPUS))
-    paths.push_back(entry.path());
+  if (Corpus().empty() || !std::filesystem::is_directory(Corpus())) return {};
+  for (const auto& entry : std::filesystem::directory_iterator(Corpus())) paths.push_back(entry.path());
   std::ranges::sort(paths);  // the same mutations on every run
   std::vector<Bytes> seeds;
   for (const auto& path : paths) {
@@ -95,7 +103,7 @@ Bytes Mutate(Bytes input, const std::vector<Bytes>& seeds, std::mt19937& random)
 
 TEST(FuzzReplayTest, SeedsAndTheirMutationsPass) {
   const std::vector<Bytes> seeds = Seeds();
-  ASSERT_FALSE(seeds.empty()) << "no seeds in " << KORVA_FUZZ_CORPUS;
+  ASSERT_FALSE(seeds.empty()) << "no seeds in \"" << Corpus().string() << "\" (KORVA_FUZZ_CORPUS)";
   std::mt19937 random(20240611);
   for (const Bytes& seed : seeds) {
     LLVMFuzzerTestOneInput(seed.data(), seed.size());
