@@ -233,11 +233,16 @@ void COscopeView::ConnectControls() {
   connect(button("OFFSET 0"), &QPushButton::clicked, this, &COscopeView::ZeroOffset);
   connect(offsetSlider_, &QSlider::valueChanged, this, &COscopeView::MoveOffset);
   // The trigger position slider spans the plot, its ends under the first
-  // and the last sample.
+  // and the last sample. Both follow the plot after its resize has ended:
+  // widening the slider inside the resize lays the pane out again, which
+  // resizes the plot again, deeper and deeper until the stack runs out.
   connect(plot_, &TracePlot::SideChanged, this, &COscopeView::PlaceLegend, Qt::QueuedConnection);
-  connect(plot_, &TracePlot::SideChanged, this, [this](int side) {
-    position_->setFixedWidth(side + position_->style()->pixelMetric(QStyle::PM_SliderLength));
-  });
+  connect(
+      plot_, &TracePlot::SideChanged, this,
+      [this](int side) {
+        position_->setFixedWidth(side + position_->style()->pixelMetric(QStyle::PM_SliderLength));
+      },
+      Qt::QueuedConnection);
   connect(position_, &QSlider::valueChanged, this, [this](int position) {
     cycle_.SetTriggerPosition(position);
     Redraw();
