@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "formats/kts_reader.h"
 #include "option_pairs.h"
 #include "setup/register_file.h"
 #include "simulator_process.h"
 #include "soak_proxy.h"
-#include "spectrum/kts_reader.h"
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace {

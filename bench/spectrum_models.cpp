@@ -18,15 +18,15 @@
 #include <functional>
 #include <vector>
 
-#include "analysis/beta_spectrum.h"
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_model.h"
-#include "analysis/nuclide.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/scintillator.h"
 #include "analysis/stopping_power.h"
 #include "analysis/tdcr_solver.h"
-#include "common/atomic_exchange.h"
+#include "decay/atomic_exchange.h"
+#include "decay/beta_spectrum.h"
+#include "decay/nuclide.h"
 #include "sim/beta_spectrum.h"
 #include "sim/k_shell_exchange.h"
 #include "sim/shell_exchange.h"

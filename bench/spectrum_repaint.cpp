@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "spectrum/spectrum_plot_view.h"
+#include "spectrumview/spectrum_plot_view.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <array>
 #include <vector>
 
-#include "analysis/beta_spectrum.h"
-#include "analysis/nuclide.h"
 #include "analysis/scintillator.h"
 #include "analysis/stopping_power.h"
 #include "analysis/vial_absorption.h"
+#include "decay/beta_spectrum.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

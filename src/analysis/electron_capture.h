@@ -3,8 +3,8 @@
 #include <span>
 #include <vector>
 
-#include "analysis/nuclide.h"
 #include "analysis/photon_attenuation.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <optional>
 
-#include "analysis/nuclide.h"
 #include "analysis/rate_corrections.h"
 #include "analysis/scintillator.h"
+#include "decay/nuclide.h"
 #include "tdcr/filetime.h"
 #include "tdcr/measurement_tdc_reader.h"
 #include "tdcr/tdcr_rates.h"

@@ -9,13 +9,13 @@
 
 #include "analysis/gum_rounding.h"
 #include "analysis/limits_report.h"
-#include "analysis/nuclide.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/provenance_json.h"
 #include "analysis/report_plot.h"
 #include "common/files_saved.h"
 #include "common/program_version.h"
 #include "common/safe_file_writer.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "analysis/checked.h"
-#include "analysis/nuclide.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

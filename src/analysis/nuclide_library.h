@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/nuclide.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

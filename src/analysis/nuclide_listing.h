@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "analysis/nuclide.h"
 #include "analysis/nuclide_library.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/efficiency_model.h"
-#include "analysis/nuclide.h"
+#include "decay/nuclide.h"
 
 namespace korva {
 

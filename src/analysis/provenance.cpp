@@ -2,7 +2,7 @@
 
 #include "common/program_version.h"
 #include "devicelink/hardware_identity.h"
-#include "spectrum/spectrum_exchange.h"
+#include "formats/spectrum_exchange.h"
 #include "tdcr/measurement_tdc_reader.h"
 #include "timesync/time_reference.h"
 

@@ -3,7 +3,7 @@
 #include <QJsonArray>
 
 #include "analysis/provenance_digest.h"
-#include "spectrum/spectrum_file_context.h"
+#include "formats/spectrum_file_context.h"
 
 namespace korva {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/fermi_function.h"
+#include "decay/fermi_function.h"
 
 namespace korva {
 

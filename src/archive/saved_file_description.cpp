@@ -8,7 +8,7 @@
 
 #include "analysis/provenance.h"
 #include "common/format_text.h"
-#include "spectrum/kts_tag.h"
+#include "formats/kts_tag.h"
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace korva {

@@ -7,11 +7,11 @@
 #include "archive/file_hashing.h"
 #include "archive/saved_file_description.h"
 #include "common/format_text.h"
+#include "formats/exchange_file.h"
+#include "formats/kts_reader.h"
+#include "formats/n42_reader.h"
+#include "formats/spe_reader.h"
 #include "setup/register_file.h"
-#include "spectrum/exchange_file.h"
-#include "spectrum/kts_reader.h"
-#include "spectrum/n42_reader.h"
-#include "spectrum/spe_reader.h"
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace korva {

@@ -3,8 +3,8 @@
 #include <QEventLoop>
 #include <iostream>
 
-#include "common/qt_settings_store.h"
 #include "devicelink/link_timings.h"
+#include "qtadapters/qt_settings_store.h"
 #include "timesync/time_stamp_session.h"
 
 namespace korva {

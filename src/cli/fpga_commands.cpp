@@ -9,9 +9,9 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
-#include "common/qt_settings_store.h"
 #include "fpga/fpga_link_hold.h"
 #include "fpga/fpga_transfer.h"
+#include "qtadapters/qt_settings_store.h"
 
 namespace korva {
 

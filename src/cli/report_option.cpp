@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
-#include "common/qt_settings_store.h"
+#include "qtadapters/qt_settings_store.h"
 
 namespace korva {
 

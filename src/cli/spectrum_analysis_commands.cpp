@@ -19,7 +19,7 @@
 #include "cli/cli_archive.h"
 #include "cli/cli_command.h"
 #include "cli/spectrum_file_argument.h"
-#include "common/qt_settings_store.h"
+#include "qtadapters/qt_settings_store.h"
 #include "spectrum/calibration_gain.h"
 #include "spectrum/spectrum_calibration.h"
 #include "spectrum/spectrum_info.h"

@@ -8,7 +8,7 @@
 #include "cli/cli_command.h"
 #include "cli/output_files.h"
 #include "cli/spectrum_file_argument.h"
-#include "spectrum/exchange_file.h"
+#include "formats/exchange_file.h"
 
 namespace korva {
 

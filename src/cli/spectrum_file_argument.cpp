@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "spectrum/exchange_file.h"
+#include "formats/exchange_file.h"
 
 namespace korva {
 

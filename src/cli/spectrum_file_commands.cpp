@@ -12,9 +12,9 @@
 #include "cli/cli_command.h"
 #include "cli/output_files.h"
 #include "cli/spectrum_file_argument.h"
-#include "spectrum/kts_reader.h"
-#include "spectrum/spectrum_csv.h"
-#include "spectrum/spectrum_file_context.h"
+#include "formats/kts_reader.h"
+#include "formats/spectrum_csv.h"
+#include "formats/spectrum_file_context.h"
 
 namespace korva {
 

@@ -14,10 +14,10 @@
 #include "cli/output_files.h"
 #include "common/safe_file_writer.h"
 #include "devicelink/register_map.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_csv.h"
 #include "setup/amplifier_input.h"
 #include "setup/amplifier_send.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_csv.h"
 
 namespace korva {
 

@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/acquisition_run.h"
+#include "acquisition/acquisition_settings.h"
 #include "cli/cli_session.h"
 #include "devicelink/engine_links.h"
 #include "setup/amplifier_setup.h"
-#include "spectrum/acquisition_run.h"
-#include "spectrum/acquisition_settings.h"
 #include "timesync/system_time_services.h"
 #include "timesync/time_reference.h"
 

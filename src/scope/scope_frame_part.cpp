@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "acquisition/acquisition_gating.h"
 #include "common/command_ids.h"
 #include "devicelink/instrument_session.h"
 #include "devicelink/link_session.h"
@@ -11,7 +12,6 @@
 #include "scope/oscope_view.h"
 #include "scope/qt_trace_export_dialogs.h"
 #include "scope/trace_export_flow.h"
-#include "spectrum/acquisition_gating.h"
 #include "spectrum/spectrum_documents.h"
 
 namespace korva {

@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
 #include "setup/amplifier_input.h"
 #include "setup/amplifier_send.h"
 #include "spectrum/spectrum_documents.h"
-#include "tdcr/tdcr_form_widgets.h"
 
 namespace korva {
 

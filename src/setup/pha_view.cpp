@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
 #include "setup/drop_down_list.h"
 #include "setup/shaper_registers.h"
 #include "spectrum/spectrum_documents.h"
-#include "tdcr/tdcr_form_widgets.h"
 
 namespace korva {
 

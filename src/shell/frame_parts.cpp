@@ -1,5 +1,6 @@
 #include "shell/frame_parts.h"
 
+#include "acquisition/acquisition_frame_part.h"
 #include "analysis/analysis_frame_part.h"
 #include "archive/history_frame_part.h"
 #include "devicelink/serial_port_enumerator.h"
@@ -11,11 +12,10 @@
 #include "setup/shaper_frame_part.h"
 #include "shell/hardware_frame_part.h"
 #include "shell/main_frame.h"
-#include "spectrum/acquisition_frame_part.h"
-#include "spectrum/calibration_frame_part.h"
-#include "spectrum/spectrum_frame_part.h"
-#include "spectrum/spectrum_plot_view.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/calibration_frame_part.h"
+#include "spectrumview/spectrum_frame_part.h"
+#include "spectrumview/spectrum_plot_view.h"
+#include "spectrumview/spectrum_wnd.h"
 #include "tdcr/tdcr_frame_part.h"
 
 namespace korva {

@@ -16,10 +16,10 @@
 
 #include "common/command_ids.h"
 #include "common/prompt.h"
-#include "common/qt_settings_store.h"
 #include "common/settings_store.h"
 #include "devicelink/link_timings.h"
 #include "forms/dock_pane.h"
+#include "qtadapters/qt_settings_store.h"
 #include "shell/application_look.h"
 #include "shell/copy_shortcut_guard.h"
 #include "shell/dock_width_keeper.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "tdcr/tdcr_form_widgets.h"
+#include "forms/form_widgets.h"
 #include "tdcr/tdcr_settings.h"
 #include "tdcr/view_run_list.h"
 

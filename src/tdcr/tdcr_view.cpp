@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
-#include "tdcr/tdcr_form_widgets.h"
 #include "tdcr/view_run_list.h"
 
 namespace korva {

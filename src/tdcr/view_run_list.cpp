@@ -4,7 +4,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "tdcr/tdcr_form_widgets.h"
+#include "forms/form_widgets.h"
 #include "tdcr/tdcr_run_record.h"
 
 namespace korva {

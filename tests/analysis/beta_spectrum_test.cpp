@@ -1,16 +1,16 @@
-#include "analysis/beta_spectrum.h"
+#include "decay/beta_spectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
-#include "analysis/atomic_screening.h"
-#include "analysis/complex_gamma.h"
 #include "analysis/efficiency_model.h"
-#include "analysis/fermi_function.h"
 #include "analysis/nuclide_library.h"
-#include "common/atomic_exchange.h"
+#include "decay/atomic_exchange.h"
+#include "decay/atomic_screening.h"
+#include "decay/complex_gamma.h"
+#include "decay/fermi_function.h"
 
 namespace korva {
 namespace {

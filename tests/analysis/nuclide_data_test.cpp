@@ -8,11 +8,9 @@
 #include <random>
 #include <string>
 
-#include "analysis/beta_spectrum.h"
 #include "analysis/birks_quenching.h"
 #include "analysis/efficiency_model.h"
 #include "analysis/electron_capture.h"
-#include "analysis/fermi_function.h"
 #include "analysis/nuclide_file.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_variants.h"
@@ -21,6 +19,8 @@
 #include "analysis/spectrum_file.h"
 #include "analysis/stopping_power.h"
 #include "analysis/vial_absorption.h"
+#include "decay/beta_spectrum.h"
+#include "decay/fermi_function.h"
 
 namespace korva {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "analysis/birks_quenching.h"
-#include "analysis/fermi_function.h"
 #include "analysis/stopping_power.h"
+#include "decay/fermi_function.h"
 
 namespace korva {
 namespace {

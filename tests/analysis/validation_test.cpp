@@ -13,9 +13,9 @@
 
 #include <string>
 
-#include "analysis/beta_spectrum.h"
 #include "analysis/efficiency_curve.h"
 #include "analysis/nuclide_library.h"
+#include "decay/beta_spectrum.h"
 
 namespace korva {
 namespace {

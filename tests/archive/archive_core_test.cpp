@@ -9,8 +9,8 @@
 #include "archive/archive_schema.h"
 #include "archive/saved_file_description.h"
 #include "common/files_saved.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_csv.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_csv.h"
 
 namespace korva {
 namespace {

@@ -8,10 +8,10 @@
 #include "../cli/cli_tool.h"
 #include "../support/scratch_files.h"
 #include "analysis/analysis_export.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_csv.h"
 #include "scope/trace_export.h"
 #include "setup/register_file.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_csv.h"
 
 namespace korva {
 namespace {

@@ -14,8 +14,8 @@
 #include "../support/qt_application.h"
 #include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
+#include "formats/kts_reader.h"
 #include "sim/pty_server.h"
-#include "spectrum/kts_reader.h"
 
 namespace korva {
 namespace {

@@ -8,9 +8,9 @@
 #include <cmath>
 
 #include "cli_tool.h"
+#include "formats/kts_writer.h"
 #include "spectrum/calibration_gain.h"
 #include "spectrum/calibration_value.h"
-#include "spectrum/kts_writer.h"
 
 namespace korva {
 namespace {

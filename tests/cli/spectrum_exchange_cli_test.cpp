@@ -9,7 +9,7 @@
 
 #include "analysis/provenance_json.h"
 #include "cli_tool.h"
-#include "spectrum/kts_writer.h"
+#include "formats/kts_writer.h"
 
 namespace korva {
 namespace {

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "cli_tool.h"
-#include "spectrum/kts_writer.h"
+#include "formats/kts_writer.h"
 
 namespace korva {
 namespace {

@@ -23,10 +23,10 @@
 #include "../tdcr/measurement_fixture.h"
 #include "analysis/analysis_export.h"
 #include "common/safe_file_writer.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_csv.h"
 #include "scope/trace_export.h"
 #include "setup/register_file.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_csv.h"
 
 namespace korva {
 namespace {

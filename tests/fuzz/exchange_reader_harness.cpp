@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "spectrum/spectrum_exchange.h"
+#include "formats/spectrum_exchange.h"
 
 namespace korva::fuzz {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "spectrum/exchange_read.h"
+#include "formats/exchange_read.h"
 
 namespace korva::fuzz {
 

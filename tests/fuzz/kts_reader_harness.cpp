@@ -6,8 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "spectrum/kts_reader.h"
-#include "spectrum/kts_writer.h"
+#include "formats/kts_reader.h"
+#include "formats/kts_writer.h"
 
 namespace korva::fuzz {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "exchange_reader_harness.h"
-#include "spectrum/n42_reader.h"
-#include "spectrum/n42_writer.h"
+#include "formats/n42_reader.h"
+#include "formats/n42_writer.h"
 
 namespace {
 

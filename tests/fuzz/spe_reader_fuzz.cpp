@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "exchange_reader_harness.h"
-#include "spectrum/spe_reader.h"
-#include "spectrum/spe_writer.h"
+#include "formats/spe_reader.h"
+#include "formats/spe_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string fault =

@@ -32,8 +32,8 @@
 #include "scope/trace_plot.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
-#include "spectrum/spectrum_plot_view.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/spectrum_plot_view.h"
+#include "spectrumview/spectrum_wnd.h"
 
 namespace korva {
 namespace {

@@ -25,7 +25,7 @@
 #include "sim/pty_server.h"
 #include "sim/virtual_instrument.h"
 #include "spectrum/spectrum_documents.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/spectrum_wnd.h"
 
 namespace korva {
 namespace {

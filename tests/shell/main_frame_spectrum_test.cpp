@@ -21,6 +21,7 @@
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
 #include "../support/register_read_counter.h"
+#include "acquisition/acquisition_view.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -28,7 +29,6 @@
 #include "setup/amplifier_view.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"
-#include "spectrum/acquisition_view.h"
 #include "timesync/time_stamp_dialog.h"
 
 namespace korva {

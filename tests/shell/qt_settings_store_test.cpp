@@ -1,4 +1,4 @@
-#include "common/qt_settings_store.h"
+#include "qtadapters/qt_settings_store.h"
 
 #include <gtest/gtest.h>
 

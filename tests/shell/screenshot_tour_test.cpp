@@ -17,6 +17,7 @@
 
 #include "../support/instrument_window.h"
 #include "../support/qt_application.h"
+#include "acquisition/acquisition_view.h"
 #include "common/command_ids.h"
 #include "forms/numeric_edit.h"
 #include "scope/oscope_view.h"
@@ -24,7 +25,6 @@
 #include "shell/main_frame.h"
 #include "sim/beta_emitter.h"
 #include "sim/pty_server.h"
-#include "spectrum/acquisition_view.h"
 #include "tdcr/tdcr_panes.h"
 #include "tdcr/tdcr_view.h"
 

@@ -6,13 +6,13 @@
 #include <random>
 #include <vector>
 
+#include "acquisition/acquisition_rates.h"
 #include "sim/beta_pulse_source.h"
 #include "sim/beta_spectrum.h"
 #include "sim/ionisation_quenching.h"
 #include "sim/spectrum_acquisition.h"
 #include "sim/virtual_instrument.h"
 #include "sim_test_support.h"
-#include "spectrum/acquisition_rates.h"
 #include "spectrum/acquisition_times.h"
 
 namespace korva::sim {

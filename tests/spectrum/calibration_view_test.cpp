@@ -3,7 +3,7 @@
 // and spectrum files keep them, fits and their messages, the two enable
 // boxes, stored calibrations, and the info form's readouts.
 
-#include "spectrum/calibration_view.h"
+#include "spectrumview/calibration_view.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +24,17 @@
 #include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
+#include "acquisition/acquisition_settings.h"
+#include "acquisition/acquisition_view.h"
 #include "common/command_ids.h"
+#include "formats/kts_reader.h"
+#include "formats/spectrum_file_dialogs.h"
 #include "forms/fixed_column_list_ctrl.h"
 #include "shell/main_frame.h"
-#include "spectrum/acquisition_settings.h"
-#include "spectrum/acquisition_view.h"
 #include "spectrum/calibration_value.h"
-#include "spectrum/kts_reader.h"
-#include "spectrum/spectrum_file_dialogs.h"
-#include "spectrum/spectrum_info_view.h"
-#include "spectrum/spectrum_plot_view.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/spectrum_info_view.h"
+#include "spectrumview/spectrum_plot_view.h"
+#include "spectrumview/spectrum_wnd.h"
 
 namespace korva {
 namespace {

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "../support/scratch_files.h"
-#include "spectrum/acquisition_settings.h"
+#include "acquisition/acquisition_settings.h"
+#include "formats/exchange_file.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_file_context.h"
 #include "spectrum/acquisition_start_stamp.h"
-#include "spectrum/exchange_file.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_file_context.h"
 
 namespace korva {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "../support/scratch_files.h"
-#include "spectrum/kts_reader.h"
-#include "spectrum/kts_writer.h"
+#include "formats/kts_reader.h"
+#include "formats/kts_writer.h"
 
 namespace korva {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "spectrum/kts_reader.h"
+#include "formats/kts_reader.h"
 
 namespace korva {
 namespace {

@@ -1,4 +1,4 @@
-#include "spectrum/spectrum_csv.h"
+#include "formats/spectrum_csv.h"
 
 #include <gtest/gtest.h>
 

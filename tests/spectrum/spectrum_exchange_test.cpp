@@ -5,14 +5,14 @@
 #include "../support/scratch_files.h"
 #include "devicelink/hardware_identity.h"
 #include "devicelink/register_edit.h"
-#include "spectrum/exchange_file.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/n42_reader.h"
-#include "spectrum/n42_writer.h"
-#include "spectrum/spe_reader.h"
-#include "spectrum/spe_writer.h"
+#include "formats/exchange_file.h"
+#include "formats/kts_writer.h"
+#include "formats/n42_reader.h"
+#include "formats/n42_writer.h"
+#include "formats/spe_reader.h"
+#include "formats/spe_writer.h"
+#include "formats/spectrum_file_context.h"
 #include "spectrum/spectrum_calibration.h"
-#include "spectrum/spectrum_file_context.h"
 
 namespace korva {
 namespace {

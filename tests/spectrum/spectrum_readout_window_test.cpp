@@ -18,8 +18,8 @@
 #include "../support/recording_prompt.h"
 #include "shell/main_frame.h"
 #include "spectrum/spectrum_calibration.h"
-#include "spectrum/spectrum_plot_view.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/spectrum_plot_view.h"
+#include "spectrumview/spectrum_wnd.h"
 
 namespace korva {
 namespace {

@@ -16,12 +16,12 @@
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
 #include "common/command_ids.h"
+#include "formats/kts_reader.h"
+#include "formats/kts_writer.h"
+#include "formats/spectrum_file_dialogs.h"
 #include "shell/main_frame.h"
-#include "spectrum/kts_reader.h"
-#include "spectrum/kts_writer.h"
-#include "spectrum/spectrum_file_dialogs.h"
-#include "spectrum/spectrum_plot_view.h"
-#include "spectrum/spectrum_wnd.h"
+#include "spectrumview/spectrum_plot_view.h"
+#include "spectrumview/spectrum_wnd.h"
 
 namespace korva {
 namespace {
