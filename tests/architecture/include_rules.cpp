@@ -11,46 +11,61 @@ namespace korva::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Folders = std::set<std::string>;
 
-struct Rule {
-  Folders allowed;    // when not empty: only these
-  Folders forbidden;  // never these
-};
-
-const std::map<std::string, Rule>& Rules() {
-  static const std::map<std::string, Rule> rules = {
-      {"common", {{"common"}, {}}},
-      {"devicelink", {{"common", "devicelink"}, {}}},
-      {"timesync", {{"common", "timesync"}, {}}},
-      {"forms", {{"common", "forms"}, {}}},
-      {"archive", {{}, {"shell", "app", "cli"}}},
-      {"shell", {{}, {"app", "cli"}}},
-      {"cli", {{}, {"shell", "app"}}},
-      {"app", {{}, {"cli"}}},
-      // The set-up views act on the spectrum records; the records know
-      // nothing of the set-up.
-      {"spectrum", {{}, {"shell", "app", "cli", "setup"}}},
+// The folders from the bottom up. A folder includes only folders of lower
+// levels (and itself); folders of one level never include each other. So
+// two folders can never include each other, directly or round a longer
+// loop: a new include that closes a loop breaks this order and is named.
+const std::vector<std::vector<std::string>>& Levels() {
+  static const std::vector<std::vector<std::string>> levels = {
+      {"common"},
+      {"qtadapters", "decay", "forms", "timesync", "devicelink"},
+      {"sim", "fpga", "tdcr"},
+      {"spectrum"},
+      {"formats"},
+      {"acquisition"},
+      {"spectrumview"},
+      {"analysis", "scope", "setup"},
+      // Saves reach the archive only through the files-saved notice in common.
+      {"archive"},
+      {"shell", "cli"},
+      {"app"},
   };
-  return rules;
+  return levels;
 }
 
-// A subsystem reaches the archive only through the files-saved notice in common.
-const Rule kSubsystemRule = {{}, {"shell", "app", "cli", "archive"}};
+// Folders a folder may not include although they sit below it.
+const std::map<std::string, std::set<std::string>>& Never() {
+  static const std::map<std::string, std::set<std::string>> never = {
+      {"app", {"cli"}},
+  };
+  return never;
+}
 
-// The virtual instrument speaks the program's frames and reads the same
-// register map; nothing else of the device link reaches it.
+int LevelOf(const std::string& folder) {
+  const auto& levels = Levels();
+  for (std::size_t level = 0; level < levels.size(); ++level) {
+    if (std::ranges::find(levels[level], folder) != levels[level].end()) return static_cast<int>(level);
+  }
+  return -1;
+}
+
+// The virtual instrument shares no code with the program beyond common, the
+// instrument's wire frames and its register map.
 bool SimMayInclude(const std::string& included) {
-  return included == "devicelink/wire_frame.h" || included == "devicelink/register_map.h";
+  return included.starts_with("common/") || included == "devicelink/wire_frame.h" ||
+         included == "devicelink/register_map.h";
 }
 
 bool Allowed(const std::string& from, const std::string& included) {
   const std::string folder = included.substr(0, included.find('/'));
-  if (from == "sim") return folder == "sim" || folder == "common" || SimMayInclude(included);
-  const auto found = Rules().find(from);
-  const Rule& rule = found == Rules().end() ? kSubsystemRule : found->second;
-  if (!rule.allowed.empty() && !rule.allowed.contains(folder)) return false;
-  return !rule.forbidden.contains(folder);
+  if (folder == from) return true;
+  if (from == "sim") return SimMayInclude(included);
+  const auto never = Never().find(from);
+  if (never != Never().end() && never->second.contains(folder)) return false;
+  const int fromLevel = LevelOf(from);
+  const int includedLevel = LevelOf(folder);
+  return fromLevel >= 0 && includedLevel >= 0 && includedLevel < fromLevel;
 }
 
 // src/<folder>/... or sim/...

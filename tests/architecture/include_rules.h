@@ -14,13 +14,13 @@ struct IncludeViolation {
   std::string Describe() const { return file + ":" + std::to_string(line) + " includes " + included; }
 };
 
-// Reads every quoted include of the files under src/ and sim/ of `root`:
-//   common                       includes only common
-//   devicelink, timesync, forms  include only common and themselves
-//   subsystems                   never include shell, app or cli
-//   cli                          never includes shell or app
-//   shell                        never includes app or cli
-//   sim                          includes only common and the wire frames
+// Reads every quoted include of the files under src/ and sim/ of `root` and
+// names each that breaks the folders' order: a folder includes only folders
+// below it (common at the bottom, then the shared services, the subsystems,
+// the archive, the window and the tool, the program's main), never one of
+// its own level or above, so no two folders depend on each other. A folder
+// missing from the order includes nothing outside itself. The virtual
+// instrument includes only common and the wire frames.
 std::vector<IncludeViolation> FindIncludeViolations(const std::filesystem::path& root);
 
 }  // namespace korva::test
