@@ -18,6 +18,7 @@
 #include "acquisition/tdcr_delay_limit.h"
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "qtadapters/qt_text.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/spectrum_documents.h"
 
@@ -35,14 +36,6 @@ constexpr std::array<const char*, 5> kDelayCaptions = {"delay", "MCA STO delay",
                                                        "TDCR S2 delay", "Window width"};
 constexpr std::array<int, 5> kDelayMaxima = {kMaxCoincidenceDelay, kMaxStrobeDelay, kMaxTdcrDelay,
                                              kMaxTdcrDelay, kMaxWindowWidth};
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
-std::optional<int> WholeNumber(const QString& text) {
-  bool ok = false;
-  const int value = text.trimmed().toInt(&ok);
-  return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 }  // namespace
 
@@ -272,7 +265,7 @@ AcquisitionRunContext CAcquisitionView::RunContext() {
 }
 
 void CAcquisitionView::ShowStartTexts(const StartTexts& texts) {
-  startLabel_->setText(Text(texts.label));
+  startLabel_->setText(QtText(texts.label));
   ShowText(*startStamp_, texts.stamp);
   values_.startTimeLabel = texts.label;
   values_.startDateTime = texts.stamp;
@@ -308,7 +301,7 @@ void CAcquisitionView::UpdateAcquisitionFromRegisters() {
   ShowText(*dead_, readout.deadPercent);
   ShowText(*temperature_, readout.temperature);
   ShowText(*slowAdc_, readout.slowAdc);
-  startLabel_->setText(Text(readout.startLabel));
+  startLabel_->setText(QtText(readout.startLabel));
   ShowText(*startStamp_, readout.startStamp);
   for (std::size_t i = 0; i < microseconds_.size(); ++i) ShowText(*microseconds_[i], readout.microseconds[i]);
   values_ = {readout.times.realSeconds, readout.times.liveSeconds, readout.times.deadPercent,

@@ -3,15 +3,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "qtadapters/qt_text.h"
+
 namespace korva {
 
 namespace {
 
 constexpr std::array<const char*, TdcrRates::kCombinations> kCombinationNames = {"N1", "M1", "N2", "M2"};
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The FPGA version is written right-aligned ("  2.5").
 std::string_view Trimmed(std::string_view text) {
@@ -27,38 +25,38 @@ QJsonArray Numbers(const std::array<double, N>& values) {
 }
 
 QJsonValue ModeJson(const std::optional<DeadTimeMode>& mode) {
-  return mode ? QJsonValue(Text(DeadTimeModeName(mode))) : QJsonValue();
+  return mode ? QJsonValue(QtText(DeadTimeModeName(mode))) : QJsonValue();
 }
 
 QJsonObject InstrumentJson(const TdcHeader& h) {
-  return {{"hardware", Text(h.hardware)},
-          {"serialNumber", Text(h.serialNumber)},
-          {"firmwareVersion", Text(h.firmware)},
-          {"fpgaVersion", Text(Trimmed(h.fpga))}};
+  return {{"hardware", QtText(h.hardware)},
+          {"serialNumber", QtText(h.serialNumber)},
+          {"firmwareVersion", QtText(h.firmware)},
+          {"fpgaVersion", QtText(Trimmed(h.fpga))}};
 }
 
 QJsonObject InputsJson(const AnalysisInputs& inputs, const MeasurementAnalysis& a) {
   const AnalysisSettings& s = inputs.settings;
-  return {{"sample", Text(inputs.sample)},
-          {"background", inputs.background.empty() ? QJsonValue() : QJsonValue(Text(inputs.background))},
-          {"nuclide", Text(a.nuclide)},
+  return {{"sample", QtText(inputs.sample)},
+          {"background", inputs.background.empty() ? QJsonValue() : QJsonValue(QtText(inputs.background))},
+          {"nuclide", QtText(a.nuclide)},
           {"nuclideData", NuclideDataJson(a.nuclideFile, a.nuclideVersion)},
-          {"cocktail", Text(a.cocktail)},
+          {"cocktail", QtText(a.cocktail)},
           {"kb", a.kb},
-          {"model", Text(DetectionModelName(a.model))},
+          {"model", QtText(DetectionModelName(a.model))},
           {"window", a.main % 2 == 0 ? "N" : "M"},
           {"extension", static_cast<int>(s.extension) + 1},
           {"deadTimeModes", QJsonArray{ModeJson(s.deadTimeModes[0]), ModeJson(s.deadTimeModes[1])}},
-          {"referenceTime", Text(FormatReferenceTime(a.referenceTime))},
+          {"referenceTime", QtText(FormatReferenceTime(a.referenceTime))},
           {"referenceTimeIsRunStart", !s.referenceTime.has_value()}};
 }
 
 QJsonObject MeasurementJson(const TdcHeader& h) {
-  return {{"tag", Text(h.tag)},
-          {"operator", Text(h.operatorName)},
-          {"nuclides", Text(h.nuclides)},
-          {"cocktail", Text(h.cocktail)},
-          {"highVoltage", Text(h.highVoltage)},
+  return {{"tag", QtText(h.tag)},
+          {"operator", QtText(h.operatorName)},
+          {"nuclides", QtText(h.nuclides)},
+          {"cocktail", QtText(h.cocktail)},
+          {"highVoltage", QtText(h.highVoltage)},
           {"thresholdsMv", Numbers(h.thresholdsMv)},
           {"extensionsUs", Numbers(h.extensionsUs)},
           {"windowsNs", Numbers(h.windowsNs)},
@@ -81,7 +79,7 @@ QJsonObject StatisticsJson(const RunStatistics& s) {
 QJsonObject RunJson(const RunAnalysis& r) {
   QJsonObject run{{"run", r.run}, {"used", r.used}};
   if (!r.used) {
-    run["note"] = Text(r.note);
+    run["note"] = QtText(r.note);
     return run;
   }
   run["netRates"] = QJsonObject{
@@ -125,7 +123,7 @@ QJsonObject CombinationJson(const CombinationAnalysis& c) {
   for (const RunAnalysis& r : c.runs) runs.append(RunJson(r));
   QJsonObject combination{{"combination", kCombinationNames[c.combination]}, {"runs", runs}};
   if (!c.Usable()) {
-    combination["error"] = Text(c.error);
+    combination["error"] = QtText(c.error);
     return combination;
   }
   combination["rates"] = RateCorrectionsJson(c.rates);
@@ -136,7 +134,7 @@ QJsonObject CombinationJson(const CombinationAnalysis& c) {
 
 // A term not evaluated has a null uncertainty, never 0.
 QJsonObject BudgetTermJson(const UncertaintyComponent& c) {
-  return {{"name", Text(c.name)},
+  return {{"name", QtText(c.name)},
           {"standardUncertainty", c.evaluated ? QJsonValue(c.standardUncertainty) : QJsonValue()}};
 }
 
@@ -163,14 +161,14 @@ QJsonObject LimitsJson(const CharacteristicLimits& l) {
           {"detected", l.detected},
           {"coverageLower", interval(l.lowerLimit)},
           {"coverageUpper", interval(l.upperLimit)},
-          {"text", Text(DetectionText(l))}};
+          {"text", QtText(DetectionText(l))}};
 }
 
 QJsonObject ResultJson(const MeasurementAnalysis& a) {
   QJsonArray budget;
   for (const UncertaintyComponent& c : a.budget.components) budget.append(BudgetTermJson(c));
   QJsonArray notEvaluated;
-  for (const std::string& name : a.budget.NotEvaluated()) notEvaluated.append(Text(name));
+  for (const std::string& name : a.budget.NotEvaluated()) notEvaluated.append(QtText(name));
   return {{"combination", kCombinationNames[a.main]},
           {"activity", a.activity},
           {"standardUncertainty", a.budget.combined},
@@ -193,8 +191,8 @@ QJsonObject AnalysisJson(const AnalysisInputs& inputs, const TdcHeader& sample,
   QJsonArray combinations;
   for (const CombinationAnalysis& c : a.combinations) combinations.append(CombinationJson(c));
   QJsonArray warnings;
-  for (const std::string& warning : a.warnings) warnings.append(Text(warning));
-  return {{"program", Text(kAnalysisProgram)},
+  for (const std::string& warning : a.warnings) warnings.append(QtText(warning));
+  return {{"program", QtText(kAnalysisProgram)},
           {"instrument", InstrumentJson(sample)},
           {"inputs", InputsJson(inputs, a)},
           {"measurement", MeasurementJson(sample)},
@@ -205,9 +203,9 @@ QJsonObject AnalysisJson(const AnalysisInputs& inputs, const TdcHeader& sample,
 
 QJsonObject EfficiencyJson(const Nuclide& nuclide, const Scintillator& cocktail, double kb,
                            const EfficiencyPoint& point) {
-  return {{"nuclide", Text(nuclide.name)},
+  return {{"nuclide", QtText(nuclide.name)},
           {"nuclideData", NuclideDataJson(nuclide.file, nuclide.version)},
-          {"cocktail", Text(cocktail.name)},
+          {"cocktail", QtText(cocktail.name)},
           {"kb", kb},
           {"model", "symmetric"},
           {"lambda", point.lambda},
@@ -217,7 +215,7 @@ QJsonObject EfficiencyJson(const Nuclide& nuclide, const Scintillator& cocktail,
 }
 
 QJsonObject NuclideDataJson(const std::string& file, const std::string& version) {
-  return {{"file", Text(file)}, {"version", Text(version)}};
+  return {{"file", QtText(file)}, {"version", QtText(version)}};
 }
 
 std::string JsonText(const QJsonObject& object) {

@@ -23,14 +23,11 @@
 #include "analysis/limits_report.h"
 #include "analysis/nuclide_library.h"
 #include "analysis/nuclide_listing.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
 namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QTableWidget* MakeTable(const QStringList& headers, const QString& name, QWidget* parent) {
   auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
@@ -74,11 +71,11 @@ QString PairText(const PairCheck& p) {
 QString LimitsSummary(const CharacteristicLimits& limits) {
   QStringList parts;
   for (const auto& [label, value] : LimitsRows(limits))
-    parts << Text(label) + QStringLiteral(" ") + Text(value);
+    parts << QtText(label) + QStringLiteral(" ") + QtText(value);
   const QString line = QStringLiteral("ISO 11929: ") + parts.join(QStringLiteral("; "));
   return limits.detected
              ? line
-             : QStringLiteral("Result: ") + Text(DetectionText(limits)) + QStringLiteral("\n") + line;
+             : QStringLiteral("Result: ") + QtText(DetectionText(limits)) + QStringLiteral("\n") + line;
 }
 
 QComboBox* MakeList(const QStringList& items, QWidget* parent) {
@@ -97,8 +94,8 @@ QComboBox* MakeNuclideList(QWidget* parent) {
   auto* list = new QComboBox(parent);
   list->setObjectName(QStringLiteral("AnalysisNuclide"));
   for (const Nuclide& n : KnownNuclides()) {
-    list->addItem(Text(NuclideChoiceText(n)), Text(n.name));
-    list->setItemData(list->count() - 1, Text(n.file), Qt::ToolTipRole);
+    list->addItem(QtText(NuclideChoiceText(n)), QtText(n.name));
+    list->setItemData(list->count() - 1, QtText(n.file), Qt::ToolTipRole);
   }
   list->addItem(kFromFile);
   return list;
@@ -110,8 +107,8 @@ QComboBox* MakeCocktailList(QWidget* parent) {
   list->setObjectName(QStringLiteral("AnalysisCocktail"));
   list->addItem(QStringLiteral("As recorded"), QString());
   for (const Scintillator& s : KnownCocktails()) {
-    list->addItem(Text(s.name), Text(s.name));
-    list->setItemData(list->count() - 1, Text(s.source), Qt::ToolTipRole);
+    list->addItem(QtText(s.name), QtText(s.name));
+    list->setItemData(list->count() - 1, QtText(s.source), Qt::ToolTipRole);
   }
   return list;
 }
@@ -299,7 +296,7 @@ void AnalysisView::NuclideChosen(int index) {
 
 void AnalysisView::ShowOwnNuclide(const Nuclide& nuclide) {
   ownNuclide_ = nuclide;
-  const QString text = Text(nuclide.name) + QStringLiteral("  beta- spectrum from file");
+  const QString text = QtText(nuclide.name) + QStringLiteral("  beta- spectrum from file");
   int own = nuclide_->findData(true, kOwnRole);
   if (own < 0) {
     own = nuclide_->count() - 1;  // before "From file..."
@@ -307,8 +304,8 @@ void AnalysisView::ShowOwnNuclide(const Nuclide& nuclide) {
     nuclide_->setItemData(own, true, kOwnRole);
   }
   nuclide_->setItemText(own, text);
-  nuclide_->setItemData(own, Text(nuclide.name), Qt::UserRole);
-  nuclide_->setItemData(own, Text(nuclide.file), Qt::ToolTipRole);
+  nuclide_->setItemData(own, QtText(nuclide.name), Qt::UserRole);
+  nuclide_->setItemData(own, QtText(nuclide.file), Qt::ToolTipRole);
   if (nuclide_->currentIndex() == own) {
     NuclideChosen(own);
   } else {
@@ -342,11 +339,11 @@ AnalysisSettings AnalysisView::Settings() const {
 
 void AnalysisView::ShowSettings(const AnalysisSettings& settings) {
   showing_ = true;
-  if (const int known = nuclide_->findData(Text(settings.nuclide)); known >= 0) {
+  if (const int known = nuclide_->findData(QtText(settings.nuclide)); known >= 0) {
     nuclide_->setCurrentIndex(known);
     lastNuclide_ = known;
   }
-  cocktail_->setCurrentIndex(std::max(0, cocktail_->findData(Text(settings.cocktail))));
+  cocktail_->setCurrentIndex(std::max(0, cocktail_->findData(QtText(settings.cocktail))));
   kb_->setValue(settings.kb);
   model_->setCurrentIndex(settings.model == DetectionModel::kSymmetric ? 0 : 1);
   window_->setCurrentIndex(static_cast<int>(settings.window));
@@ -371,7 +368,7 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
     rates_->setRowCount(0);
     budget_->setRowCount(0);
     plot_->SetData({}, 0.0, 0.0);
-    summary_->setText(QStringLiteral("No result: ") + Text(result.error));
+    summary_->setText(QStringLiteral("No result: ") + QtText(result.error));
     warnings_->hide();
     return;
   }
@@ -384,16 +381,16 @@ void AnalysisView::ShowAnalysis(const Checked<MeasurementAnalysis>& result) {
   const RoundedResult rounded = RoundedToUncertainty(a.activity, a.budget.combined);
   QString text =
       QStringLiteral("A = %1 ± %2 Bq (k = 1, %3 %)   U = %4 Bq (k = 2)   Birge ratio %5   runs %6   %7")
-          .arg(Text(rounded.value), Text(rounded.uncertainty),
-               Text(SignificantText(100.0 * a.budget.Relative(a.budget.combined), 2)),
-               Text(SignificantText(a.budget.expanded, 2)))
+          .arg(QtText(rounded.value), QtText(rounded.uncertainty),
+               QtText(SignificantText(100.0 * a.budget.Relative(a.budget.combined), 2)),
+               QtText(SignificantText(a.budget.expanded, 2)))
           .arg(a.Main().doubles.birgeRatio, 0, 'f', 3)
           .arg(a.Main().doubles.count)
           .arg(PairText(a.pairs));
   if (a.limits) text += QStringLiteral("\n") + LimitsSummary(*a.limits);
   summary_->setText(text);
   QStringList warnings;
-  for (const std::string& warning : a.warnings) warnings << Text(warning);
+  for (const std::string& warning : a.warnings) warnings << QtText(warning);
   warnings_->setText(warnings.join(QLatin1Char('\n')));
   warnings_->setVisible(!warnings.isEmpty());
 }
@@ -405,7 +402,7 @@ void AnalysisView::ShowRates(const MeasurementAnalysis& a) {
   for (const CombinationAnalysis& c : a.combinations) {
     const CombinationRates& r = c.rates;
     const QString window = QStringLiteral("%1 (%2 ns)").arg(kNames[c.combination]).arg(r.windowNs);
-    const QString mode = Text(DeadTimeModeName(r.mode));
+    const QString mode = QtText(DeadTimeModeName(r.mode));
     if (!c.Usable()) {
       SetRow(*rates_, row++, {window, mode, QStringLiteral("no run used")});
       continue;
@@ -434,7 +431,7 @@ void AnalysisView::ShowRunRows(const CombinationAnalysis& combination) {
   int row = 0;
   for (const RunAnalysis& r : combination.runs) {
     if (!r.used) {
-      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, Text(r.note)});
+      SetRow(*runs_, row++, {QString::number(r.run), {}, {}, {}, {}, {}, QtText(r.note)});
       continue;
     }
     SetRow(*runs_, row++,
@@ -452,7 +449,7 @@ void AnalysisView::ShowBudget(const UncertaintyBudget& budget) {
     const QString notEvaluated = QString::fromLatin1(kNotEvaluatedText);
     SetRow(
         *budget_, row++,
-        {Text(c.name), c.evaluated ? QString::number(c.standardUncertainty, 'f', 3) : notEvaluated,
+        {QtText(c.name), c.evaluated ? QString::number(c.standardUncertainty, 'f', 3) : notEvaluated,
          c.evaluated ? QString::number(100.0 * budget.Relative(c.standardUncertainty), 'f', 3) : QString()});
     budget_->item(row - 1, 0)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   };

@@ -3,11 +3,11 @@
 #include <QJsonArray>
 #include <array>
 
+#include "qtadapters/qt_text.h"
+
 namespace korva {
 
 namespace {
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 const char* ForbiddennessName(Forbiddenness f) {
   constexpr std::array<const char*, 5> kNames = {"allowed", "first-forbidden-non-unique",
@@ -43,16 +43,16 @@ QJsonObject NuclideJson(const Nuclide& n) {
   QJsonArray branches;
   for (const BetaBranch& b : n.betas) branches.append(BetaJson(b));
   for (const CaptureBranch& c : n.captures) branches.append(CaptureJson(c));
-  return {{"name", Text(n.name)},
+  return {{"name", QtText(n.name)},
           {"Z", n.z},
           {"A", n.massNumber},
-          {"decayMode", Text(n.DecayMode())},
+          {"decayMode", QtText(n.DecayMode())},
           {"halfLifeSeconds", n.halfLifeSeconds},
           {"halfLifeUncertaintySeconds", n.halfLifeUncertaintySeconds},
           {"branches", branches},
-          {"source", Text(n.source)},
-          {"file", Text(n.file)},
-          {"version", Text(n.version)}};
+          {"source", QtText(n.source)},
+          {"file", QtText(n.file)},
+          {"version", QtText(n.version)}};
 }
 
 }  // namespace
@@ -61,8 +61,8 @@ QJsonObject NuclideLibraryJson(const NuclideLibrary& library) {
   QJsonArray nuclides;
   for (const Nuclide& n : library.nuclides) nuclides.append(NuclideJson(n));
   QJsonArray problems;
-  for (const std::string& p : library.problems) problems.append(Text(p));
-  return {{"directory", Text(library.directory.string())}, {"nuclides", nuclides}, {"notRead", problems}};
+  for (const std::string& p : library.problems) problems.append(QtText(p));
+  return {{"directory", QtText(library.directory.string())}, {"nuclides", nuclides}, {"notRead", problems}};
 }
 
 }  // namespace korva

@@ -4,14 +4,9 @@
 
 #include "analysis/analysis_inputs.h"
 #include "common/format_text.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
-
-namespace {
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
 
 std::string VariationText(const VariationStudy& s, const AnalysisSettings& settings) {
   std::string text = std::string(kAnalysisProgram) + " - efficiency variation\n";
@@ -37,20 +32,20 @@ std::string VariationText(const VariationStudy& s, const AnalysisSettings& setti
 QJsonObject VariationJson(const VariationStudy& s, const AnalysisSettings& settings) {
   QJsonArray points;
   for (const VariationPoint& p : s.points) {
-    points.append(QJsonObject{{"file", Text(p.label)},
+    points.append(QJsonObject{{"file", QtText(p.label)},
                               {"doublesEfficiency", p.doublesEfficiency},
                               {"inefficiency", p.Inefficiency()},
                               {"activity", p.activity},
                               {"uncertainty", p.uncertainty}});
   }
   QJsonArray warnings;
-  for (const std::string& warning : s.warnings) warnings.append(Text(warning));
+  for (const std::string& warning : s.warnings) warnings.append(QtText(warning));
   return {{"program",
            QString::fromUtf8(kAnalysisProgram.data(), static_cast<qsizetype>(kAnalysisProgram.size()))},
-          {"settings", QJsonObject{{"nuclide", Text(settings.nuclide)},
+          {"settings", QJsonObject{{"nuclide", QtText(settings.nuclide)},
                                    {"kb", settings.kb},
-                                   {"model", Text(std::string(DetectionModelName(settings.model)))},
-                                   {"referenceTime", Text(FormatReferenceTime(s.referenceTime))}}},
+                                   {"model", QtText(std::string(DetectionModelName(settings.model)))},
+                                   {"referenceTime", QtText(FormatReferenceTime(s.referenceTime))}}},
           {"points", points},
           {"slope", s.slope},
           {"slopeUncertainty", s.slopeUncertainty},

@@ -5,25 +5,25 @@
 
 #include "analysis/provenance_json.h"
 #include "common/format_text.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string Text(const QJsonValue& value) {
+std::string QtText(const QJsonValue& value) {
   return value.isString() ? value.toString().toStdString() : value.toVariant().toString().toStdString();
 }
 
 QJsonObject InstrumentJson(const EntryDescription& d) {
   const InstrumentProvenance& i = d.instrument;
-  QJsonObject json{{"model", Q(i.model)},
-                   {"serialNumber", Q(i.serialNumber)},
-                   {"firmware", Q(i.firmwareVersion)},
-                   {"fpga", Q(i.fpgaVersion)},
-                   {"startStamp", Q(d.startStamp)},
-                   {"timeReference", Q(i.timeReference)},
-                   {"ntpServer", Q(i.ntpServer)}};
+  QJsonObject json{{"model", QtText(i.model)},
+                   {"serialNumber", QtText(i.serialNumber)},
+                   {"firmware", QtText(i.firmwareVersion)},
+                   {"fpga", QtText(i.fpgaVersion)},
+                   {"startStamp", QtText(d.startStamp)},
+                   {"timeReference", QtText(i.timeReference)},
+                   {"ntpServer", QtText(i.ntpServer)}};
   json["ntpOffsetSeconds"] = i.ntpOffsetSeconds ? QJsonValue(*i.ntpOffsetSeconds) : QJsonValue();
   return json;
 }
@@ -32,7 +32,7 @@ QJsonObject InstrumentJson(const EntryDescription& d) {
 
 QString SettingsJson(const NamedSettings& settings) {
   QJsonObject object;
-  for (const auto& [name, value] : settings) object[Q(name)] = Q(value);
+  for (const auto& [name, value] : settings) object[QtText(name)] = QtText(value);
   return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
@@ -40,29 +40,30 @@ NamedSettings SettingsFromJson(const QString& json) {
   NamedSettings settings;
   const QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
   for (auto it = object.begin(); it != object.end(); ++it)
-    settings.emplace_back(it.key().toStdString(), Text(*it));
+    settings.emplace_back(it.key().toStdString(), QtText(*it));
   return settings;
 }
 
 QJsonObject EntryJson(const ArchiveEntry& entry) {
   QJsonArray files;
   for (const ArchivedFile& file : entry.files) {
-    files.append(QJsonObject{
-        {"path", Q(file.path)}, {"sha256", Q(file.sha256)}, {"size", static_cast<qint64>(file.size)}});
+    files.append(QJsonObject{{"path", QtText(file.path)},
+                             {"sha256", QtText(file.sha256)},
+                             {"size", static_cast<qint64>(file.size)}});
   }
   const RecordFields& r = entry.description.record;
   return {{"id", static_cast<qint64>(entry.id)},
-          {"kind", Q(std::string(SavedKindName(entry.kind)))},
-          {"savedAt", Q(entry.savedAt)},
+          {"kind", QtText(std::string(SavedKindName(entry.kind)))},
+          {"savedAt", QtText(entry.savedAt)},
           {"files", files},
           {"instrument", InstrumentJson(entry.description)},
-          {"record", QJsonObject{{"tag", Q(r.tag)},
-                                 {"operator", Q(r.operatorName)},
-                                 {"nuclides", Q(r.nuclides)},
-                                 {"cocktail", Q(r.cocktail)},
-                                 {"highVoltage", Q(r.highVoltage)}}},
+          {"record", QJsonObject{{"tag", QtText(r.tag)},
+                                 {"operator", QtText(r.operatorName)},
+                                 {"nuclides", QtText(r.nuclides)},
+                                 {"cocktail", QtText(r.cocktail)},
+                                 {"highVoltage", QtText(r.highVoltage)}}},
           {"settings", QJsonDocument::fromJson(SettingsJson(entry.description.settings).toUtf8()).object()},
-          {"result", Q(entry.description.result)}};
+          {"result", QtText(entry.description.result)}};
 }
 
 EntryDescription DescribeAnalysisJson(const QByteArray& json) {
@@ -73,18 +74,18 @@ EntryDescription DescribeAnalysisJson(const QByteArray& json) {
   d.instrument = InstrumentProvenanceOfJson(root.value(QStringLiteral("provenance")).toObject());
   const QJsonObject instrument = root.value(QStringLiteral("instrument")).toObject();
   InstrumentProvenance reported;
-  reported.model = Text(instrument.value(QStringLiteral("hardware")));
-  reported.serialNumber = Text(instrument.value(QStringLiteral("serialNumber")));
-  reported.firmwareVersion = Text(instrument.value(QStringLiteral("firmwareVersion")));
-  reported.fpgaVersion = Text(instrument.value(QStringLiteral("fpgaVersion")));
+  reported.model = QtText(instrument.value(QStringLiteral("hardware")));
+  reported.serialNumber = QtText(instrument.value(QStringLiteral("serialNumber")));
+  reported.firmwareVersion = QtText(instrument.value(QStringLiteral("firmwareVersion")));
+  reported.fpgaVersion = QtText(instrument.value(QStringLiteral("fpgaVersion")));
   FillInstrumentGaps(d.instrument, reported);
   const QJsonObject m = root.value(QStringLiteral("measurement")).toObject();
-  d.record = {Text(m.value(QStringLiteral("tag"))), Text(m.value(QStringLiteral("operator"))),
-              Text(m.value(QStringLiteral("nuclides"))), Text(m.value(QStringLiteral("cocktail"))),
-              Text(m.value(QStringLiteral("highVoltage")))};
+  d.record = {QtText(m.value(QStringLiteral("tag"))), QtText(m.value(QStringLiteral("operator"))),
+              QtText(m.value(QStringLiteral("nuclides"))), QtText(m.value(QStringLiteral("cocktail"))),
+              QtText(m.value(QStringLiteral("highVoltage")))};
   const QJsonObject inputs = root.value(QStringLiteral("inputs")).toObject();
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
-    if (!it->isObject() && !it->isArray()) d.settings.emplace_back(it.key().toStdString(), Text(*it));
+    if (!it->isObject() && !it->isArray()) d.settings.emplace_back(it.key().toStdString(), QtText(*it));
   }
   const QJsonObject result = root.value(QStringLiteral("result")).toObject();
   if (result.contains(QStringLiteral("activity"))) {

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "archive/archive_json.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
@@ -24,7 +25,6 @@ constexpr const char* kEntryColumns =
     "firmware, "
     "fpga, tag, operator, nuclides, cocktail, high_voltage, settings, result";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QVariant& value) { return value.toString().toStdString(); }
 
 QString NextConnectionName() {
@@ -104,8 +104,8 @@ QString ArchiveStore::Failure(const QString& what, const QSqlQuery& query) const
 }
 
 bool ArchiveStore::Exec(QSqlQuery& query, const std::string& sql, QString& error) {
-  if (query.exec(Q(sql))) return true;
-  error = Failure(Q(sql.substr(0, sql.find(' '))), query);
+  if (query.exec(QtText(sql))) return true;
+  error = Failure(QtText(sql.substr(0, sql.find(' '))), query);
   return false;
 }
 
@@ -195,20 +195,20 @@ bool ArchiveStore::Insert(ArchiveEntry& entry, QString& error) {
       "search_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
   const EntryDescription& d = entry.description;
   const InstrumentProvenance& i = d.instrument;
-  query.addBindValue(Q(std::string(SavedKindName(entry.kind))));
-  query.addBindValue(Q(entry.savedAt));
-  query.addBindValue(Q(d.startStamp));
-  query.addBindValue(Q(i.timeReference));
+  query.addBindValue(QtText(std::string(SavedKindName(entry.kind))));
+  query.addBindValue(QtText(entry.savedAt));
+  query.addBindValue(QtText(d.startStamp));
+  query.addBindValue(QtText(i.timeReference));
   query.addBindValue(i.ntpOffsetSeconds ? QVariant(*i.ntpOffsetSeconds)
                                         : QVariant(QMetaType(QMetaType::Double)));
   for (const std::string* text :
        {&i.ntpServer, &i.model, &i.serialNumber, &i.firmwareVersion, &i.fpgaVersion, &d.record.tag,
         &d.record.operatorName, &d.record.nuclides, &d.record.cocktail, &d.record.highVoltage}) {
-    query.addBindValue(Q(*text));
+    query.addBindValue(QtText(*text));
   }
   query.addBindValue(SettingsJson(d.settings));
-  query.addBindValue(Q(d.result));
-  query.addBindValue(Q(SearchText(entry)));
+  query.addBindValue(QtText(d.result));
+  query.addBindValue(QtText(SearchText(entry)));
   if (!query.exec()) {
     error = Failure(QStringLiteral("adding an entry"), query);
     return false;
@@ -246,8 +246,8 @@ bool ArchiveStore::InsertFiles(const ArchiveEntry& entry, QString& error) {
     const ArchivedFile& file = entry.files[position];
     query.addBindValue(QVariant::fromValue<qlonglong>(entry.id));
     query.addBindValue(static_cast<int>(position));
-    query.addBindValue(Q(file.path));
-    query.addBindValue(Q(file.sha256));
+    query.addBindValue(QtText(file.path));
+    query.addBindValue(QtText(file.sha256));
     query.addBindValue(QVariant::fromValue<qlonglong>(file.size));
     if (!query.exec()) {
       error = Failure(QStringLiteral("adding a file"), query);
@@ -265,8 +265,8 @@ std::optional<std::vector<ArchiveEntry>> ArchiveStore::List(const ArchiveFilter&
   if (limit >= 0) sql += " LIMIT " + std::to_string(limit);
   QSqlQuery query(Database());
   query.setForwardOnly(true);
-  query.prepare(Q(sql));
-  for (const std::string& value : clause.values) query.addBindValue(Q(value));
+  query.prepare(QtText(sql));
+  for (const std::string& value : clause.values) query.addBindValue(QtText(value));
   if (!query.exec()) {
     error = Failure(QStringLiteral("listing entries"), query);
     return std::nullopt;
@@ -327,8 +327,8 @@ std::optional<std::int64_t> ArchiveStore::NewestEntryWithFile(const std::string&
                                                               const std::string& sha256, QString& error) {
   QSqlQuery query(Database());
   query.prepare(QStringLiteral("SELECT MAX(entry_id) FROM entry_files WHERE path = ? AND sha256 = ?"));
-  query.addBindValue(Q(path));
-  query.addBindValue(Q(sha256));
+  query.addBindValue(QtText(path));
+  query.addBindValue(QtText(sha256));
   if (!query.exec()) {
     error = Failure(QStringLiteral("looking up a file"), query);
     return std::nullopt;

@@ -8,11 +8,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "qtadapters/qt_text.h"
+
 namespace korva {
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QString FilesText(FileState state) {
   switch (state) {
@@ -28,18 +28,18 @@ QString FilesText(FileState state) {
 
 QTreeWidgetItem* RowItem(const HistoryRow& row) {
   const ArchiveEntry& e = row.entry;
-  QString saved = Q(e.savedAt);
+  QString saved = QtText(e.savedAt);
   saved.replace(QLatin1Char('T'), QLatin1Char(' '));
   auto* item = new QTreeWidgetItem(QStringList{
-      saved, Q(std::string(SavedKindName(e.kind))), Q(e.description.record.tag),
-      Q(e.description.record.nuclides), Q(e.description.record.operatorName),
-      Q(InstrumentName(e.description.instrument)), Q(e.description.result), FilesText(row.files)});
+      saved, QtText(std::string(SavedKindName(e.kind))), QtText(e.description.record.tag),
+      QtText(e.description.record.nuclides), QtText(e.description.record.operatorName),
+      QtText(InstrumentName(e.description.instrument)), QtText(e.description.result), FilesText(row.files)});
   item->setData(0, Qt::UserRole, QVariant::fromValue<qint64>(e.id));
   if (row.files != FileState::kUnchanged) {
     for (int column = 0; column < item->columnCount(); ++column) item->setForeground(column, QColor(Qt::red));
   }
   QString files;
-  for (const ArchivedFile& file : e.files) files += Q(file.path) + QLatin1Char('\n');
+  for (const ArchivedFile& file : e.files) files += QtText(file.path) + QLatin1Char('\n');
   item->setToolTip(0, files.trimmed());
   return item;
 }
@@ -57,7 +57,7 @@ HistoryView::HistoryView(QWidget* parent)
       list_(new QTreeWidget(this)) {
   kind_->addItem(QStringLiteral("All kinds"));
   for (const SavedKind kind : AllSavedKinds()) {
-    kind_->addItem(Q(std::string(SavedKindName(kind))), static_cast<int>(kind));
+    kind_->addItem(QtText(std::string(SavedKindName(kind))), static_cast<int>(kind));
   }
   instrument_->setPlaceholderText(QStringLiteral("instrument"));
   text_->setPlaceholderText(QStringLiteral("search"));

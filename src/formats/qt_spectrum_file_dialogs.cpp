@@ -4,14 +4,11 @@
 #include <QMessageBox>
 
 #include "forms/tag_dialog.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
 namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::optional<std::string> Chosen(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -57,13 +54,13 @@ std::optional<std::string> QtSpectrumFileDialogs::ChooseSaveTarget(SpectrumSaveK
 }
 
 bool QtSpectrumFileDialogs::ConfirmOverwrite(std::string_view question) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Text(question),
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QtText(question),
                   QMessageBox::Ok | QMessageBox::Cancel, parent_);
   return box.exec() == QMessageBox::Ok;
 }
 
 std::optional<std::string> QtSpectrumFileDialogs::EditTag(std::string_view tag) {
-  CDialogTag dialog(Text(tag), parent_);
+  CDialogTag dialog(QtText(tag), parent_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Tag().toStdString();
 }

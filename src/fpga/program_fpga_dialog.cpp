@@ -14,14 +14,11 @@
 
 #include "common/prompt.h"
 #include "common/settings_store.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
 namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QPushButton* Button(const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -40,7 +37,7 @@ int BarUnits(std::uint64_t value, std::uint64_t range) {
 
 DesignFileChooser QtDesignFileChooser() {
   return [](QWidget* parent, const std::string& folder) -> std::optional<std::string> {
-    const QString start = folder.empty() ? QString(Text(fpga_text::kInitialPath))
+    const QString start = folder.empty() ? QString(QtText(fpga_text::kInitialPath))
                                          : QString::fromStdString(folder) + QStringLiteral("/*.kbf");
     const QString name = QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), start,
                                                       QStringLiteral("Korva Binary (*.kbf);;All Files (*)"));
@@ -56,12 +53,12 @@ CProgramFPGA::CProgramFPGA(SerialLink& port, Prompt& prompt, SettingsStore& sett
       prompt_(prompt),
       settings_(settings),
       chooseFile_(std::move(chooseFile)) {
-  setWindowTitle(Text(fpga_text::kTitle));
+  setWindowTitle(QtText(fpga_text::kTitle));
   setObjectName(QStringLiteral("CProgramFPGA"));
 
   auto* fileGroup = new QGroupBox(QStringLiteral("File"), this);
   auto* fileRow = new QHBoxLayout(fileGroup);
-  path_ = new QLineEdit(Text(fpga_text::kInitialPath), fileGroup);
+  path_ = new QLineEdit(QtText(fpga_text::kInitialPath), fileGroup);
   path_->setObjectName(QStringLiteral("path"));
   browse_ = Button(QStringLiteral("Browse"), fileGroup);
   fileRow->addWidget(path_, 1);

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "devicelink/command_engine.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
 
@@ -24,10 +25,6 @@ namespace {
 
 constexpr int kInputs = 4;
 constexpr int kMaxRoiChannel = 4095;
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QPushButton* SmallButton(const QString& caption, const QString& name, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -103,7 +100,7 @@ QWidget* COscopeView::BuildTimeBase() {
   auto* box = new QGroupBox(QStringLiteral("TIME BASE"), form_);
   auto* row = new QHBoxLayout(box);
   timeBase_ = ReadOnlyField(QStringLiteral("TIME BASE"), box);
-  timeBase_->setText(Text(TimeBaseCaption(cycle_.Controls().timeBaseIndex)));
+  timeBase_->setText(QtText(TimeBaseCaption(cycle_.Controls().timeBaseIndex)));
   row->addWidget(SmallButton(QStringLiteral("-"), QStringLiteral("TIME BASE -"), box));
   row->addWidget(timeBase_);
   row->addWidget(SmallButton(QStringLiteral("+"), QStringLiteral("TIME BASE +"), box));
@@ -114,7 +111,7 @@ QWidget* COscopeView::BuildVertical() {
   auto* box = new QGroupBox(QStringLiteral("VERTICAL"), form_);
   auto* grid = new QGridLayout(box);
   vertical_ = ReadOnlyField(QStringLiteral("VERTICAL"), box);
-  vertical_->setText(Text(VerticalScaleCaption(verticalIndex_)));
+  vertical_->setText(QtText(VerticalScaleCaption(verticalIndex_)));
   grid->addWidget(SmallButton(QStringLiteral("-"), QStringLiteral("VERTICAL -"), box), 0, 0);
   grid->addWidget(vertical_, 0, 1);
   grid->addWidget(SmallButton(QStringLiteral("+"), QStringLiteral("VERTICAL +"), box), 0, 2);
@@ -137,8 +134,8 @@ QWidget* COscopeView::BuildInput() {
   auto* grid = new QGridLayout(box);
   inputs_ = new QButtonGroup(box);
   for (int input = 0; input < kInputs; ++input) {
-    auto* button = new QRadioButton(Text(TraceInputName(input)), box);
-    button->setObjectName(Text(TraceInputName(input)));
+    auto* button = new QRadioButton(QtText(TraceInputName(input)), box);
+    button->setObjectName(QtText(TraceInputName(input)));
     inputs_->addButton(button, input);
     grid->addWidget(button, input / 2, input % 2);
   }
@@ -155,7 +152,7 @@ QWidget* COscopeView::BuildInput() {
 QWidget* COscopeView::BuildRun() {
   auto* box = new QGroupBox(QStringLiteral("CAPTURE"), form_);
   auto* grid = new QGridLayout(box);
-  mode_ = new QPushButton(Text(TraceModeName(cycle_.Controls().mode)), box);
+  mode_ = new QPushButton(QtText(TraceModeName(cycle_.Controls().mode)), box);
   mode_->setObjectName(QStringLiteral("MODE"));
   mode_->setAutoDefault(false);
   run_ = new QPushButton(QStringLiteral("RUN"), box);
@@ -189,8 +186,8 @@ QWidget* COscopeView::BuildTrigger() {
   triggers_ = new QButtonGroup(legend_);
   int width = title->sizeHint().width();
   for (int line = 0; line < kTraceLines; ++line) {
-    auto* button = new QRadioButton(Text(TraceLineName(line, false)), legend_);
-    button->setObjectName(Text(TraceLineName(line, false)));
+    auto* button = new QRadioButton(QtText(TraceLineName(line, false)), legend_);
+    button->setObjectName(QtText(TraceLineName(line, false)));
     const QColor colour = plot_->Colours().lineColours[static_cast<std::size_t>(line)];
     button->setStyleSheet(
         QStringLiteral("QRadioButton { color: %1; font-weight: bold; }").arg(colour.darker(150).name()));
@@ -266,7 +263,7 @@ void COscopeView::StepTimeBase(int step) {
 }
 
 void COscopeView::RefreshTimeBase() {
-  timeBase_->setText(Text(TimeBaseCaption(cycle_.Controls().timeBaseIndex)));
+  timeBase_->setText(QtText(TimeBaseCaption(cycle_.Controls().timeBaseIndex)));
   Redraw();
 }
 
@@ -275,7 +272,7 @@ void COscopeView::RefreshTimeBase() {
 void COscopeView::StepVertical(int step) {
   offsetBase_ = offset_;
   verticalIndex_ = std::clamp(verticalIndex_ + step, 0, kVerticalLastIndex);
-  vertical_->setText(Text(VerticalScaleCaption(verticalIndex_)));
+  vertical_->setText(QtText(VerticalScaleCaption(verticalIndex_)));
   const OffsetPlacement placement = PlaceOffsetSlider(offset_, verticalIndex_);
   offsetBase_ = placement.base;
   {
@@ -310,7 +307,7 @@ void COscopeView::ClickRun() {
 
 void COscopeView::ClickMode() {
   cycle_.AdvanceMode();
-  mode_->setText(Text(TraceModeName(cycle_.Controls().mode)));
+  mode_->setText(QtText(TraceModeName(cycle_.Controls().mode)));
   ShowRun();
   Redraw();
 }
@@ -332,7 +329,7 @@ void COscopeView::RefreshLegend() {
   const bool tdcrExt = links_.tdcrExtStorage && links_.tdcrExtStorage();
   for (int line = 0; line < kTraceLines; ++line) {
     triggerButtons_[static_cast<std::size_t>(line)]->setText(
-        Text(TraceLegendName(line, coincidence, tdcrExt)));
+        QtText(TraceLegendName(line, coincidence, tdcrExt)));
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "qtadapters/qt_text.h"
 #include "setup/amplifier_input.h"
 #include "setup/amplifier_send.h"
 #include "spectrum/spectrum_documents.h"
@@ -23,12 +24,6 @@ const FormColours kColours{QColor(240, 236, 250), QColor(70, 20, 110)};
 
 constexpr int kGainWidth = 8;  // "%5.5f"
 constexpr std::array<const char*, 3> kLineNames = {"Rout", "S", "T"};
-
-std::optional<int> WholeNumber(const QString& text) {
-  bool ok = false;
-  const int value = text.trimmed().toInt(&ok);
-  return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 QStringList FunctionEntries(std::size_t line) {
   switch (line) {

@@ -17,6 +17,7 @@
 #include "devicelink/command_engine.h"
 #include "devicelink/register_edit.h"
 #include "devicelink/register_map.h"
+#include "qtadapters/qt_text.h"
 #include "spectrum/spectrum_documents.h"
 
 namespace korva {
@@ -25,10 +26,6 @@ namespace {
 
 constexpr int kHexLength = 4;
 constexpr int kDecLength = 5;
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::optional<std::string> Chosen(const QString& name) {
   if (name.isEmpty()) return std::nullopt;
@@ -46,13 +43,13 @@ QPushButton* Button(const QString& caption, QWidget* parent) {
 RegisterFileDialogs QtRegisterFileDialogs() {
   return {
       [](QWidget* parent) {
-        return Chosen(QFileDialog::getSaveFileName(parent, Text(register_file_text::kSaveTitle), {},
+        return Chosen(QFileDialog::getSaveFileName(parent, QtText(register_file_text::kSaveTitle), {},
                                                    QStringLiteral("Register Files (*.rgv);;All Files (*.*)"),
                                                    nullptr, QFileDialog::DontConfirmOverwrite));
       },
       [](QWidget* parent) {
         return Chosen(QFileDialog::getOpenFileName(
-            parent, Text(register_file_text::kLoadTitle), {},
+            parent, QtText(register_file_text::kLoadTitle), {},
             QStringLiteral("Register Files (*.rgv);;Veltra Spectrum (*.kts);;All Files (*.*)")));
       },
   };
@@ -147,7 +144,7 @@ void CDebugView::ShowValue(long value, const QLineEdit* keep) {
   for (int bit = 0; bit < kRegisterBits; ++bit) {
     const BitButton& state = texts.bits[static_cast<std::size_t>(bit)];
     QPushButton* button = bitButtons_[static_cast<std::size_t>(bit)];
-    button->setText(Text(state.caption));
+    button->setText(QtText(state.caption));
     button->setChecked(state.pressed);
   }
 }

@@ -10,6 +10,7 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "qtadapters/qt_text.h"
 #include "setup/drop_down_list.h"
 #include "setup/shaper_registers.h"
 #include "spectrum/spectrum_documents.h"
@@ -22,12 +23,6 @@ const FormColours kColours{QColor(244, 240, 230), QColor(90, 50, 10)};
 
 constexpr int kEstimateWidth = 10;
 constexpr int kLargestStep = 100;
-
-std::optional<int> WholeNumber(const QString& text) {
-  bool ok = false;
-  const int value = text.trimmed().toInt(&ok);
-  return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 // A field the user is typing in keeps its text while it shows the value.
 void ShowNumber(NumericEdit& edit, int value) {

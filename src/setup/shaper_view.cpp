@@ -10,6 +10,7 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "qtadapters/qt_text.h"
 #include "setup/drop_down_list.h"
 #include "setup/shaper_registers.h"
 #include "spectrum/spectrum_documents.h"
@@ -24,12 +25,6 @@ constexpr int kTimeWidth = 7;       // "%5.4f" of up to 16.32 us
 constexpr int kEstimateWidth = 10;  // "%d"
 // A held spin arrow steps by 1, 10, 100 and at most 100.
 constexpr int kLargestStep = 100;
-
-std::optional<int> WholeNumber(const QString& text) {
-  bool ok = false;
-  const int value = text.trimmed().toInt(&ok);
-  return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 QStringList Entries(int count, std::string (*text)(int)) {
   QStringList entries;

@@ -3,35 +3,29 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "qtadapters/qt_text.h"
+
 namespace korva {
 
-namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 void MessageBoxPrompt::ShowError(std::string_view message) {
-  QMessageBox::critical(parent_, QApplication::applicationDisplayName(), Text(message));
+  QMessageBox::critical(parent_, QApplication::applicationDisplayName(), QtText(message));
 }
 
 void MessageBoxPrompt::ShowCaptionedError(std::string_view caption, std::string_view message) {
-  QMessageBox::critical(parent_, Text(caption), Text(message));
+  QMessageBox::critical(parent_, QtText(caption), QtText(message));
 }
 
 void MessageBoxPrompt::ShowMessage(std::string_view title, std::string_view message) {
-  QMessageBox::information(parent_, Text(title), Text(message));
+  QMessageBox::information(parent_, QtText(title), QtText(message));
 }
 
 bool MessageBoxPrompt::AskYesNo(std::string_view question) {
-  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), Text(question),
+  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), QtText(question),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool MessageBoxPrompt::AskOkCancel(std::string_view question) {
-  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), Text(question),
+  return QMessageBox::question(parent_, QApplication::applicationDisplayName(), QtText(question),
                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 

@@ -16,6 +16,7 @@
 #include "common/prompt.h"
 #include "forms/fixed_column_list_ctrl.h"
 #include "forms/form_widgets.h"
+#include "qtadapters/qt_text.h"
 #include "spectrum/calibration_gain.h"
 #include "spectrum/plain_number.h"
 #include "spectrum/spectrum_calibration.h"
@@ -31,8 +32,6 @@ const FormColours kColours{QColor(235, 240, 252), QColor(20, 40, 120)};
 constexpr const char* kMessageTitle = "Korva-TDCR";
 // Edit Selected takes at most this many characters of a row's texts.
 constexpr qsizetype kMaxEditText = 256;
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 QLineEdit* NewPointEdit(const QString& objectName, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -194,14 +193,15 @@ void CCalibrationView::ApplyCheckStatesToSets() {
 void CCalibrationView::ShowRows(const std::vector<CalibrationRow>& rows) {
   points_->clear();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    points_->InsertRow(static_cast<int>(i), {Text(rows[i].channel), Text(rows[i].energy)}, rows[i].checked);
+    points_->InsertRow(static_cast<int>(i), {QtText(rows[i].channel), QtText(rows[i].energy)},
+                       rows[i].checked);
   }
 }
 
 void CCalibrationView::ShowFit(const CalibrationFit& fit) {
-  curve_->setTitle(Text(fit.caption));
+  curve_->setTitle(QtText(fit.caption));
   for (std::size_t i = 0; i < coefficients_.size(); ++i)
-    coefficients_[i]->setText(Text(fit.coefficientTexts[i]));
+    coefficients_[i]->setText(QtText(fit.coefficientTexts[i]));
 }
 
 void CCalibrationView::ShowEnabled(bool enabled) {
@@ -238,7 +238,7 @@ void CCalibrationView::FollowActiveSpectrum() {
 void CCalibrationView::OnPeak() {
   if (!Usable()) return;
   const SpectrumInfo info = ReadSpectrumInfo(*links_.spectra.active, links_.cursor());
-  if (info.roi.centroid) channel_->setText(Text(FixedText(*info.roi.centroid, 8, 2)));
+  if (info.roi.centroid) channel_->setText(QtText(FixedText(*info.roi.centroid, 8, 2)));
 }
 
 void CCalibrationView::OnCursor() {
@@ -258,7 +258,7 @@ void CCalibrationView::OnAddPoint() {
     links_.prompt.ShowMessage(kMessageTitle, message);
     return;
   }
-  points_->InsertRow(0, {Text(row.channel), Text(row.energy)}, row.checked);
+  points_->InsertRow(0, {QtText(row.channel), QtText(row.energy)}, row.checked);
   RebuildBothSets();
   channel_->clear();
   energy_->clear();

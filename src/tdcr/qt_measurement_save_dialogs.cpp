@@ -5,16 +5,9 @@
 #include <QMessageBox>
 
 #include "forms/tag_dialog.h"
+#include "qtadapters/qt_text.h"
 
 namespace korva {
-
-namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 // Only a folder that exists can be chosen; a name typed without an
 // extension gets ".tdc".
@@ -30,13 +23,13 @@ std::optional<std::string> QtMeasurementSaveDialogs::ChooseSaveTarget() {
 }
 
 bool QtMeasurementSaveDialogs::ConfirmOverwrite(std::string_view question) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), Text(question),
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), QtText(question),
                   QMessageBox::Yes | QMessageBox::No, parent_);
   return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtMeasurementSaveDialogs::EditTag(std::string_view tag) {
-  CDialogTag dialog(Text(tag), parent_);
+  CDialogTag dialog(QtText(tag), parent_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Tag().toStdString();
 }
