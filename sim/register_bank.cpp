@@ -28,27 +28,12 @@ void RegisterBank::HostWrite(std::size_t index, std::uint16_t value) {
 }
 
 std::uint16_t RegisterBank::HostWritableMask(std::size_t index) {
+  if (reg::IsInstrumentCounted(index)) return 0;
   switch (index) {
     case reg::kModel:
       return static_cast<std::uint16_t>(~reg::model::kMask);
     case reg::kControl:
       return static_cast<std::uint16_t>(~reg::control::kTraceReady);
-    case reg::kRateCount1:
-    case reg::kRateCount2:
-    case reg::kRateGate1:
-    case reg::kRateGate2:
-    case reg::kSlowEstimateLow:
-    case reg::kSlowEstimateLow + 1:
-    case reg::kFastEstimateLow:
-    case reg::kFastEstimateLow + 1:
-    case reg::kRealTimeLow:
-    case reg::kRealTimeLow + 1:
-    case reg::kLiveTimeLow:
-    case reg::kLiveTimeLow + 1:
-    case reg::kRealTimeFine:
-    case reg::kLiveTimeFine:
-    case reg::kFpgaVersion:
-      return 0;
     default:
       return 0xFFFF;
   }

@@ -18,34 +18,15 @@ constexpr const char* kRegistersUsage =
 constexpr int kExchangeWaitMs = 30000;
 
 // The bits of register `index` the instrument keeps for itself, so that a
-// read-back may differ there from what was written: the model code (15,
-// bits 12-15), the trace-ready and erase status flags (16, bits 15, 4, 5),
-// the rate meters and their
-// gates (44-47), the estimated thresholds (48, 49, 52, 53), the acquisition
-// times (56-61) and the FPGA version (63).
+// read-back may differ there from what was written: the model code, the
+// trace-ready and erase status flags, and every register it counts into.
 std::uint16_t InstrumentKeptBits(std::size_t index) {
-  constexpr std::uint16_t kWhole = 0xFFFF;
+  if (reg::IsInstrumentCounted(index)) return 0xFFFF;
   switch (index) {
     case reg::kModel:
       return reg::model::kMask;
     case reg::kControl:
       return reg::control::kEraseDone | reg::control::kEraseArmed | reg::control::kTraceReady;
-    case reg::kRateCount1:
-    case reg::kRateCount2:
-    case reg::kRateGate1:
-    case reg::kRateGate2:
-    case reg::kSlowEstimateLow:
-    case reg::kSlowEstimateLow + 1:
-    case reg::kFastEstimateLow:
-    case reg::kFastEstimateLow + 1:
-    case reg::kRealTimeLow:
-    case reg::kRealTimeLow + 1:
-    case reg::kLiveTimeLow:
-    case reg::kLiveTimeLow + 1:
-    case reg::kRealTimeFine:
-    case reg::kLiveTimeFine:
-    case reg::kFpgaVersion:
-      return kWhole;
     default:
       return 0;
   }

@@ -279,6 +279,32 @@ inline constexpr unsigned kDayMask = 0x1F;
 inline constexpr unsigned kYearMask = 0x7F;  // bits 0-6: year - 2000
 }  // namespace calibration_date
 
+// The registers the instrument counts into by itself, whatever the host
+// last wrote: the rate meters and their gates, the estimated thresholds,
+// the acquisition times and the FPGA version.
+inline constexpr bool IsInstrumentCounted(std::size_t index) {
+  switch (index) {
+    case kRateCount1:
+    case kRateCount2:
+    case kRateGate1:
+    case kRateGate2:
+    case kSlowEstimateLow:
+    case kSlowEstimateLow + 1:
+    case kFastEstimateLow:
+    case kFastEstimateLow + 1:
+    case kRealTimeLow:
+    case kRealTimeLow + 1:
+    case kLiveTimeLow:
+    case kLiveTimeLow + 1:
+    case kRealTimeFine:
+    case kLiveTimeFine:
+    case kFpgaVersion:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace reg
 
 // One pulse-processor clock tick, the unit of every delay register and of the
