@@ -3,17 +3,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/trimmed.h"
+
 namespace korva {
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 std::vector<std::string_view> Fields(std::string_view s) {
   std::vector<std::string_view> fields;

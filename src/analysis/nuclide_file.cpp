@@ -12,9 +12,6 @@ namespace korva {
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
-// The year of the nuclear data evaluations (DDEP: 1 a = 365.24219878 d).
-constexpr double kSecondsPerYear = 365.24219878 * kSecondsPerDay;
 // Sums of capture probabilities may be rounded in the third decimal.
 constexpr double kProbabilitySumTolerance = 2e-3;
 constexpr double kMaxEndpointKeV = 20000.0;

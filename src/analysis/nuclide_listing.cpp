@@ -8,9 +8,6 @@ namespace korva {
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kSecondsPerYear = 365.24219878 * kSecondsPerDay;
-
 std::string Printed(const char* format, double value, const char* unit) {
   char text[64];
   std::snprintf(text, sizeof text, format, value, unit);

@@ -1,6 +1,7 @@
 #include "analysis/provenance.h"
 
 #include "common/program_version.h"
+#include "common/trimmed.h"
 #include "devicelink/hardware_identity.h"
 #include "formats/spectrum_exchange.h"
 #include "tdcr/measurement_tdc_reader.h"
@@ -9,12 +10,6 @@
 namespace korva {
 
 namespace {
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  return first == std::string::npos ? std::string()
-                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 void FillGap(std::string& value, const std::string& fallback) {
   if (value.empty()) value = fallback;

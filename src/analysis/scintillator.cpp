@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "common/trimmed.h"
+
 namespace korva {
 
 namespace {
@@ -110,12 +112,6 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) {
     return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
   });
-}
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
 }
 
 }  // namespace

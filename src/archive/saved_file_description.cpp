@@ -8,18 +8,13 @@
 
 #include "analysis/provenance.h"
 #include "common/format_text.h"
+#include "common/trimmed.h"
 #include "formats/kts_tag.h"
 #include "tdcr/measurement_tdc_reader.h"
 
 namespace korva {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())) != 0) text.remove_suffix(1);
-  return text;
-}
 
 // Calls `visit` with each line of `text`, line ends taken off.
 template <typename Visit>

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/cli_command.h"
+#include "common/trimmed.h"
 #include "tdcr/tdcr_control_word.h"
 #include "tdcr/tdcr_settings.h"
 
@@ -21,12 +22,6 @@ const OptionRange kRunsRange{1, 64, true, ""};
 // Thresholds are finite here; their range depends on the instrument's
 // threshold calibration and is checked once that is read.
 const OptionRange kAnyThreshold{-1e6, 1e6, false, "mV"};
-
-std::string Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
 
 // Each reader sets `error` and returns false on a value it cannot take.
 class OptionReader {

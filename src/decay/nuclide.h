@@ -76,6 +76,11 @@ struct CaptureBranch {
   CaptureAtom atom;
 };
 
+// Half-lives are kept in seconds; the files and listings give them in days
+// and in the year of the nuclear data evaluations (DDEP: 1 a = 365.24219878 d).
+inline constexpr double kSecondsPerDay = 86400.0;
+inline constexpr double kSecondsPerYear = 365.24219878 * kSecondsPerDay;
+
 // A radionuclide as its data file describes it.
 struct Nuclide {
   std::string name;  // "H-3"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/trimmed.h"
 #include "formats/xml_tree.h"
 #include "spectrum/plain_number.h"
 
@@ -13,16 +14,9 @@ namespace {
 // checked where the spectrum is loaded.
 constexpr double kMaxExpandedChannels = 1 << 20;
 
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
-
 std::string ChildText(const XmlElement& element, std::string_view name) {
   const XmlElement* child = element.Child(name);
-  return child ? Trimmed(child->text) : std::string();
+  return child ? std::string(Trimmed(child->text)) : std::string();
 }
 
 // The blank-separated numbers of a list value; none when one is no number.

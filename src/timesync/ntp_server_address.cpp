@@ -2,15 +2,10 @@
 
 #include <charconv>
 
+#include "common/trimmed.h"
+
 namespace korva {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
 
 std::optional<std::uint16_t> ParsePort(std::string_view digits) {
   unsigned value = 0;
