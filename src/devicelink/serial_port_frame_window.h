@@ -15,7 +15,9 @@ namespace korva {
 class CSerialMFC : public CSerialWnd {
  public:
   long Open(const std::string& device, QWidget* window, int messageType = 0, qintptr messageParameter = 0,
-            std::size_t inputQueueSize = 0, std::size_t outputQueueSize = 0);
+            std::size_t inputQueueSize = 0, std::size_t outputQueueSize = 0) {
+    return CSerialWnd::Open(device, window, messageType, messageParameter, inputQueueSize, outputQueueSize);
+  }
 };
 
 }  // namespace korva

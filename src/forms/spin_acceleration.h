@@ -20,6 +20,12 @@ inline constexpr std::array<SpinAcceleration, 4> kTdcrSpinAccelerations = {{
 }};
 
 // The step of a spin arrow held for `held`.
-int AcceleratedSpinStep(std::chrono::milliseconds held);
+inline int AcceleratedSpinStep(std::chrono::milliseconds held) {
+  int step = 1;
+  for (const SpinAcceleration& acceleration : kTdcrSpinAccelerations) {
+    if (held >= acceleration.held) step = acceleration.step;
+  }
+  return step;
+}
 
 }  // namespace korva

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +31,9 @@ struct CalibrationRecord {
 
   // The number of points a reader of the record may look at: the point
   // count held within 0-10, whatever a file or a stored value put there.
-  std::size_t UsablePointCount() const;
+  std::size_t UsablePointCount() const {
+    return static_cast<std::size_t>(std::clamp<std::int32_t>(pointCount, 0, kMaxPoints));
+  }
 };
 
 // The nine analyser inputs, in the order of the amplifier's input list

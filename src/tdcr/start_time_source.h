@@ -23,7 +23,9 @@ struct StartStamp {
 
 // Builds a stamp whose FILETIME is taken from the calendar time, so the two
 // can never disagree.
-StartStamp MakeStartStamp(StartReference reference, const StampTime& calendar);
+inline StartStamp MakeStartStamp(StartReference reference, const StampTime& calendar) {
+  return StartStamp{reference, calendar, FileTimeFromStampTime(calendar)};
+}
 
 // Where START takes its stamp from: the measurement time reference the main
 // window keeps for TDCR measurements and spectrum acquisitions alike.
