@@ -5,6 +5,7 @@
 #include "devicelink/register_map.h"
 #include "spectrum/acquisition_start_stamp.h"
 #include "spectrum/spectrum_start.h"
+#include "tdcr/tdcr_settings.h"
 
 namespace korva {
 
@@ -86,6 +87,10 @@ AcquisitionReadout ReadAcquisition(const CSpectrum& spectrum) {
                           MicrosecondText(settings.tdcrDelay[0]), MicrosecondText(settings.tdcrDelay[1]),
                           MicrosecondText(settings.windowWidth)};
   return readout;
+}
+
+int TdcrDelayExtension(const RegisterImage& registers, std::size_t signal) {
+  return ExtensionPosition(registers[reg::kExtension1 + (signal == 0 ? 0 : 1)]);
 }
 
 }  // namespace korva

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,6 +41,11 @@ struct AcquisitionSettings {
 void WriteAcquisitionSettings(const AcquisitionSettings& settings, RegisterImage& registers);
 // Decodes the controls from a spectrum's registers.
 AcquisitionSettings ReadAcquisitionSettings(const RegisterImage& registers);
+
+// The TDCR measurement's dead-time extension of TDCR signal `signal` (0 for
+// S1, 1 for S2) in ticks, as its form keeps it (80..62500): what bounds the
+// acquisition's TDCR delay of the same signal.
+int TdcrDelayExtension(const RegisterImage& registers, std::size_t signal);
 
 // What the form shows besides its settings, decoded from the active
 // spectrum's registers and status words; the texts are also what the

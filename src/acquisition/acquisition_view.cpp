@@ -15,7 +15,6 @@
 #include "acquisition/acquisition_gating.h"
 #include "acquisition/acquisition_run.h"
 #include "acquisition/acquisition_settings.h"
-#include "acquisition/tdcr_delay_limit.h"
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
 #include "qtadapters/qt_text.h"

@@ -17,7 +17,7 @@
 #include "formats/kts_writer.h"
 #include "formats/spectrum_csv.h"
 #include "setup/amplifier_input.h"
-#include "setup/amplifier_send.h"
+#include "setup/amplifier_setup.h"
 
 namespace korva {
 

@@ -284,4 +284,11 @@ void AmplifierSetup::EnableOffsets() {
   if (!sar_.Running()) controls_.sarEnabled = !controls_.autoOffset;
 }
 
+void SendAmplifierChange(CommandEngine& engine, AmplifierSetup& setup, AmplifierSpectrumFields& buffer,
+                         bool bufferActive, RegisterBlock block, const AmplifierComposeHooks& hooks) {
+  if (!bufferActive) return;
+  EditRegisters(
+      engine, [&](RegisterImage& registers) { setup.Compose(registers, buffer, hooks); }, block);
+}
+
 }  // namespace korva

@@ -13,7 +13,7 @@
 #include "forms/numeric_edit.h"
 #include "qtadapters/qt_text.h"
 #include "setup/amplifier_input.h"
-#include "setup/amplifier_send.h"
+#include "setup/amplifier_setup.h"
 #include "spectrum/spectrum_documents.h"
 
 namespace korva {

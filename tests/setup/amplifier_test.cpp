@@ -10,7 +10,6 @@
 #include "devicelink/command_engine.h"
 #include "setup/amplifier_digital_io.h"
 #include "setup/amplifier_input.h"
-#include "setup/amplifier_send.h"
 #include "setup/amplifier_setup.h"
 
 namespace korva {
