@@ -11,7 +11,7 @@ namespace korva {
 
 namespace {
 
-std::string QtText(const QJsonValue& value) {
+std::string StringOf(const QJsonValue& value) {
   return value.isString() ? value.toString().toStdString() : value.toVariant().toString().toStdString();
 }
 
@@ -40,7 +40,7 @@ NamedSettings SettingsFromJson(const QString& json) {
   NamedSettings settings;
   const QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
   for (auto it = object.begin(); it != object.end(); ++it)
-    settings.emplace_back(it.key().toStdString(), QtText(*it));
+    settings.emplace_back(it.key().toStdString(), StringOf(*it));
   return settings;
 }
 
@@ -74,18 +74,18 @@ EntryDescription DescribeAnalysisJson(const QByteArray& json) {
   d.instrument = InstrumentProvenanceOfJson(root.value(QStringLiteral("provenance")).toObject());
   const QJsonObject instrument = root.value(QStringLiteral("instrument")).toObject();
   InstrumentProvenance reported;
-  reported.model = QtText(instrument.value(QStringLiteral("hardware")));
-  reported.serialNumber = QtText(instrument.value(QStringLiteral("serialNumber")));
-  reported.firmwareVersion = QtText(instrument.value(QStringLiteral("firmwareVersion")));
-  reported.fpgaVersion = QtText(instrument.value(QStringLiteral("fpgaVersion")));
+  reported.model = StringOf(instrument.value(QStringLiteral("hardware")));
+  reported.serialNumber = StringOf(instrument.value(QStringLiteral("serialNumber")));
+  reported.firmwareVersion = StringOf(instrument.value(QStringLiteral("firmwareVersion")));
+  reported.fpgaVersion = StringOf(instrument.value(QStringLiteral("fpgaVersion")));
   FillInstrumentGaps(d.instrument, reported);
   const QJsonObject m = root.value(QStringLiteral("measurement")).toObject();
-  d.record = {QtText(m.value(QStringLiteral("tag"))), QtText(m.value(QStringLiteral("operator"))),
-              QtText(m.value(QStringLiteral("nuclides"))), QtText(m.value(QStringLiteral("cocktail"))),
-              QtText(m.value(QStringLiteral("highVoltage")))};
+  d.record = {StringOf(m.value(QStringLiteral("tag"))), StringOf(m.value(QStringLiteral("operator"))),
+              StringOf(m.value(QStringLiteral("nuclides"))), StringOf(m.value(QStringLiteral("cocktail"))),
+              StringOf(m.value(QStringLiteral("highVoltage")))};
   const QJsonObject inputs = root.value(QStringLiteral("inputs")).toObject();
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
-    if (!it->isObject() && !it->isArray()) d.settings.emplace_back(it.key().toStdString(), QtText(*it));
+    if (!it->isObject() && !it->isArray()) d.settings.emplace_back(it.key().toStdString(), StringOf(*it));
   }
   const QJsonObject result = root.value(QStringLiteral("result")).toObject();
   if (result.contains(QStringLiteral("activity"))) {
