@@ -5,7 +5,8 @@
 // T/D = 0.5 under one efficiency functional (the analysis's Birks
 // quenching in toluene, kB 0.010 cm/MeV, the symmetric three-tube model).
 // Next to it, the analysis's own spectrum-shape budget term at that point:
-// the efficiency with and without its exchange correction, |difference| /
+// the efficiency with and without its exchange correction (with a
+// neighbour's correction where the emitter's Z has none), |difference| /
 // sqrt(3). The efficiency difference moves the activity by as much. The
 // column "same X" gives the efficiency difference once the virtual vial's
 // exchange correction is swapped for the analysis's: what Fermi function,
@@ -135,7 +136,9 @@ int main() {
     const double kShellDoubles = withExchange([&](double e) { return sim::KShellExchange(emitterZ, e); });
     const double anaDoubles = DoublesAtRatio(anaSampled, quenched);
     const double with = AnalysisDoubles(nuclide, AtomicExchange::kIncluded);
-    const double without = AnalysisDoubles(nuclide, AtomicExchange::kLeftOut);
+    // The budget's alternative: no correction, or a neighbour's where the emitter's Z has none.
+    const double without = AnalysisDoubles(
+        nuclide, HasExchangeFit(emitterZ) ? AtomicExchange::kLeftOut : AtomicExchange::kStandIn);
     std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f %+9.4f\n",
                 std::string(nuclide.name).c_str(), Mean(simSampled), Mean(anaSampled),
                 100.0 * (Mean(simSampled) / Mean(anaSampled) - 1.0), 100.0 * HalfL1(simSampled, anaSampled),

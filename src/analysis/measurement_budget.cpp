@@ -10,6 +10,7 @@
 #include "analysis/nuclide_variants.h"
 #include "analysis/tdcr_solver.h"
 #include "common/format_text.h"
+#include "decay/atomic_exchange.h"
 
 namespace korva {
 
@@ -56,6 +57,15 @@ Checked<double> DoublesEfficiencyAt(const EfficiencyModel& model, DetectionModel
   const Checked<AsymmetricSolution> s = SolveAsymmetric(model, {n.t / n.ab, n.t / n.bc, n.t / n.ac});
   if (!s) return Checked<double>::Failure(s.error);
   return Success(s->efficiency.Doubles());
+}
+
+// The emitter's atomic number when the nuclide has a computed beta branch
+// whose exchange correction the program does not carry; 0 otherwise.
+int EmitterWithoutExchangeFit(const Nuclide& nuclide) {
+  for (const BetaBranch& b : nuclide.betas) {
+    if (b.tabulated.energyKeV.empty() && !HasExchangeFit(b.daughterZ - 1)) return b.daughterZ - 1;
+  }
+  return 0;
 }
 
 // Builds the main result's budget term by term. A term whose alternative
@@ -186,10 +196,22 @@ UncertaintyBudget MeasurementBudget(const MeasurementContext& ctx, const Efficie
   terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
   // The spectrum without the atomic exchange correction: the correction is
   // the least certain part of the shape at low energies, where the
-  // efficiency is decided.
-  const EfficiencyModel withoutExchange(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                        LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
-  terms.ModelAlternative("spectrum shape", withoutExchange, settings.model);
+  // efficiency is decided. Where the program carries no correction for the
+  // emitter's Z, the spectrum goes without it and the term weighs the
+  // correction of the nearest carried Z against that instead, so that the
+  // term never reads 0 for an effect the spectrum leaves out.
+  const int uncorrected = EmitterWithoutExchangeFit(ctx.nuclide);
+  if (uncorrected != 0) {
+    result.warnings.push_back(
+        "no atomic exchange correction is carried for the emitter's Z = " + std::to_string(uncorrected) +
+        "; the beta spectrum goes without it, and the "
+        "\"spectrum shape\" term weighs the correction of Z = " +
+        std::to_string(ExchangeStandInZ(uncorrected)) + " in its place");
+  }
+  const EfficiencyModel otherExchange(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
+                                      LowEnergyStopping::kVelocityProportional,
+                                      uncorrected != 0 ? AtomicExchange::kStandIn : AtomicExchange::kLeftOut);
+  terms.ModelAlternative("spectrum shape", otherExchange, settings.model);
   for (const NuclideVariant& v : NuclideModelVariants(ctx.nuclide)) {
     if (!v.notEvaluated.empty()) {
       terms.NotEvaluated(v.name);

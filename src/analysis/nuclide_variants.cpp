@@ -13,6 +13,17 @@ void AddShapeVariants(const Nuclide& n, std::vector<NuclideVariant>& out) {
     v.nuclide.betas[i].forbiddenness = Forbiddenness::kAllowed;
     out.push_back(std::move(v));
   }
+  for (std::size_t i = 0; i < n.betas.size(); ++i) {
+    const BetaBranch& b = n.betas[i];
+    if (b.forbiddenness != Forbiddenness::kFirstForbiddenUnique || b.shape.Measured() ||
+        !b.tabulated.energyKeV.empty()) {
+      continue;
+    }
+    NuclideVariant v{"Coulomb function lambda_2 of the first forbidden unique shape", n, {}, false, {}};
+    if (n.betas.size() > 1) v.name += " " + std::to_string(i + 1);
+    v.nuclide.betas[i].coulombLambda = false;
+    out.push_back(std::move(v));
+  }
 }
 
 void AddCaptureVariants(const Nuclide& n, std::vector<NuclideVariant>& out) {

@@ -24,6 +24,8 @@ struct NuclideVariant {
 // The budget terms a nuclide's own data add:
 //  - a second forbidden non-unique branch without a measured shape factor:
 //    the allowed shape instead of the lowest-order unique-like shape;
+//  - a first forbidden unique branch without a measured shape factor:
+//    q^2 + p^2 (lambda_2 = 1) instead of q^2 + lambda_2 p^2;
 //  - per electron-capture branch: P_K raised by its uncertainty (P_L
 //    lowered alike), omega_K raised by its uncertainty, and the X-ray's
 //    attenuation coefficient raised by kAttenuationRelativeUncertainty.

@@ -12,14 +12,24 @@ namespace korva {
 
 namespace {
 
-double ForbiddennessFactor(Forbiddenness forbiddenness, double electronMomentum, double neutrinoMomentum) {
-  switch (forbiddenness) {
+// The shape factor of the branch's forbiddenness at total energy w. The
+// second forbidden non-unique branch (Delta J = 2, no parity change) takes
+// the lowest-order shape of its rank-2 matrix elements, which carry the same
+// lepton functions as the unique first forbidden transition, q^2 +
+// lambda_2 p^2 (Konopinski 1966; Behrens and Buehring 1982): the same
+// Coulomb function lambda_2 belongs to both.
+double ForbiddennessFactor(const BetaBranch& branch, double w, double electronMomentum,
+                           double neutrinoMomentum) {
+  switch (branch.forbiddenness) {
     case Forbiddenness::kAllowed:
     case Forbiddenness::kFirstForbiddenNonUnique:
       return 1.0;
     case Forbiddenness::kFirstForbiddenUnique:
-    case Forbiddenness::kSecondForbiddenNonUnique:
-      return neutrinoMomentum * neutrinoMomentum + electronMomentum * electronMomentum;
+    case Forbiddenness::kSecondForbiddenNonUnique: {
+      const double lambda2 =
+          branch.coulombLambda ? CoulombLambda2(branch.daughterZ, branch.massNumber, w) : 1.0;
+      return neutrinoMomentum * neutrinoMomentum + lambda2 * electronMomentum * electronMomentum;
+    }
     case Forbiddenness::kSecondForbiddenUnique: {
       const double q2 = neutrinoMomentum * neutrinoMomentum;
       const double p2 = electronMomentum * electronMomentum;
@@ -60,11 +70,15 @@ double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicExchange e
   const ShapeFactor& shape = nuclide.shape;
   const double experimental = 1.0 + shape.a * w + shape.b / w + shape.c * w * w;
   // The exchange fit is tabulated by the emitter's atomic number, one below the daughter's.
-  const double atomic =
-      ScreeningCorrection(nuclide.daughterZ, w) *
-      (exchange == AtomicExchange::kIncluded ? ExchangeCorrection(nuclide.daughterZ - 1, energyKeV) : 1.0);
+  const int emitterZ = nuclide.daughterZ - 1;
+  double x = 1.0;
+  if (exchange == AtomicExchange::kIncluded) x = ExchangeCorrection(emitterZ, energyKeV);
+  if (exchange == AtomicExchange::kStandIn) {
+    x = ExchangeCorrection(HasExchangeFit(emitterZ) ? emitterZ : ExchangeStandInZ(emitterZ), energyKeV);
+  }
+  const double atomic = ScreeningCorrection(nuclide.daughterZ, w) * x;
   return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
-         ForbiddennessFactor(nuclide.forbiddenness, p, q) * experimental;
+         ForbiddennessFactor(nuclide, w, p, q) * experimental;
 }
 
 SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicExchange exchange) {

@@ -19,4 +19,22 @@ inline constexpr double kFineStructure = 1.0 / 137.035999084;
 // overflows; F p stays finite there.
 double FermiFunction(int daughterZ, int massNumber, double w);
 
+// The Coulomb function lambda_2 = F_1 / F_0 of the unique first forbidden
+// shape q^2 + lambda_2 p^2: the ratio of the generalized Fermi functions of
+// the point-charge Dirac waves at the nuclear radius R (H. Behrens and W.
+// Buehring, Electron Radial Wave Functions and Nuclear Beta-decay, Oxford
+// 1982; E. J. Konopinski, The Theory of Beta Radioactivity, Oxford 1966),
+//
+//   F_(k-1) = 4^(k-1) 2k (k + g_k) ((2k - 1)!!)^2 exp(pi eta) (2 p R)^(2 (g_k - k))
+//             |Gamma(g_k + i eta)|^2 / Gamma(2 g_k + 1)^2,  g_k = sqrt(k^2 - (alpha Z)^2),
+//
+// taken as one quotient, in which exp(pi eta) cancels:
+//
+//   lambda_2 = 72 (2 + g_2) / (1 + g_1) (2 p R)^(2 (g_2 - g_1 - 1))
+//              |Gamma(g_2 + i eta)|^2 / |Gamma(g_1 + i eta)|^2 Gamma(2 g_1 + 1)^2 / Gamma(2 g_2 + 1)^2.
+//
+// lambda_2 is 1 for Z = 0; for a daughter of Z = 39 it is 1.49 at W = 1.05
+// and 0.93 at W = 1.5, so it shifts the unique shape towards low energies.
+double CoulombLambda2(int daughterZ, int massNumber, double w);
+
 }  // namespace korva

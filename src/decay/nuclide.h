@@ -54,6 +54,10 @@ struct BetaBranch {
   Forbiddenness forbiddenness = Forbiddenness::kAllowed;
   ShapeFactor shape;
   TabulatedSpectrum tabulated;  // empty: the shape is computed
+  // The unique first forbidden shape (and the lowest-order second forbidden
+  // non-unique one) weighs p^2 by the Coulomb function lambda_2; false sets
+  // lambda_2 = 1, the plain q^2 + p^2, which the budget weighs against it.
+  bool coulombLambda = true;
 };
 
 // The atomic data of an electron-capture branch's daughter atom: what

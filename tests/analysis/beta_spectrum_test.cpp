@@ -110,7 +110,14 @@ TEST(AtomicExchange, FollowsThePublishedFitWorkedByHandAndHoldsBelowFiveElectron
                        Row{15, 1.47053, 1.16714, 1.02147}, Row{16, 1.46474, 1.16906, 1.02370},
                        Row{17, 1.45820, 1.17059, 1.02587}, Row{28, 1.38359, 1.17446, 1.04292},
                        Row{29, 1.37088, 1.17420, 1.04391}, Row{61, 1.32645, 1.16318, 1.06053},
-                       Row{62, 1.32284, 1.16376, 1.06038}}) {
+                       Row{62, 1.32284, 1.16376, 1.06038},
+                       // Worked with 30-digit arithmetic from the published rows.
+                       Row{20, 1.45361, 1.17345, 1.03177}, Row{21, 1.44488, 1.17421, 1.03353},
+                       Row{38, 1.36811, 1.16819, 1.05108}, Row{39, 1.36661, 1.16772, 1.05176},
+                       Row{40, 1.36444, 1.16735, 1.05243}, Row{43, 1.35476, 1.16664, 1.05400},
+                       Row{44, 1.35157, 1.16643, 1.05446}, Row{81, 1.30756, 1.16480, 1.06732},
+                       Row{82, 1.30863, 1.16518, 1.06770}, Row{94, 1.32105, 1.17290, 1.07369},
+                       Row{95, 1.32077, 1.17382, 1.07423}}) {
     SCOPED_TRACE(r.z);
     EXPECT_NEAR(x(r.z, 0.1), r.at100Ev, 1e-4);
     EXPECT_NEAR(x(r.z, 1.0), r.at1KeV, 1e-4);
@@ -135,6 +142,64 @@ TEST(AtomicExchange, FollowsThePublishedFitWorkedByHandAndHoldsBelowFiveElectron
   EXPECT_GT(drop("Ni-63"), drop("S-35"));
   EXPECT_GT(drop("S-35"), drop("P-32"));
   EXPECT_GT(drop("P-32"), 0.0);
+}
+
+// A Z the program carries no fit for goes uncorrected, and its stand-in is
+// the nearest carried Z: the budget weighs that one's correction instead.
+TEST(AtomicExchange, AnUncarriedZTakesTheNearestCarriedZAsItsStandIn) {
+  EXPECT_TRUE(HasExchangeFit(43));
+  EXPECT_FALSE(HasExchangeFit(41));
+  EXPECT_EQ(ExchangeStandInZ(41), 40);
+  EXPECT_EQ(ExchangeStandInZ(50), 44) << "44 is 6 away, 61 is 11";
+  EXPECT_EQ(ExchangeStandInZ(4), 2) << "2 and 6 are as near: the lower";
+  EXPECT_EQ(ExchangeStandInZ(100), 95);
+  EXPECT_EQ(ExchangeStandInZ(43), 43);
+  BetaBranch b;
+  b.endpointKeV = 300.0;
+  b.daughterZ = 42;  // emitter Z = 41
+  b.massNumber = 97;
+  const auto density = [&](double keV, AtomicExchange x) { return BetaDensity(b, keV, x); };
+  EXPECT_EQ(density(1.0, AtomicExchange::kIncluded), density(1.0, AtomicExchange::kLeftOut));
+  // Z = 40's correction at 1 keV, worked from its published row: 1.16735.
+  EXPECT_NEAR(density(1.0, AtomicExchange::kStandIn) / density(1.0, AtomicExchange::kLeftOut), 1.16735, 1e-4);
+  b.daughterZ = 44;  // Tc-99: its own correction, the stand-in changes nothing
+  EXPECT_EQ(density(1.0, AtomicExchange::kStandIn), density(1.0, AtomicExchange::kIncluded));
+}
+
+// lambda_2 = F_1 / F_0 worked independently with 30-digit complex Gamma
+// functions (the two generalized Fermi functions evaluated separately, each
+// from its own definition, R = 1.2 fm A^(1/3), alpha = 1/137.035999084).
+TEST(CoulombLambda, MatchesTheRatioOfGeneralizedFermiFunctionsAndIsOneWithoutCharge) {
+  EXPECT_NEAR(CoulombLambda2(0, 90, 1.5), 1.0, 1e-12);
+  EXPECT_NEAR(CoulombLambda2(1, 3, 1.5), 0.999923, 1e-6);
+  struct Point {
+    int z, a;
+    double w, lambda2;
+  };
+  for (const Point& x :
+       {Point{39, 90, 1.05, 1.485513}, Point{39, 90, 1.5, 0.926228}, Point{39, 90, 50.0, 1.019874},
+        Point{44, 99, 1.2, 1.006800}, Point{82, 204, 1.5, 0.686557}}) {
+    SCOPED_TRACE(x.z);
+    EXPECT_NEAR(CoulombLambda2(x.z, x.a, x.w) / x.lambda2, 1.0, 2e-6) << x.w;
+  }
+  // In the shape: q^2 + lambda_2 p^2 against q^2 + p^2 at one energy.
+  BetaBranch b = FindNuclide("Sr-90")->betas.front();
+  const double energy = 0.5 * kElectronRestKeV;  // W = 1.5
+  const double w = 1.5, p2 = w * w - 1.0, q = 1.0 + b.endpointKeV / kElectronRestKeV - w;
+  const double with = BetaDensity(b, energy);
+  b.coulombLambda = false;
+  EXPECT_NEAR(with / BetaDensity(b, energy), (q * q + 0.926228 * p2) / (q * q + p2), 1e-5);
+  // lambda_2 lowers the mean of the unique and the second forbidden
+  // non-unique shapes and leaves the allowed one alone.
+  const auto meanDrop = [](const char* name) {
+    BetaBranch branch = FindNuclide(name)->betas.front();
+    const double mean = MeanEnergyKeV(MakeSpectrumGrid(branch));
+    branch.coulombLambda = false;
+    return 1.0 - mean / MeanEnergyKeV(MakeSpectrumGrid(branch));
+  };
+  EXPECT_GT(meanDrop("Sr-90"), 0.005);
+  EXPECT_GT(meanDrop("Tc-99"), 0.005);
+  EXPECT_EQ(meanDrop("C-14"), 0.0);
 }
 
 // The density integrated by the midpoint rule on a plain uniform grid,
@@ -190,6 +255,7 @@ TEST(BetaSpectrum, ForbiddenAndExperimentalShapeFactorsMoveTheMeanEnergy) {
   const BetaBranch& allowed = FindNuclide("P-32")->betas.front();
   BetaBranch unique = allowed;
   unique.forbiddenness = Forbiddenness::kFirstForbiddenUnique;
+  unique.coulombLambda = false;  // the plain q^2 + p^2 here; lambda_2 has its own test
   BetaBranch tilted = allowed;
   tilted.shape = {-0.2, 0.1, 0.01};
   const double w0 = 1.0 + allowed.endpointKeV / kElectronRestKeV;

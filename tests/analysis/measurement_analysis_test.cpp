@@ -288,6 +288,28 @@ TEST(MeasurementAnalysis, ModelTermsFromPooledRatesMatchARunByRunReanalysis) {
   EXPECT_NEAR(term->standardUncertainty, FromAlternative(difference), 1e-3 * term->standardUncertainty);
 }
 
+// For an emitter whose Z the program carries no exchange correction for,
+// the spectrum shape term weighs the nearest carried Z's correction and the
+// analysis says so: the term is never a silent 0.
+TEST(MeasurementAnalysis, AMissingExchangeCorrectionIsWeighedByItsStandInAndWarnedAbout) {
+  Nuclide uncarried = *FindNuclide("H-3");
+  uncarried.name = "X-3";
+  uncarried.betas[0].daughterZ = 42;  // emitter Z = 41, between the carried 40 and 43
+  SyntheticVial vial;
+  vial.nuclide = &uncarried;
+  AnalysisSettings settings;
+  settings.ownNuclide = uncarried;
+  const MeasurementAnalysis a = Analyzed(MakeMeasurement(vial), settings);
+  EXPECT_TRUE(Mentions(a, "no atomic exchange correction is carried for the emitter's Z = 41"));
+  EXPECT_TRUE(Mentions(a, "the correction of Z = 40 in its place"));
+  const auto term = std::ranges::find(a.budget.components, "spectrum shape", &UncertaintyComponent::name);
+  ASSERT_NE(term, a.budget.components.end());
+  // Z = 40's correction raises an 18.6 keV spectrum's low end by 17 % at 1
+  // keV: its efficiency moves by parts per thousand, as tritium's does.
+  EXPECT_GT(a.budget.Relative(term->standardUncertainty), 1e-3);
+  EXPECT_FALSE(Mentions(Analyzed(MakeMeasurement(SyntheticVial{})), "no atomic exchange correction"));
+}
+
 TEST(MeasurementAnalysis, ThePairCheckSeesUnequalTubesAndEqualSettingsLeaveTermsUnevaluated) {
   SyntheticVial vial;
   vial.lambdas = {0.5, 0.9, 1.6};

@@ -146,7 +146,9 @@ TEST(NuclideLibrary, ShipsEveryNuclideALabMeasuresAndReadsAllItsFiles) {
 
 // The shape factors by hand at E0 = 1000 keV, E = 500 keV: W = 1.97848,
 // W0 = 2.95696, q = W0 - W, p^2 = W^2 - 1: q^2 + p^2 = 3.87178 and
-// q^4 + 10/3 q^2 p^2 + p^4 = 18.7110.
+// q^4 + 10/3 q^2 p^2 + p^4 = 18.7110; with lambda_2 = 0.909791 (Z = 39,
+// A = 90, worked from the two generalized Fermi functions with 30-digit
+// complex Gamma functions) q^2 + lambda_2 p^2 = 3.608879.
 TEST(BetaShapes, SecondForbiddenShapesFollowTheirShapeFactors) {
   BetaBranch allowed{1.0, 1000.0, 39, 90, Forbiddenness::kAllowed, {}, {}};
   BetaBranch unique = allowed;
@@ -154,6 +156,8 @@ TEST(BetaShapes, SecondForbiddenShapesFollowTheirShapeFactors) {
   BetaBranch nonUnique = allowed;
   nonUnique.forbiddenness = Forbiddenness::kSecondForbiddenNonUnique;
   EXPECT_NEAR(BetaDensity(unique, 500.0) / BetaDensity(allowed, 500.0), 18.71102, 1e-4);
+  EXPECT_NEAR(BetaDensity(nonUnique, 500.0) / BetaDensity(allowed, 500.0), 3.608879, 1e-5);
+  nonUnique.coulombLambda = false;
   EXPECT_NEAR(BetaDensity(nonUnique, 500.0) / BetaDensity(allowed, 500.0), 3.871780, 1e-5);
   // The unique shape's extra weight at both ends raises the mean less than
   // the end-point factor would suggest but still clearly.
@@ -255,6 +259,19 @@ TEST(ElectronCapture, ItsBudgetTermsAreTheCaptureDataAndTheAbsorption) {
   ASSERT_EQ(chlorine.size(), 4u);
   EXPECT_EQ(chlorine[0].nuclide.betas[0].forbiddenness, Forbiddenness::kAllowed);
   EXPECT_TRUE(NuclideModelVariants(*FindNuclide("H-3")).empty());
+}
+
+TEST(ShapeTerms, TheFirstForbiddenUniqueShapeIsWeighedWithoutItsCoulombFunction) {
+  const std::vector<NuclideVariant> strontium = NuclideModelVariants(*FindNuclide("Sr-90"));
+  ASSERT_EQ(strontium.size(), 1u);
+  EXPECT_EQ(strontium[0].name, "Coulomb function lambda_2 of the first forbidden unique shape");
+  EXPECT_FALSE(strontium[0].nuclide.betas[0].coulombLambda);
+  EXPECT_FALSE(strontium[0].plusMinus) << "another choice, weighed as a rectangular half-width";
+  // Tc-99 keeps its allowed-shape alternative, with lambda_2 left in.
+  const std::vector<NuclideVariant> technetium = NuclideModelVariants(*FindNuclide("Tc-99"));
+  ASSERT_EQ(technetium.size(), 1u);
+  EXPECT_EQ(technetium[0].nuclide.betas[0].forbiddenness, Forbiddenness::kAllowed);
+  EXPECT_TRUE(technetium[0].nuclide.betas[0].coulombLambda);
 }
 
 // Ultima Gold as 70 % C16H20 and 30 % C33H60O10 by mass: H 0.095875,
