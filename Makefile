@@ -55,9 +55,11 @@ format-check:
 	@scripts/check-format
 
 # clang-tidy over src/ and sim/ with the checks in .clang-tidy. It needs the
-# main tree's compile commands only: the tree is configured, not built.
+# main tree's compile commands and the one header the build generates (the
+# build's commit); nothing else is built.
 tidy: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON
+	cmake --build $(BUILD_DIR) --target korva_build_commit
 	JOBS=$(JOBS) scripts/run-clang-tidy $(BUILD_DIR)
 
 # Every libFuzzer target under Clang with the sanitizers, FUZZ_SECONDS each.

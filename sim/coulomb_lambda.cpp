@@ -16,7 +16,7 @@ double LogGeneralizedFermi(int k, double alphaZ, double p, double y, double radi
   for (int odd = 2 * k - 1; odd > 1; odd -= 2) doubleFactorial *= odd;
   return std::log(std::pow(4.0, k - 1) * 2.0 * k * (k + g) * doubleFactorial * doubleFactorial) +
          2.0 * (g - k) * std::log(2.0 * p * radius) + LogGammaModulusSquared(g, y) -
-         2.0 * std::lgamma(2.0 * g + 1.0);
+         2.0 * LogGamma(2.0 * g + 1.0);
 }
 
 }  // namespace

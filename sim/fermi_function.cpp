@@ -46,9 +46,8 @@ double PointFermiFunction(int daughterZ, double radius, double w) {
   const double g = std::sqrt(1.0 - alphaZ * alphaZ);
   const double p = std::sqrt(w * w - 1.0);
   const double y = alphaZ * w / p;
-  int sign = 0;  // lgamma_r keeps the sign of Γ out of the global std::lgamma writes
   const double logF = std::log(4.0) + 2.0 * (g - 1.0) * std::log(2.0 * p * radius) + std::numbers::pi * y +
-                      LogGammaModulusSquared(g, y) - 2.0 * ::lgamma_r(2.0 * g + 1.0, &sign);
+                      LogGammaModulusSquared(g, y) - 2.0 * LogGamma(2.0 * g + 1.0);
   return std::exp(logF);
 }
 

@@ -28,4 +28,9 @@ double LogGammaModulusSquared(double x, double y) {
   return 2.0 * StirlingRealLogGamma({shifted, y}) - logProduct;
 }
 
+double LogGamma(double x) {
+  int sign = 0;
+  return ::lgamma_r(x, &sign);
+}
+
 }  // namespace korva::sim

@@ -9,4 +9,9 @@ namespace korva::sim {
 // factors of a beta spectrum need it: y up to 1e8 (an electron of 1 meV).
 double LogGammaModulusSquared(double x, double y);
 
+// ln Gamma(x) for x > 0, safe to call from any thread: the C library's
+// lgamma_r, which returns the sign apart instead of in the global signgam
+// that std::lgamma writes.
+double LogGamma(double x);
+
 }  // namespace korva::sim

@@ -47,7 +47,7 @@ bool SleepUntil(Clock::time_point deadline, const std::stop_token& stop) {
 }
 
 WriteOutcome WritePaced(int fd, std::span<const std::uint8_t> bytes, std::uint32_t baud,
-                        std::stop_token stop) {
+                        const std::stop_token& stop) {
   const auto start = Clock::now();
   // Wake-ups come about once a millisecond's worth of bytes is due.
   const std::size_t burst = std::max<std::size_t>(1, baud / (kBitsPerByte * 1000));

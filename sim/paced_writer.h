@@ -20,7 +20,7 @@ enum class WriteOutcome { kWritten, kStopped, kFailed };
 // split; deadlines count from the start, so sleeping late never adds up. A
 // full descriptor is waited for. Stops early when `stop` is requested.
 WriteOutcome WritePaced(int fd, std::span<const std::uint8_t> bytes, std::uint32_t baud,
-                        std::stop_token stop);
+                        const std::stop_token& stop);
 
 // Sleeps until `deadline`, waking early when `stop` is requested. False when stopped.
 bool SleepUntil(std::chrono::steady_clock::time_point deadline, const std::stop_token& stop);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "sim/gamma_modulus.h"
 #include "sim/physical_constants.h"
 #include "sim/radial_schrodinger.h"
 #include "sim/slater_atom.h"
@@ -31,7 +32,7 @@ double RadialDensity(const std::vector<SlaterGroup>& groups, double r) {
   double density = 0.0;
   for (const SlaterGroup& g : groups) {
     const double a = 2.0 * g.zeff / g.nStar;
-    const double logNorm = (2.0 * g.nStar + 1.0) * std::log(a) - std::lgamma(2.0 * g.nStar + 1.0);
+    const double logNorm = (2.0 * g.nStar + 1.0) * std::log(a) - LogGamma(2.0 * g.nStar + 1.0);
     density += g.electrons * std::exp(logNorm + 2.0 * g.nStar * std::log(r) - a * r);
   }
   return density;

@@ -45,7 +45,7 @@ class FirstPaintWatch : public QObject {
 }  // namespace
 
 void ReportFirstPaintWhenAsked(QApplication& application, QWidget& window) {
-  if (std::getenv(kFirstPaintReportVariable) == nullptr) return;
+  if (!qEnvironmentVariableIsSet(kFirstPaintReportVariable)) return;
   application.installEventFilter(new FirstPaintWatch(application, window));
 }
 

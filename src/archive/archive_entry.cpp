@@ -37,6 +37,7 @@ std::optional<SavedKind> SavedKindNamed(std::string_view name) {
 const std::vector<SavedKind>& AllSavedKinds() {
   static const std::vector<SavedKind> kinds = [] {
     std::vector<SavedKind> all;
+    all.reserve(kKindNames.size());
     for (const auto& pair : kKindNames) all.push_back(pair.first);
     return all;
   }();

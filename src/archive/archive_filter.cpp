@@ -27,7 +27,7 @@ std::string Lowered(std::string text) {
 
 class ClauseBuilder {
  public:
-  void Add(std::string condition, std::vector<std::string> values) {
+  void Add(const std::string& condition, std::vector<std::string> values) {
     clause_.sql += clause_.sql.empty() ? "WHERE " : " AND ";
     clause_.sql += condition;
     for (std::string& value : values) clause_.values.push_back(std::move(value));

@@ -19,7 +19,7 @@ namespace korva {
 namespace {
 
 // Larger files are no file the program writes; they are hashed but not read.
-constexpr qint64 kLargestDescribedFile = 64 * 1024 * 1024;
+constexpr qint64 kLargestDescribedFile = qint64{64} * 1024 * 1024;
 
 // The file that says what the save was: the .tdc of a measurement, the
 // .json of an analysis, otherwise the one file.

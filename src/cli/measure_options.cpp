@@ -84,7 +84,9 @@ class OptionReader {
     return Fail("stop-timer", *text);
   }
 
-  std::string Text(const char* name, std::string fallback) { return line_.Value(name).value_or(fallback); }
+  std::string Text(const char* name, const std::string& fallback) {
+    return line_.Value(name).value_or(fallback);
+  }
 
  private:
   bool Fail(const char* name, const std::string& value) {

@@ -65,6 +65,7 @@ std::optional<VirtualInstrumentAnnouncement> ReadAnnouncementFile(const fs::path
 }  // namespace
 
 fs::path AnnouncementFolder() {
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): nothing sets it once threads run
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && *runtime != '\0') return fs::path(runtime) / "korva-tdcr" / "instruments";
   return fs::path("/tmp") / ("korva-tdcr-" + CurrentUserId()) / "instruments";

@@ -20,7 +20,7 @@ constexpr std::array<char, CalibrationRecord::kMaxPoints> kPointLetters = {'A', 
 
 class KtsText {
  public:
-  KtsText() { text_.reserve(64 * 1024); }
+  KtsText() { text_.reserve(std::size_t{64} * 1024); }
 
   void Line(std::string_view line) {
     text_ += line;

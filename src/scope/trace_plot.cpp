@@ -145,7 +145,8 @@ void TracePlot::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());
   const int side = Side();
-  painter.translate((width() - side) / 2, (height() - side) / 2);
+  // Whole pixels: the square starts on a pixel boundary.
+  painter.translate(QPoint((width() - side) / 2, (height() - side) / 2));
   PaintTracePlot(painter, side, picture_, colours_);
 }
 

@@ -174,6 +174,7 @@ int CCalibrationView::CompressionFactor() const {
 
 std::vector<CalibrationRow> CCalibrationView::Rows() const {
   std::vector<CalibrationRow> rows;
+  rows.reserve(static_cast<std::size_t>(points_->RowCount()));
   for (int row = 0; row < points_->RowCount(); ++row) {
     rows.push_back(
         {points_->Text(row, 0).toStdString(), points_->Text(row, 1).toStdString(), points_->Checked(row)});

@@ -58,7 +58,7 @@ NtpTimestamp AddSeconds(NtpTimestamp t, double seconds) {
 // after 2036.
 CalendarTime ToCalendar(NtpTimestamp t) {
   std::uint32_t eraSeconds = t.seconds;
-  auto millisecond = static_cast<std::uint32_t>(t.fraction * 1000.0 / kFractionScale + 0.5);
+  auto millisecond = static_cast<std::uint32_t>(std::lround(t.fraction * 1000.0 / kFractionScale));
   if (millisecond == 1000) {
     millisecond = 0;
     ++eraSeconds;
