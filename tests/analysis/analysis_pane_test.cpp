@@ -124,8 +124,9 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
   QTest::keyClick(timePerRun, Qt::Key_Return);
   form.findChild<QPushButton*>(QStringLiteral("START"))->click();
 
-  // The runs fill in one by one as they complete.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) == 1; }, 20000));
+  // The runs fill in as they complete; a busy machine may deliver two runs'
+  // records in one pass of the event loop, so the first sighting may show two.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) >= 1; }, 20000));
   EXPECT_EQ(view->RunTable().rowCount(), 3);
   ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Completed - Not Saved"; }, 20000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return UsedRows(view->RunTable()) == 3; }, 5000));
