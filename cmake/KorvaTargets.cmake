@@ -42,11 +42,22 @@ function(korva_declare_test_headers)
   add_library(korva_core_test_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   korva_link_like_a_test(korva_core_test_pch korva_core)
   target_precompile_headers(korva_core_test_pch PRIVATE ${KORVA_STD_PCH} <gtest/gtest.h>)
+  # Nothing here has Qt objects: an empty moc file would still load the
+  # precompiled header (more than a second of CPU each).
+  set_target_properties(korva_core_test_pch PROPERTIES AUTOMOC OFF)
   if(TARGET korva_gui)
     add_library(korva_qt_test_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
     korva_link_like_a_test(korva_qt_test_pch korva_gui Qt6::Test)
     korva_share_qt_test_header(korva_qt_test_pch)
     target_precompile_headers(korva_qt_test_pch PRIVATE ${KORVA_GUI_PCH} <QtTest/QTest> <gtest/gtest.h>)
+    set_target_properties(korva_qt_test_pch PROPERTIES AUTOMOC OFF)
+    # The one Qt application object of every Qt test program.
+    add_library(korva_qt_test_application OBJECT ${PROJECT_SOURCE_DIR}/tests/support/qt_widgets_application.cpp)
+    korva_link_like_a_test(korva_qt_test_application korva_gui Qt6::Test)
+    korva_share_qt_test_header(korva_qt_test_application)
+    target_precompile_headers(korva_qt_test_application REUSE_FROM korva_qt_test_pch)
+    target_include_directories(korva_qt_test_application PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    set_target_properties(korva_qt_test_application PROPERTIES AUTOMOC OFF)
   endif()
 endfunction()
 
@@ -88,15 +99,18 @@ function(korva_core_test name)
   add_executable(${name} ${TEST_UNPARSED_ARGUMENTS})
   korva_link_like_a_test(${name} korva_core korva_test_support)
   target_precompile_headers(${name} REUSE_FROM korva_core_test_pch)
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." PROPERTIES LABELS core
     ENVIRONMENT "${TEST_ENVIRONMENT}" TIMEOUT ${KORVA_TEST_TIMEOUT})
 endfunction()
 
-# A test that needs Qt (platform adapters, widgets run offscreen).
+# A test that needs Qt (platform adapters, widgets run offscreen). The
+# program gets its one QApplication from korva_qt_test_application; its test
+# files register none of their own.
 function(korva_qt_test name)
   if(TARGET korva_gui)
     add_executable(${name} ${ARGN})
-    korva_link_like_a_test(${name} korva_gui Qt6::Test korva_test_support)
+    korva_link_like_a_test(${name} korva_gui Qt6::Test korva_test_support korva_qt_test_application)
     korva_share_qt_test_header(${name})
     target_precompile_headers(${name} REUSE_FROM korva_qt_test_pch)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."

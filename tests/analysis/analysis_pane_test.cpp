@@ -23,7 +23,6 @@
 #include <QtTest/QTest>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "../support/scripted_save_dialogs.h"
 #include "../timesync/time_fakes.h"
 #include "../timesync/udp_responder.h"
@@ -44,9 +43,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 // Answers the time stamp dialog whenever it comes up: "Get UTC" from
 // `ntpServer`, then "Use UTC" (or "Use SYSTEM" when the query failed).

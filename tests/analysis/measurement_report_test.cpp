@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "../support/qt_application.h"
 #include "analysis/analysis_json.h"
 #include "analysis/gum_rounding.h"
 #include "common/files_saved.h"
@@ -20,9 +19,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QGuiApplication>);
 
 class SavedFilesRecord : public SavedFilesListener {
  public:

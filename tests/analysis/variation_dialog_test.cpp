@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "../support/qt_application.h"
 #include "analysis/analysis_view.h"
 #include "measurement_snapshot_builder.h"
 #include "tdcr/measurement_files.h"
@@ -19,9 +18,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 // A .tdc of the virtual vial at `light` of its light: two runs of 1 s.
 std::filesystem::path SavedVial(const QTemporaryDir& dir, double light, std::uint32_t seed) {

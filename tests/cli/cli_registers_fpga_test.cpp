@@ -17,16 +17,12 @@
 #include <vector>
 
 #include "../fpga/fpga_test_support.h"
-#include "../support/qt_application.h"
 #include "cli_tool.h"
 #include "setup/register_file.h"
 #include "sim/pty_server.h"
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 using test::Outcome;
 using test::RunTool;

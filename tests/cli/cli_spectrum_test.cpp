@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "../support/qt_application.h"
 #include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
 #include "formats/kts_reader.h"
@@ -23,9 +22,6 @@ namespace {
 using test::Finished;
 using test::Outcome;
 using test::RunTool;
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 std::uint64_t TotalCounts(const CSpectrum& spectrum) {
   std::uint64_t total = 0;

@@ -14,7 +14,6 @@
 #include <csignal>
 #include <memory>
 
-#include "../support/qt_application.h"
 #include "cli_tool.h"
 #include "sim/pty_server.h"
 
@@ -24,9 +23,6 @@ namespace {
 using test::Finished;
 using test::Outcome;
 using test::RunTool;
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 // An instrument whose TDCR sequence runs ten times faster than real time.
 std::unique_ptr<sim::PtyServer> FastInstrument() {

@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "../support/qt_application.h"
 #include "../support/unpaced_instrument.h"
 #include "cli_tool.h"
 #include "sim/pty_server.h"
@@ -18,9 +17,6 @@ namespace {
 
 using test::Outcome;
 using test::RunTool;
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 QStringList Lines(const QString& path) {
   QFile file(path);

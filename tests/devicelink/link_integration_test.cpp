@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "common/event_log.h"
 #include "devicelink/device_image.h"
@@ -31,9 +30,6 @@ namespace korva {
 namespace {
 
 using std::chrono::milliseconds;
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 // Marks a register read in the sequence of accepted replies; a spectrum chunk
 // appears as its start entry.

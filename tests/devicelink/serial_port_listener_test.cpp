@@ -11,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "../support/qt_application.h"
 #include "devicelink/serial_port_error.h"
 #include "devicelink/serial_port_frame_window.h"
 #include "pseudo_terminal_pair.h"
@@ -22,10 +21,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// CSerialMFC needs widgets, so the whole run shares one QApplication.
-[[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 struct Note {
   QEvent::Type type;

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "devicelink/serial_event.h"
 #include "devicelink/serial_port_event.h"
@@ -25,9 +24,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 using test::DesignBytes;
 using test::KbfFile;

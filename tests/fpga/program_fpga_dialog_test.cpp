@@ -17,7 +17,6 @@
 #include <memory>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/virtual_instrument_ports.h"
 #include "common/command_ids.h"
@@ -31,9 +30,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 using test::DesignBytes;
 using test::KbfFile;

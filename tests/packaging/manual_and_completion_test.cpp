@@ -11,13 +11,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "../support/qt_application.h"
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 // A command of korva-tdcr-cli: its second words ("save", "upload") and its options.
 struct ToolCommand {

@@ -7,15 +7,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "../support/qt_application.h"
 #include "common/program_version.h"
 #include "korva_build_commit.h"
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 struct Answer {
   int exitCode = -1;

@@ -23,7 +23,6 @@
 #include <memory>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "../support/register_read_counter.h"
 #include "../support/scratch_files.h"
 #include "common/command_ids.h"
@@ -37,9 +36,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 struct ScriptedExportDialogs : TraceExportDialogs {
   std::optional<std::string> target;

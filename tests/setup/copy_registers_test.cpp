@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "common/command_ids.h"
 #include "shell/main_frame.h"
 #include "sim/pty_server.h"

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/register_read_counter.h"
 #include "devicelink/instrument_session.h"

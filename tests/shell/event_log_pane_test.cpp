@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <string>
 
-#include "../support/qt_application.h"
 
 namespace korva {
 namespace {
@@ -15,9 +14,6 @@ class FixedClock : public LocalClock {
  public:
   std::optional<LocalCalendar> Now() override { return LocalCalendar{2024, 3, 7, 14, 5, 9}; }
 };
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 TEST(EventsPane, StartsWithStartApplicationAfterEarlierLines) {
   FixedClock clock;

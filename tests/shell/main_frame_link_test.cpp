@@ -16,7 +16,6 @@
 #include <memory>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/time_stamp_answers.h"
 #include "../support/unpaced_instrument.h"
@@ -29,9 +28,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 class MainWindowLink : public ::testing::Test {
  protected:

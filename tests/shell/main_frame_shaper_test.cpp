@@ -14,7 +14,6 @@
 #include <QtTest/QTest>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
 #include "forms/numeric_edit.h"
@@ -29,9 +28,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 constexpr int kPhaInputA = 4;  // " PMT A - PHA"
 constexpr int kDppInputA = 0;  // "PMT A - DPP"

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "../support/register_read_counter.h"
 #include "acquisition/acquisition_view.h"
 #include "common/command_ids.h"
@@ -33,9 +32,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 // The main window connected to an unpaced virtual instrument, with both
 // forms filled from its first register read.

@@ -13,7 +13,6 @@
 #include <QtTest/QTest>
 
 #include "../support/instrument_window.h"
-#include "../support/qt_application.h"
 #include "../support/scripted_save_dialogs.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
@@ -29,9 +28,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 TEST(MainWindowMeasurement, TwoShortRunsFromTheFormToTheSavedFiles) {
   sim::ServerOptions options;

@@ -24,7 +24,6 @@
 #include <memory>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "common/command_ids.h"
 #include "devicelink/link_session.h"
@@ -36,9 +35,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 SerialPortRecord RecordFor(const std::string& devicePath) {
   SerialPortRecord record;

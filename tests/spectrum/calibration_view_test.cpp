@@ -21,7 +21,6 @@
 #include <cmath>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
 #include "acquisition/acquisition_settings.h"
@@ -38,9 +37,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 class SaveDialogs : public SpectrumFileDialogs {
  public:

@@ -14,7 +14,6 @@
 #include <cstdlib>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "shell/main_frame.h"
 #include "spectrum/spectrum_calibration.h"
@@ -23,9 +22,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 // A continuum of 1000 counts a channel with a scatter of +-30 (the noise of
 // 1000 counts is 31.6), calibrated 0.5 keV a channel from channel 0.

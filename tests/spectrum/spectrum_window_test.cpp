@@ -12,7 +12,6 @@
 #include <QtTest/QTest>
 
 #include "../support/memory_settings_store.h"
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
 #include "common/command_ids.h"
@@ -25,9 +24,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 class ScriptedSpectrumDialogs : public SpectrumFileDialogs {
  public:

@@ -9,7 +9,7 @@ namespace korva::test {
 // One Qt application object for a whole test program, created before the
 // first test and destroyed after the last, before static objects go away
 // (a static application object crashes Qt's teardown at exit).
-// Register it once per test program:
+// Registered once per test program, by tests/support/qt_widgets_application.cpp:
 //   [[maybe_unused]] const auto* const kApp =
 //       ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 template <typename Application>

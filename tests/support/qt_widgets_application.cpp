@@ -1,4 +1,7 @@
-// A widget test program links this once: one QApplication for the whole run.
+// Every Qt test program links this once (korva_qt_test does it): one
+// QApplication for the whole run, which the widget tests need and the
+// Core-only tests run under just as well. A test file never registers
+// another: a second application object in one program is an error.
 
 #include <QApplication>
 

@@ -9,15 +9,11 @@
 #include <QXmlStreamReader>
 #include <map>
 
-#include "../support/qt_application.h"
 #include "measurement_fixture.h"
 #include "tdcr/qt_measurement_save_dialogs.h"
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApp =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 // The texts of an XML file's elements by their path ("a/b/c"), read with a
 // real parser; a parse error fails the test.

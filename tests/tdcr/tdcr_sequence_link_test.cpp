@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "../support/qt_application.h"
 #include "../support/recording_prompt.h"
 #include "../support/scripted_save_dialogs.h"
 #include "common/event_log.h"
@@ -23,9 +22,6 @@
 
 namespace korva {
 namespace {
-
-[[maybe_unused]] const auto* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QCoreApplication>);
 
 // Keeps every status text the form showed. Added after the workbench, it
 // sees the measurement already refreshed by each chunk.

@@ -10,16 +10,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../support/qt_application.h"
 #include "time_fakes.h"
 
 namespace korva {
 namespace {
 
 using namespace korva::testing;
-
-[[maybe_unused]] const auto* const kQtApplication =
-    ::testing::AddGlobalTestEnvironment(new test::QtApplication<QApplication>);
 
 QPushButton* Button(QWidget& dialog, const char* name) {
   return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
