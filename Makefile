@@ -54,13 +54,15 @@ test:
 format-check:
 	@scripts/check-format
 
-# clang-tidy over src/ and sim/ with the checks in .clang-tidy. It needs the
-# main tree's compile commands and the one header the build generates (the
-# build's commit); nothing else is built.
+# clang-tidy over src/ and sim/ with the checks in .clang-tidy. It needs each
+# source's compile command, so its tree is configured without unity batches,
+# and the one header the build generates (the build's commit); nothing else
+# is built.
+TIDY_DIR ?= build-tidy
 tidy: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON
-	cmake --build $(BUILD_DIR) --target korva_build_commit
-	JOBS=$(JOBS) scripts/run-clang-tidy $(BUILD_DIR)
+	cmake -S . -B $(TIDY_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_WERROR=ON -DKORVA_UNITY=OFF
+	cmake --build $(TIDY_DIR) --target korva_build_commit
+	JOBS=$(JOBS) scripts/run-clang-tidy $(TIDY_DIR)
 
 # Every libFuzzer target under Clang with the sanitizers, FUZZ_SECONDS each.
 FUZZ_DIR ?= build-fuzz
@@ -75,7 +77,7 @@ format:
 	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(RELEASE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(TIDY_DIR)
 
 # The Debian package a lab installs (build/korva-tdcr_VERSION_ARCH.deb), made
 # from the build tree with stripped copies of its binaries.

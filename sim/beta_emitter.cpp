@@ -21,16 +21,16 @@ constexpr std::array<BetaEmitter, 18> kEmitters = {{
     {Nuclide::kP32, "P-32", 16, 1710.7, 32},      // to S-32
     {Nuclide::kPm147, "Pm-147", 62, 224.1, 147},  // to Sm-147
     {Nuclide::kBi207, "Bi-207", 82, 0.0, 207},    // electron capture only: no beta
-    // To Sc-45, 7/2- -> 7/2-: DDEP, Q = 255.8(8) keV.
-    {Nuclide::kCa45, "Ca-45", 21, 255.8, 45},
+    // To Sc-45, 7/2- -> 7/2-: DDEP (2012), Q = 258.0(7) keV.
+    {Nuclide::kCa45, "Ca-45", 21, 258.0, 45},
     // To Ar-36, 2+ -> 0+ (98.1 % of decays, decay_scheme.cpp): DDEP, Q = 709.53(4) keV.
     {Nuclide::kCl36, "Cl-36", 18, 709.53, 36, BetaShape::kSecondForbiddenNonUnique},
-    // To Y-89, 5/2+ -> 1/2-: DDEP, Q = 1500.9(23) keV.
-    {Nuclide::kSr89, "Sr-89", 39, 1500.9, 89, BetaShape::kFirstForbiddenUnique},
+    // To Y-89, 5/2+ -> 1/2-: DDEP, Q = 1495.1(22) keV.
+    {Nuclide::kSr89, "Sr-89", 39, 1495.1, 89, BetaShape::kFirstForbiddenUnique},
     // To Y-90, 0+ -> 2-: DDEP, Q = 545.9(14) keV.
     {Nuclide::kSr90, "Sr-90", 39, 545.9, 90, BetaShape::kFirstForbiddenUnique},
-    // To Zr-90, 2- -> 0+ (99.98 % to the ground state): DDEP, Q = 2280.1(16) keV.
-    {Nuclide::kY90, "Y-90", 40, 2280.1, 90, BetaShape::kFirstForbiddenUnique},
+    // To Zr-90, 2- -> 0+ (99.98 % to the ground state): DDEP (2015), Q = 2278.7(16) keV.
+    {Nuclide::kY90, "Y-90", 40, 2278.7, 90, BetaShape::kFirstForbiddenUnique},
     // Sr-90's branch; Y-90's comes with it (decay_scheme.cpp).
     {Nuclide::kSr90Y90, "Sr-90+Y-90", 39, 545.9, 90, BetaShape::kFirstForbiddenUnique},
     // To Ru-99, 9/2+ -> 5/2+: ENSDF, Q = 297.5(9) keV (AME).

@@ -14,7 +14,7 @@ namespace korva::sim {
 
 namespace {
 
-constexpr std::size_t kTablePoints = 4096;
+constexpr std::size_t kSpectrumTablePoints = 4096;
 // The screened electron's least kinetic energy, in electron masses (0.5
 // meV): where p~ F0 has reached its limit at p~ = 0 to 1e-9.
 constexpr double kLeastScreenedKinetic = 1e-9;
@@ -46,10 +46,10 @@ BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
       exchange_(emitter.endpointKeV > 0.0 ? &ShellExchangeOf(emitter.daughterZ - 1) : nullptr) {
   if (!(endpointKeV_ > 0.0)) return;
   // Trapezoidal running integral of the density over the table's energies.
-  cumulative_.resize(kTablePoints, 0.0);
-  const double step = endpointKeV_ / (kTablePoints - 1);
+  cumulative_.resize(kSpectrumTablePoints, 0.0);
+  const double step = endpointKeV_ / (kSpectrumTablePoints - 1);
   double weighted = 0.0;
-  for (std::size_t i = 1; i < kTablePoints; ++i) {
+  for (std::size_t i = 1; i < kSpectrumTablePoints; ++i) {
     const double low = step * static_cast<double>(i - 1);
     const double high = low + step;
     const double area = 0.5 * (Density(low) + Density(high)) * step;
@@ -59,12 +59,12 @@ BetaSpectrum::BetaSpectrum(const BetaEmitter& emitter)
   meanKeV_ = weighted / cumulative_.back();
   for (double& value : cumulative_) value /= cumulative_.back();
   // Guide table (H. C. Chen and Y. Asau, J. Chinese Inst. Eng. 3 (1974) 7):
-  // bucket j holds the first table index whose cumulative value passes j / kTablePoints.
-  guide_.resize(kTablePoints);
+  // bucket j holds the first table index whose cumulative value passes j / kSpectrumTablePoints.
+  guide_.resize(kSpectrumTablePoints);
   std::size_t i = 0;
-  for (std::size_t j = 0; j < kTablePoints; ++j) {
-    const double level = static_cast<double>(j) / kTablePoints;
-    while (i + 1 < kTablePoints && cumulative_[i] <= level) ++i;
+  for (std::size_t j = 0; j < kSpectrumTablePoints; ++j) {
+    const double level = static_cast<double>(j) / kSpectrumTablePoints;
+    while (i + 1 < kSpectrumTablePoints && cumulative_[i] <= level) ++i;
     guide_[j] = i;
   }
 }
@@ -85,11 +85,12 @@ double BetaSpectrum::Draw(std::mt19937& random) const {
   if (cumulative_.empty()) return 0.0;
   const double u = UnitUniform(random);
   // The first table value above u, searched from its guide bucket on.
-  std::size_t i = guide_[std::min(kTablePoints - 1, static_cast<std::size_t>(u * kTablePoints))];
-  while (i < kTablePoints && cumulative_[i] <= u) ++i;
+  std::size_t i =
+      guide_[std::min(kSpectrumTablePoints - 1, static_cast<std::size_t>(u * kSpectrumTablePoints))];
+  while (i < kSpectrumTablePoints && cumulative_[i] <= u) ++i;
   if (i == 0) return 0.0;
-  if (i == kTablePoints) return endpointKeV_;
-  const double step = endpointKeV_ / (kTablePoints - 1);
+  if (i == kSpectrumTablePoints) return endpointKeV_;
+  const double step = endpointKeV_ / (kSpectrumTablePoints - 1);
   const double span = cumulative_[i] - cumulative_[i - 1];
   const double fraction = span > 0.0 ? (u - cumulative_[i - 1]) / span : 0.0;
   return step * (static_cast<double>(i - 1) + fraction);

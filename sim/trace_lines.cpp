@@ -11,7 +11,11 @@ constexpr double kChannels = 4096.0;
 
 enum Line { kFastLld, kSlowLld, kPeakDetect, kStore, kPileUp, kInhibit, kInputR, kRoiSca };
 
-double Ticks(std::uint16_t value) { return std::max(1.0, static_cast<double>(value)); }
+}  // namespace
+
+double ShaperTicks(std::uint16_t value) { return std::max(1.0, static_cast<double>(value)); }
+
+namespace {
 
 // Where a trapezoid of `height` stays above `threshold`.
 std::optional<LineInterval> AboveThreshold(double arrival, double height, double rise, double flat,
@@ -39,9 +43,9 @@ void Merge(std::vector<LineInterval>& line) {
 
 TraceShapes ReadTraceShapes(const RegisterBank& registers, const AnalyserSettings& analyser) {
   TraceShapes shapes;
-  shapes.slowRise = Ticks(registers[reg::kSlowRise]);
+  shapes.slowRise = ShaperTicks(registers[reg::kSlowRise]);
   shapes.slowFlat = registers[reg::kSlowFlatTop];
-  shapes.fastRise = Ticks(registers[reg::kFastRise]);
+  shapes.fastRise = ShaperTicks(registers[reg::kFastRise]);
   shapes.fastFlat = registers[reg::kFastFlatTop];
   shapes.slowThreshold = std::max(analyser.slowThreshold, 0.0);
   shapes.fastThreshold = std::max(analyser.fastThreshold, 0.0);

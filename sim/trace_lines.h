@@ -33,6 +33,9 @@ struct TraceShapes {
   double FastLength() const { return 2.0 * fastRise + fastFlat; }
 };
 
+// A shaper time register's value in ticks, never below one.
+double ShaperTicks(std::uint16_t value);
+
 // The shapes of registers 2-5 and 27-28 with the analyser's thresholds.
 TraceShapes ReadTraceShapes(const RegisterBank& registers, const AnalyserSettings& analyser);
 

@@ -22,8 +22,6 @@ double Trapezoid(double t, double rise, double flat) {
   return 0.0;
 }
 
-double Ticks(std::uint16_t value) { return std::max(1.0, static_cast<double>(value)); }
-
 // What one pulse adds to a sample spanning [start, start + span): its value
 // at the instant of the span nearest to its own peak.
 struct PulseShape {
@@ -48,8 +46,8 @@ PulseShape ShapeOf(const RegisterBank& registers) {
   const auto scale = [&](double rise, int shiftAt) {
     return 2.0 * rise / std::ldexp(1.0, ((setup >> shiftAt) & field::kShiftMask) + extra);
   };
-  const double slowRise = Ticks(registers[reg::kSlowRise]);
-  const double fastRise = Ticks(registers[reg::kFastRise]);
+  const double slowRise = ShaperTicks(registers[reg::kSlowRise]);
+  const double fastRise = ShaperTicks(registers[reg::kFastRise]);
   switch (input) {
     case kFast:
       return {kFast, fastRise, static_cast<double>(registers[reg::kFastFlatTop]),

@@ -28,10 +28,6 @@ constexpr std::array<SourceBits, 5> kSourceBits = {{
     {true, false, false},  // TDCR-EXT1&2
 }};
 
-std::uint16_t With(std::uint16_t value, std::uint16_t bit, bool on) {
-  return static_cast<std::uint16_t>(on ? value | bit : value & ~bit);
-}
-
 }  // namespace
 
 const std::array<const char*, 4>& SecondSourceTexts(int coincidenceSource) {
@@ -52,11 +48,12 @@ int CoincidenceSource(std::uint16_t control, std::uint16_t coincidenceInput) {
 void WriteCoincidenceSource(RegisterImage& registers, int source) {
   if (source < 0 || source >= static_cast<int>(kSourceBits.size())) source = kDisabled;
   const SourceBits& bits = kSourceBits[static_cast<std::size_t>(source)];
-  registers[reg::kControl] = With(registers[reg::kControl], reg::control::kCoincidenceNotMca, bits.notMca);
-  registers[reg::kCoincidenceInput] =
-      With(registers[reg::kCoincidenceInput], reg::coincidence_input::kExternal1Off, bits.external1Off);
-  registers[reg::kCoincidenceInput] =
-      With(registers[reg::kCoincidenceInput], reg::coincidence_input::kExternal2Off, bits.external2Off);
+  registers[reg::kControl] =
+      reg::WithBit(registers[reg::kControl], reg::control::kCoincidenceNotMca, bits.notMca);
+  registers[reg::kCoincidenceInput] = reg::WithBit(registers[reg::kCoincidenceInput],
+                                                   reg::coincidence_input::kExternal1Off, bits.external1Off);
+  registers[reg::kCoincidenceInput] = reg::WithBit(registers[reg::kCoincidenceInput],
+                                                   reg::coincidence_input::kExternal2Off, bits.external2Off);
 }
 
 int ClampTicks(int ticks, int maximum) { return std::clamp(ticks, 1, maximum); }

@@ -13,10 +13,6 @@ namespace {
 
 namespace window_bits = reg::coincidence_window;
 
-std::uint16_t With(std::uint16_t value, std::uint16_t bit, bool on) {
-  return static_cast<std::uint16_t>(on ? value | bit : value & ~bit);
-}
-
 std::uint16_t Ticks(int ticks, int maximum) { return static_cast<std::uint16_t>(ClampTicks(ticks, maximum)); }
 
 void WriteTdcrDelay(RegisterImage& registers, std::size_t first, std::size_t second, int ticks) {
@@ -29,16 +25,16 @@ void WriteTdcrDelay(RegisterImage& registers, std::size_t first, std::size_t sec
 
 void WriteAcquisitionSettings(const AcquisitionSettings& settings, RegisterImage& registers) {
   std::uint16_t control = registers[reg::kControl];
-  control = With(control, reg::control::kLiveTimer, settings.stopTimer == 1);
-  control = With(control, reg::control::kPulserOff, !settings.digitalPulser);
+  control = reg::WithBit(control, reg::control::kLiveTimer, settings.stopTimer == 1);
+  control = reg::WithBit(control, reg::control::kPulserOff, !settings.digitalPulser);
   registers[reg::kControl] = control;
   WritePresetSeconds(registers, settings.presetSeconds);
 
   registers[reg::kCoincidenceDelay] = Ticks(settings.delay, kMaxCoincidenceDelay);
   registers[reg::kStrobeDelay] = Ticks(settings.strobeDelay, kMaxStrobeDelay);
   std::uint16_t window = Ticks(settings.windowWidth, kMaxWindowWidth);
-  window = With(window, window_bits::kAnticoincidence, settings.mode == 1);
-  registers[reg::kCoincidenceWindow] = With(window, window_bits::kWindowed, settings.window == 1);
+  window = reg::WithBit(window, window_bits::kAnticoincidence, settings.mode == 1);
+  registers[reg::kCoincidenceWindow] = reg::WithBit(window, window_bits::kWindowed, settings.window == 1);
 
   WriteTdcrDelay(registers, reg::kTdcrDelay1First, reg::kTdcrDelay1Second, settings.tdcrDelay[0]);
   WriteTdcrDelay(registers, reg::kTdcrDelay2First, reg::kTdcrDelay2Second, settings.tdcrDelay[1]);

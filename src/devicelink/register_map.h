@@ -13,6 +13,11 @@ namespace korva {
 // or to the instrument's counting is the business of the code that uses it.
 namespace reg {
 
+// `word` with `bit` set when `on`, cleared otherwise.
+inline constexpr std::uint16_t WithBit(std::uint16_t word, std::uint16_t bit, bool on) {
+  return static_cast<std::uint16_t>(on ? word | bit : word & ~bit);
+}
+
 // Blocks of the register image as the link moves them.
 // A read of all registers returns 1-127 (register 0 never comes back); the
 // settings block is 12-127, and 0-11 travel only with the whole set.

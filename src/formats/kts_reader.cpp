@@ -15,7 +15,6 @@ namespace korva {
 
 namespace {
 
-constexpr std::string_view kPointLetters = "ABCDEFGHIJ";
 // The highest counts word a data block may reach is 8191: offset + hard
 // size never passes the end of the upper half.
 constexpr std::int32_t kHalvesEnd = 2 * static_cast<std::int32_t>(CSpectrum::kChannels);
@@ -245,7 +244,7 @@ class KtsReader {
   // "channelA" ... "useJ". Each channel line counts a point; the count
   // stays within the ten points a record holds.
   static void ReadPoint(CalibrationRecord& record, std::string_view name, const std::string& value) {
-    const std::size_t k = kPointLetters.find(name.back());
+    const std::size_t k = kKtsPointLetters.find(name.back());
     if (k == std::string_view::npos) return;
     name.remove_suffix(1);
     if (name == "channel") {

@@ -5,6 +5,10 @@
 
 namespace korva {
 
+// The letters that name a calibration point's elements in a .kts file
+// ("channelA" ... "energyJ"), point 1 first.
+inline constexpr std::string_view kKtsPointLetters = "ABCDEFGHIJ";
+
 // The spectrum tag as the .kts file carries it, between "<tag>" and
 // "</tag>" on one line: "&", "<" and ">" become entity references, every
 // line break (CR, LF or CR LF) one blank, and the control characters XML

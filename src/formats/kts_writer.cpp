@@ -15,8 +15,7 @@ namespace korva {
 
 namespace {
 
-constexpr std::array<char, CalibrationRecord::kMaxPoints> kPointLetters = {'A', 'B', 'C', 'D', 'E',
-                                                                           'F', 'G', 'H', 'I', 'J'};
+static_assert(kKtsPointLetters.size() == CalibrationRecord::kMaxPoints);
 
 class KtsText {
  public:
@@ -94,7 +93,7 @@ void WriteCalibration(KtsText& out, const CalibrationRecord& record) {
   out.Element("enabled", YesNo(record.enabled));
   out.Element("units", std::to_string(record.units));
   for (std::size_t k = 0; k < record.UsablePointCount(); ++k) {
-    const char letter = kPointLetters[k];
+    const char letter = kKtsPointLetters[k];
     out.Element(std::string("channel") + letter, FixedText(record.channel[k], 10, 4));
     out.Element(std::string("energy") + letter, FixedText(record.energy[k], 10, 4));
     out.Element(std::string("use") + letter, std::to_string(record.use[k]));

@@ -23,7 +23,7 @@ class SpeText {
 };
 
 // A free text kept to one line that cannot start a block.
-std::string OneLine(std::string_view text) {
+std::string FreeTextLine(std::string_view text) {
   std::string line;
   for (const char c : text) line += c == '\r' || c == '\n' ? ' ' : c;
   if (line.starts_with('$')) line.insert(0, 1, ' ');
@@ -32,10 +32,10 @@ std::string OneLine(std::string_view text) {
 
 void WriteRemarks(SpeText& out, const ExchangeSpectrum& spectrum) {
   out.Line("$SPEC_REM:");
-  out.Line(OneLine(spectrum.maker + " " + spectrum.model + ", serial number " + spectrum.serialNumber +
-                   ", firmware " + spectrum.firmwareVersion + ", FPGA " + spectrum.fpgaVersion));
-  out.Line(OneLine("Analyser input: " + spectrum.inputName));
-  for (const std::string& remark : ExchangeRemarks(spectrum)) out.Line(OneLine(remark));
+  out.Line(FreeTextLine(spectrum.maker + " " + spectrum.model + ", serial number " + spectrum.serialNumber +
+                        ", firmware " + spectrum.firmwareVersion + ", FPGA " + spectrum.fpgaVersion));
+  out.Line(FreeTextLine("Analyser input: " + spectrum.inputName));
+  for (const std::string& remark : ExchangeRemarks(spectrum)) out.Line(FreeTextLine(remark));
 }
 
 void WriteCalibration(SpeText& out, const KeVPolynomial& keV) {
@@ -51,7 +51,7 @@ void WriteCalibration(SpeText& out, const KeVPolynomial& keV) {
 std::string SpeFileText(const ExchangeSpectrum& spectrum) {
   SpeText out;
   out.Line("$SPEC_ID:");
-  out.Line(OneLine(spectrum.tag));
+  out.Line(FreeTextLine(spectrum.tag));
   WriteRemarks(out, spectrum);
   if (spectrum.start) {
     const CalendarTime& t = spectrum.start->wall;

@@ -44,10 +44,6 @@ int FunctionShift(OutputLine line) {
 
 bool Has(std::uint16_t flags, std::uint16_t bit) { return (flags & bit) != 0; }
 
-std::uint16_t With(std::uint16_t flags, std::uint16_t bit, bool on) {
-  return static_cast<std::uint16_t>(on ? flags | bit : flags & ~bit);
-}
-
 // A list position decoded from the register shows the first entry when the
 // list is shorter.
 int WithinList(int position, std::size_t length) {
@@ -70,11 +66,11 @@ int DrivePosition(std::uint16_t flags, OutputLine line) {
 std::uint16_t WithDrivePosition(std::uint16_t flags, OutputLine line, int position) {
   const DriveBits& bits = BitsOf(line);
   if (position <= 0 || position >= static_cast<int>(kDriveTexts.size()))
-    return With(flags, bits.enable, false);
+    return reg::WithBit(flags, bits.enable, false);
   const int code = position - 1;  // bit 0 open drain, bit 1 invert
-  flags = With(flags, bits.enable, true);
-  flags = With(flags, bits.openDrain, (code & 1) != 0);
-  return With(flags, bits.invert, (code & 2) != 0);
+  flags = reg::WithBit(flags, bits.enable, true);
+  flags = reg::WithBit(flags, bits.openDrain, (code & 1) != 0);
+  return reg::WithBit(flags, bits.invert, (code & 2) != 0);
 }
 
 int RinPosition(std::uint16_t flags) {
@@ -85,9 +81,9 @@ int RinPosition(std::uint16_t flags) {
 
 std::uint16_t WithRinPosition(std::uint16_t flags, int position) {
   if (position < 0 || position >= static_cast<int>(kRinFunctionTexts.size())) position = 0;
-  flags = With(flags, io::kRinEnable, position >= 1);
-  flags = With(flags, io::kRinCoincidence, position >= 2);
-  return With(flags, io::kRinInvert, position == 3);
+  flags = reg::WithBit(flags, io::kRinEnable, position >= 1);
+  flags = reg::WithBit(flags, io::kRinCoincidence, position >= 2);
+  return reg::WithBit(flags, io::kRinInvert, position == 3);
 }
 
 int FunctionPosition(std::uint16_t register76, OutputLine line) {

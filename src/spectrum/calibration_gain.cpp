@@ -8,15 +8,13 @@
 #include "devicelink/register_map.h"
 #include "spectrum/amplifier_gain.h"
 #include "spectrum/analyser_input.h"
+#include "spectrum/calibration_settings.h"
 #include "spectrum/calibration_value.h"
 #include "spectrum/spectrum_record.h"
 
 namespace korva {
 
 namespace {
-
-constexpr std::string_view kCalibrationValueName = "Calibration";
-constexpr std::string_view kGainValueName = "CalibrationGain";
 
 double CoarseFactor(std::int32_t coarse) {
   const std::vector<CoarseGainEntry> table = BuildCoarseGainTable();
@@ -137,7 +135,7 @@ std::string StaleStoredCalibrationText(SettingsStore& store, const CSpectrum& fi
   const std::size_t input = file.CurrentInput();
   if (file.FileCalibration(input).enabled == 0) return {};
   const auto records = store.ReadBinary(settings_path::kSpectrum, kCalibrationValueName);
-  const auto gains = store.ReadBinary(settings_path::kSpectrum, kGainValueName);
+  const auto gains = store.ReadBinary(settings_path::kSpectrum, kCalibrationGainValueName);
   if (!records || !gains) return {};
   const DecodedCalibration decoded = DecodeCalibrationValue(*records);
   if (!decoded.error.empty() || !SamePoints(decoded.records[input], file.FileCalibration(input))) return {};

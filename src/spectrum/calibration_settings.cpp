@@ -6,17 +6,9 @@
 
 namespace korva {
 
-namespace {
-
-constexpr std::string_view kValueName = "Calibration";
-// Beside it, so the 3240-byte value keeps the layout every release reads.
-constexpr std::string_view kGainValueName = "CalibrationGain";
-
-}  // namespace
-
 void RestoreCalibration(SettingsStore& store, CSpectrum& buffer) {
   const std::optional<std::vector<std::uint8_t>> stored =
-      store.ReadBinary(settings_path::kSpectrum, kValueName);
+      store.ReadBinary(settings_path::kSpectrum, kCalibrationValueName);
   if (!stored) return;
   const DecodedCalibration decoded = DecodeCalibrationValue(*stored);
   if (!decoded.error.empty()) return;
@@ -24,7 +16,7 @@ void RestoreCalibration(SettingsStore& store, CSpectrum& buffer) {
     buffer.FileCalibration(input) = decoded.records[input];
   }
   const std::optional<std::vector<std::uint8_t>> gains =
-      store.ReadBinary(settings_path::kSpectrum, kGainValueName);
+      store.ReadBinary(settings_path::kSpectrum, kCalibrationGainValueName);
   buffer.calibrationGain = gains ? DecodeCalibrationGainValue(*gains) : CalibrationGains{};
 }
 
@@ -32,8 +24,8 @@ void SaveCalibration(SettingsStore& store, const CSpectrum& buffer) {
   CalibrationSet records;
   for (std::size_t input = 0; input < kAnalyserInputs; ++input)
     records[input] = buffer.FileCalibration(input);
-  store.WriteBinary(settings_path::kSpectrum, kValueName, EncodeCalibrationValue(records));
-  store.WriteBinary(settings_path::kSpectrum, kGainValueName,
+  store.WriteBinary(settings_path::kSpectrum, kCalibrationValueName, EncodeCalibrationValue(records));
+  store.WriteBinary(settings_path::kSpectrum, kCalibrationGainValueName,
                     EncodeCalibrationGainValue(buffer.calibrationGain));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace korva {
 
 class CSpectrum;
@@ -9,6 +11,9 @@ class SettingsStore;
 // records as the binary value "Calibration" under the spectrum settings key,
 // and the gain each was fitted at as the value "CalibrationGain" beside it.
 // Without a stored gain value the gains are not known.
+inline constexpr std::string_view kCalibrationValueName = "Calibration";
+// Beside it, so the 3240-byte value keeps the layout every release reads.
+inline constexpr std::string_view kCalibrationGainValueName = "CalibrationGain";
 
 // At start: the stored records replace the buffer spectrum's set 1, a
 // record with more than ten points coming back without points. A missing

@@ -3,7 +3,6 @@
 namespace korva {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kTicksPerMillisecond = 10'000;
 // DaysFromCivil(1601, 1, 1): the FILETIME epoch counted from 1970-01-01.
 constexpr std::int64_t kFileTimeEpochDays = -134774;
@@ -46,7 +45,7 @@ CalendarTime CivilFromDays(std::int64_t days) {
 
 std::uint64_t ToFileTime(const CalendarTime& calendar) {
   const std::int64_t days = DaysFromCivil(calendar.year, calendar.month, calendar.day) - kFileTimeEpochDays;
-  const std::int64_t seconds = days * kSecondsPerDay + std::int64_t{calendar.hour} * 3600 +
+  const std::int64_t seconds = days * kSecondsPerCalendarDay + std::int64_t{calendar.hour} * 3600 +
                                std::int64_t{calendar.minute} * 60 + calendar.second;
   return static_cast<std::uint64_t>(seconds) * kFileTimeTicksPerSecond +
          static_cast<std::uint64_t>(calendar.millisecond) * kTicksPerMillisecond;
@@ -54,8 +53,8 @@ std::uint64_t ToFileTime(const CalendarTime& calendar) {
 
 CalendarTime CalendarFromFileTime(std::uint64_t fileTime) {
   const std::uint64_t totalSeconds = fileTime / kFileTimeTicksPerSecond;
-  const auto days = static_cast<std::int64_t>(totalSeconds / kSecondsPerDay);
-  const std::uint64_t secondOfDay = totalSeconds % kSecondsPerDay;
+  const auto days = static_cast<std::int64_t>(totalSeconds / kSecondsPerCalendarDay);
+  const std::uint64_t secondOfDay = totalSeconds % kSecondsPerCalendarDay;
 
   CalendarTime calendar = CivilFromDays(days + kFileTimeEpochDays);
   calendar.hour = static_cast<std::uint16_t>(secondOfDay / 3600);

@@ -4,6 +4,8 @@
 
 namespace korva {
 
+inline constexpr std::int64_t kSecondsPerCalendarDay = 86400;
+
 // A calendar moment with milliseconds, in the layout the instrument's users
 // know: every field an unsigned 16-bit value, month 1-12, day of week
 // 0 = Sunday. Whether it is UTC or local wall time is the holder's business.

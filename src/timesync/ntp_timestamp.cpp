@@ -5,7 +5,6 @@
 namespace korva {
 namespace {
 
-constexpr std::uint64_t kSecondsPerDay = 86400;
 constexpr std::uint64_t kEraSeconds = std::uint64_t{1} << 32;
 constexpr std::uint32_t kEraPivot = 0x80000000u;
 constexpr std::uint64_t kNegativeDifference = std::uint64_t{1} << 63;
@@ -64,7 +63,8 @@ CalendarTime ToCalendar(NtpTimestamp t) {
     ++eraSeconds;
   }
   const std::uint64_t s = eraSeconds < kEraPivot ? eraSeconds + kEraSeconds : eraSeconds;
-  CalendarTime calendar = CivilFromDays(static_cast<std::int64_t>(s / kSecondsPerDay) + kNtpEpochDays);
+  CalendarTime calendar =
+      CivilFromDays(static_cast<std::int64_t>(s / std::uint64_t{kSecondsPerCalendarDay}) + kNtpEpochDays);
   calendar.hour = static_cast<std::uint16_t>(s / 3600 % 24);
   calendar.minute = static_cast<std::uint16_t>(s / 60 % 60);
   calendar.second = static_cast<std::uint16_t>(s % 60);

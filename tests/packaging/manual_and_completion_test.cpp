@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-
 namespace korva {
 namespace {
 

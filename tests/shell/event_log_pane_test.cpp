@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <string>
 
-
 namespace korva {
 namespace {
 
