@@ -21,12 +21,12 @@ set(KORVA_GUI_PCH ${KORVA_PLATFORM_PCH} <QApplication> <QCheckBox> <QComboBox> <
     <QGroupBox> <QHBoxLayout> <QLabel> <QLineEdit> <QMainWindow> <QPainter> <QPushButton> <QScrollArea>
     <QVBoxLayout> <QWidget>)
 
-# Unity builds: the core's and the virtual instrument's sources compiled
-# sixteen to a file, so the headers they share are read and instantiated
-# once per batch, not once per source (a third of the CPU time of a fresh
-# build, most of all under the sanitizers, which build both again). The Qt
-# views keep a file each: their file-local names (colours, menu captions)
-# repeat by design. Off for editing one file again and again.
+# Unity builds: the sources of the core, the virtual instrument and each
+# test program compiled sixteen to a file, so the headers they share are
+# read and instantiated once per batch, not once per source (half the CPU
+# time of a fresh build). The Qt views keep a file each: their file-local
+# names (colours, menu captions) repeat by design. Off for editing one file
+# again and again.
 option(KORVA_UNITY "Compile each library's sources in unity batches" ON)
 # A fuzzer compiles its reader's sources itself beside the core library; a
 # batch of the library would bring the same definitions again.
@@ -34,6 +34,12 @@ function(korva_compile_in_batches target)
   if(KORVA_UNITY AND NOT KORVA_FUZZ)
     set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
   endif()
+endfunction()
+
+# Sources whose file-local names repeat a neighbour's in the same program
+# (a test's helpers, most often) compile alone, outside the batches.
+function(korva_compile_alone)
+  set_source_files_properties(${ARGN} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()
 
 function(korva_declare_libraries)
@@ -118,6 +124,7 @@ function(korva_core_test name)
   cmake_parse_arguments(TEST "" "" "ENVIRONMENT" ${ARGN})
   add_executable(${name} ${TEST_UNPARSED_ARGUMENTS})
   korva_link_like_a_test(${name} korva_core korva_test_support)
+  korva_compile_in_batches(${name})
   target_precompile_headers(${name} REUSE_FROM korva_core_test_pch)
   set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   # Each test case is a test of its own, so a failure names it and a hang
@@ -143,6 +150,7 @@ function(korva_qt_test name)
   if(TARGET korva_gui)
     add_executable(${name} ${ARGN})
     korva_link_like_a_test(${name} korva_gui Qt6::Test korva_test_support korva_qt_test_application)
+    korva_compile_in_batches(${name})
     korva_share_qt_test_header(${name})
     target_precompile_headers(${name} REUSE_FROM korva_qt_test_pch)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
