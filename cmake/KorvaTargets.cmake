@@ -28,10 +28,8 @@ set(KORVA_GUI_PCH ${KORVA_PLATFORM_PCH} <QApplication> <QCheckBox> <QComboBox> <
 # names (colours, menu captions) repeat by design. Off for editing one file
 # again and again.
 option(KORVA_UNITY "Compile each library's sources in unity batches" ON)
-# A fuzzer compiles its reader's sources itself beside the core library; a
-# batch of the library would bring the same definitions again.
 function(korva_compile_in_batches target)
-  if(KORVA_UNITY AND NOT KORVA_FUZZ)
+  if(KORVA_UNITY)
     set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
   endif()
 endfunction()
@@ -40,6 +38,11 @@ endfunction()
 # (a test's helpers, most often) compile alone, outside the batches.
 function(korva_compile_alone)
   set_source_files_properties(${ARGN} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+endfunction()
+
+# The same for sources of the core library, from any folder.
+function(korva_compile_alone_in_core)
+  set_source_files_properties(${ARGN} DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()
 
 function(korva_declare_libraries)
