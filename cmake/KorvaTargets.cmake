@@ -34,15 +34,13 @@ function(korva_compile_in_batches target)
   endif()
 endfunction()
 
-# Sources whose file-local names repeat a neighbour's in the same program
-# (a test's helpers, most often) compile alone, outside the batches.
-function(korva_compile_alone)
-  set_source_files_properties(${ARGN} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
-endfunction()
-
-# The same for sources of the core library, from any folder.
-function(korva_compile_alone_in_core)
-  set_source_files_properties(${ARGN} DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+# Sources of `target` that compile alone, outside its batches: those whose
+# file-local names repeat a neighbour's (a test's helpers, most often).
+#   korva_compile_alone(<target> <sources>...)
+function(korva_compile_alone target)
+  if(TARGET ${target})
+    set_source_files_properties(${ARGN} TARGET_DIRECTORY ${target} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+  endif()
 endfunction()
 
 function(korva_declare_libraries)
