@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "formats/kts_reader.h"
 #include "formats/n42_reader.h"
@@ -26,6 +28,22 @@ std::optional<std::string> FileText(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// "Unable to Open File" and, on a second line, the file and the system's
+// reason, so the user sees whether it is missing, a folder or not theirs.
+std::string CannotOpenMessage(const std::filesystem::path& path) {
+  std::string reason = "cannot be read";
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    reason = "is a folder";
+  } else {
+    errno = 0;
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe.is_open() && errno != 0) reason = std::generic_category().message(errno);
+  }
+  return std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotOpen)) + "\n" + path.string() + ": " +
+         reason;
+}
+
 }  // namespace
 
 ExchangeFormat ExchangeFormatOf(const std::filesystem::path& path) {
@@ -45,6 +63,7 @@ std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path
     const SpectrumFileStatus status = LoadSpectrumFile(spectrum, path, &reading);
     if (status == SpectrumFileStatus::kNotASpectrum)
       return std::string(SpectrumFileMessage(status)) + ": " + reading.refusal;
+    if (status == SpectrumFileStatus::kCannotOpen) return CannotOpenMessage(path);
     if (notes != nullptr) *notes = std::move(reading.notes);
     return SpectrumFileMessage(status);
   }
@@ -52,7 +71,7 @@ std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > kMaxExchangeFileBytes) return "The file is too large to be a spectrum";
   const std::optional<std::string> text = FileText(path);
-  if (!text) return SpectrumFileMessage(SpectrumFileStatus::kCannotOpen);
+  if (!text) return CannotOpenMessage(path);
   const ExchangeRead read = format == ExchangeFormat::kN42 ? ReadN42Text(*text) : ReadSpeText(*text);
   const std::string kind = format == ExchangeFormat::kN42 ? "N42" : "IAEA SPE";
   if (!read.spectrum) return "Not a spectrum this program reads (" + kind + "): " + read.error;

@@ -21,7 +21,8 @@ ExchangeFormat ExchangeFormatOf(const std::filesystem::path& path);
 
 // "Open Spectrum" for every format: a .n42 or .spe file is imported into
 // the file spectrum, anything else is read as a .kts file. Returns the
-// message to show when the file was not read (empty when it was); the
+// message to show when the file was not read (empty when it was; a file
+// that cannot be opened gets the system's reason on a second line); the
 // record is then left as it was. `notes`, when given, receives what the
 // .kts reader clamped.
 std::string LoadAnySpectrumFile(CSpectrum& spectrum, const std::filesystem::path& path,

@@ -300,8 +300,12 @@ TEST(ExchangeImport, TooManyChannelsLeaveTheFileSpectrumAsItWas) {
   WriteFile(folder.Path() / "big.spe", spe);
   CSpectrum spectrum = Bi207Spectrum();
   const std::uint32_t before = spectrum.Channel(3);
-  const std::string failure = LoadAnySpectrumFile(spectrum, folder.Path() / "big.SPE");
-  EXPECT_EQ(failure, "Unable to Open File") << "the name's case differs: no such file";
+  const std::filesystem::path otherCase = folder.Path() / "big.SPE";
+  EXPECT_EQ(LoadAnySpectrumFile(spectrum, otherCase),
+            "Unable to Open File\n" + otherCase.string() + ": No such file or directory")
+      << "the name's case differs: no such file";
+  EXPECT_EQ(LoadAnySpectrumFile(spectrum, folder.Path()),
+            "Unable to Open File\n" + folder.Path().string() + ": is a folder");
   EXPECT_NE(LoadAnySpectrumFile(spectrum, folder.Path() / "big.spe").find("8192 channels"),
             std::string::npos);
   EXPECT_EQ(spectrum.Channel(3), before);
