@@ -207,7 +207,7 @@ TEST(CoulombLambda, MatchesTheRatioOfGeneralizedFermiFunctionsAndIsOneWithoutCha
 // same mean. (The midpoints also cover the first step, where tritium's
 // exchange-raised density is highest.)
 double UniformGridMean(const BetaBranch& n) {
-  constexpr int kSteps = 200000;
+  constexpr int kSteps = 50000;
   double total = 0.0;
   double moment = 0.0;
   for (int i = 0; i < kSteps; ++i) {

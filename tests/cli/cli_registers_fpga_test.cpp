@@ -235,45 +235,38 @@ TEST(HeadlessFpga, UsageErrors) {
 }
 
 // Ctrl-C or SIGTERM in the middle of an upload end it between two blocks,
-// say what the flash now holds and exit with 130, at once.
-TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
-  sim::ServerOptions options;
-  options.baud = 115200;
-  options.flashBytes = 256 * 1024;
-  sim::PtyServer instrument(options);
-  instrument.Start();
-  test::DesignFolder folder;
-  const QString design =
-      QString::fromStdString(folder.Write("big.rbf", test::DesignBytes(96 * 1024)).string());
-  const QTemporaryDir settings;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", settings.path());
-  // The upload is under way once a block has landed in the (erased) flash.
-  const auto flashWritten = [&instrument] {
-    bool written = false;
-    instrument.Inspect([&](sim::VirtualInstrument& device) {
-      const auto flash = device.Flash().Bytes();
-      written = std::any_of(flash.begin(), flash.end(), [](std::uint8_t byte) { return byte != 0xFF; });
-    });
-    return written;
-  };
-  for (const int signal : {SIGINT, SIGTERM}) {
-    instrument.Inspect([](sim::VirtualInstrument& device) {
-      const auto flash = device.Flash().Bytes();
-      std::fill(flash.begin(), flash.end(), std::uint8_t{0xFF});
-    });
+// say what the flash now holds and exit with 130, at once. A later configure
+// knows the flash is incomplete: it refuses unless forced, and never claims
+// a configured FPGA it did not load.
+class InterruptedUpload : public testing::Test {
+ protected:
+  InterruptedUpload() : instrument_(Options()) { instrument_.Start(); }
+
+  static sim::ServerOptions Options() {
+    sim::ServerOptions options;
+    options.baud = 115200;
+    options.flashBytes = 256 * 1024;
+    return options;
+  }
+
+  // Starts an upload of a 96 KiB design and sends `signal` once a block
+  // has landed in the erased flash.
+  void InterruptWith(int signal) {
+    const QString design =
+        QString::fromStdString(folder_.Write("big.rbf", test::DesignBytes(96 * 1024)).string());
     QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", settings_.path());
     tool.setProcessEnvironment(environment);
     tool.start(QStringLiteral(KORVA_CLI_PATH),
-               {"fpga", "upload", design, "--port", Device(instrument), "--raw"});
+               {"fpga", "upload", design, "--port", Device(instrument_), "--raw"});
     ASSERT_TRUE(tool.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor(flashWritten, 10000)) << "signal " << signal;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return FlashWritten(); }, 10000));
     ::kill(static_cast<pid_t>(tool.processId()), signal);
-    QByteArray err;
-    ASSERT_TRUE(tool.waitForFinished(3000)) << "signal " << signal;
+    ASSERT_TRUE(tool.waitForFinished(3000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tool.exitCode(), 130);
-    err += tool.readAllStandardError();
+    const QByteArray err = tool.readAllStandardError();
     EXPECT_TRUE(
         err.contains("Upload interrupted: the flash holds an incomplete design; upload it again before "
                      "configuring.\n"))
@@ -281,16 +274,39 @@ TEST(HeadlessFpga, AnInterruptedUploadStopsCleanlyAndSaysWhatTheFlashHolds) {
     EXPECT_TRUE(tool.readAllStandardOutput().contains(
         "Upload/Verification Cancelled. Please, reload/verify FPGA design!"));
   }
-  // A later configure knows the flash is incomplete: it refuses unless
-  // forced, and never claims a configured FPGA it did not load.
-  Outcome outcome =
-      test::RunToolWithSettings(settings.path(), {"fpga", "configure", "--port", Device(instrument)});
+
+  Outcome Configure(const QStringList& more = {}) {
+    return test::RunToolWithSettings(settings_.path(),
+                                     QStringList{"fpga", "configure", "--port", Device(instrument_)} + more);
+  }
+
+ private:
+  bool FlashWritten() {
+    bool written = false;
+    instrument_.Inspect([&](sim::VirtualInstrument& device) {
+      const auto flash = device.Flash().Bytes();
+      written = std::any_of(flash.begin(), flash.end(), [](std::uint8_t byte) { return byte != 0xFF; });
+    });
+    return written;
+  }
+
+  sim::PtyServer instrument_;
+  test::DesignFolder folder_;
+  const QTemporaryDir settings_;
+};
+
+TEST_F(InterruptedUpload, CtrlCStopsItAndAConfigureThenRefuses) {
+  InterruptWith(SIGINT);
+  const Outcome outcome = Configure();
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_FALSE(outcome.out.contains("FPGA Configured!"));
   EXPECT_TRUE(outcome.err.contains("The last upload did not finish: the flash holds an incomplete design."))
       << outcome.err.toStdString();
-  outcome = test::RunToolWithSettings(settings.path(),
-                                      {"fpga", "configure", "--port", Device(instrument), "--force"});
+}
+
+TEST_F(InterruptedUpload, SigtermStopsItAndOnlyAForcedConfigureLoads) {
+  InterruptWith(SIGTERM);
+  const Outcome outcome = Configure({"--force"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
   EXPECT_TRUE(outcome.out.contains("FPGA Configured!"));
 }
