@@ -181,7 +181,9 @@ TEST_F(SpectrumWindow, FailedSavesAndOpensAreReportedAndChangeNothing) {
   prompt_.errorCaptions.clear();
   dialogs_.openTarget = (folder_ / "absent.kts").string();
   frame_->Trigger(command::kOpenSpectrum);
-  EXPECT_EQ(prompt_.errors, std::vector<std::string>{"Unable to Open File"});
+  EXPECT_EQ(prompt_.errors,
+            std::vector<std::string>{"Unable to Open File\n" + (folder_ / "absent.kts").string() +
+                                     ": No such file or directory"});
   EXPECT_EQ(prompt_.errorCaptions, std::vector<std::string>{"Error"});
   EXPECT_TRUE(frame_->Spectra().BufferActive());
   EXPECT_EQ(pane_->Tabs().currentIndex(), CSpectrumWnd::kBufferTab);
