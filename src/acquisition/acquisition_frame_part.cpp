@@ -16,9 +16,6 @@ namespace korva {
 
 namespace {
 
-const QString kSpectrumMenu = QStringLiteral("&Spectrum");
-const QString kToolBar = QStringLiteral("Hardware Control");
-
 AcquisitionViewLinks LinksOf(const FrameContext& context) {
   return {context.instrument.Engine(), context.spectra, context.timeReference, context.instrument.Log(),
           [&reference = context.timeReference, &services = context.timeServices, &window = context.window] {
@@ -78,7 +75,7 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
        run(&CAcquisitionView::Start),
        {},
        QStyle::SP_MediaPlay,
-       kToolBar,
+       kHardwareToolBar,
        true,
        canStart},
       {command::kStopAcquisition,
@@ -87,7 +84,7 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
        run(&CAcquisitionView::Stop),
        {},
        QStyle::SP_MediaStop,
-       kToolBar,
+       kHardwareToolBar,
        false,
        canStop},
       {command::kEraseSpectrum,
@@ -96,7 +93,7 @@ std::vector<FrameCommand> AcquisitionFramePart::Commands() {
        run(&CAcquisitionView::Erase),
        {},
        QStyle::SP_TrashIcon,
-       kToolBar,
+       kHardwareToolBar,
        false,
        [this] { return context_.spectra.BufferActive(); }},
   };

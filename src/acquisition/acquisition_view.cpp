@@ -25,7 +25,7 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(235, 240, 252), QColor(20, 40, 120)};
+const FormColours kAcquisitionColours{QColor(235, 240, 252), QColor(20, 40, 120)};
 
 constexpr int kTimeWidth = 10;   // "%10.2f"
 constexpr int kStampWidth = 20;  // "DD/MM/YYYY  HH:MM:SS"
@@ -44,7 +44,7 @@ CAcquisitionView::CAcquisitionView(const AcquisitionViewLinks& links, QWidget* p
       settings_(std::make_unique<AcquisitionSettings>()),
       readout_(std::make_unique<AcquisitionReadout>()) {
   setObjectName(QStringLiteral("AcquisitionView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kAcquisitionColours));
   ShowSettings();
   startLabel_->setText(QStringLiteral("START TIME: SYSTEM"));
   for (QLineEdit* time : {real_, live_}) ShowText(*time, RunTimeText(0.0));

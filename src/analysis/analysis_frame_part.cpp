@@ -63,13 +63,13 @@ AnalysisFramePart::~AnalysisFramePart() { engine_.RemoveObserver(this); }
 AnalysisView* AnalysisFramePart::View() const { return qobject_cast<AnalysisView*>(pane_->View()); }
 
 std::vector<FrameCommand> AnalysisFramePart::Commands() {
-  return {{command::kOpenTdcrMeasurement, QStringLiteral("&File"), QStringLiteral("Open TDCR Measurement..."),
+  return {{command::kOpenTdcrMeasurement, kFileMenu, QStringLiteral("Open TDCR Measurement..."),
            [this] {
              const std::filesystem::path path = ChooseFile(false, QStringLiteral("Open TDCR Measurement"));
              if (!path.empty()) OpenMeasurement(path);
            }},
           {command::kFollowLiveAnalysis,
-           QStringLiteral("&File"),
+           kFileMenu,
            QStringLiteral("Analyse Live Measurement"),
            [this] {
              live_.FollowLive();
@@ -81,7 +81,7 @@ std::vector<FrameCommand> AnalysisFramePart::Commands() {
            {},
            false,
            [this] { return live_.ShowsSaved(); }},
-          {command::kExportAnalysis, QStringLiteral("&File"), QStringLiteral("Export Analysis..."),
+          {command::kExportAnalysis, kFileMenu, QStringLiteral("Export Analysis..."),
            [this] { ExportAnalysis(); }}};
 }
 

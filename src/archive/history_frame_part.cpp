@@ -63,7 +63,7 @@ void HistoryFramePart::StartRecorder(ArchiveLocation location) {
 }
 
 std::vector<FrameCommand> HistoryFramePart::Commands() {
-  return {{command::kArchiveLocation, QStringLiteral("&Utility"), QStringLiteral("Archive Location..."),
+  return {{command::kArchiveLocation, kUtilityMenu, QStringLiteral("Archive Location..."),
            [this] { AskArchiveUrl(); }}};
 }
 

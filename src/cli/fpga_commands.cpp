@@ -28,9 +28,9 @@ constexpr std::string_view kFlashIncompletePath = "\\ConfigKorva\\FlashIncomplet
 
 // Set by SIGINT or SIGTERM; the transfer's timer looks at it, so the
 // operation ends through Stop between two blocks, never inside a write.
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t fpgaInterrupted = 0;
 
-extern "C" void OnFpgaInterrupt(int) { interrupted = 1; }
+extern "C" void OnFpgaInterrupt(int) { fpgaInterrupted = 1; }
 
 // Prints the transfer's log lines on standard output and its progress on
 // standard error as they come, and ends the event loop with the operation.
@@ -53,7 +53,7 @@ class ConsoleTransfer : private FpgaTransferObserver, private FpgaLog::Listener 
     QEventLoop loop;
     QTimer ticker;
     ticker.callOnTimeout([this] {
-      if (interrupted != 0) transfer_.Stop();
+      if (fpgaInterrupted != 0) transfer_.Stop();
       transfer_.OnTick();
     });
     ticker.start(FpgaTransfer::kTickMs);
@@ -131,7 +131,7 @@ bool RunCommand(FpgaTransfer& transfer, ConsoleTransfer& console, const CommandL
                 const std::string& serial) {
   const std::string& operation = line.Positionals()[0];
   const std::string file = line.Positionals().size() > 1 ? line.Positionals()[1] : std::string();
-  if (interrupted != 0) return false;
+  if (fpgaInterrupted != 0) return false;
   QtSettingsStore settings;
   if (operation == "configure" && settings.ReadDword(kFlashIncompletePath, serial).value_or(0) != 0 &&
       !line.Has("force")) {
@@ -142,7 +142,8 @@ bool RunCommand(FpgaTransfer& transfer, ConsoleTransfer& console, const CommandL
   if (operation == "upload" && result != RunResult::kNotStarted)
     settings.WriteDword(kFlashIncompletePath, serial, result == RunResult::kDone ? 0 : 1);
   if (result != RunResult::kDone) {
-    if (operation == "upload" && interrupted != 0) std::cerr << fpga_text::kUploadInterrupted << std::endl;
+    if (operation == "upload" && fpgaInterrupted != 0)
+      std::cerr << fpga_text::kUploadInterrupted << std::endl;
     return false;
   }
   return operation != "upload" || line.Has("no-verify") ||
@@ -197,7 +198,7 @@ int Fpga(const CommandLine& line) {
     done = RunCommand(transfer, console, line, SerialKey(session));
   }
   session.Disconnect();
-  if (interrupted != 0) return kExitInterrupted;
+  if (fpgaInterrupted != 0) return kExitInterrupted;
   return done ? kExitOk : kExitFailure;
 }
 

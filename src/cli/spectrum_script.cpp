@@ -23,7 +23,7 @@ namespace korva {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t spectrumInterrupted = 0;
 
 std::vector<std::filesystem::path> OutputFiles(const SpectrumOptions& options) {
   std::vector<std::filesystem::path> files{options.out};
@@ -39,8 +39,8 @@ SpectrumScript::SpectrumScript(const SpectrumOptions& options) : options_(option
 
 SpectrumScript::~SpectrumScript() { session_.Engine().RemoveObserver(this); }
 
-void SpectrumScript::Interrupt() { interrupted = 1; }
-bool SpectrumScript::Interrupted() { return interrupted != 0; }
+void SpectrumScript::Interrupt() { spectrumInterrupted = 1; }
+bool SpectrumScript::Interrupted() { return spectrumInterrupted != 0; }
 
 bool SpectrumScript::Running() {
   return (session_.Buffer().image.registers[reg::kControl] & reg::control::kRun) != 0;

@@ -21,7 +21,7 @@ namespace korva {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t tdcrInterrupted = 0;
 
 }  // namespace
 
@@ -32,9 +32,9 @@ TdcrScript::TdcrScript(const MeasureOptions& options)
           session_.Engine(), session_.Reference(), [this] { ChooseReferenceFromOptions(); }, dialogs_,
           session_.Prompt()) {}
 
-void TdcrScript::Interrupt(int signal) { interrupted = signal; }
-bool TdcrScript::Interrupted() { return interrupted != 0; }
-int TdcrScript::InterruptingSignal() { return interrupted; }
+void TdcrScript::Interrupt(int signal) { tdcrInterrupted = signal; }
+bool TdcrScript::Interrupted() { return tdcrInterrupted != 0; }
+int TdcrScript::InterruptingSignal() { return tdcrInterrupted; }
 
 bool TdcrScript::Running() {
   return TdcrControlWord{session_.Buffer().image.registers[reg::kTdcrControl]}.Running();

@@ -32,6 +32,8 @@ QWidget* NewScrolledForm(QScrollArea& view, const FormColours& colours);
 // A read-only box of a reading: monospace, right-aligned, wide enough for
 // `characters` digits, drawn on the form's background.
 QLineEdit* NewReadingBox(const QString& objectName, int characters, QWidget* parent);
+// The width of a reading box that shows an estimated threshold ("%d").
+inline constexpr int kEstimateWidth = 10;
 // A drop-down list of `entries`, texts exactly as given.
 QComboBox* NewList(const QString& objectName, const QStringList& entries, QWidget* parent);
 // A group box with a grid of caption and field pairs.

@@ -14,16 +14,29 @@ namespace korva {
 
 class DockPane;
 
+// The captions of the main window's top-level menus, which the window and
+// the parts put their entries under.
+inline const QString kFileMenu = QStringLiteral("&File");
+inline const QString kEditMenu = QStringLiteral("&Edit");
+inline const QString kViewMenu = QStringLiteral("&View");
+inline const QString kSpectrumMenu = QStringLiteral("&Spectrum");
+inline const QString kHardwareMenu = QStringLiteral("&Hardware");
+inline const QString kUtilityMenu = QStringLiteral("&Utility");
+inline const QString kHelpMenu = QStringLiteral("&Help");
+// The captions of its two toolbars.
+inline const QString kStandardToolBar = QStringLiteral("Standard");
+inline const QString kHardwareToolBar = QStringLiteral("Hardware Control");
+
 // A command a subsystem puts into the main window: its menu entry, its
 // toolbar button and shortcut, and when it is enabled.
 struct FrameCommand {
   int id = 0;
-  QString menu;  // top-level menu caption, "&File", "&Hardware", ...
+  QString menu;  // top-level menu caption, kFileMenu, kHardwareMenu, ...
   QString text;
   std::function<void()> run;
   QKeySequence shortcut = {};
   std::optional<QStyle::StandardPixmap> icon = std::nullopt;
-  QString toolBar = {};  // "Standard", "Hardware Control", or none
+  QString toolBar = {};  // kStandardToolBar, kHardwareToolBar, or none
   bool separatorBefore = false;
   std::function<bool()> enabled = {};  // always enabled when empty
   // Submenus of `menu` the entry lies in, outermost first ("Export Spectrum

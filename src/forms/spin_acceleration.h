@@ -19,6 +19,9 @@ inline constexpr std::array<SpinAcceleration, 4> kTdcrSpinAccelerations = {{
     {std::chrono::seconds(8), 1000},
 }};
 
+// The shaper and PHA forms follow the same acceleration, up to this step.
+inline constexpr int kLargestSetupSpinStep = 100;
+
 // The step of a spin arrow held for `held`.
 inline int AcceleratedSpinStep(std::chrono::milliseconds held) {
   int step = 1;

@@ -13,7 +13,7 @@ FpgaFramePart::FpgaFramePart(const FrameContext& context, DesignFileChooser choo
     : context_(context), chooseFile_(chooseFile ? std::move(chooseFile) : QtDesignFileChooser()) {}
 
 std::vector<FrameCommand> FpgaFramePart::Commands() {
-  return {{command::kFpga, QStringLiteral("&Utility"), QStringLiteral("FPGA"), [this] { OnProgramFpga(); }}};
+  return {{command::kFpga, kUtilityMenu, QStringLiteral("FPGA"), [this] { OnProgramFpga(); }}};
 }
 
 void FpgaFramePart::OnProgramFpga() {

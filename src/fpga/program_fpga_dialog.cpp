@@ -20,7 +20,8 @@ namespace korva {
 
 namespace {
 
-QPushButton* Button(const QString& caption, QWidget* parent) {
+// A button named by its caption that Enter does not press.
+QPushButton* PlainButton(const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(caption);
   button->setAutoDefault(false);
@@ -60,7 +61,7 @@ CProgramFPGA::CProgramFPGA(SerialLink& port, Prompt& prompt, SettingsStore& sett
   auto* fileRow = new QHBoxLayout(fileGroup);
   path_ = new QLineEdit(QtText(fpga_text::kInitialPath), fileGroup);
   path_->setObjectName(QStringLiteral("path"));
-  browse_ = Button(QStringLiteral("Browse"), fileGroup);
+  browse_ = PlainButton(QStringLiteral("Browse"), fileGroup);
   fileRow->addWidget(path_, 1);
   fileRow->addWidget(browse_);
 
@@ -75,11 +76,11 @@ CProgramFPGA::CProgramFPGA(SerialLink& port, Prompt& prompt, SettingsStore& sett
   log_->setMinimumSize(420, 220);
   log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-  upload_ = Button(QStringLiteral("Upload"), this);
-  verify_ = Button(QStringLiteral("Verify"), this);
-  configure_ = Button(QStringLiteral("Config FPGA"), this);
-  QPushButton* stop = Button(QStringLiteral("Stop"), this);
-  QPushButton* close = Button(QStringLiteral("Close"), this);
+  upload_ = PlainButton(QStringLiteral("Upload"), this);
+  verify_ = PlainButton(QStringLiteral("Verify"), this);
+  configure_ = PlainButton(QStringLiteral("Config FPGA"), this);
+  QPushButton* stop = PlainButton(QStringLiteral("Stop"), this);
+  QPushButton* close = PlainButton(QStringLiteral("Close"), this);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* button : {upload_, verify_, configure_, stop}) buttons->addWidget(button);
   buttons->addStretch();

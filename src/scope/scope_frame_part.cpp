@@ -18,8 +18,6 @@ namespace korva {
 
 namespace {
 
-const QString kFileMenu = QStringLiteral("&File");
-const QString kEditMenu = QStringLiteral("&Edit");
 // "DISABLED" and "MCA" come before the TDCR-EXT modes in the source list.
 constexpr int kFirstTdcrExtSource = 2;
 

@@ -20,7 +20,7 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(240, 236, 250), QColor(70, 20, 110)};
+const FormColours kAmplifierColours{QColor(240, 236, 250), QColor(70, 20, 110)};
 
 constexpr int kGainWidth = 8;  // "%5.5f"
 constexpr std::array<const char*, 3> kLineNames = {"Rout", "S", "T"};
@@ -41,7 +41,7 @@ QStringList FunctionEntries(std::size_t line) {
 CAmplifierView::CAmplifierView(CommandEngine& engine, SpectrumDocuments& spectra, QWidget* parent)
     : QScrollArea(parent), engine_(engine), spectra_(spectra) {
   setObjectName(QStringLiteral("AmplifierView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kAmplifierColours));
   setup_.FirstUpdate(spectra_.active->amplifier);
   Show();
   ConnectControls();

@@ -10,6 +10,7 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "forms/spin_acceleration.h"
 #include "qtadapters/qt_text.h"
 #include "setup/drop_down_list.h"
 #include "setup/shaper_registers.h"
@@ -19,10 +20,7 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(244, 240, 230), QColor(90, 50, 10)};
-
-constexpr int kEstimateWidth = 10;
-constexpr int kLargestStep = 100;
+const FormColours kPhaColours{QColor(244, 240, 230), QColor(90, 50, 10)};
 
 // A field the user is typing in keeps its text while it shows the value.
 void ShowNumber(NumericEdit& edit, int value) {
@@ -35,7 +33,7 @@ void ShowNumber(NumericEdit& edit, int value) {
 CPHAView::CPHAView(CommandEngine& engine, SpectrumDocuments& spectra, QWidget* parent)
     : QScrollArea(parent), engine_(engine), spectra_(spectra) {
   setObjectName(QStringLiteral("PhaView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kPhaColours));
   setup_.FirstUpdate();
   Show();
   ConnectControls();
@@ -86,13 +84,15 @@ void CPHAView::ConnectControls() {
     if (const auto value = WholeNumber(text)) Apply(setup_.SetPhaSlow(*value));
   });
   connect(phaSlow_, &NumericEdit::Stepped, this, [this](int step) {
-    Apply(setup_.SetPhaSlow(setup_.Controls().phaSlow + std::clamp(step, -kLargestStep, kLargestStep)));
+    Apply(setup_.SetPhaSlow(setup_.Controls().phaSlow +
+                            std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
   });
   connect(threshold_, &NumericEdit::Typed, this, [this](const QString& text) {
     if (const auto value = WholeNumber(text)) Apply(setup_.SetThreshold(*value));
   });
   connect(threshold_, &NumericEdit::Stepped, this, [this](int step) {
-    Apply(setup_.SetThreshold(setup_.Controls().threshold + std::clamp(step, -kLargestStep, kLargestStep)));
+    Apply(setup_.SetThreshold(setup_.Controls().threshold +
+                              std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
   });
   for (NumericEdit* edit : {phaSlow_, threshold_})
     connect(edit, &NumericEdit::Finished, this, [this] { Show(); });

@@ -15,7 +15,6 @@ namespace korva {
 
 namespace {
 
-const QString kHardwareMenu = QStringLiteral("&Hardware");
 const QString kCopyRegistersMenu = QStringLiteral("Copy Registers");
 
 constexpr const char* kTransferAborted =

@@ -10,6 +10,7 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "forms/spin_acceleration.h"
 #include "qtadapters/qt_text.h"
 #include "setup/drop_down_list.h"
 #include "setup/shaper_registers.h"
@@ -19,12 +20,9 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(236, 244, 236), QColor(20, 80, 40)};
+const FormColours kShaperColours{QColor(236, 244, 236), QColor(20, 80, 40)};
 
-constexpr int kTimeWidth = 7;       // "%5.4f" of up to 16.32 us
-constexpr int kEstimateWidth = 10;  // "%d"
-// A held spin arrow steps by 1, 10, 100 and at most 100.
-constexpr int kLargestStep = 100;
+constexpr int kTimeWidth = 7;  // "%5.4f" of up to 16.32 us
 
 QStringList Entries(int count, std::string (*text)(int)) {
   QStringList entries;
@@ -43,7 +41,7 @@ QLabel* NewAutoLabel(const QString& objectName, QWidget* parent) {
 CShaperView::CShaperView(CommandEngine& engine, SpectrumDocuments& spectra, QWidget* parent)
     : QScrollArea(parent), engine_(engine), spectra_(spectra) {
   setObjectName(QStringLiteral("ShaperView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kShaperColours));
   setup_.FirstUpdate();
   Show();
 }
@@ -70,8 +68,8 @@ NumericEdit* CShaperView::NewField(ShaperField field, const QString& objectName,
     if (const auto value = WholeNumber(text)) Send(setup_.SetField(field, *value));
   });
   connect(edit, &NumericEdit::Stepped, this, [this, field](int step) {
-    Send(setup_.SetField(field,
-                         setup_.Controls().Field(field) + std::clamp(step, -kLargestStep, kLargestStep)));
+    Send(setup_.SetField(field, setup_.Controls().Field(field) +
+                                    std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
   });
   connect(edit, &NumericEdit::Finished, this, [this, field] { ShowField(field); });
   return edit;

@@ -16,8 +16,6 @@ namespace korva {
 
 namespace {
 
-const QString kHardwareMenu = QStringLiteral("&Hardware");
-const QString kHardwareToolBar = QStringLiteral("Hardware Control");
 constexpr const char* kReplaceUnsavedQuestion =
     "The buffer spectrum holds counts that are not saved.\n"
     "Connecting loads the instrument's memory in their place. Connect anyway?";
@@ -60,7 +58,7 @@ std::vector<FrameCommand> HardwareFramePart::Commands() {
        [this] { OnAboutHardware(); },
        {},
        QStyle::SP_MessageBoxInformation,
-       QStringLiteral("Standard"),
+       kStandardToolBar,
        true,
        [this, &spectra] { return Connected() || spectra.FileActive(); }},
   };

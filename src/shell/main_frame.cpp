@@ -110,20 +110,14 @@ CMainFrame::~CMainFrame() = default;
 void CMainFrame::CreateFrameCommands() {
   // The menus every window has keep their usual order, whichever part asks
   // for them first.
-  Menu(QStringLiteral("&File"));
-  Menu(QStringLiteral("&Edit"));
-  QMenu* view = Menu(QStringLiteral("&View"));
+  Menu(kFileMenu);
+  Menu(kEditMenu);
+  QMenu* view = Menu(kViewMenu);
   windowsMenu_ = view->addMenu(QStringLiteral("Toolbars and Docking Windows"));
   AddPartCommands();
 
-  AddCommand({command::kExit,
-              QStringLiteral("&File"),
-              QStringLiteral("E&xit"),
-              [this] { close(); },
-              {},
-              std::nullopt,
-              {},
-              true});
+  AddCommand(
+      {command::kExit, kFileMenu, QStringLiteral("E&xit"), [this] { close(); }, {}, std::nullopt, {}, true});
   statusBarToggle_ = view->addAction(QStringLiteral("&Status Bar"));
   statusBarToggle_->setCheckable(true);
   statusBarToggle_->setChecked(true);
@@ -143,17 +137,17 @@ void CMainFrame::CreateFrameCommands() {
   }
   view->addMenu(QStringLiteral("Application Look"))->addActions(lookGroup_->actions());
   view->addSeparator();
-  AddCommand({command::kRestoreLayout, QStringLiteral("&View"), QStringLiteral("Restore Layout"),
-              [this] { OnRestoreLayout(); }});
-  AddCommand({command::kDefaultLayout, QStringLiteral("&View"), QStringLiteral("Default Layout"),
-              [this] { OnDefaultLayout(); }});
+  AddCommand(
+      {command::kRestoreLayout, kViewMenu, QStringLiteral("Restore Layout"), [this] { OnRestoreLayout(); }});
+  AddCommand(
+      {command::kDefaultLayout, kViewMenu, QStringLiteral("Default Layout"), [this] { OnDefaultLayout(); }});
   AddCommand({command::kAbout,
-              QStringLiteral("&Help"),
+              kHelpMenu,
               QStringLiteral("&About KorvaTDCR..."),
               [this] { prompt_->ShowMessage("About Korva-TDCR", "Korva-TDCR, Version 7.0"); },
               {},
               QStyle::SP_TitleBarContextHelpButton,
-              QStringLiteral("Standard")});
+              kStandardToolBar});
   for (const auto& [title, toolBar] : toolBars_) windowsMenu_->addAction(toolBar->toggleViewAction());
 }
 

@@ -20,9 +20,6 @@ namespace korva {
 
 namespace {
 
-const QString kSpectrumMenu = QStringLiteral("&Spectrum");
-const QString kEditMenu = QStringLiteral("&Edit");
-
 CalibrationViewLinks LinksOf(const FrameContext& context, CSpectrumWnd& pane) {
   return {context.spectra, context.prompt, [&pane] { return pane.ActiveWindow().isVisible(); },
           [&pane] { return pane.ActiveWindow().Display().Window().Cursor(); },

@@ -28,7 +28,7 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(235, 240, 252), QColor(20, 40, 120)};
+const FormColours kCalibrationColours{QColor(235, 240, 252), QColor(20, 40, 120)};
 constexpr const char* kMessageTitle = "Korva-TDCR";
 // Edit Selected takes at most this many characters of a row's texts.
 constexpr qsizetype kMaxEditText = 256;
@@ -45,7 +45,7 @@ QLineEdit* NewPointEdit(const QString& objectName, QWidget* parent) {
 CCalibrationView::CCalibrationView(const CalibrationViewLinks& links, QWidget* parent)
     : QScrollArea(parent), links_(links) {
   setObjectName(QStringLiteral("CalibrationView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kCalibrationColours));
   ShowFit({FitOutcome::kTooFewPoints,
            kNotCalibratedCaption,
            {kUnknownCoefficientTexts[0], kUnknownCoefficientTexts[1], kUnknownCoefficientTexts[2]},

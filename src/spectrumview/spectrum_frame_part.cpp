@@ -20,9 +20,6 @@ namespace korva {
 
 namespace {
 
-const QString kFileMenu = QStringLiteral("&File");
-const QString kSpectrumMenu = QStringLiteral("&Spectrum");
-
 SpectrumFileDialogs& DialogsOrOwn(SpectrumFileDialogs* given, std::unique_ptr<SpectrumFileDialogs>& own,
                                   QWidget* parent) {
   if (given != nullptr) return *given;
@@ -95,7 +92,7 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
   const QStringList csvMenu = {QStringLiteral("Export Spectrum To"), QStringLiteral("CSV File")};
   std::vector<FrameCommand> commands = {
       {command::kOpenSpectrum, kFileMenu, QStringLiteral("&Open Spectrum"), [this] { OnOpenSpectrum(); },
-       QKeySequence::Open, QStyle::SP_DialogOpenButton, QStringLiteral("Standard")},
+       QKeySequence::Open, QStyle::SP_DialogOpenButton, kStandardToolBar},
       {command::kSaveSpectrumAs,
        kFileMenu,
        QStringLiteral("&Save Spectrum As..."),
@@ -108,7 +105,7 @@ std::vector<FrameCommand> SpectrumFramePart::FileCommands() {
        },
        {},
        QStyle::SP_DialogSaveButton,
-       QStringLiteral("Standard")},
+       kStandardToolBar},
       {command::kExportCsvHardSize, kFileMenu, QStringLiteral("Hard Size"), [exportCsv] { exportCsv(true); }},
       {command::kExportCsvSoftSize, kFileMenu, QStringLiteral("Soft Size"),
        [exportCsv] { exportCsv(false); }},

@@ -19,7 +19,7 @@ namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(220, 240, 250), QColor(0, 50, 200)};
+const FormColours kSpectrumInfoColours{QColor(220, 240, 250), QColor(0, 50, 200)};
 
 // Wide enough for "-----------", the text of a field without a value.
 constexpr int kFieldWidth = 11;
@@ -55,7 +55,7 @@ void ShowStaleCalibration(QLabel& label, const std::string& text) {
 
 CSpectrumInfoView::CSpectrumInfoView(QWidget* parent) : QScrollArea(parent) {
   setObjectName(QStringLiteral("SpectrumInfoView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kSpectrumInfoColours));
   connect(calibration_, &QCheckBox::clicked, this, &CSpectrumInfoView::CalibrationClicked);
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "forms/form_widgets.h"
+#include "qtadapters/qt_text.h"
 #include "tdcr/tdcr_settings.h"
 #include "tdcr/view_run_list.h"
 
@@ -23,11 +24,11 @@ struct CounterBoxEntry {
 
 namespace {
 
-const FormColours kColours{QColor(200, 250, 255), QColor(100, 20, 55)};
+const FormColours kCountersColours{QColor(200, 250, 255), QColor(100, 20, 55)};
 
 // Box widths in characters: a full 64-bit count, and a "%10.3f" reading.
 constexpr int kCountWidth = 20;
-constexpr int kReadingWidth = 10;
+constexpr int kRateWidth = 10;
 
 using Pmt = TdcrCounterTexts::Pmt;
 using Boxes = std::vector<CounterBoxEntry>;
@@ -48,11 +49,11 @@ struct PmtBox {
 };
 constexpr std::array<PmtBox, 6> kPmtBoxes = {{
     {"RAW", "RAW", kCountWidth, &Pmt::raw},
-    {"CPS", "RAW CPS", kReadingWidth, &Pmt::rawRate},
+    {"CPS", "RAW CPS", kRateWidth, &Pmt::rawRate},
     {"EX1", "EX1", kCountWidth, &Pmt::ext1},
-    {"CPS", "EX1 CPS", kReadingWidth, &Pmt::ext1Rate},
+    {"CPS", "EX1 CPS", kRateWidth, &Pmt::ext1Rate},
     {"EX2", "EX2", kCountWidth, &Pmt::ext2},
-    {"CPS", "EX2 CPS", kReadingWidth, &Pmt::ext2Rate},
+    {"CPS", "EX2 CPS", kRateWidth, &Pmt::ext2Rate},
 }};
 
 // The LIVE TIMERS boxes: extension 1 of A, B, C, then extension 2.
@@ -60,18 +61,16 @@ constexpr std::array<std::string Pmt::*, 2> kLiveTimes = {&Pmt::liveTime1, &Pmt:
 
 constexpr std::array<const char*, 3> kClockCaptions = {"INT 10MHz", "INT REF 10MHz", "EXT REF 10MHz"};
 
-QString Latin(const char* text) { return QString::fromLatin1(text); }
-
 QString CoincidenceTitle(std::size_t combination) {
-  return QStringLiteral("COUNTERS - ") + Latin(kCombinationNames[combination]);
+  return QStringLiteral("COUNTERS - ") + QtText(kCombinationNames[combination]);
 }
 
-QString PmtTitle(std::size_t pmt) { return QStringLiteral("COUNTERS - PMT ") + Latin(kPmtNames[pmt]); }
+QString PmtTitle(std::size_t pmt) { return QStringLiteral("COUNTERS - PMT ") + QtText(kPmtNames[pmt]); }
 
 Boxes CoincidenceBoxes(std::size_t combination) {
   Boxes boxes;
   for (std::size_t box = 0; box < TdcrCounterTexts::kBoxes; ++box) {
-    const QString caption = Latin(kCoincidenceCaptions[box]);
+    const QString caption = QtText(kCoincidenceCaptions[box]);
     boxes.push_back({caption, CoincidenceTitle(combination) + '/' + caption, kCountWidth,
                      [combination, box](const TdcrCounterTexts& texts) -> const std::string& {
                        return texts.coincidences[combination][box];
@@ -83,7 +82,7 @@ Boxes CoincidenceBoxes(std::size_t combination) {
 Boxes PmtBoxes(std::size_t pmt) {
   Boxes boxes;
   for (const PmtBox& box : kPmtBoxes) {
-    boxes.push_back({Latin(box.caption), PmtTitle(pmt) + '/' + Latin(box.name), box.characters,
+    boxes.push_back({QtText(box.caption), PmtTitle(pmt) + '/' + QtText(box.name), box.characters,
                      [pmt, text = box.text](const TdcrCounterTexts& texts) -> const std::string& {
                        return texts.pmts[pmt].*text;
                      }});
@@ -95,9 +94,9 @@ Boxes LiveTimerBoxes() {
   Boxes boxes;
   for (std::size_t extension = 0; extension < kLiveTimes.size(); ++extension) {
     for (std::size_t pmt = 0; pmt < kPmtNames.size(); ++pmt) {
-      const QString caption = Latin(kPmtNames[pmt]) + QString::number(extension + 1);
+      const QString caption = QtText(kPmtNames[pmt]) + QString::number(extension + 1);
       boxes.push_back(
-          {caption, QStringLiteral("LIVE TIMERS/") + caption, kReadingWidth,
+          {caption, QStringLiteral("LIVE TIMERS/") + caption, kRateWidth,
            [pmt, text = kLiveTimes[extension]](const TdcrCounterTexts& texts) -> const std::string& {
              return texts.pmts[pmt].*text;
            }});
@@ -109,7 +108,7 @@ Boxes LiveTimerBoxes() {
 Boxes ClockBoxes() {
   Boxes boxes;
   for (std::size_t clock = 0; clock < kClockCaptions.size(); ++clock) {
-    const QString caption = Latin(kClockCaptions[clock]);
+    const QString caption = QtText(kClockCaptions[clock]);
     boxes.push_back(
         {caption, caption, kCountWidth,
          [clock](const TdcrCounterTexts& texts) -> const std::string& { return texts.clocks[clock]; }});
@@ -124,7 +123,7 @@ Boxes ClockBoxes() {
 CTDCRViewCnt::CTDCRViewCnt(TdcrMeasurement& measurement, QWidget* parent)
     : QScrollArea(parent),
       measurement_(measurement),
-      form_(NewScrolledForm(*this, kColours)),
+      form_(NewScrolledForm(*this, kCountersColours)),
       layout_(new QGridLayout(form_)) {
   setObjectName(QStringLiteral("TdcrCountersView"));
   auto* top = new QGridLayout;

@@ -41,12 +41,12 @@ TdcrFramePart::~TdcrFramePart() = default;
 
 std::vector<FrameCommand> TdcrFramePart::Commands() {
   return {{command::kSaveTdcrAs,
-           QStringLiteral("&File"),
+           kFileMenu,
            QStringLiteral("Save TDCR As..."),
            [this] { workbench_.SaveAs(); },
            {},
            QStyle::SP_DialogSaveButton,
-           QStringLiteral("Standard")}};
+           kStandardToolBar}};
 }
 
 std::vector<FramePane> TdcrFramePart::Panes() {

@@ -14,13 +14,14 @@
 
 #include "forms/form_widgets.h"
 #include "forms/numeric_edit.h"
+#include "qtadapters/qt_text.h"
 #include "tdcr/view_run_list.h"
 
 namespace korva {
 
 namespace {
 
-const FormColours kColours{QColor(220, 250, 240), QColor(120, 20, 40)};
+const FormColours kTdcrColours{QColor(220, 250, 240), QColor(120, 20, 40)};
 
 // Widths of the read-only boxes, in characters.
 constexpr int kReadingWidth = 10;  // "%10.3f" and "%10.6f"
@@ -47,8 +48,6 @@ std::size_t IndexOf(TdcrEdit edit) { return static_cast<std::size_t>(edit); }
 TdcrEdit EditAt(std::size_t index) { return static_cast<TdcrEdit>(index); }
 bool HasSpin(TdcrEdit edit) { return edit <= TdcrEdit::kExtension2; }
 
-QString Latin(const char* text) { return QString::fromLatin1(text); }
-
 QStringList WindowEntries() {
   QStringList entries;
   for (int index = 0; index < static_cast<int>(kCoincidenceWindowsNs.size()); ++index) {
@@ -62,7 +61,7 @@ QStringList WindowEntries() {
 CTDCRView::CTDCRView(TdcrMeasurement& measurement, QWidget* parent)
     : QScrollArea(parent), measurement_(measurement) {
   setObjectName(QStringLiteral("TdcrView"));
-  LayOut(NewScrolledForm(*this, kColours));
+  LayOut(NewScrolledForm(*this, kTdcrColours));
   Redraw();
   ConnectControls();
 }
@@ -138,10 +137,10 @@ QGroupBox* CTDCRView::BuildMeasurement(QWidget* form) {
 }
 
 QGroupBox* CTDCRView::BuildRates(QWidget* form, TdcrRates::Combination combination) {
-  const QString title = Latin(kRateTitles[combination]);
+  const QString title = QtText(kRateTitles[combination]);
   const FormGroup group = NewGroup(title, form);
   for (std::size_t kind = 0; kind < TdcrRates::kKinds; ++kind) {
-    const QString caption = Latin(kRateCaptions[kind]);
+    const QString caption = QtText(kRateCaptions[kind]);
     AddReading(
         group, static_cast<int>(kind), 0, caption, title + '/' + caption, kReadingWidth,
         [combination, kind](const TdcrFormState& state) { return state.readings.rates[combination][kind]; });
@@ -150,10 +149,10 @@ QGroupBox* CTDCRView::BuildRates(QWidget* form, TdcrRates::Combination combinati
 }
 
 QGroupBox* CTDCRView::BuildRatios(QWidget* form, TdcrRates::Combination combination) {
-  const QString title = Latin(kRatioTitles[combination]);
+  const QString title = QtText(kRatioTitles[combination]);
   const FormGroup group = NewGroup(title, form);
   for (std::size_t ratio = 0; ratio < TdcrRates::kRatios; ++ratio) {
-    const QString caption = Latin(kRatioCaptions[ratio]);
+    const QString caption = QtText(kRatioCaptions[ratio]);
     AddReading(group, static_cast<int>(ratio), 0, caption, title + '/' + caption, kReadingWidth,
                [combination, ratio](const TdcrFormState& state) {
                  return state.readings.ratios[combination][ratio];
@@ -168,7 +167,7 @@ QGroupBox* CTDCRView::BuildLiveTimers(QWidget* form) {
   for (std::size_t extension = 0; extension < TdcrRates::kExtensions; ++extension) {
     for (std::size_t kind = 0; kind < TdcrRates::kLiveTimeKinds; ++kind) {
       const QString caption =
-          QStringLiteral("LIVE %1%2 [s]").arg(Latin(kRateCaptions[kind])).arg(extension + 1);
+          QStringLiteral("LIVE %1%2 [s]").arg(QtText(kRateCaptions[kind])).arg(extension + 1);
       AddReading(group, static_cast<int>(kind), static_cast<int>(extension), caption, caption, kReadingWidth,
                  [extension, kind](const TdcrFormState& state) {
                    return state.readings.liveTimes[extension][kind];
@@ -192,7 +191,7 @@ QGroupBox* CTDCRView::BuildPresetTime(QWidget* form) {
 QGroupBox* CTDCRView::BuildCoincidence(QWidget* form) {
   const FormGroup group = NewGroup(QStringLiteral("COINCIDENCE"), form);
   for (std::size_t window = 0; window < windows_.size(); ++window) {
-    const QString caption = QStringLiteral("WINDOW %1 [ns]").arg(Latin(kWindowNames[window]));
+    const QString caption = QStringLiteral("WINDOW %1 [ns]").arg(QtText(kWindowNames[window]));
     windows_[window] = NewList(caption, WindowEntries(), group.box);
     AddField(*group.grid, static_cast<int>(window), 0, caption, windows_[window]);
   }
@@ -209,7 +208,7 @@ QGroupBox* CTDCRView::BuildDeadTime(QWidget* form) {
     pairLayout->setContentsMargins(0, 0, 0, 0);
     modes_[extension] = new QButtonGroup(pair);
     for (const int cdt : {0, 1}) {
-      const QString name = Latin(cdt == 0 ? "IDT" : "CDT");
+      const QString name = QtText(cdt == 0 ? "IDT" : "CDT");
       auto* button = new QRadioButton(name, pair);
       button->setObjectName(mode + '/' + name);
       modes_[extension]->addButton(button, cdt);
@@ -226,7 +225,7 @@ QGroupBox* CTDCRView::BuildDeadTime(QWidget* form) {
 QGroupBox* CTDCRView::BuildDiscriminators(QWidget* form) {
   const FormGroup group = NewGroup(QStringLiteral("DISCRIMINATORS"), form);
   for (std::size_t input = 0; input < polarities_.size(); ++input) {
-    const QString name = Latin(kInputNames[input]);
+    const QString name = QtText(kInputNames[input]);
     const QString polarity = QStringLiteral("POLARITY INPUT ") + name;
     polarities_[input] =
         NewList(polarity, {QStringLiteral("NEGATIVE"), QStringLiteral("POSITIVE")}, group.box);
@@ -240,7 +239,7 @@ QGroupBox* CTDCRView::BuildDiscriminators(QWidget* form) {
 QGroupBox* CTDCRView::BuildRecord(QWidget* form) {
   const FormGroup group = NewGroup(QStringLiteral("RECORD"), form);
   for (std::size_t field = 0; field < record_.size(); ++field) {
-    const QString caption = Latin(kRecordCaptions[field]);
+    const QString caption = QtText(kRecordCaptions[field]);
     record_[field] = new QLineEdit(group.box);
     record_[field]->setObjectName(caption);
     AddField(*group.grid, 0, static_cast<int>(field), caption, record_[field]);
