@@ -269,7 +269,9 @@ QWidget* AnalysisView::BuildResults() {
   warnings_->setObjectName(QStringLiteral("AnalysisWarnings"));
   warnings_->setWordWrap(true);
   warnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  warnings_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  // A red that reads on the light looks and on the dark one alike (contrast
+  // 3.6:1 and better, for bold text).
+  warnings_->setStyleSheet(QStringLiteral("QLabel { color: #e84848; font-weight: bold; }"));
   warnings_->hide();
   budget_ = MakeTable({QStringLiteral("Component"), QStringLiteral("u [Bq]"), QStringLiteral("u [%]")},
                       QStringLiteral("AnalysisBudget"), box);
@@ -277,10 +279,12 @@ QWidget* AnalysisView::BuildResults() {
   auto* lower = new QHBoxLayout;
   lower->addWidget(budget_, 0);
   lower->addWidget(plot_, 1);
-  column->addWidget(runs_, 1);
-  column->addWidget(rates_);
+  // The result and its warnings come first, under the choices, so that a
+  // small screen shows them without scrolling; the tables behind it follow.
   column->addWidget(summary_);
   column->addWidget(warnings_);
+  column->addWidget(runs_, 1);
+  column->addWidget(rates_);
   column->addLayout(lower, 1);
   return box;
 }
