@@ -27,7 +27,9 @@ struct CliCommand {
   std::function<int(const CommandLine&)> run;
 };
 
-// Prints "korva-tdcr-cli: message" on standard error; returns kExitUsage.
+// Prints "korva-tdcr-cli: message" and the usage of the command being run
+// (of every command before one is known) on standard error; returns
+// kExitUsage.
 int ReportUsageError(const std::string& message);
 
 // The serial rates "--baud" takes; 921600 when left out.

@@ -29,9 +29,14 @@ std::vector<CliCommand> AllCommands() {
   return commands;
 }
 
-void PrintUsage(std::ostream& out) {
+// The command being run: a usage error names its usage alone.
+std::string runningCommand;
+
+// The usage of every command, or of `only` when it names one.
+void PrintUsage(std::ostream& out, const std::string& only = {}) {
   const char* lead = "usage: ";
   for (const CliCommand& command : AllCommands()) {
+    if (!only.empty() && command.name != only) continue;
     out << lead << "korva-tdcr-cli " << command.usage << '\n';
     lead = "       ";
   }
@@ -70,6 +75,7 @@ int Run(std::vector<std::string> arguments) {
   const std::unique_ptr<ArchiveRecorder> archive = StartToolArchive();
   for (const CliCommand& command : AllCommands()) {
     if (command.name != arguments.front()) continue;
+    runningCommand = command.name;
     std::string error;
     const std::optional<CommandLine> line =
         CommandLine::Parse({arguments.begin() + 1, arguments.end()}, command.grammar, error);
@@ -84,7 +90,8 @@ int Run(std::vector<std::string> arguments) {
 
 int ReportUsageError(const std::string& message) {
   std::cerr << "korva-tdcr-cli: " << message << '\n';
-  PrintUsage(std::cerr);
+  PrintUsage(std::cerr, runningCommand);
+  if (!runningCommand.empty()) std::cerr << "korva-tdcr-cli --help lists every command.\n";
   return kExitUsage;
 }
 

@@ -124,6 +124,13 @@ TEST(HeadlessTool, FailuresAndUsageErrorsHaveTheirExitCodes) {
     EXPECT_EQ(outcome.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("usage: korva-tdcr-cli")) << arguments.join(' ').toStdString();
   }
+  // A known command's mistake shows that command's usage alone; an unknown
+  // command shows them all.
+  outcome = RunTool({"info", "--bogus", "1"});
+  EXPECT_TRUE(outcome.err.contains("usage: korva-tdcr-cli info --port DEVICE")) << outcome.err.toStdString();
+  EXPECT_FALSE(outcome.err.contains("korva-tdcr-cli measure")) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.err.contains("korva-tdcr-cli --help lists every command."));
+  EXPECT_TRUE(RunTool({"measure-all"}).err.contains("korva-tdcr-cli measure --port DEVICE"));
 }
 
 TEST(HeadlessTool, MeasureRunsTheSequenceAndSavesItsThreeFiles) {
