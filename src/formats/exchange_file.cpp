@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
+#include "common/unreadable_reason.h"
 #include "formats/kts_reader.h"
 #include "formats/n42_reader.h"
 #include "formats/n42_writer.h"
@@ -29,19 +28,10 @@ std::optional<std::string> FileText(const std::filesystem::path& path) {
 }
 
 // "Unable to Open File" and, on a second line, the file and the system's
-// reason, so the user sees whether it is missing, a folder or not theirs.
+// reason.
 std::string CannotOpenMessage(const std::filesystem::path& path) {
-  std::string reason = "cannot be read";
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    reason = "is a folder";
-  } else {
-    errno = 0;
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe.is_open() && errno != 0) reason = std::generic_category().message(errno);
-  }
   return std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotOpen)) + "\n" + path.string() + ": " +
-         reason;
+         UnreadableReason(path);
 }
 
 }  // namespace

@@ -85,7 +85,9 @@ TEST(HeadlessRegisters, SavedSetWrittenToASecondInstrumentComesBackTheSame) {
   EXPECT_EQ(RunTool({"registers", "write", kts, "--port", Device(*second)}).exitCode, 0);
   outcome = RunTool({"registers", "write", folder.filePath("none.rgv"), "--port", Device(*second)});
   EXPECT_EQ(outcome.exitCode, 1);
-  EXPECT_TRUE(outcome.err.contains("Unable to Open File"));
+  EXPECT_TRUE(outcome.err.contains("Unable to Open File: " + folder.filePath("none.rgv") + "\n" +
+                                   folder.filePath("none.rgv") + ": No such file or directory\n"))
+      << outcome.err.toStdString();
 }
 
 // A file that gives no register values (empty, or not a register file at

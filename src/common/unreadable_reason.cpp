@@ -1,0 +1,18 @@
+#include "common/unreadable_reason.h"
+
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+namespace korva {
+
+std::string UnreadableReason(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return "is a folder";
+  errno = 0;
+  const std::ifstream probe(path, std::ios::binary);
+  if (!probe.is_open() && errno != 0) return std::generic_category().message(errno);
+  return "cannot be read";
+}
+
+}  // namespace korva
