@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/prompt.h"
+#include "common/unreadable_reason.h"
 #include "fpga/bit_reversal.h"
 #include "fpga/kbf_file.h"
 
@@ -52,6 +53,10 @@ FpgaStart FpgaTransfer::OpenAndCheck(const std::filesystem::path& path) {
   DesignFileRead read = ReadDesignFile(path);
   if (!read.design) {
     log_.Add(std::string(fpga_text::kFileError) + std::string(FileErrorText(read.cause)));
+    // The next line names the file and, where it could not be opened, the
+    // system's reason.
+    log_.Add(read.cause == FileErrorCause::kTooLarge ? path.string()
+                                                     : path.string() + ": " + UnreadableReason(path));
     return FpgaStart::kFileError;
   }
   log_.Add(std::string(fpga_text::kOpenFile) + path.string());

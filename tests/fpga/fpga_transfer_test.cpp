@@ -196,8 +196,12 @@ TEST_F(FpgaTransferTest, DamagedDesignIsRefusedAndNothingIsSent) {
 TEST_F(FpgaTransferTest, FilesThatCannotBeReadAreNamedInTheLog) {
   EXPECT_EQ(transfer.Upload(folder.Path() / "*.kbf"), FpgaStart::kFileError);
   EXPECT_EQ(transfer.Verify(folder.Path()), FpgaStart::kFileError);
-  EXPECT_EQ(Log(), (std::vector<std::string>{"FILE ERROR: The file could not be located.",
-                                             "FILE ERROR: The file could not be accessed."}));
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       "FILE ERROR: The file could not be located.",
+                       (folder.Path() / "*.kbf").string() + ": No such file or directory",
+                       "FILE ERROR: The file could not be accessed.",
+                       folder.Path().string() + ": is a folder",
+                   }));
   EXPECT_TRUE(link.written.empty());
 }
 
@@ -205,7 +209,7 @@ TEST_F(FpgaTransferTest, OversizedFileIsRefusedBeforeAnythingIsSent) {
   const auto path = folder.Write("huge.rbf", {});
   std::filesystem::resize_file(path, kMaxDesignBytes + 1);  // sparse: no disk space taken
   EXPECT_EQ(transfer.Upload(path), FpgaStart::kFileError);
-  EXPECT_EQ(Log(), std::vector<std::string>{"FILE ERROR: The file is too large to upload."});
+  EXPECT_EQ(Log(), (std::vector<std::string>{"FILE ERROR: The file is too large to upload.", path.string()}));
   EXPECT_TRUE(link.written.empty());
 }
 
