@@ -12,6 +12,7 @@ std::string UnreadableReason(const std::filesystem::path& path) {
   errno = 0;
   const std::ifstream probe(path, std::ios::binary);
   if (!probe.is_open() && errno != 0) return std::generic_category().message(errno);
+  if (!std::filesystem::is_regular_file(path, error)) return "is not a file (a device or a pipe)";
   return "cannot be read";
 }
 

@@ -306,6 +306,10 @@ TEST(ExchangeImport, TooManyChannelsLeaveTheFileSpectrumAsItWas) {
       << "the name's case differs: no such file";
   EXPECT_EQ(LoadAnySpectrumFile(spectrum, folder.Path()),
             "Unable to Open File\n" + folder.Path().string() + ": is a folder");
+  const std::filesystem::path device = folder.Path() / "zero.spe";
+  std::filesystem::create_symlink("/dev/zero", device);
+  EXPECT_EQ(LoadAnySpectrumFile(spectrum, device),
+            "Unable to Open File\n" + device.string() + ": is not a file (a device or a pipe)");
   EXPECT_NE(LoadAnySpectrumFile(spectrum, folder.Path() / "big.spe").find("8192 channels"),
             std::string::npos);
   EXPECT_EQ(spectrum.Channel(3), before);
