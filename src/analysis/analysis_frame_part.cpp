@@ -36,8 +36,10 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
       pane_(std::make_unique<DockPane>(
           QStringLiteral("TDCR ANALYSIS"), QStringLiteral("TdcrAnalysisPane"),
           [](QWidget* parent) { return new AnalysisView(parent); },
-          QStringLiteral("Failed in creating TDCR Analysis View"), &context.window)) {
-  if (AnalysisView* view = View()) {
+          QStringLiteral("Failed in creating TDCR Analysis View"), &context.window,
+          DockPane::ViewCreation::kWhenNeeded)) {
+  connect(pane_.get(), &DockPane::ViewCreated, this, [this](QWidget* created) {
+    auto* view = static_cast<AnalysisView*>(created);
     connect(view, &AnalysisView::SettingsChanged, this, [this, view] {
       live_.SetSettings(view->Settings());
       Show();
@@ -51,9 +53,10 @@ AnalysisFramePart::AnalysisFramePart(const FrameContext& context, TdcrWorkbench&
     connect(view, &AnalysisView::ChooseSpectrum, this, &AnalysisFramePart::ChooseSpectrum);
     connect(view, &AnalysisView::ReportRequested, this, &AnalysisFramePart::ExportReport);
     connect(view, &AnalysisView::VariationRequested, this, &AnalysisFramePart::OpenVariation);
+    view->ShowSettings(LoadAnalysisSettings(settings_));
     live_.SetSettings(view->Settings());
     Show();
-  }
+  });
   connect(&context.instrument.Link(), &LinkSession::Connected, pane_.get(), &QWidget::show);
   engine_.AddObserver(this);
 }
@@ -105,16 +108,14 @@ void AnalysisFramePart::ShowSampleInTitle() {
                             : title);
 }
 
-void AnalysisFramePart::RestoreSettings() {
-  AnalysisView* view = View();
-  if (view == nullptr) return;
-  view->ShowSettings(LoadAnalysisSettings(settings_));
-  live_.SetSettings(view->Settings());
-  Show();
-}
+// The view, once built, shows these settings and hands back its own reading of them.
+void AnalysisFramePart::RestoreSettings() { live_.SetSettings(LoadAnalysisSettings(settings_)); }
 
 void AnalysisFramePart::SaveSettings() {
-  if (const AnalysisView* view = View()) SaveAnalysisSettings(settings_, view->Settings());
+  // A view never built has not changed the settings.
+  if (const auto* view = qobject_cast<const AnalysisView*>(pane_->BuiltView())) {
+    SaveAnalysisSettings(settings_, view->Settings());
+  }
 }
 
 std::vector<FramePane> AnalysisFramePart::Panes() { return {{pane_.get(), Qt::TopDockWidgetArea, nullptr}}; }

@@ -42,13 +42,15 @@ HistoryFramePart::HistoryFramePart(const FrameContext& context, FileOpener open,
       pane_(std::make_unique<DockPane>(
           QStringLiteral("HISTORY"), QStringLiteral("HistoryPane"),
           [](QWidget* parent) { return new HistoryView(parent); },
-          QStringLiteral("Failed in creating History View"), &context.window)) {
+          QStringLiteral("Failed in creating History View"), &context.window,
+          DockPane::ViewCreation::kWhenNeeded)) {
   StartRecorder(SettingsLocation(context));
-  if (HistoryView* view = View()) {
+  connect(pane_.get(), &DockPane::ViewCreated, this, [this](QWidget* created) {
+    auto* view = static_cast<HistoryView*>(created);
     connect(view, &HistoryView::FilterChanged, this, &HistoryFramePart::Refresh);
     connect(view, &HistoryView::EntryOpened, this, &HistoryFramePart::OpenEntry);
     view->ShowProblem(QStringLiteral("Reading the archive %1 ...").arg(recorder_->Location().Describe()));
-  }
+  });
 }
 
 HistoryFramePart::~HistoryFramePart() = default;

@@ -363,7 +363,7 @@ CDocableOscopePane::CDocableOscopePane(const OscopeViewLinks& links, QWidget* pa
     : DockPane(
           QStringLiteral("TRACE VIEWER"), QStringLiteral("TraceViewerPane"),
           [links](QWidget* pane) { return new COscopeView(links, pane); },
-          QStringLiteral("Failed in creating COscopeView"), parent) {}
+          QStringLiteral("Failed in creating COscopeView"), parent, ViewCreation::kWhenNeeded) {}
 
 COscopeView* CDocableOscopePane::OscopeView() const { return qobject_cast<COscopeView*>(View()); }
 

@@ -1,7 +1,6 @@
 #include "scope/scope_frame_part.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include "acquisition/acquisition_gating.h"
 #include "common/command_ids.h"
@@ -44,14 +43,14 @@ ScopeFramePart::ScopeFramePart(const FrameContext& context, std::function<int()>
     if (COscopeView* view = View()) view->Cycle().Stop();
   });
   SetupLinks& setup = context_.spectra.setupLinks;
-  setup.traceCompose = [view = QPointer<COscopeView>(View())](RegisterImage& registers) {
-    if (view) view->Cycle().Compose(registers);
+  setup.traceCompose = [this](RegisterImage& registers) {
+    if (COscopeView* view = View()) view->Cycle().Compose(registers);
   };
-  setup.traceViewRefresh = [view = QPointer<COscopeView>(View())] {
-    if (view) view->RefreshTimeBase();
+  setup.traceViewRefresh = [this] {
+    if (COscopeView* view = View()) view->RefreshTimeBase();
   };
-  setup.traceLegendRefresh = [view = QPointer<COscopeView>(View())] {
-    if (view) view->RefreshLegend();
+  setup.traceLegendRefresh = [this] {
+    if (COscopeView* view = View()) view->RefreshLegend();
   };
 }
 
@@ -89,7 +88,7 @@ std::vector<FrameCommand> ScopeFramePart::Commands() {
          if (COscopeView* view = View()) CopyPictureToClipboard(view->Plot());
        }},
   };
-  const auto hasView = [this] { return View() != nullptr; };
+  const auto hasView = [this] { return !pane_->ViewFailed(); };
   for (FrameCommand& command : commands) command.enabled = hasView;
   commands[0].submenu = commands[1].submenu = exportMenu;
   commands[2].submenu = commands[3].submenu = copyMenu;

@@ -14,8 +14,8 @@ AmplifierFramePart::AmplifierFramePart(const FrameContext& context)
       pane_(std::make_unique<CDocableAmplifierPane>(context.instrument.Engine(), context.spectra,
                                                     &context.window)) {
   context_.instrument.Engine().AddObserver(this);
-  context_.spectra.activationListeners.push_back([view = QPointer<CAmplifierView>(View())] {
-    if (view) view->Refresh();
+  context_.spectra.activationListeners.push_back([pane = QPointer<CDocableAmplifierPane>(pane_.get())] {
+    if (CAmplifierView* view = pane ? pane->AmplifierView() : nullptr) view->Refresh();
   });
   connect(&context_.instrument.Link(), &LinkSession::Connected, this, [this] {
     if (CAmplifierView* view = View()) view->OnConnected();

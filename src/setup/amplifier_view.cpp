@@ -234,7 +234,7 @@ CDocableAmplifierPane::CDocableAmplifierPane(CommandEngine& engine, SpectrumDocu
     : DockPane(
           QStringLiteral("SIGNALS"), QStringLiteral("AmplifierPane"),
           [&engine, &spectra](QWidget* pane) { return new CAmplifierView(engine, spectra, pane); },
-          QStringLiteral("Failed in creating CAmplifierView"), parent) {}
+          QStringLiteral("Failed in creating CAmplifierView"), parent, ViewCreation::kWhenNeeded) {}
 
 CAmplifierView* CDocableAmplifierPane::AmplifierView() const { return qobject_cast<CAmplifierView*>(View()); }
 

@@ -235,7 +235,7 @@ CDocableDebugPane::CDocableDebugPane(CommandEngine& engine, SpectrumDocuments& s
           [&engine, &spectra, &prompt, dialogs = std::move(dialogs)](QWidget* pane) {
             return new CDebugView(engine, spectra, prompt, dialogs, pane);
           },
-          QStringLiteral("Failed in creating CDebugView"), parent) {}
+          QStringLiteral("Failed in creating CDebugView"), parent, ViewCreation::kWhenNeeded) {}
 
 CDebugView* CDocableDebugPane::DebugView() const { return qobject_cast<CDebugView*>(View()); }
 

@@ -146,7 +146,7 @@ CDocablePHAPane::CDocablePHAPane(CommandEngine& engine, SpectrumDocuments& spect
     : DockPane(
           QStringLiteral("PHA OPTIONS"), QStringLiteral("PhaPane"),
           [&engine, &spectra](QWidget* pane) { return new CPHAView(engine, spectra, pane); },
-          QStringLiteral("Failed in creating CPHAView"), parent) {}
+          QStringLiteral("Failed in creating CPHAView"), parent, ViewCreation::kWhenNeeded) {}
 
 CPHAView* CDocablePHAPane::PhaView() const { return qobject_cast<CPHAView*>(View()); }
 

@@ -21,28 +21,29 @@ ShaperFramePart::ShaperFramePart(const FrameContext& context)
   phaPane_->hide();
   context_.instrument.Engine().AddObserver(this);
   SetupLinks& links = context_.spectra.setupLinks;
-  if (CShaperView* shaper = ShaperView()) {
-    links.normalisationCompose = [shaper](RegisterImage& registers) {
-      shaper->ComposeNormalisation(registers);
+  links.normalisationCompose = [this](RegisterImage& registers) {
+    if (CShaperView* shaper = ShaperView()) shaper->ComposeNormalisation(registers);
+  };
+  links.inputClassChanged = [this](bool inputE) { OnInputClassChanged(inputE); };
+  connect(phaPane_.get(), &DockPane::ViewCreated, this, [this](QWidget* pha) {
+    static_cast<CPHAView*>(pha)->onBlrApplied = [this](int value, bool sym) {
+      if (CShaperView* shaper = ShaperView()) {
+        shaper->Setup().TakeBlrSlow(value, sym);
+        shaper->Show();
+      }
     };
-    links.inputClassChanged = [this](bool inputE) { OnInputClassChanged(inputE); };
-  }
-  if (CPHAView* pha = PhaView(); pha && ShaperView()) {
-    pha->onBlrApplied = [shaper = ShaperView()](int value, bool sym) {
-      shaper->Setup().TakeBlrSlow(value, sym);
-      shaper->Show();
-    };
-  }
+  });
   // The listener may outlive the forms (the documents outlive the panes).
   // The thresholds are shown again whatever their cache holds: the newly
   // active spectrum, or its new soft size, may have another channel width.
   context_.spectra.activationListeners.push_back(
-      [shaper = QPointer<CShaperView>(ShaperView()), pha = QPointer<CPHAView>(PhaView())] {
-        if (shaper) {
+      [shaperPane = QPointer<CDocableShaperPane>(shaperPane_.get()),
+       phaPane = QPointer<CDocablePHAPane>(phaPane_.get())] {
+        if (CShaperView* shaper = shaperPane ? shaperPane->ShaperView() : nullptr) {
           shaper->Setup().MarkThresholds();
           shaper->Refresh();
         }
-        if (pha) {
+        if (CPHAView* pha = phaPane ? phaPane->PhaView() : nullptr) {
           pha->Setup().MarkThreshold();
           pha->UpdatePhaFromRegisters();
         }
@@ -100,10 +101,10 @@ void ShaperFramePart::OnInputClassChanged(bool inputE) {
   CShaperView* shaper = ShaperView();
   if (context_.spectra.active->amplifier.pha) {
     if (CPHAView* pha = PhaView()) pha->Setup().MarkThreshold();
-  } else {
+  } else if (shaper != nullptr) {
     shaper->Setup().MarkThresholds();
   }
-  shaper->SetUnfoldingSet(inputE);
+  if (shaper != nullptr) shaper->SetUnfoldingSet(inputE);
 }
 
 // Beside the amplifier form, one of the two shown at a time.

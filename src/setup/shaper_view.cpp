@@ -291,7 +291,7 @@ CDocableShaperPane::CDocableShaperPane(CommandEngine& engine, SpectrumDocuments&
     : DockPane(
           QStringLiteral("SHAPER"), QStringLiteral("ShaperPane"),
           [&engine, &spectra](QWidget* pane) { return new CShaperView(engine, spectra, pane); },
-          QStringLiteral("Failed in creating CShaperView"), parent) {}
+          QStringLiteral("Failed in creating CShaperView"), parent, ViewCreation::kWhenNeeded) {}
 
 CShaperView* CDocableShaperPane::ShaperView() const { return qobject_cast<CShaperView*>(View()); }
 

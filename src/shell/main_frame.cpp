@@ -308,6 +308,8 @@ bool CMainFrame::event(QEvent* event) {
     firstPaintPending_ = false;
     QTimer::singleShot(0, this, [this] {
       for (const auto& part : parts_) part->AfterFirstPaint();
+      // The panes behind others build their views now that the window is up.
+      for (const DockPane* pane : panes_) pane->View();
     });
   }
   return QMainWindow::event(event);

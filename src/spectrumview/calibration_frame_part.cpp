@@ -36,8 +36,6 @@ CalibrationFramePart::CalibrationFramePart(const FrameContext& context, CSpectru
           std::make_unique<CDocableCalibrationPane>(LinksOf(context, spectrumPane), &context.window)),
       infoPane_(std::make_unique<CDocableSpectrumInfoPane>(&context.window)) {
   ConnectViews(acquisition);
-  if (CCalibrationView* view = CalibrationView()) view->LoadPointsIntoView();
-  UpdateSpectrumInfo();
 }
 
 CalibrationFramePart::~CalibrationFramePart() = default;
@@ -48,25 +46,38 @@ CCalibrationView* CalibrationFramePart::CalibrationView() const {
 
 CSpectrumInfoView* CalibrationFramePart::InfoView() const { return infoPane_->SpectrumInfoView(); }
 
+// The two forms are built when first needed; each, once built, shows the
+// spectrum as it then is, and building one builds the other, which it is
+// connected to.
 void CalibrationFramePart::ConnectViews(CAcquisitionView* acquisition) {
-  CCalibrationView* calibration = CalibrationView();
-  CSpectrumInfoView* info = InfoView();
   SpectrumDocuments& spectra = context_.spectra;
-  spectra.activationListeners.push_back([view = QPointer<CCalibrationView>(calibration)] {
-    if (view) view->LoadPointsIntoView();
+  spectra.activationListeners.push_back([pane = QPointer<CDocableCalibrationPane>(calibrationPane_.get())] {
+    if (CCalibrationView* view = pane ? pane->CalibrationView() : nullptr) view->LoadPointsIntoView();
   });
-  spectra.beforeSaveListeners.push_back([view = QPointer<CCalibrationView>(calibration)] {
-    if (view) view->ApplyCheckStatesToSets();
+  spectra.beforeSaveListeners.push_back([pane = QPointer<CDocableCalibrationPane>(calibrationPane_.get())] {
+    if (auto* view = qobject_cast<CCalibrationView*>(pane ? pane->BuiltView() : nullptr)) {
+      view->ApplyCheckStatesToSets();
+    }
   });
   connect(&spectrumPane_, &CSpectrumWnd::ReadoutsChanged, this, &CalibrationFramePart::UpdateSpectrumInfo);
-  if (info != nullptr && acquisition != nullptr) {
-    connect(acquisition, &CAcquisitionView::Decoded, info,
-            [info, acquisition] { info->ShowTimesAndRates(acquisition->Readout()); });
-  }
-  if (info != nullptr && calibration != nullptr) {
-    connect(calibration, &CCalibrationView::EnabledChanged, info, &CSpectrumInfoView::ShowCalibrationEnabled);
-    connect(info, &CSpectrumInfoView::CalibrationClicked, calibration, &CCalibrationView::ClickEnable);
-  }
+  connect(calibrationPane_.get(), &DockPane::ViewCreated, this, [this](QWidget* created) {
+    auto* calibration = static_cast<CCalibrationView*>(created);
+    calibration->LoadPointsIntoView();
+    if (CSpectrumInfoView* info = InfoView()) {
+      connect(calibration, &CCalibrationView::EnabledChanged, info,
+              &CSpectrumInfoView::ShowCalibrationEnabled);
+      connect(info, &CSpectrumInfoView::CalibrationClicked, calibration, &CCalibrationView::ClickEnable);
+    }
+  });
+  connect(infoPane_.get(), &DockPane::ViewCreated, this, [this, acquisition](QWidget* created) {
+    auto* info = static_cast<CSpectrumInfoView*>(created);
+    if (acquisition != nullptr) {
+      connect(acquisition, &CAcquisitionView::Decoded, info,
+              [info, acquisition] { info->ShowTimesAndRates(acquisition->Readout()); });
+    }
+    UpdateSpectrumInfo();
+    CalibrationView();
+  });
 }
 
 std::vector<FrameCommand> CalibrationFramePart::Commands() {
@@ -112,7 +123,7 @@ void CalibrationFramePart::CopyCalibrationBetween(bool fileToBuffer) {
 }
 
 void CalibrationFramePart::UpdateSpectrumInfo() {
-  CSpectrumInfoView* info = InfoView();
+  auto* info = qobject_cast<CSpectrumInfoView*>(infoPane_->BuiltView());
   if (info == nullptr) return;
   SpectrumPlotView& window = spectrumPane_.ActiveWindow();
   info->ShowSpectrumInfo(ReadSpectrumInfo(window.Spectrum(), window.Display().Window().Cursor()));
@@ -127,12 +138,13 @@ void CalibrationFramePart::OnTick() {
 void CalibrationFramePart::RestoreSettings() {
   RestoreCalibration(context_.settings, context_.spectra.buffer);
   if (!context_.spectra.BufferActive()) return;
-  if (CCalibrationView* view = CalibrationView()) view->LoadPointsIntoView();
+  if (auto* view = qobject_cast<CCalibrationView*>(calibrationPane_->BuiltView())) view->LoadPointsIntoView();
 }
 
 // Check boxes ticked since the last edit are kept too.
 void CalibrationFramePart::SaveSettings() {
-  if (CCalibrationView* view = CalibrationView(); view != nullptr && context_.spectra.BufferActive()) {
+  if (auto* view = qobject_cast<CCalibrationView*>(calibrationPane_->BuiltView());
+      view != nullptr && context_.spectra.BufferActive()) {
     view->ApplyCheckStatesToSets();
   }
   SaveCalibration(context_.settings, context_.spectra.buffer);

@@ -335,7 +335,7 @@ CDocableCalibrationPane::CDocableCalibrationPane(const CalibrationViewLinks& lin
     : DockPane(
           QStringLiteral("Calibration"), QStringLiteral("CalibrationPane"),
           [links](QWidget* pane) { return new CCalibrationView(links, pane); },
-          QStringLiteral("Failed in creating CCalibrationView"), parent) {}
+          QStringLiteral("Failed in creating CCalibrationView"), parent, ViewCreation::kWhenNeeded) {}
 
 CCalibrationView* CDocableCalibrationPane::CalibrationView() const {
   return qobject_cast<CCalibrationView*>(View());

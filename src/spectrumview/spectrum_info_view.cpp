@@ -174,7 +174,7 @@ CDocableSpectrumInfoPane::CDocableSpectrumInfoPane(QWidget* parent)
     : DockPane(
           QStringLiteral("Spectrum Info"), QStringLiteral("SpectrumInfoPane"),
           [](QWidget* pane) { return new CSpectrumInfoView(pane); },
-          QStringLiteral("Failed in creating CSpectrumInfoView"), parent) {}
+          QStringLiteral("Failed in creating CSpectrumInfoView"), parent, ViewCreation::kWhenNeeded) {}
 
 CSpectrumInfoView* CDocableSpectrumInfoPane::SpectrumInfoView() const {
   return qobject_cast<CSpectrumInfoView*>(View());

@@ -19,16 +19,18 @@ CTDCRWndCnt::CTDCRWndCnt(TdcrMeasurement& measurement, QWidget* parent)
     : DockPane(
           QStringLiteral("TDCR COUNTERS"), QStringLiteral("TdcrCountersPane"),
           [&measurement](QWidget* pane) { return new CTDCRViewCnt(measurement, pane); },
-          QStringLiteral("Failed in creating TDCR Counters"), parent) {}
+          QStringLiteral("Failed in creating TDCR Counters"), parent, ViewCreation::kWhenNeeded) {}
 
 CTDCRViewCnt* CTDCRWndCnt::CountersView() const { return qobject_cast<CTDCRViewCnt*>(View()); }
 
 void RedrawOnRefresh(TdcrMeasurement& measurement, CTDCRWnd& tdcrPane, CTDCRWndCnt& countersPane) {
-  measurement.SetRefreshListener([tdcr = QPointer<CTDCRView>(tdcrPane.TdcrView()),
-                                  counters = QPointer<CTDCRViewCnt>(countersPane.CountersView())] {
-    if (tdcr) tdcr->Redraw();
-    if (counters) counters->Redraw();
-  });
+  measurement.SetRefreshListener(
+      [tdcr = QPointer<CTDCRWnd>(&tdcrPane), counters = QPointer<CTDCRWndCnt>(&countersPane)] {
+        if (CTDCRView* view = tdcr ? tdcr->TdcrView() : nullptr) view->Redraw();
+        // Counters built later draw the measurement as it then is.
+        if (auto* view = qobject_cast<CTDCRViewCnt*>(counters ? counters->BuiltView() : nullptr))
+          view->Redraw();
+      });
 }
 
 }  // namespace korva

@@ -18,7 +18,8 @@ class CTDCRWnd : public DockPane {
   CTDCRView* TdcrView() const;
 };
 
-// The dockable pane "TDCR COUNTERS" with the counters view.
+// The dockable pane "TDCR COUNTERS" with the counters view, built when
+// first needed: the view draws the measurement as it is then.
 class CTDCRWndCnt : public DockPane {
   Q_OBJECT
 
@@ -30,7 +31,7 @@ class CTDCRWndCnt : public DockPane {
 
 // Makes both views redraw after every refresh of the measurement, whichever
 // of them, the device link or the file writer started it; this is also how
-// VIEW RUN of one view shows in the other. A view already destroyed is
+// VIEW RUN of one view shows in the other. A pane already destroyed is
 // left out.
 void RedrawOnRefresh(TdcrMeasurement& measurement, CTDCRWnd& tdcrPane, CTDCRWndCnt& countersPane);
 

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
+#include "../support/frame_panes.h"
 #include "../support/instrument_window.h"
 #include "../support/scripted_save_dialogs.h"
 #include "../timesync/time_fakes.h"
@@ -99,7 +100,7 @@ TEST(AnalysisPane, FollowsTheRunsOfAMeasurementAndExportsWhatItShows) {
       folder.filePath("archive.sqlite").toStdString();
   CMainFrame frame(services);
   frame.resize(1600, 1000);
-  frame.show();
+  ASSERT_TRUE(test::ShowWithEveryPaneBuilt(frame));
   AnswerDialogs(&frame, ntpServer);
 
   AnalysisView* view = frame.findChild<AnalysisView*>();

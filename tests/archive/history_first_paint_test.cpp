@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDockWidget>
 #include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
@@ -23,8 +24,9 @@ QLabel* LabelStartingWith(const HistoryView& view, const QString& text) {
   return nullptr;
 }
 
-// A window opens without reading the archive: the HISTORY pane says it is
-// reading it, and lists the entries once the window has been painted.
+// A window opens without reading the archive: the HISTORY pane, behind
+// the events at start-up, is built and lists the entries once the window
+// has been painted; in front, it says it is reading the archive until then.
 // Saves made before that are archived all the same.
 TEST(HistoryFirstPaintTest, TheArchiveIsListedAfterTheFirstPaintAndSavesBeforeItAreKept) {
   const test::ScratchFolder folder;
@@ -37,11 +39,17 @@ TEST(HistoryFirstPaintTest, TheArchiveIsListedAfterTheFirstPaintAndSavesBeforeIt
   services.settings = &settings;
   services.enumerate = [] { return std::vector<SerialPortRecord>{}; };
   {
-    const CMainFrame earlier(services);
+    CMainFrame behind(services);
+    EXPECT_EQ(behind.findChild<HistoryView*>(), nullptr) << "built before the window appeared";
     ASSERT_EQ(SaveRegisterFile(folder / "earlier.rgv", {}), RegisterFileStatus::kDone);
+    behind.show();
+    QTRY_VERIFY(behind.findChild<HistoryView*>() != nullptr);
+    QTRY_COMPARE(behind.findChild<HistoryView*>()->List().topLevelItemCount(), 1);
   }
 
   CMainFrame frame(services);
+  frame.findChild<QDockWidget*>("HistoryPane")->raise();
+  frame.show();
   auto* view = frame.findChild<HistoryView*>();
   ASSERT_NE(view, nullptr);
   QTreeWidget& list = view->List();
@@ -51,7 +59,6 @@ TEST(HistoryFirstPaintTest, TheArchiveIsListedAfterTheFirstPaintAndSavesBeforeIt
   EXPECT_TRUE(reading->text().contains("archive.sqlite")) << reading->text().toStdString();
   EXPECT_FALSE(reading->isHidden());
 
-  frame.show();
   QTRY_COMPARE(list.topLevelItemCount(), 1);
   EXPECT_NE(list.topLevelItem(0)->toolTip(0).indexOf("earlier.rgv"), -1);
   EXPECT_TRUE(reading->isHidden());

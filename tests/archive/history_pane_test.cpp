@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "../support/frame_panes.h"
 #include "../support/memory_settings_store.h"
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
@@ -48,7 +49,7 @@ TEST(HistoryPaneTest, ListsSavesNewestFirstFiltersAndMarksMissingAndChangedFiles
   services.settings = &settings;
   services.enumerate = [] { return std::vector<SerialPortRecord>{}; };
   CMainFrame frame(services);
-  frame.show();
+  ASSERT_TRUE(test::ShowWithEveryPaneBuilt(frame));
   auto* view = frame.findChild<HistoryView*>();
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->parentWidget()->windowTitle(), "HISTORY");

@@ -20,6 +20,7 @@
 #include <QtTest/QTest>
 #include <cmath>
 
+#include "../support/frame_panes.h"
 #include "../support/memory_settings_store.h"
 #include "../support/recording_prompt.h"
 #include "../support/scratch_files.h"
@@ -72,7 +73,7 @@ class CalibrationPanes : public ::testing::Test {
   void Open() {
     frame_ = std::make_unique<CMainFrame>(services_);
     frame_->resize(1400, 900);
-    frame_->show();
+    ASSERT_TRUE(test::ShowWithEveryPaneBuilt(*frame_));
     pane_ = frame_->findChild<CSpectrumWnd*>();
     view_ = frame_->findChild<CCalibrationView*>();
     info_ = frame_->findChild<CSpectrumInfoView*>();

@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 #include <cstdlib>
 
+#include "../support/frame_panes.h"
 #include "../support/memory_settings_store.h"
 #include "../support/recording_prompt.h"
 #include "shell/main_frame.h"
@@ -53,7 +54,7 @@ class SpectrumReadoutWindow : public ::testing::TestWithParam<QSize> {
     services_.enumerate = [] { return std::vector<SerialPortRecord>{}; };
     frame_ = std::make_unique<CMainFrame>(services_);
     frame_->resize(GetParam());
-    frame_->show();
+    EXPECT_TRUE(test::ShowWithEveryPaneBuilt(*frame_));
     pane_ = frame_->findChild<CSpectrumWnd*>();
     pane_->raise();
   }
