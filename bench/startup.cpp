@@ -13,6 +13,11 @@
 // The program says when its first paint reached the screen because the
 // environment asks it to; the launch time is taken just before the spawn,
 // on the same monotonic clock.
+//
+// An X server started for this alone, such as xvfb-run's, resets when its
+// last client leaves and may refuse the next launch meanwhile ("could not
+// connect to display"); start it with -noreset:
+//   xvfb-run -a -s "-noreset -screen 0 1920x1080x24" bench/startup
 
 #include <fcntl.h>
 #include <poll.h>
@@ -102,10 +107,17 @@ std::vector<std::string> ProgramEnvironment(const std::filesystem::path& home, b
   return entries;
 }
 
+// What a launch that reported nothing was seen to do: end, or stay silent,
+// and what it wrote to its standard error meanwhile.
+struct Silence {
+  bool ended = false;
+  std::string output;
+};
+
 // Reads the program's standard error until its report; the monotonic time
-// it names, or nothing when the program ended or stayed silent for
+// it names, or what it did instead when it ended or stayed silent for
 // `giveUpMilliseconds`.
-std::optional<long long> AwaitReport(int fd, int giveUpMilliseconds) {
+std::optional<long long> AwaitReport(int fd, int giveUpMilliseconds, Silence& silence) {
   std::string pending;
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(giveUpMilliseconds);
   while (std::chrono::steady_clock::now() < giveUp) {
@@ -113,8 +125,12 @@ std::optional<long long> AwaitReport(int fd, int giveUpMilliseconds) {
     if (::poll(&entry, 1, 100) <= 0) continue;
     char buffer[4096];
     const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count <= 0) return std::nullopt;
+    if (count <= 0) {
+      silence.ended = true;
+      break;
+    }
     pending.append(buffer, static_cast<std::size_t>(count));
+    silence.output.append(buffer, static_cast<std::size_t>(count));
     for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
       const std::string line = pending.substr(0, end);
       if (line.rfind(kReportPrefix, 0) == 0) return std::stoll(line.substr(kReportPrefix.size()));
@@ -124,7 +140,7 @@ std::optional<long long> AwaitReport(int fd, int giveUpMilliseconds) {
 }
 
 std::optional<Launch> LaunchOnce(const std::string& program, std::vector<std::string>& environment,
-                                 int giveUpMilliseconds) {
+                                 int giveUpMilliseconds, Silence& silence) {
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return std::nullopt;
   posix_spawn_file_actions_t actions;
@@ -146,7 +162,7 @@ std::optional<Launch> LaunchOnce(const std::string& program, std::vector<std::st
     ::close(pipeEnds[0]);
     return std::nullopt;
   }
-  const std::optional<long long> painted = AwaitReport(pipeEnds[0], giveUpMilliseconds);
+  const std::optional<long long> painted = AwaitReport(pipeEnds[0], giveUpMilliseconds, silence);
   std::optional<Launch> launch;
   if (painted) {
     launch =
@@ -192,10 +208,16 @@ int main(int argc, char** argv) {
   std::vector<double> memory;
   for (int index = 0; index <= launches; ++index) {
     const int giveUp = index == 0 ? kFirstLaunchGiveUpMilliseconds : kGiveUpMilliseconds;
-    const std::optional<Launch> launch = LaunchOnce(KORVA_PROGRAM, environment, giveUp);
+    Silence silence;
+    const std::optional<Launch> launch = LaunchOnce(KORVA_PROGRAM, environment, giveUp, silence);
     if (!launch) {
-      std::fprintf(stderr, "startup: the program did not report its first paint within %d s\n",
-                   giveUp / 1000);
+      if (silence.ended) {
+        std::fprintf(stderr, "startup: the program ended before its first paint; it wrote:\n%s",
+                     silence.output.c_str());
+      } else {
+        std::fprintf(stderr, "startup: the program did not report its first paint within %d s\n",
+                     giveUp / 1000);
+      }
       std::filesystem::remove_all(home);
       return 1;
     }
