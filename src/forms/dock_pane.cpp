@@ -10,7 +10,6 @@ DockPane::DockPane(const QString& caption, const QString& objectName, const View
   setObjectName(objectName);
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
               QDockWidget::DockWidgetFloatable);
-  pending_ = true;
   if (creation == ViewCreation::kNow) {
     CreateView();
     return;

@@ -32,7 +32,7 @@ class DockPane : public QDockWidget {
   bool ViewFailed() const { return !pending_ && view_ == nullptr; }
 
  signals:
-  // The view was built; emitted once, after View() returns it.
+  // The view was built: emitted once, with the view View() returns from then on.
   void ViewCreated(QWidget* view);
 
  private:
@@ -40,7 +40,7 @@ class DockPane : public QDockWidget {
 
   ViewFactory createView_;
   QString failureText_;
-  bool pending_ = false;
+  bool pending_ = true;
   QWidget* view_ = nullptr;
 };
 
