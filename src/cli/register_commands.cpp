@@ -4,7 +4,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
-#include "common/unreadable_reason.h"
+#include "common/unreadable_file.h"
 #include "devicelink/register_edit.h"
 #include "devicelink/register_map.h"
 #include "setup/register_file.h"
@@ -125,8 +125,7 @@ int WriteRegisters(const CommandLine& line, const std::string& file) {
   if (const RegisterFileStatus status = LoadRegisterFile(file, probe, &valuesGiven, &findings);
       status != RegisterFileStatus::kDone) {
     std::cerr << RegisterFileMessage(status) << ": " << file << '\n';
-    if (status == RegisterFileStatus::kUnableToOpen)
-      std::cerr << file << ": " << UnreadableReason(file) << '\n';
+    if (status == RegisterFileStatus::kUnableToOpen) std::cerr << UnreadableFile(file) << '\n';
     return kExitFailure;
   }
   // Without values of its own the write would only send the instrument's

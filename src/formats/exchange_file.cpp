@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/unreadable_reason.h"
+#include "common/unreadable_file.h"
 #include "formats/kts_reader.h"
 #include "formats/n42_reader.h"
 #include "formats/n42_writer.h"
@@ -30,8 +30,7 @@ std::optional<std::string> FileText(const std::filesystem::path& path) {
 // "Unable to Open File" and, on a second line, the file and the system's
 // reason.
 std::string CannotOpenMessage(const std::filesystem::path& path) {
-  return std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotOpen)) + "\n" + path.string() + ": " +
-         UnreadableReason(path);
+  return std::string(SpectrumFileMessage(SpectrumFileStatus::kCannotOpen)) + "\n" + UnreadableFile(path);
 }
 
 }  // namespace

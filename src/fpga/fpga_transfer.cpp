@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/prompt.h"
-#include "common/unreadable_reason.h"
+#include "common/unreadable_file.h"
 #include "fpga/bit_reversal.h"
 #include "fpga/kbf_file.h"
 
@@ -55,8 +55,7 @@ FpgaStart FpgaTransfer::OpenAndCheck(const std::filesystem::path& path) {
     log_.Add(std::string(fpga_text::kFileError) + std::string(FileErrorText(read.cause)));
     // The next line names the file and, where it could not be opened, the
     // system's reason.
-    log_.Add(read.cause == FileErrorCause::kTooLarge ? path.string()
-                                                     : path.string() + ": " + UnreadableReason(path));
+    log_.Add(read.cause == FileErrorCause::kTooLarge ? path.string() : UnreadableFile(path));
     return FpgaStart::kFileError;
   }
   log_.Add(std::string(fpga_text::kOpenFile) + path.string());

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "common/prompt.h"
+#include "common/unreadable_file.h"
 #include "devicelink/command_engine.h"
 #include "devicelink/register_edit.h"
 #include "devicelink/register_map.h"
@@ -215,7 +216,10 @@ void CDebugView::OnLoadFile() {
   std::vector<RegisterValueFinding> findings;
   const RegisterFileStatus status = LoadRegisterFile(*chosen, table_.Values(), nullptr, &findings);
   if (status != RegisterFileStatus::kDone) {
-    prompt_.ShowError(RegisterFileMessage(status));
+    // As for spectra: "Unable to Open File", then the file and the reason.
+    std::string message(RegisterFileMessage(status));
+    if (status == RegisterFileStatus::kUnableToOpen) message += "\n" + UnreadableFile(*chosen);
+    prompt_.ShowError(message);
     return;
   }
   autoRead_->setChecked(false);

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "common/unreadable_reason.h"
+#include "common/unreadable_file.h"
 
 namespace korva {
 
@@ -347,7 +347,7 @@ TdcReadResult ReadTdcFile(const std::filesystem::path& path) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return {std::nullopt, path.string() + ": is a folder"};
   std::ifstream file(path, std::ios::binary);
-  if (!file) return {std::nullopt, "cannot open " + path.string() + ": " + UnreadableReason(path)};
+  if (!file) return {std::nullopt, "cannot open " + UnreadableFile(path)};
   // Reads one byte past the limit, so that a longer file (or a device
   // without an end) is told apart from one of exactly the limit.
   std::string text(kMaxTdcFileBytes + 1, '\0');

@@ -185,7 +185,9 @@ TEST_F(DebugViewTest, LoadedFileStaysInViewUntilReadAndSavedFileRestoresEveryEnt
 
   loadName_ = folder_.filePath("missing.rgv").toStdString();
   Click("LOAD FILE");
-  EXPECT_EQ(prompt_.errors, std::vector<std::string>{"Unable to Open File"});
+  EXPECT_EQ(prompt_.errors,
+            std::vector<std::string>{"Unable to Open File\n" + folder_.filePath("missing.rgv").toStdString() +
+                                     ": No such file or directory"});
   EXPECT_EQ(view_->Table().Values(), fromInstrument);
 }
 
