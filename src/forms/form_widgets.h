@@ -34,6 +34,8 @@ QWidget* NewScrolledForm(QScrollArea& view, const FormColours& colours);
 QLineEdit* NewReadingBox(const QString& objectName, int characters, QWidget* parent);
 // The width of a reading box that shows an estimated threshold ("%d").
 inline constexpr int kEstimateWidth = 10;
+// The width of a reading box of a number printed "%10.3f" or "%10.6f".
+inline constexpr int kDecimalReadingWidth = 10;
 // A drop-down list of `entries`, texts exactly as given.
 QComboBox* NewList(const QString& objectName, const QStringList& entries, QWidget* parent);
 // A group box with a grid of caption and field pairs.

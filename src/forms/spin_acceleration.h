@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 
@@ -19,8 +20,12 @@ inline constexpr std::array<SpinAcceleration, 4> kTdcrSpinAccelerations = {{
     {std::chrono::seconds(8), 1000},
 }};
 
-// The shaper and PHA forms follow the same acceleration, up to this step.
-inline constexpr int kLargestSetupSpinStep = 100;
+// The shaper and PHA forms follow the same acceleration, up to 100: the
+// step by which one repeat of their spin arrows moves a field.
+inline int SetupSpinStep(int step) {
+  constexpr int kLargest = 100;
+  return std::clamp(step, -kLargest, kLargest);
+}
 
 // The step of a spin arrow held for `held`.
 inline int AcceleratedSpinStep(std::chrono::milliseconds held) {

@@ -83,16 +83,13 @@ void CPHAView::ConnectControls() {
   connect(phaSlow_, &NumericEdit::Typed, this, [this](const QString& text) {
     if (const auto value = WholeNumber(text)) Apply(setup_.SetPhaSlow(*value));
   });
-  connect(phaSlow_, &NumericEdit::Stepped, this, [this](int step) {
-    Apply(setup_.SetPhaSlow(setup_.Controls().phaSlow +
-                            std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
-  });
+  connect(phaSlow_, &NumericEdit::Stepped, this,
+          [this](int step) { Apply(setup_.SetPhaSlow(setup_.Controls().phaSlow + SetupSpinStep(step))); });
   connect(threshold_, &NumericEdit::Typed, this, [this](const QString& text) {
     if (const auto value = WholeNumber(text)) Apply(setup_.SetThreshold(*value));
   });
   connect(threshold_, &NumericEdit::Stepped, this, [this](int step) {
-    Apply(setup_.SetThreshold(setup_.Controls().threshold +
-                              std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
+    Apply(setup_.SetThreshold(setup_.Controls().threshold + SetupSpinStep(step)));
   });
   for (NumericEdit* edit : {phaSlow_, threshold_})
     connect(edit, &NumericEdit::Finished, this, [this] { Show(); });

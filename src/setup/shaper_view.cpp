@@ -68,8 +68,7 @@ NumericEdit* CShaperView::NewField(ShaperField field, const QString& objectName,
     if (const auto value = WholeNumber(text)) Send(setup_.SetField(field, *value));
   });
   connect(edit, &NumericEdit::Stepped, this, [this, field](int step) {
-    Send(setup_.SetField(field, setup_.Controls().Field(field) +
-                                    std::clamp(step, -kLargestSetupSpinStep, kLargestSetupSpinStep)));
+    Send(setup_.SetField(field, setup_.Controls().Field(field) + SetupSpinStep(step)));
   });
   connect(edit, &NumericEdit::Finished, this, [this, field] { ShowField(field); });
   return edit;

@@ -26,9 +26,8 @@ namespace {
 
 const FormColours kCountersColours{QColor(200, 250, 255), QColor(100, 20, 55)};
 
-// Box widths in characters: a full 64-bit count, and a "%10.3f" reading.
+// The width in characters of a box of a full 64-bit count.
 constexpr int kCountWidth = 20;
-constexpr int kRateWidth = 10;
 
 using Pmt = TdcrCounterTexts::Pmt;
 using Boxes = std::vector<CounterBoxEntry>;
@@ -49,11 +48,11 @@ struct PmtBox {
 };
 constexpr std::array<PmtBox, 6> kPmtBoxes = {{
     {"RAW", "RAW", kCountWidth, &Pmt::raw},
-    {"CPS", "RAW CPS", kRateWidth, &Pmt::rawRate},
+    {"CPS", "RAW CPS", kDecimalReadingWidth, &Pmt::rawRate},
     {"EX1", "EX1", kCountWidth, &Pmt::ext1},
-    {"CPS", "EX1 CPS", kRateWidth, &Pmt::ext1Rate},
+    {"CPS", "EX1 CPS", kDecimalReadingWidth, &Pmt::ext1Rate},
     {"EX2", "EX2", kCountWidth, &Pmt::ext2},
-    {"CPS", "EX2 CPS", kRateWidth, &Pmt::ext2Rate},
+    {"CPS", "EX2 CPS", kDecimalReadingWidth, &Pmt::ext2Rate},
 }};
 
 // The LIVE TIMERS boxes: extension 1 of A, B, C, then extension 2.
@@ -96,7 +95,7 @@ Boxes LiveTimerBoxes() {
     for (std::size_t pmt = 0; pmt < kPmtNames.size(); ++pmt) {
       const QString caption = QtText(kPmtNames[pmt]) + QString::number(extension + 1);
       boxes.push_back(
-          {caption, QStringLiteral("LIVE TIMERS/") + caption, kRateWidth,
+          {caption, QStringLiteral("LIVE TIMERS/") + caption, kDecimalReadingWidth,
            [pmt, text = kLiveTimes[extension]](const TdcrCounterTexts& texts) -> const std::string& {
              return texts.pmts[pmt].*text;
            }});

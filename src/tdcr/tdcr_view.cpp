@@ -24,8 +24,7 @@ namespace {
 const FormColours kTdcrColours{QColor(220, 250, 240), QColor(120, 20, 40)};
 
 // Widths of the read-only boxes, in characters.
-constexpr int kReadingWidth = 10;  // "%10.3f" and "%10.6f"
-constexpr int kStateWidth = 24;    // status and start time texts
+constexpr int kStateWidth = 24;  // status and start time texts
 constexpr int kRunsWidth = 4;
 
 // Captions exactly as the form shows them, blanks included, in the order of
@@ -126,9 +125,9 @@ QGroupBox* CTDCRView::BuildMeasurement(QWidget* form) {
   group.grid->addLayout(buttons, 3, 0, 1, 2);
 
   AddReading(group, 4, 0, QStringLiteral("TOTAL REAL TIME [s]"), QStringLiteral("TOTAL REAL TIME [s]"),
-             kReadingWidth, [](const TdcrFormState& state) { return state.totalRealTime; });
+             kDecimalReadingWidth, [](const TdcrFormState& state) { return state.totalRealTime; });
   AddReading(group, 5, 0, QStringLiteral("RUN REAL TIME [s]"), QStringLiteral("RUN REAL TIME [s]"),
-             kReadingWidth, [](const TdcrFormState& state) { return state.readings.realTime; });
+             kDecimalReadingWidth, [](const TdcrFormState& state) { return state.readings.realTime; });
   AddReading(group, 6, 0, QStringLiteral("COMPLETED RUNS"), QStringLiteral("COMPLETED RUNS"), kRunsWidth,
              [](const TdcrFormState& state) { return std::to_string(state.completedRuns); });
   viewRun_ = NewList(QStringLiteral("VIEW RUN"), ViewRunEntries(), group.box);
@@ -142,7 +141,7 @@ QGroupBox* CTDCRView::BuildRates(QWidget* form, TdcrRates::Combination combinati
   for (std::size_t kind = 0; kind < TdcrRates::kKinds; ++kind) {
     const QString caption = QtText(kRateCaptions[kind]);
     AddReading(
-        group, static_cast<int>(kind), 0, caption, title + '/' + caption, kReadingWidth,
+        group, static_cast<int>(kind), 0, caption, title + '/' + caption, kDecimalReadingWidth,
         [combination, kind](const TdcrFormState& state) { return state.readings.rates[combination][kind]; });
   }
   return group.box;
@@ -153,7 +152,7 @@ QGroupBox* CTDCRView::BuildRatios(QWidget* form, TdcrRates::Combination combinat
   const FormGroup group = NewGroup(title, form);
   for (std::size_t ratio = 0; ratio < TdcrRates::kRatios; ++ratio) {
     const QString caption = QtText(kRatioCaptions[ratio]);
-    AddReading(group, static_cast<int>(ratio), 0, caption, title + '/' + caption, kReadingWidth,
+    AddReading(group, static_cast<int>(ratio), 0, caption, title + '/' + caption, kDecimalReadingWidth,
                [combination, ratio](const TdcrFormState& state) {
                  return state.readings.ratios[combination][ratio];
                });
@@ -168,8 +167,8 @@ QGroupBox* CTDCRView::BuildLiveTimers(QWidget* form) {
     for (std::size_t kind = 0; kind < TdcrRates::kLiveTimeKinds; ++kind) {
       const QString caption =
           QStringLiteral("LIVE %1%2 [s]").arg(QtText(kRateCaptions[kind])).arg(extension + 1);
-      AddReading(group, static_cast<int>(kind), static_cast<int>(extension), caption, caption, kReadingWidth,
-                 [extension, kind](const TdcrFormState& state) {
+      AddReading(group, static_cast<int>(kind), static_cast<int>(extension), caption, caption,
+                 kDecimalReadingWidth, [extension, kind](const TdcrFormState& state) {
                    return state.readings.liveTimes[extension][kind];
                  });
     }
