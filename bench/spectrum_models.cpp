@@ -6,8 +6,9 @@
 // quenching in toluene, kB 0.010 cm/MeV, the symmetric three-tube model).
 // Next to it, the analysis's own spectrum-shape budget term at that point:
 // the efficiency with and without its exchange correction (with a
-// neighbour's correction where the emitter's Z has none), |difference| /
-// sqrt(3). The efficiency difference moves the activity by as much. The
+// neighbour's correction where the emitter's Z has none) and with and
+// without its screening correction, each |difference| / sqrt(3), added in
+// quadrature. The efficiency difference moves the activity by as much. The
 // column "same X" gives the efficiency difference once the virtual vial's
 // exchange correction is swapped for the analysis's: what Fermi function,
 // finite size and screening alone make of it; "K only" once it is swapped
@@ -98,10 +99,10 @@ double DoublesAtRatio(const Sampled& s, const std::vector<double>& quenched) {
   return At(s, quenched, std::exp(0.5 * (low + high))).doubles;
 }
 
-double AnalysisDoubles(const korva::Nuclide& nuclide, korva::AtomicExchange exchange) {
+double AnalysisDoubles(const korva::Nuclide& nuclide, korva::AtomicCorrections corrections) {
   const korva::EfficiencyModel model(nuclide, korva::kDefaultKb, korva::Toluene(),
                                      korva::kDefaultSpectrumIntervals,
-                                     korva::LowEnergyStopping::kVelocityProportional, exchange);
+                                     korva::LowEnergyStopping::kVelocityProportional, corrections);
   const auto solution = korva::SolveSymmetric(model, kTdRatio);
   return solution ? solution->efficiency.doubles : 0.0;
 }
@@ -135,15 +136,18 @@ int main() {
         withExchange([&](double e) { return ExchangeCorrection(emitterZ, e); });
     const double kShellDoubles = withExchange([&](double e) { return sim::KShellExchange(emitterZ, e); });
     const double anaDoubles = DoublesAtRatio(anaSampled, quenched);
-    const double with = AnalysisDoubles(nuclide, AtomicExchange::kIncluded);
-    // The budget's alternative: no correction, or a neighbour's where the emitter's Z has none.
-    const double without = AnalysisDoubles(
-        nuclide, HasExchangeFit(emitterZ) ? AtomicExchange::kLeftOut : AtomicExchange::kStandIn);
+    const double with = AnalysisDoubles(nuclide, AtomicCorrections::kIncluded);
+    // The budget's alternatives: no exchange correction (or a neighbour's
+    // where the emitter's Z has none), and no screening correction.
+    const double withoutExchange =
+        AnalysisDoubles(nuclide, HasExchangeFit(emitterZ) ? AtomicCorrections::kExchangeLeftOut
+                                                          : AtomicCorrections::kExchangeStandIn);
+    const double withoutScreening = AnalysisDoubles(nuclide, AtomicCorrections::kScreeningLeftOut);
+    const double term = std::hypot(with - withoutExchange, with - withoutScreening) / with / std::sqrt(3.0);
     std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f %+9.4f\n",
                 std::string(nuclide.name).c_str(), Mean(simSampled), Mean(anaSampled),
                 100.0 * (Mean(simSampled) / Mean(anaSampled) - 1.0), 100.0 * HalfL1(simSampled, anaSampled),
-                simDoubles, anaDoubles, 100.0 * (simDoubles / anaDoubles - 1.0),
-                100.0 * std::abs(with - without) / with / std::sqrt(3.0),
+                simDoubles, anaDoubles, 100.0 * (simDoubles / anaDoubles - 1.0), 100.0 * term,
                 100.0 * (sameExchangeDoubles / anaDoubles - 1.0), 100.0 * (kShellDoubles / anaDoubles - 1.0));
     std::fprintf(stderr, "%s: this functional's analysis eps_D %.6f, the analysis's own %.6f\n",
                  std::string(nuclide.name).c_str(), anaDoubles, with);

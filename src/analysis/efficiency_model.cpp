@@ -30,19 +30,19 @@ Firing Fire(double lambda, double quenchedThird) {
 }  // namespace
 
 EfficiencyModel::EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
-                                 int intervals, LowEnergyStopping lowEnergy, AtomicExchange exchange,
+                                 int intervals, LowEnergyStopping lowEnergy, AtomicCorrections corrections,
                                  const CaptureSettings& capture)
     : nuclide_(nuclide), kb_(kb) {
   const StoppingPower stopping(scintillator, lowEnergy);
-  for (const BetaBranch& b : nuclide.betas) AddBeta(b, stopping, intervals, exchange);
+  for (const BetaBranch& b : nuclide.betas) AddBeta(b, stopping, intervals, corrections);
   for (const CaptureBranch& c : nuclide.captures) AddCapture(c, stopping, capture);
   lowestRatio_ = Symmetric(kMinLambda).Ratio();
   highestRatio_ = Symmetric(kMaxLambda).Ratio();
 }
 
 void EfficiencyModel::AddBeta(const BetaBranch& branch, const StoppingPower& stopping, int intervals,
-                              AtomicExchange exchange) {
-  const SpectrumGrid spectrum = MakeSpectrumGrid(branch, intervals, exchange);
+                              AtomicCorrections corrections) {
+  const SpectrumGrid spectrum = MakeSpectrumGrid(branch, intervals, corrections);
   const std::vector<double> quenched = QuenchedEnergiesKeV(stopping, kb_, spectrum.energyKeV);
   for (std::size_t i = 0; i < quenched.size(); ++i) {
     weight_.push_back(branch.probability * spectrum.weight[i]);

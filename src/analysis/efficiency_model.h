@@ -76,7 +76,8 @@ class EfficiencyModel {
   EfficiencyModel(const Nuclide& nuclide, double kb, const Scintillator& scintillator,
                   int intervals = kDefaultSpectrumIntervals,
                   LowEnergyStopping lowEnergy = LowEnergyStopping::kVelocityProportional,
-                  AtomicExchange exchange = AtomicExchange::kIncluded, const CaptureSettings& capture = {});
+                  AtomicCorrections corrections = AtomicCorrections::kIncluded,
+                  const CaptureSettings& capture = {});
 
   // eps_T = <p^3>, eps_D = <3 p^2 - 2 p^3>.
   SymmetricEfficiency Symmetric(double lambda) const;
@@ -94,7 +95,7 @@ class EfficiencyModel {
 
  private:
   void AddBeta(const BetaBranch& branch, const StoppingPower& stopping, int intervals,
-               AtomicExchange exchange);
+               AtomicCorrections corrections);
   void AddCapture(const CaptureBranch& branch, const StoppingPower& stopping, const CaptureSettings& capture);
 
   Nuclide nuclide_;

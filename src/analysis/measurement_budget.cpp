@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -101,12 +102,24 @@ class BudgetTerms {
 
   // The result with another efficiency model or detection model.
   void ModelAlternative(const std::string& name, const EfficiencyModel& model, DetectionModel detection) {
-    const Checked<double> other = ValueWith(model, detection);
-    if (!other) {
-      result_.warnings.push_back(name + " left out of the budget: " + other.error);
-      return;
+    ModelAlternatives(name, {&model}, detection);
+  }
+
+  // One term for independent alternatives of one part of the model: each a
+  // choice between two ways, added in quadrature.
+  void ModelAlternatives(const std::string& name, std::initializer_list<const EfficiencyModel*> models,
+                         DetectionModel detection) {
+    double variance = 0.0;
+    for (const EfficiencyModel* model : models) {
+      const Checked<double> other = ValueWith(*model, detection);
+      if (!other) {
+        result_.warnings.push_back(name + " left out of the budget: " + other.error);
+        return;
+      }
+      const double u = FromAlternative(*other - value_);
+      variance += u * u;
     }
-    terms_.push_back({name, FromAlternative(*other - value_)});
+    terms_.push_back({name, std::sqrt(variance)});
   }
 
   // The result at kB - u(kB) and kB + u(kB).
@@ -194,12 +207,14 @@ UncertaintyBudget MeasurementBudget(const MeasurementContext& ctx, const Efficie
   const EfficiencyModel otherStopping(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
                                       LowEnergyStopping::kJoyLuo);
   terms.ModelAlternative("stopping power below 1 keV", otherStopping, settings.model);
-  // The spectrum without the atomic exchange correction: the correction is
-  // the least certain part of the shape at low energies, where the
-  // efficiency is decided. Where the program carries no correction for the
-  // emitter's Z, the spectrum goes without it and the term weighs the
-  // correction of the nearest carried Z against that instead, so that the
-  // term never reads 0 for an effect the spectrum leaves out.
+  // The spectrum without each of its atomic corrections in turn, the least
+  // certain parts of the shape at low energies, where the efficiency is
+  // decided: the exchange correction, and the screening correction, whose
+  // potential-shift form is an approximation that loses its meaning below
+  // V0. Where the program carries no exchange correction for the emitter's
+  // Z, the spectrum goes without it and the term weighs the correction of
+  // the nearest carried Z against that instead, so that the term never
+  // reads 0 for an effect the spectrum leaves out.
   const int uncorrected = EmitterWithoutExchangeFit(ctx.nuclide);
   if (uncorrected != 0) {
     result.warnings.push_back(
@@ -208,10 +223,14 @@ UncertaintyBudget MeasurementBudget(const MeasurementContext& ctx, const Efficie
         "\"spectrum shape\" term weighs the correction of Z = " +
         std::to_string(ExchangeStandInZ(uncorrected)) + " in its place");
   }
-  const EfficiencyModel otherExchange(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                      LowEnergyStopping::kVelocityProportional,
-                                      uncorrected != 0 ? AtomicExchange::kStandIn : AtomicExchange::kLeftOut);
-  terms.ModelAlternative("spectrum shape", otherExchange, settings.model);
+  const auto withSpectrum = [&](AtomicCorrections corrections) {
+    return EfficiencyModel(ctx.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
+                           LowEnergyStopping::kVelocityProportional, corrections);
+  };
+  const EfficiencyModel otherExchange = withSpectrum(uncorrected != 0 ? AtomicCorrections::kExchangeStandIn
+                                                                      : AtomicCorrections::kExchangeLeftOut);
+  const EfficiencyModel unscreened = withSpectrum(AtomicCorrections::kScreeningLeftOut);
+  terms.ModelAlternatives("spectrum shape", {&otherExchange, &unscreened}, settings.model);
   for (const NuclideVariant& v : NuclideModelVariants(ctx.nuclide)) {
     if (!v.notEvaluated.empty()) {
       terms.NotEvaluated(v.name);
@@ -219,7 +238,7 @@ UncertaintyBudget MeasurementBudget(const MeasurementContext& ctx, const Efficie
       continue;
     }
     const EfficiencyModel varied(v.nuclide, settings.kb, ctx.cocktail, kDefaultSpectrumIntervals,
-                                 LowEnergyStopping::kVelocityProportional, AtomicExchange::kIncluded,
+                                 LowEnergyStopping::kVelocityProportional, AtomicCorrections::kIncluded,
                                  v.capture);
     terms.Variant(v.name, v.plusMinus, varied, settings.model);
   }

@@ -2,17 +2,6 @@
 
 namespace korva {
 
-// Whether a beta spectrum carries the atomic exchange correction; the
-// budget compares the two to bound what the correction's form is worth.
-// kStandIn: the correction of the nearest carried Z (ExchangeStandInZ) where
-// the emitter's own Z is not carried, its own otherwise; the budget weighs
-// it against the uncorrected spectrum the program computes for such a Z.
-enum class AtomicExchange {
-  kIncluded,
-  kLeftOut,
-  kStandIn,
-};
-
 // The atomic exchange correction to the beta-minus spectrum: the emitted
 // electron may take the place of a bound electron of the daughter atom,
 // which makes low-energy electrons more likely.

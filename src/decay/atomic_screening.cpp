@@ -20,13 +20,19 @@ struct SalvatAtom {
   double alpha1, alpha2, alpha3;
 };
 
-constexpr std::array<SalvatAtom, 6> kSalvat = {{
+constexpr std::array<SalvatAtom, 12> kSalvat = {{
     {1, -184.39, 185.39, 2.0027, 1.9973, 0.0},
     {6, 0.1537, 0.8463, 8.0404, 1.4913, 0.0},
     {15, 0.4387, 0.5613, 6.6707, 1.3410, 0.0},
     {16, 0.5459, -0.5333, 6.3703, 2.5517, 1.6753},
+    {17, 0.7249, -0.7548, 6.2118, 3.3883, 1.8596},
+    {20, 0.5800, 0.4200, 6.3218, 1.0094, 0.0},
     {28, 0.0474, 0.7294, 34.758, 3.8299, 1.2209},
+    {38, 0.0336, 0.7816, 55.208, 4.2842, 0.8578},
+    {39, 0.0689, 0.7202, 31.366, 4.2412, 0.9472},
+    {43, 0.2201, 0.5618, 15.918, 3.3672, 1.1548},
     {61, 0.1624, 0.7133, 24.598, 3.5560, 0.8569},
+    {81, 0.2708, 0.6428, 20.941, 3.2456, 1.1121},
 }};
 
 // Threshold on W' below which the form is held at its limit: the kinetic
@@ -51,12 +57,16 @@ double ScreeningPotential(int atomZ) {
   return kFineStructure * kFineStructure * atomZ * slope;
 }
 
+double ScreenedEnergy(int daughterZ, double w) {
+  if (daughterZ <= 0) return w;
+  return std::max(w - ScreeningPotential(daughterZ - 1), 1.0 + kThresholdMargin);
+}
+
 double ScreeningCorrection(int daughterZ, double w) {
-  const double v0 = ScreeningPotential(daughterZ - 1);
-  if (v0 <= 0.0 || daughterZ <= 0) return 1.0;
+  const double screened = ScreenedEnergy(daughterZ, w);
+  if (screened >= w) return 1.0;
   const double alphaZ = kFineStructure * daughterZ;
   const double g = std::sqrt(1.0 - alphaZ * alphaZ);
-  const double screened = std::max(w - v0, 1.0 + kThresholdMargin);
   return std::exp(LogScreenedPart(alphaZ, g, screened) - LogScreenedPart(alphaZ, g, w));
 }
 

@@ -8,9 +8,12 @@ namespace korva {
 // Dirac-Hartree-Fock-Slater screening function phi(r) = sum A_i
 // exp(-alpha_i r) (r in Bohr radii) of F. Salvat, J. D. Martinez, R. Mayol
 // and J. Parellada, Phys. Rev. A 36 (1987) 467, Table I. Known for the
-// emitters H, C, P, S, Ni and Pm (Z = 1, 6, 15, 16, 28, 61); 0 for others,
-// whose spectra (Cl-36, Ca-45, Sr, Y, Tc-99, Tl-204, Pu-241, a user's
-// nuclide) then carry no screening correction.
+// emitters of the program's nuclides, H, C, P, S, Cl, Ca, Ni, Sr, Y, Tc, Pm
+// and Tl (Z = 1, 6, 15, 16, 17, 20, 28, 38, 39, 43, 61, 81); 0 for others,
+// whose spectra (a user's nuclide of another Z) then carry no screening
+// correction. Pu (Z = 94) lies beyond the table, which ends at Z = 92, and
+// a V0 of about 18 keV would leave the form below without meaning for
+// nearly all of Pu-241's spectrum (endpoint 20.8 keV).
 double ScreeningPotential(int atomZ);
 
 // The atomic screening correction to the beta-minus spectrum, the factor on
@@ -26,10 +29,18 @@ double ScreeningPotential(int atomZ);
 // potential of the parent atom's Z - 1 electrons, which the daughter keeps
 // at the moment of the decay.
 //
-// Below W' = 1 (kinetic energy under V0: 27 eV for H-3, 0.6 keV for Pm-147)
-// the form has no meaning; there the screened density p W F S is held at
-// its value at the threshold, where it is finite, so the spectrum stays
-// continuous. Those electrons make too little light to be counted.
+// Below W' = 1 (kinetic energy under V0: 27 eV for H-3, 1.8 keV for Cl-36,
+// 5.5 keV for Sr-90, 11 keV for Pm-147, 17 keV for Tl-204) the form has no
+// meaning; there the screened density p W F S is held at its value at the
+// threshold, where it is finite, so the spectrum stays continuous.
 double ScreeningCorrection(int daughterZ, double w);
+
+// W' = W - V0, the total energy (in electron masses) the electron of total
+// energy `w` has near the daughter's nucleus, held at the threshold W' = 1
+// below it; `w` where the parent atom's V0 is not known. The electron's
+// whole wave there is the unscreened one at W', so the shape factor of a
+// forbidden branch takes its electron momentum and Coulomb functions at W'
+// as the Fermi function does (Rose 1936; Buehring 1984).
+double ScreenedEnergy(int daughterZ, double w);
 
 }  // namespace korva

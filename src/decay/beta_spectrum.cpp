@@ -54,13 +54,29 @@ double TabulatedDensity(const TabulatedSpectrum& table, double energyKeV) {
   return table.density[i - 1] + t * (table.density[i] - table.density[i - 1]);
 }
 
+// The exchange correction `corrections` carry. The fit is tabulated by the
+// emitter's atomic number, one below the daughter's.
+double ExchangeFor(AtomicCorrections corrections, int daughterZ, double energyKeV) {
+  const int emitterZ = daughterZ - 1;
+  switch (corrections) {
+    case AtomicCorrections::kExchangeLeftOut:
+      return 1.0;
+    case AtomicCorrections::kExchangeStandIn:
+      return ExchangeCorrection(HasExchangeFit(emitterZ) ? emitterZ : ExchangeStandInZ(emitterZ), energyKeV);
+    case AtomicCorrections::kIncluded:
+    case AtomicCorrections::kScreeningLeftOut:
+      break;
+  }
+  return ExchangeCorrection(emitterZ, energyKeV);
+}
+
 }  // namespace
 
 double EndpointKeV(const BetaBranch& branch) {
   return branch.tabulated.energyKeV.empty() ? branch.endpointKeV : branch.tabulated.energyKeV.back();
 }
 
-double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicExchange exchange) {
+double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicCorrections corrections) {
   if (!nuclide.tabulated.energyKeV.empty()) return TabulatedDensity(nuclide.tabulated, energyKeV);
   if (energyKeV <= 0.0 || energyKeV >= nuclide.endpointKeV) return 0.0;
   const double w = 1.0 + energyKeV / kElectronRestKeV;
@@ -69,19 +85,20 @@ double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicExchange e
   const double q = w0 - w;
   const ShapeFactor& shape = nuclide.shape;
   const double experimental = 1.0 + shape.a * w + shape.b / w + shape.c * w * w;
-  // The exchange fit is tabulated by the emitter's atomic number, one below the daughter's.
-  const int emitterZ = nuclide.daughterZ - 1;
-  double x = 1.0;
-  if (exchange == AtomicExchange::kIncluded) x = ExchangeCorrection(emitterZ, energyKeV);
-  if (exchange == AtomicExchange::kStandIn) {
-    x = ExchangeCorrection(HasExchangeFit(emitterZ) ? emitterZ : ExchangeStandInZ(emitterZ), energyKeV);
+  double atomic = ExchangeFor(corrections, nuclide.daughterZ, energyKeV);
+  // The shape factor's electron terms belong to the electron's wave at the
+  // nucleus, which screening shifts as it does the Fermi function's.
+  double waveW = w;
+  if (corrections != AtomicCorrections::kScreeningLeftOut) {
+    atomic *= ScreeningCorrection(nuclide.daughterZ, w);
+    waveW = ScreenedEnergy(nuclide.daughterZ, w);
   }
-  const double atomic = ScreeningCorrection(nuclide.daughterZ, w) * x;
+  const double waveP = std::sqrt(waveW * waveW - 1.0);
   return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
-         ForbiddennessFactor(nuclide, w, p, q) * experimental;
+         ForbiddennessFactor(nuclide, waveW, waveP, q) * experimental;
 }
 
-SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicExchange exchange) {
+SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicCorrections corrections) {
   intervals = std::max(2, intervals + intervals % 2);
   SpectrumGrid grid;
   grid.energyKeV.resize(static_cast<std::size_t>(intervals) + 1);
@@ -92,8 +109,8 @@ SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicEx
     const double u = static_cast<double>(i) / intervals;
     grid.energyKeV[node] = endpoint * u * u;
     // dE = 2 E0 u du: the node at u = 0 carries no weight, where p F is finite.
-    grid.weight[node] =
-        SimpsonFactor(i, intervals) * 2.0 * endpoint * u * BetaDensity(nuclide, endpoint * u * u, exchange);
+    grid.weight[node] = SimpsonFactor(i, intervals) * 2.0 * endpoint * u *
+                        BetaDensity(nuclide, endpoint * u * u, corrections);
   }
   const double total = std::accumulate(grid.weight.begin(), grid.weight.end(), 0.0);
   for (double& w : grid.weight) w /= total;

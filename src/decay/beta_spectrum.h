@@ -2,10 +2,21 @@
 
 #include <vector>
 
-#include "decay/atomic_exchange.h"
 #include "decay/nuclide.h"
 
 namespace korva {
+
+// Which atomic corrections a computed beta spectrum carries; the budget
+// compares the spectrum with one left out to bound what its form is worth.
+enum class AtomicCorrections {
+  kIncluded,  // screening and exchange
+  kExchangeLeftOut,
+  // The exchange correction of the nearest carried Z (ExchangeStandInZ)
+  // where the emitter's own Z is not carried, its own otherwise; the budget
+  // weighs it against the uncorrected spectrum the program computes for such a Z.
+  kExchangeStandIn,
+  kScreeningLeftOut,
+};
 
 // The beta spectrum's density at kinetic energy `energyKeV` (0 < E < E0),
 // not normalised: p W (W0 - W)^2 F(Z, W) S(Z, W) X(Z, W) C(W), momenta and
@@ -15,7 +26,7 @@ namespace korva {
 // experimental shape factor. A tabulated branch gives its table's density,
 // linearly interpolated.
 double BetaDensity(const BetaBranch& branch, double energyKeV,
-                   AtomicExchange exchange = AtomicExchange::kIncluded);
+                   AtomicCorrections corrections = AtomicCorrections::kIncluded);
 
 // The branch's highest energy: its endpoint, or its table's last energy.
 double EndpointKeV(const BetaBranch& branch);
@@ -38,7 +49,7 @@ inline constexpr int kDefaultSpectrumIntervals = 256;
 
 // `intervals` is rounded up to an even number of at least 2.
 SpectrumGrid MakeSpectrumGrid(const BetaBranch& branch, int intervals = kDefaultSpectrumIntervals,
-                              AtomicExchange exchange = AtomicExchange::kIncluded);
+                              AtomicCorrections corrections = AtomicCorrections::kIncluded);
 
 double MeanEnergyKeV(const SpectrumGrid& spectrum);
 

@@ -266,26 +266,33 @@ TEST(MeasurementAnalysis, ModesNotGivenLeaveTheGateTermNotEvaluated) {
 
 // The budget moves the result to another efficiency model at the runs'
 // pooled rates; analysing every run again with the spectrum left without
-// its exchange correction gives the same term to 1e-3 of itself.
+// its exchange correction, and again without its screening correction,
+// gives the same term to 1e-3 of itself.
 TEST(MeasurementAnalysis, ModelTermsFromPooledRatesMatchARunByRunReanalysis) {
   SyntheticVial vial;
   vial.poisson = true;
   vial.liveTime = 20.0;
   const MeasurementAnalysis a = Analyzed(MakeMeasurement(vial));
-  const EfficiencyModel alternative(*vial.nuclide, vial.kb, Toluene(), kDefaultSpectrumIntervals,
-                                    LowEnergyStopping::kVelocityProportional, AtomicExchange::kLeftOut);
-  std::vector<double> activities, uncertainties;
-  for (const RunAnalysis& r : a.Main().runs) {
-    const auto s = SolveSymmetric(alternative, r.rates.t / r.rates.D());
-    ASSERT_TRUE(s) << s.error;
-    activities.push_back(r.activityD * r.doublesEfficiency / s->efficiency.doubles);
-    uncertainties.push_back(r.activityDUncertainty);
-  }
-  const double difference = ComputeRunStatistics(activities, uncertainties).weightedMean - a.activity;
+  const auto reanalysed = [&](AtomicCorrections corrections) {
+    const EfficiencyModel alternative(*vial.nuclide, vial.kb, Toluene(), kDefaultSpectrumIntervals,
+                                      LowEnergyStopping::kVelocityProportional, corrections);
+    std::vector<double> activities, uncertainties;
+    for (const RunAnalysis& r : a.Main().runs) {
+      const auto s = SolveSymmetric(alternative, r.rates.t / r.rates.D());
+      if (!s) return std::nan("");
+      activities.push_back(r.activityD * r.doublesEfficiency / s->efficiency.doubles);
+      uncertainties.push_back(r.activityDUncertainty);
+    }
+    return ComputeRunStatistics(activities, uncertainties).weightedMean - a.activity;
+  };
+  const double exchange = reanalysed(AtomicCorrections::kExchangeLeftOut);
+  const double screening = reanalysed(AtomicCorrections::kScreeningLeftOut);
   const auto term = std::ranges::find(a.budget.components, "spectrum shape", &UncertaintyComponent::name);
   ASSERT_NE(term, a.budget.components.end());
-  EXPECT_GT(std::abs(difference), 1e-3 * a.activity) << "the exchange correction matters for tritium";
-  EXPECT_NEAR(term->standardUncertainty, FromAlternative(difference), 1e-3 * term->standardUncertainty);
+  EXPECT_GT(std::abs(exchange), 1e-3 * a.activity) << "the exchange correction matters for tritium";
+  EXPECT_GT(std::abs(screening), 1e-5 * a.activity) << "so does, less, the screening correction";
+  EXPECT_NEAR(term->standardUncertainty, std::hypot(FromAlternative(exchange), FromAlternative(screening)),
+              1e-3 * term->standardUncertainty);
 }
 
 // For an emitter whose Z the program carries no exchange correction for,

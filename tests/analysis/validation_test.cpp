@@ -41,8 +41,9 @@ TEST(Validation, MeanBetaEnergiesMatchTheEvaluatedDecayData) {
       {"P-32", 695.0, 0.002, "DDEP recommended mean beta energy, 695.0 keV"},
   };
   for (const PublishedMean& p : published) {
-    const double mean = MeanEnergyKeV(MakeSpectrumGrid(FindNuclide(p.nuclide)->betas.front(),
-                                                       kDefaultSpectrumIntervals, AtomicExchange::kLeftOut));
+    const double mean =
+        MeanEnergyKeV(MakeSpectrumGrid(FindNuclide(p.nuclide)->betas.front(), kDefaultSpectrumIntervals,
+                                       AtomicCorrections::kExchangeLeftOut));
     EXPECT_NEAR(mean / p.meanKeV, 1.0, p.tolerance) << p.nuclide << " against " << p.source << ": " << mean;
   }
 }
