@@ -1,5 +1,6 @@
 #include "analysis/analysis_report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -28,10 +29,23 @@ std::string RunLine(const RunAnalysis& r) {
                  r.lambdas[0], r.doublesEfficiency, r.triplesEfficiency, r.activityD, r.activityDUncertainty);
 }
 
+// The budget's name column: 36 characters, or the longest term's name, so
+// that a long name (a nuclide's own shape or capture terms) does not push
+// its figures out of line with the others'.
+int BudgetNameWidth(const UncertaintyBudget& b) {
+  std::size_t width = 36;
+  for (const UncertaintyComponent& c : b.components) width = std::max(width, c.name.size());
+  return static_cast<int>(width);
+}
+
+std::string BudgetLine(const UncertaintyBudget& b, const std::string& name, double standardUncertainty) {
+  return Printed("  %-*s %10.3f Bq %s\n", BudgetNameWidth(b), name.c_str(), standardUncertainty,
+                 Percent(b, standardUncertainty).c_str());
+}
+
 std::string BudgetLine(const UncertaintyBudget& b, const UncertaintyComponent& c) {
-  if (!c.evaluated) return Printed("  %-36s %21s\n", c.name.c_str(), kNotEvaluatedText);
-  return Printed("  %-36s %10.3f Bq %s\n", c.name.c_str(), c.standardUncertainty,
-                 Percent(b, c.standardUncertainty).c_str());
+  if (!c.evaluated) return Printed("  %-*s %21s\n", BudgetNameWidth(b), c.name.c_str(), kNotEvaluatedText);
+  return BudgetLine(b, c.name, c.standardUncertainty);
 }
 
 std::string PairLine(const PairCheck& p) {
@@ -93,8 +107,8 @@ std::string AnalysisResultText(const MeasurementAnalysis& a) {
                   s.birgeRatio, s.standardDeviation);
   text += "Uncertainty budget (standard uncertainties):\n";
   for (const UncertaintyComponent& c : b.components) text += BudgetLine(b, c);
-  text += Printed("  %-36s %10.3f Bq %s\n", "combined (k = 1)", b.combined, Percent(b, b.combined).c_str());
-  text += Printed("  %-36s %10.3f Bq %s\n", "expanded (k = 2)", b.expanded, Percent(b, b.expanded).c_str());
+  text += BudgetLine(b, "combined (k = 1)", b.combined);
+  text += BudgetLine(b, "expanded (k = 2)", b.expanded);
   if (a.limits) text += LimitsText(*a.limits);
   for (const std::string& warning : a.warnings) text += "Warning: " + warning + "\n";
   return text;

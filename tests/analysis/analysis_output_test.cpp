@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "../support/memory_settings_store.h"
@@ -98,6 +99,19 @@ TEST(AnalysisReport, NamesTheInstrumentTheInputsEveryRunAndTheBudget) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   for (const UncertaintyComponent& c : a->budget.components) EXPECT_NE(text.find(c.name), std::string::npos);
+  // A term named longer than the column keeps every figure of the budget in line.
+  MeasurementAnalysis longNamed = *a;
+  longNamed.budget.components.push_back(
+      {"Coulomb function lambda_2 of the first forbidden unique shape", 0.5});
+  const std::string result = AnalysisResultText(longNamed);
+  std::istringstream budget(result.substr(result.find("Uncertainty budget")));
+  std::set<std::size_t> unitColumns;
+  std::string line;
+  std::getline(budget, line);  // the heading
+  while (std::getline(budget, line) && line.starts_with("  ")) {
+    if (line.find(" Bq ") != std::string::npos) unitColumns.insert(line.find(" Bq "));
+  }
+  EXPECT_EQ(unitColumns.size(), 1u) << result;
   // The rates of every window and extension, two lines each; the modes
   // were not given, so the gate's blocked pulses are not evaluated.
   EXPECT_NE(text.find("Dead-time modes: extension 1 not known, extension 2 not known\n"), std::string::npos);
