@@ -94,8 +94,9 @@ double BetaDensity(const BetaBranch& nuclide, double energyKeV, AtomicCorrection
     waveW = ScreenedEnergy(nuclide.daughterZ, w);
   }
   const double waveP = std::sqrt(waveW * waveW - 1.0);
-  return p * w * q * q * FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) * atomic *
-         ForbiddennessFactor(nuclide, waveW, waveP, q) * experimental;
+  const double coulomb = FermiFunction(nuclide.daughterZ, nuclide.massNumber, w) *
+                         FiniteSizeL0(nuclide.daughterZ, nuclide.massNumber, w);
+  return p * w * q * q * coulomb * atomic * ForbiddennessFactor(nuclide, waveW, waveP, q) * experimental;
 }
 
 SpectrumGrid MakeSpectrumGrid(const BetaBranch& nuclide, int intervals, AtomicCorrections corrections) {

@@ -19,8 +19,9 @@ enum class AtomicCorrections {
 };
 
 // The beta spectrum's density at kinetic energy `energyKeV` (0 < E < E0),
-// not normalised: p W (W0 - W)^2 F(Z, W) S(Z, W) X(Z, W) C(W), momenta and
-// energies in electron masses, F the relativistic Fermi function, S the
+// not normalised: p W (W0 - W)^2 F(Z, W) L0(Z, W) S(Z, W) X(Z, W) C(W),
+// momenta and energies in electron masses, F the relativistic Fermi
+// function, L0 its finite-size correction, S the
 // atomic screening correction, X the atomic exchange correction (1 when
 // left out) and C the shape factor of the branch's forbiddenness times its
 // experimental shape factor. A tabulated branch gives its table's density,

@@ -32,6 +32,14 @@ double FermiFunction(int daughterZ, int massNumber, double w) {
   return std::exp(logF);
 }
 
+double FiniteSizeL0(int daughterZ, int massNumber, double w) {
+  const double alphaZ = kFineStructure * daughterZ;
+  const double g = std::sqrt(1.0 - alphaZ * alphaZ);
+  const double alphaZR = alphaZ * NuclearRadius(massNumber);
+  return 1.0 + 13.0 / 60.0 * alphaZ * alphaZ - alphaZR * w * (41.0 - 26.0 * g) / (15.0 * (2.0 * g - 1.0)) -
+         alphaZR * g * (17.0 - 2.0 * g) / (30.0 * w * (2.0 * g - 1.0));
+}
+
 double CoulombLambda2(int daughterZ, int massNumber, double w) {
   const double alphaZ = kFineStructure * daughterZ;
   const double g1 = std::sqrt(1.0 - alphaZ * alphaZ);

@@ -19,6 +19,21 @@ inline constexpr double kFineStructure = 1.0 / 137.035999084;
 // overflows; F p stays finite there.
 double FermiFunction(int daughterZ, int massNumber, double w);
 
+// The correction L0 to that Fermi function for the daughter's charge spread
+// over a uniformly charged sphere of radius R rather than held at a point,
+// in the analytic terms of D. H. Wilkinson, Nucl. Instrum. Methods A 290
+// (1990) 509, as written by L. Hayen et al., Rev. Mod. Phys. 90 (2018)
+// 015008:
+//
+//   L0 = 1 + 13/60 (alpha Z)^2 - alpha Z W R (41 - 26 g) / (15 (2 g - 1))
+//        - alpha Z R g (17 - 2 g) / (30 W (2 g - 1))
+//
+// Wilkinson's further fitted terms are left out: they change L0's slope
+// over a spectrum by under 1e-3 for daughters up to Z = 40 and by a few
+// parts in 1e3 for lead. L0 falls with W: over Y-90's spectrum (Z = 40)
+// from 1.0115 to 0.993, which lowers its mean energy by 0.25 %.
+double FiniteSizeL0(int daughterZ, int massNumber, double w);
+
 // The Coulomb function lambda_2 = F_1 / F_0 of the unique first forbidden
 // shape q^2 + lambda_2 p^2: the ratio of the generalized Fermi functions of
 // the point-charge Dirac waves at the nuclear radius R (H. Behrens and W.

@@ -65,6 +65,16 @@ TEST(FermiFunction, IsOneWithoutChargeAndFollowsTheCoulombPullOtherwise) {
   EXPECT_GT(FermiFunction(62, 147, w), 1.2 * twoPiEta / -std::expm1(-twoPiEta));
 }
 
+TEST(FiniteSize, FollowsTheAnalyticTermsWorkedByHandAndVanishesWithoutCharge) {
+  EXPECT_NEAR(FiniteSizeL0(0, 90, 1.5), 1.0, 1e-15);
+  // R = 1.2 fm A^(1/3) / 386.159 fm; the three terms at the desk.
+  EXPECT_NEAR(FiniteSizeL0(2, 3, 1.01), 0.999948, 1e-6);
+  EXPECT_NEAR(FiniteSizeL0(40, 90, 1.0), 1.011530, 1e-6);
+  EXPECT_NEAR(FiniteSizeL0(40, 90, 1.5), 1.009849, 1e-6);
+  EXPECT_NEAR(FiniteSizeL0(40, 90, 4.0), 0.998769, 1e-6);
+  EXPECT_NEAR(FiniteSizeL0(82, 204, 1.5), 1.035951, 1e-6);
+}
+
 TEST(AtomicScreening, PotentialAndCorrectionAgreeWithHandWorkedValues) {
   constexpr double kElectronRestEv = 1e3 * kElectronRestKeV;
   // Hydrogen's 1s electron shifts the potential at the nucleus by exactly
