@@ -11,6 +11,9 @@ namespace {
 
 constexpr double kReducedComptonFm = 386.15926796;
 constexpr double kRadiusConstantFm = 1.2;
+// The expansion's 2 g - 1 vanishes as alpha Z nears sqrt(3) / 2 (Z = 119);
+// it serves the daughters of known beta emitters, up to Z = 105.
+constexpr int kLargestFiniteSizeZ = 105;
 
 // R = 1.2 fm A^(1/3) in units of the reduced Compton wavelength.
 double NuclearRadius(int massNumber) {
@@ -33,6 +36,7 @@ double FermiFunction(int daughterZ, int massNumber, double w) {
 }
 
 double FiniteSizeL0(int daughterZ, int massNumber, double w) {
+  if (daughterZ > kLargestFiniteSizeZ) return 1.0;
   const double alphaZ = kFineStructure * daughterZ;
   const double g = std::sqrt(1.0 - alphaZ * alphaZ);
   const double alphaZR = alphaZ * NuclearRadius(massNumber);

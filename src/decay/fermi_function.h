@@ -31,7 +31,9 @@ double FermiFunction(int daughterZ, int massNumber, double w);
 // Wilkinson's further fitted terms are left out: they change L0's slope
 // over a spectrum by under 1e-3 for daughters up to Z = 40 and by a few
 // parts in 1e3 for lead. L0 falls with W: over Y-90's spectrum (Z = 40)
-// from 1.0115 to 0.993, which lowers its mean energy by 0.25 %.
+// from 1.0115 to 0.993, which lowers its mean energy by 0.25 %. 1 for a
+// daughter beyond Z = 105, where the expansion fails (its 2 g - 1 vanishes
+// at Z = 119).
 double FiniteSizeL0(int daughterZ, int massNumber, double w);
 
 // The Coulomb function lambda_2 = F_1 / F_0 of the unique first forbidden

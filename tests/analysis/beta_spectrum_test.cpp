@@ -73,6 +73,8 @@ TEST(FiniteSize, FollowsTheAnalyticTermsWorkedByHandAndVanishesWithoutCharge) {
   EXPECT_NEAR(FiniteSizeL0(40, 90, 1.5), 1.009849, 1e-6);
   EXPECT_NEAR(FiniteSizeL0(40, 90, 4.0), 0.998769, 1e-6);
   EXPECT_NEAR(FiniteSizeL0(82, 204, 1.5), 1.035951, 1e-6);
+  // A user's nuclide near the top of the periodic table keeps a finite spectrum.
+  EXPECT_EQ(FiniteSizeL0(121, 300, 1.5), 1.0);
 }
 
 TEST(AtomicScreening, PotentialAndCorrectionAgreeWithHandWorkedValues) {
