@@ -150,8 +150,8 @@ int main() {
     // The budget's alternatives: no exchange correction (or a neighbour's
     // where the emitter's Z has none), and no screening correction.
     const double withoutExchange =
-        AnalysisDoubles(nuclide, HasExchangeFit(emitterZ) ? AtomicCorrections::kExchangeLeftOut
-                                                          : AtomicCorrections::kExchangeStandIn);
+        AnalysisDoubles(betaOnly, HasExchangeFit(emitterZ) ? AtomicCorrections::kExchangeLeftOut
+                                                           : AtomicCorrections::kExchangeStandIn);
     const double withoutScreening = AnalysisDoubles(betaOnly, AtomicCorrections::kScreeningLeftOut);
     const double term = std::hypot(with - withoutExchange, with - withoutScreening) / with / std::sqrt(3.0);
     std::printf("%-7s %9.4f %9.4f %+10.4f %10.4f %9.6f %9.6f %+9.4f %9.4f %+9.4f %+9.4f\n",
